@@ -1,0 +1,52 @@
+#include "JsonWriter.h"
+
+#include <cstdio>
+
+std::string JsonQuote(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size() + 2);
+    out += '"';
+    for (const char c : utf8) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\b': out += "\\b"; break;
+        case '\f': out += "\\f"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                char escape[8];
+                std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
+                out += escape;
+            } else {
+                out += c;
+            }
+        }
+    }
+    out += '"';
+    return out;
+}
+
+void JsonObject::AddKey(std::string_view key) {
+    if (text_.size() > 1)
+        text_ += ',';
+    text_ += JsonQuote(key);
+    text_ += ':';
+}
+
+void JsonObject::AddInt(std::string_view key, int64_t value) {
+    AddKey(key);
+    text_ += std::to_string(value);
+}
+
+void JsonObject::AddString(std::string_view key, std::string_view utf8) {
+    AddKey(key);
+    text_ += JsonQuote(utf8);
+}
+
+void JsonObject::AddNull(std::string_view key) {
+    AddKey(key);
+    text_ += "null";
+}

@@ -1,0 +1,24 @@
+#pragma once
+// Minimal JSON Lines output for spellindex.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Builds one JSON object, keys in the order they are added.
+class JsonObject {
+public:
+    void AddInt(std::string_view key, int64_t value);
+    // `utf8` must be valid UTF-8; non-ASCII characters are written as is.
+    void AddString(std::string_view key, std::string_view utf8);
+    void AddNull(std::string_view key);
+    // The finished object, "{...}".
+    std::string Finish() const { return text_ + "}"; }
+
+private:
+    void AddKey(std::string_view key);
+    std::string text_ = "{";
+};
+
+// `utf8` as a JSON string literal, quotes included.
+std::string JsonQuote(std::string_view utf8);

@@ -1,0 +1,137 @@
+// spellindex: builds and inspects spell index files from the command line.
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "DescriptionReader.h"
+#include "IndexBuilder.h"
+#include "IndexReader.h"
+#include "JsonWriter.h"
+#include "SpellFiles.h"
+#include "SpellRecord.h"
+#include "TextDecoding.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+constexpr const char* kUsage =
+    "usage: spellindex build DATADIR CLASS\n"
+    "       spellindex dump DATADIR CLASS [--descriptions]\n"
+    "\n"
+    "  build  builds DATADIR/CLASS.idx from the spell text DATADIR/CLASS.txt\n"
+    "         and prints the number of records written\n"
+    "  dump   prints DATADIR/CLASS.idx as JSON Lines, one object per record;\n"
+    "         --descriptions adds each spell's description from CLASS.txt\n"
+    "\n"
+    "CLASS is the file name without extension, normally wizard or priest.\n";
+
+int Usage(std::FILE* out, int status) {
+    std::fputs(kUsage, out);
+    return status;
+}
+
+bool IsValidClass(std::string_view spellClass) {
+    return !spellClass.empty() && spellClass.find('/') == std::string_view::npos;
+}
+
+void SetDataDir(std::string dir) {
+    if (dir.empty())
+        dir = ".";
+    if (dir.back() != '/')
+        dir += '/';
+    g_strDataDir = dir;
+}
+
+int Build(std::string_view spellClass) {
+    g_nLevel = 1;
+    const BuildResult result = BuildIndex(spellClass);
+    if (!result.ok()) {
+        std::fprintf(stderr, "spellindex: %s\n", result.strMessage.c_str());
+        return kExitFailure;
+    }
+    std::printf("%zu records written to %s\n", result.nRecords, IndexPath(spellClass).c_str());
+    return kExitOk;
+}
+
+std::string RecordJson(const SpellRecord& r, int64_t offset, bool withDescription,
+                       const std::string& textPath) {
+    JsonObject json;
+    json.AddInt("offset", offset);
+    json.AddInt("text_offset", r.nTextOffset);
+    json.AddString("name", DecodeForDisplay(FieldText(r.szName)));
+    json.AddInt("level", r.nLevel);
+    json.AddInt("school_image", r.nSchoolImage);
+    json.AddString("school", DecodeForDisplay(FieldText(r.szSchool)));
+    json.AddString("range", DecodeForDisplay(FieldText(r.szRange)));
+    json.AddString("duration", DecodeForDisplay(FieldText(r.szDuration)));
+    json.AddString("area", DecodeForDisplay(FieldText(r.szArea)));
+    json.AddString("components", DecodeForDisplay(FieldText(r.szComponents)));
+    json.AddString("saving_throw", DecodeForDisplay(FieldText(r.szSavingThrow)));
+    json.AddString("casting_time", DecodeForDisplay(FieldText(r.szCastingTime)));
+    if (withDescription) {
+        const DescriptionResult description = ReadDescriptionText(textPath, r.nTextOffset);
+        if (description.ok())
+            json.AddString("description", DecodeForDisplay(description.strText));
+        else
+            json.AddNull("description");
+    }
+    return json.Finish();
+}
+
+int Dump(std::string_view spellClass, bool withDescriptions) {
+    const std::string path = IndexPath(spellClass);
+    IndexReader index;
+    if (!index.Open(path)) {
+        std::fprintf(stderr, "spellindex: can't open index %s: %s\n", path.c_str(),
+                     std::strerror(errno));
+        return kExitFailure;
+    }
+    const std::string textPath = TextPath(spellClass);
+    SpellRecord record;
+    while (index.Next(record)) {
+        const std::string line =
+            RecordJson(record, index.LastOffset(), withDescriptions, textPath) + "\n";
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    }
+    if (index.Failed()) {
+        std::fprintf(stderr, "spellindex: can't read index %s: %s\n", path.c_str(),
+                     std::strerror(index.Error()));
+        return kExitFailure;
+    }
+    if (std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "spellindex: can't write output: %s\n", std::strerror(errno));
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))
+        return Usage(stdout, kExitOk);
+    if (argc < 4)
+        return Usage(stderr, kExitUsage);
+
+    const std::string_view command = argv[1];
+    const std::string_view spellClass = argv[3];
+    if (!IsValidClass(spellClass)) {
+        std::fprintf(stderr, "spellindex: bad class name '%s'\n", argv[3]);
+        return Usage(stderr, kExitUsage);
+    }
+    SetDataDir(argv[2]);
+
+    if (command == "build" && argc == 4)
+        return Build(spellClass);
+    if (command == "dump" && argc == 4)
+        return Dump(spellClass, false);
+    if (command == "dump" && argc == 5 && std::strcmp(argv[4], "--descriptions") == 0)
+        return Dump(spellClass, true);
+    return Usage(stderr, kExitUsage);
+}

@@ -1,0 +1,45 @@
+#include "DescriptionReader.h"
+
+#include "LineReader.h"
+#include "SpellText.h"
+#include "TextDecoding.h"
+
+namespace {
+
+// Cuts a description that reached the size limit, dropping a UTF-8
+// character split by the cut.
+void CutAtLimit(std::string& text) {
+    if (text.size() <= kMaxDescriptionBytes)
+        return;
+    // The limit may have split a character at the very end of what was
+    // collected; drop that tail before judging the encoding.
+    std::string_view whole = text;
+    for (int drop = 0; drop < 4 && !whole.empty(); ++drop) {
+        if (IsValidUtf8(whole))
+            break;
+        whole.remove_suffix(1);
+    }
+    if (!IsValidUtf8(whole))
+        whole = text;
+    text.resize(CutToLength(whole, kMaxDescriptionBytes).size());
+}
+
+}  // namespace
+
+DescriptionResult ReadDescriptionText(const std::string& textPath, int64_t textOffset) {
+    if (textOffset < 0)
+        return {DescriptionStatus::kBadOffset, {}};
+    LineReader file;
+    if (!file.Open(textPath))
+        return {DescriptionStatus::kCannotOpenText, {}};
+    if (!file.Seek(textOffset))
+        return {DescriptionStatus::kReadError, {}};
+
+    DescriptionResult result;
+    // A few bytes over the limit let CutAtLimit tell a split character.
+    if (ScanDescription(file, &result.strText, kMaxDescriptionBytes + 4) ==
+        DescriptionEnd::kReadError)
+        return {DescriptionStatus::kReadError, {}};
+    CutAtLimit(result.strText);
+    return result;
+}

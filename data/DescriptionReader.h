@@ -1,0 +1,31 @@
+#pragma once
+// Reads a spell's description from its text file at the offset kept in
+// the spell's index record.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// A description longer than this is cut: only a damaged index pointing into
+// a huge file gets near it.
+inline constexpr std::size_t kMaxDescriptionBytes = 1024 * 1024;
+
+enum class DescriptionStatus {
+    kOk,
+    kCannotOpenText,  // the spell text file cannot be opened
+    kBadOffset,       // a negative text offset
+    kReadError,       // reading failed midway
+};
+
+struct [[nodiscard]] DescriptionResult {
+    DescriptionStatus status = DescriptionStatus::kOk;
+    std::string strText;  // raw bytes of the text file, lines joined
+
+    bool ok() const { return status == DescriptionStatus::kOk; }
+};
+
+// Collects the description that begins at `textOffset` in the text file
+// `textPath`, by the same end rule the index builder uses. The end of the
+// file also ends a description, so an offset at or past the end gives an
+// empty one.
+DescriptionResult ReadDescriptionText(const std::string& textPath, int64_t textOffset);

@@ -1,0 +1,165 @@
+#include "IndexBuilder.h"
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "LineReader.h"
+#include "SpellFiles.h"
+#include "SpellText.h"
+
+namespace {
+
+constexpr std::size_t kWriteBlock = 64 * 1024;
+constexpr std::string_view kPriestClass = "priest";
+
+std::string FileName(std::string_view spellClass, std::string_view extension) {
+    return std::string(spellClass) + std::string(extension);
+}
+
+bool WriteAll(int fd, const uint8_t* data, std::size_t size, int& error) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error = errno;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Permissions a newly created file would get: 0666 less the umask.
+mode_t NewFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// Makes a rename in `dir` durable; a failure here loses nothing.
+void SyncDirectory(const std::string& dir) {
+    const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// The temporary index file: removed again unless Commit() renamed it.
+class TempFile {
+public:
+    explicit TempFile(const std::string& target) : path_(target + ".XXXXXX") {
+        fd_ = ::mkstemp(path_.data());
+        created_ = fd_ >= 0;
+        if (!created_)
+            error_ = errno;
+    }
+    ~TempFile() {
+        if (fd_ >= 0)
+            ::close(fd_);
+        if (created_ && !committed_)
+            ::unlink(path_.c_str());
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    int fd() const { return fd_; }
+    int error() const { return error_; }
+
+    // Syncs, closes and renames the file over `target`. False on failure,
+    // with error() set.
+    bool Commit(const std::string& target, const std::string& dir) {
+        if (::fchmod(fd_, NewFileMode()) != 0 || ::fsync(fd_) != 0) {
+            error_ = errno;
+            return false;
+        }
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0 || ::rename(path_.c_str(), target.c_str()) != 0) {
+            error_ = errno;
+            return false;
+        }
+        committed_ = true;
+        SyncDirectory(dir);
+        return true;
+    }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    int error_ = 0;
+    bool created_ = false;
+    bool committed_ = false;
+};
+
+BuildResult Failure(BuildStatus status, std::string message) {
+    return {status, 0, std::move(message)};
+}
+
+}  // namespace
+
+void IndexWriter::Append(const SpellRecord& record) {
+    std::array<uint8_t, kRecordSize> bytes;
+    EncodeRecord(record, bytes);
+    buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+    if (buffer_.size() >= kWriteBlock)
+        Flush();
+}
+
+bool IndexWriter::Flush() {
+    if (error_ == 0 && !buffer_.empty())
+        WriteAll(fd_, buffer_.data(), buffer_.size(), error_);
+    buffer_.clear();
+    return error_ == 0;
+}
+
+void WriteRecord(IndexWriter& index, const SpellRecord& record) { index.Append(record); }
+
+BuildResult BuildIndex(std::string_view spellClass) {
+    const std::string textName = FileName(spellClass, kTextExtension);
+    const std::string indexName = FileName(spellClass, kIndexExtension);
+    const std::string indexPath = IndexPath(spellClass);
+    const auto writeFailure = [&](int error) {
+        return Failure(BuildStatus::kCannotWriteIndex,
+                       "can't write index " + indexName + ": " + std::strerror(error));
+    };
+
+    LineReader text;
+    if (!text.Open(TextPath(spellClass)))
+        return Failure(BuildStatus::kCannotOpenText, "can't open file " + textName);
+
+    TempFile temp(indexPath);
+    if (temp.fd() < 0)
+        return writeFailure(temp.error());
+
+    const bool bPriest = spellClass == kPriestClass;
+    IndexWriter index(temp.fd());
+    SpellRecord record;
+    std::size_t count = 0;
+    ClearRecord(record);
+    for (;;) {
+        const ParseResult result = ParseSpell(text, record, bPriest);
+        if (result == ParseResult::kReadError)
+            return Failure(BuildStatus::kCannotReadText,
+                           "can't read file " + textName + ": " + std::strerror(text.Error()));
+        if (result == ParseResult::kEnd)
+            break;
+        WriteRecord(index, record);
+        ++count;
+        if (result == ParseResult::kLastEntry)
+            break;
+        ClearRecord(record);
+    }
+
+    if (!index.Flush())
+        return writeFailure(index.Error());
+    if (!temp.Commit(indexPath, g_strDataDir))
+        return writeFailure(temp.error());
+    return {BuildStatus::kOk, count, {}};
+}

@@ -1,0 +1,99 @@
+#pragma once
+// The index record: one spell's short fields and the offset of its description
+// in the spell text file. The index file is these records back to back.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+// On-disk layout, 432 bytes, integers 32-bit signed little-endian, text
+// fields zero-terminated inside their width:
+//   0   4  nTextOffset      162  50  szRange         362  50  szSavingThrow
+//   4 100  szName           212  50  szDuration      412  20  szCastingTime
+// 104   4  nLevel           262  50  szArea
+// 108   4  nSchoolImage     312  50  szComponents
+// 112  50  szSchool
+inline constexpr std::size_t kRecordSize = 432;
+
+inline constexpr std::size_t kTextOffsetPos = 0;
+inline constexpr std::size_t kNamePos = 4;
+inline constexpr std::size_t kNameSize = 100;
+inline constexpr std::size_t kLevelPos = 104;
+inline constexpr std::size_t kSchoolImagePos = 108;
+inline constexpr std::size_t kSchoolPos = 112;
+inline constexpr std::size_t kFieldSize = 50;  // school .. saving throw
+inline constexpr std::size_t kRangePos = 162;
+inline constexpr std::size_t kDurationPos = 212;
+inline constexpr std::size_t kAreaPos = 262;
+inline constexpr std::size_t kComponentsPos = 312;
+inline constexpr std::size_t kSavingThrowPos = 362;
+inline constexpr std::size_t kCastingTimePos = 412;
+inline constexpr std::size_t kCastingTimeSize = 20;
+
+static_assert(kCastingTimePos + kCastingTimeSize == kRecordSize);
+
+struct SpellRecord {
+    int32_t nTextOffset = 0;
+    char szName[kNameSize] = {};
+    int32_t nLevel = 0;
+    int32_t nSchoolImage = 0;
+    char szSchool[kFieldSize] = {};
+    char szRange[kFieldSize] = {};
+    char szDuration[kFieldSize] = {};
+    char szArea[kFieldSize] = {};
+    char szComponents[kFieldSize] = {};
+    char szSavingThrow[kFieldSize] = {};
+    char szCastingTime[kCastingTimeSize] = {};
+};
+
+// The nine fields the user sees, in the order used by the list columns and
+// everywhere else a field is named by number.
+enum SpellField : int {
+    kFieldName = 0,
+    kFieldLevel,
+    kFieldSchool,
+    kFieldRange,
+    kFieldDuration,
+    kFieldArea,
+    kFieldComponents,
+    kFieldSavingThrow,
+    kFieldCastingTime,
+};
+inline constexpr int kFieldCount = 9;
+
+using RecordBytes = std::span<uint8_t, kRecordSize>;
+using ConstRecordBytes = std::span<const uint8_t, kRecordSize>;
+
+void EncodeRecord(const SpellRecord& record, RecordBytes out);
+SpellRecord DecodeRecord(ConstRecordBytes in);
+
+// The significant text of a field: its bytes up to the first zero, or the
+// whole width when a damaged record has no terminator.
+template <std::size_t N>
+std::string_view FieldText(const char (&field)[N]) {
+    std::size_t n = 0;
+    while (n < N && field[n] != '\0')
+        ++n;
+    return {field, n};
+}
+
+// Stores a value and its terminator. A value longer than the field is cut
+// to width - 1 bytes; a cut that would split a UTF-8 character of a valid
+// UTF-8 value drops that character whole. Bytes after the terminator are
+// left as they were.
+void SetField(char* field, std::size_t width, std::string_view value);
+template <std::size_t N>
+void SetField(char (&field)[N], std::string_view value) {
+    SetField(field, N, value);
+}
+
+// Prepares the record for the next spell: each text field is filled with
+// spaces up to its first zero byte (which stays), the integers are zeroed
+// except nSchoolImage.
+void ClearRecord(SpellRecord& record);
+
+// The text of field `field` (0..8) as stored; the level in decimal digits.
+// Returns an empty string for a field number outside 0..8.
+std::string RecordFieldText(const SpellRecord& record, int field);

@@ -1,0 +1,58 @@
+#pragma once
+// Scratch directories and small file helpers for tests.
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+
+#include <gtest/gtest.h>
+
+// A fresh directory under the system's temporary directory, removed with
+// everything in it when the object ends.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "spells-test-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            ADD_FAILURE() << "mkdtemp failed";
+        path_ = pattern;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    // The directory as a data-directory prefix, ending in '/'.
+    std::string prefix() const { return path_.string() + "/"; }
+    std::string file(std::string_view name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline void WriteFile(const std::string& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Text with "\n" line ends turned into "\r\n".
+inline std::string ToCrlf(std::string_view lf) {
+    std::string out;
+    for (const char c : lf) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
