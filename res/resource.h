@@ -1,0 +1,44 @@
+#pragma once
+// Resource identifiers of the browser's windows, controls and icons. The
+// widgets carry these names as their object names.
+
+// Dialogs
+inline constexpr int IDD_SPELL_LIST = 102;
+inline constexpr int IDD_SPELL_INFO = 103;
+
+// Icons
+inline constexpr int IDR_MAINFRAME = 128;
+inline constexpr int IDI_SCHOOL_ALTERATION = 132;
+inline constexpr int IDI_SCHOOL_CONJURATION = 133;
+inline constexpr int IDI_SCHOOL_ABJURATION = 134;
+inline constexpr int IDI_SCHOOL_ENCHANTMENT = 135;
+inline constexpr int IDI_SCHOOL_ILLUSION = 136;
+inline constexpr int IDI_SCHOOL_DIVINATION = 137;
+inline constexpr int IDI_SCHOOL_EVOCATION = 138;
+inline constexpr int IDI_SCHOOL_NECROMANCY = 139;
+inline constexpr int IDI_SCHOOL_ALL = 140;
+
+// Main dialog controls
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
+inline constexpr int IDC_SPELL_LIST = 1012;
+inline constexpr int IDC_WIZARD = 1013;
+inline constexpr int IDC_PRIEST = 1014;
+inline constexpr int IDC_CREATE_INDEX = 1016;
+inline constexpr int IDC_PROGRESS = 1022;
+
+// Details dialog controls
+inline constexpr int IDC_NAME = 1001;
+inline constexpr int IDC_SCHOOL = 1002;
+inline constexpr int IDC_LEVEL = 1003;
+inline constexpr int IDC_DURATION = 1004;
+inline constexpr int IDC_COMPONENTS = 1005;
+inline constexpr int IDC_RANGE = 1006;
+inline constexpr int IDC_CASTING_TIME = 1007;
+inline constexpr int IDC_SAVING_THROW = 1009;
+inline constexpr int IDC_DESCRIPTION = 1017;
+inline constexpr int IDC_AREA = 1021;
+
+// An identifier's name, for use as an object name: RESOURCE_NAME(IDC_WIZARD)
+// is "IDC_WIZARD".
+#define RESOURCE_NAME(id) (static_cast<void>(id), #id)

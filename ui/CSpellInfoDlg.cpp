@@ -1,0 +1,169 @@
+#include "CSpellInfoDlg.h"
+
+#include <filesystem>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "DescriptionReader.h"
+#include "DialogUnits.h"
+#include "IndexReader.h"
+#include "MessageBox.h"
+#include "SpellFiles.h"
+#include "TextDecoding.h"
+#include "resource.h"
+
+namespace {
+
+constexpr int kDialogWidth = 326;  // dialog units
+constexpr int kDialogHeight = 183;
+
+const char* const kNoIndexMessage = "нету индекса";
+const char* const kCannotOpenMessage = "can't open file ";
+
+QString DisplayText(std::string_view raw) {
+    const std::string text = DecodeForDisplay(raw);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+enum class Frame { kSunken, kSunkenBordered };
+
+QLabel* MakeLabel(QWidget* parent, const QString& text, const QRect& geometry,
+                  Qt::Alignment align) {
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(geometry);
+    label->setAlignment(align | Qt::AlignVCenter);
+    return label;
+}
+
+QLabel* MakeValue(QWidget* parent, const char* objectName, const QRect& geometry,
+                  Qt::Alignment align, Frame frame) {
+    auto* value = MakeLabel(parent, QString(), geometry, align);
+    value->setObjectName(QString::fromLatin1(objectName));
+    value->setFrameStyle((frame == Frame::kSunkenBordered ? QFrame::Box : QFrame::Panel) |
+                         QFrame::Sunken);
+    value->setTextFormat(Qt::PlainText);
+    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return value;
+}
+
+}  // namespace
+
+CSpellInfoDlg::CSpellInfoDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName(QString::fromLatin1(RESOURCE_NAME(IDD_SPELL_INFO)));
+    setWindowTitle(QStringLiteral("Spells"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    const DialogUnits dlu(font());
+    setFixedSize(dlu.X(kDialogWidth), dlu.Y(kDialogHeight));
+
+    // In tab order. The one button carries the cancel command.
+    m_ctlOk = new QPushButton(QStringLiteral("OK"), this);
+    m_ctlOk->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDCANCEL)));
+    m_ctlOk->setGeometry(dlu.Rect(128, 165, 68, 17));
+    connect(m_ctlOk, &QPushButton::clicked, this, &QDialog::reject);
+
+    m_ctlName = MakeValue(this, RESOURCE_NAME(IDC_NAME), dlu.Rect(23, 7, 114, 13), Qt::AlignHCenter,
+                          Frame::kSunkenBordered);
+    m_ctlSchool = MakeValue(this, RESOURCE_NAME(IDC_SCHOOL), dlu.Rect(176, 7, 73, 13),
+                            Qt::AlignHCenter, Frame::kSunken);
+    m_ctlLevel = MakeValue(this, RESOURCE_NAME(IDC_LEVEL), dlu.Rect(304, 7, 18, 13),
+                           Qt::AlignHCenter, Frame::kSunkenBordered);
+    MakeLabel(this, QStringLiteral("Level"), dlu.Rect(274, 7, 22, 13), Qt::AlignRight);
+    MakeLabel(this, QStringLiteral("Duration"), dlu.Rect(2, 29, 46, 12), Qt::AlignLeft);
+    MakeLabel(this, QStringLiteral("Range"), dlu.Rect(100, 29, 43, 12), Qt::AlignLeft);
+    MakeLabel(this, QStringLiteral("Area of effect"), dlu.Rect(200, 29, 49, 12), Qt::AlignLeft);
+    m_ctlDuration = MakeValue(this, RESOURCE_NAME(IDC_DURATION), dlu.Rect(48, 29, 50, 12),
+                              Qt::AlignLeft, Frame::kSunken);
+    m_ctlRange = MakeValue(this, RESOURCE_NAME(IDC_RANGE), dlu.Rect(143, 29, 54, 12), Qt::AlignLeft,
+                           Frame::kSunken);
+    MakeLabel(this, QStringLiteral("Components"), dlu.Rect(2, 45, 46, 12), Qt::AlignLeft);
+    MakeLabel(this, QStringLiteral("Casting Time"), dlu.Rect(100, 45, 43, 12), Qt::AlignLeft);
+    MakeLabel(this, QStringLiteral("Saving Throw"), dlu.Rect(200, 45, 49, 12), Qt::AlignLeft);
+    m_ctlComponents = MakeValue(this, RESOURCE_NAME(IDC_COMPONENTS), dlu.Rect(48, 45, 50, 12),
+                                Qt::AlignLeft, Frame::kSunken);
+    m_ctlCastingTime = MakeValue(this, RESOURCE_NAME(IDC_CASTING_TIME), dlu.Rect(143, 45, 54, 12),
+                                 Qt::AlignLeft, Frame::kSunken);
+    m_ctlSavingThrow = MakeValue(this, RESOURCE_NAME(IDC_SAVING_THROW), dlu.Rect(249, 45, 73, 12),
+                                 Qt::AlignLeft, Frame::kSunken);
+
+    m_ctlDescription = new QPlainTextEdit(this);
+    m_ctlDescription->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_DESCRIPTION)));
+    m_ctlDescription->setGeometry(dlu.Rect(2, 65, 320, 97));
+    m_ctlDescription->setReadOnly(true);
+    m_ctlDescription->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_ctlDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_ctlDescription->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_ctlDescription->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                              Qt::TextSelectableByKeyboard);
+
+    MakeLabel(this, QStringLiteral("Name"), dlu.Rect(2, 7, 22, 13), Qt::AlignLeft);
+    MakeLabel(this, QStringLiteral("School"), dlu.Rect(149, 7, 24, 13), Qt::AlignLeft);
+
+    // Editable, but what is typed here is never kept.
+    m_ctlArea = new QLineEdit(this);
+    m_ctlArea->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_AREA)));
+    m_ctlArea->setGeometry(dlu.Rect(249, 29, 73, 12));
+
+    setTabOrder(m_ctlOk, m_ctlDescription);
+    setTabOrder(m_ctlDescription, m_ctlArea);
+}
+
+void CSpellInfoDlg::OnInitDialog() {
+    UpdateFields();
+    if (const std::optional<int32_t> textOffset = ReadRecord()) {
+        UpdateFields();
+        ReadDescription(*textOffset);
+    }
+    m_ctlOk->setFocus();
+}
+
+std::optional<int32_t> CSpellInfoDlg::ReadRecord() {
+    const std::optional<SpellRecord> record =
+        ReadRecordAt(m_strPath + std::string(kIndexExtension), m_nOffset);
+    if (!record) {
+        ShowMessageBox(QString::fromUtf8(kNoIndexMessage), QMessageBox::Ok, this);
+        return std::nullopt;
+    }
+    m_strName = DisplayText(FieldText(record->szName));
+    m_strSchool = DisplayText(FieldText(record->szSchool));
+    m_strLevel = QString::asprintf("%d", record->nLevel);
+    m_strRange = DisplayText(FieldText(record->szRange));
+    m_strDuration = DisplayText(FieldText(record->szDuration));
+    m_strArea = DisplayText(FieldText(record->szArea));
+    m_strSavingThrow = DisplayText(FieldText(record->szSavingThrow));
+    m_strComponents = DisplayText(FieldText(record->szComponents));
+    m_strCastingTime = DisplayText(FieldText(record->szCastingTime));
+    return record->nTextOffset;
+}
+
+bool CSpellInfoDlg::ReadDescription(int32_t textOffset) {
+    const DescriptionResult description =
+        ReadDescriptionText(m_strPath + std::string(kTextExtension), textOffset);
+    if (description.status == DescriptionStatus::kCannotOpenText) {
+        const std::string fileName =
+            std::filesystem::path(m_strPath).filename().string() + std::string(kTextExtension);
+        ShowMessageBox(QString::fromUtf8(kCannotOpenMessage) + QString::fromStdString(fileName),
+                       QMessageBox::Ok, this);
+        return false;
+    }
+    if (!description.ok())
+        return false;
+    m_ctlDescription->setPlainText(DisplayText(description.strText));
+    return true;
+}
+
+void CSpellInfoDlg::UpdateFields() {
+    m_ctlComponents->setText(m_strComponents);
+    m_ctlCastingTime->setText(m_strCastingTime);
+    m_ctlDuration->setText(m_strDuration);
+    m_ctlLevel->setText(m_strLevel);
+    m_ctlName->setText(m_strName);
+    m_ctlRange->setText(m_strRange);
+    m_ctlSavingThrow->setText(m_strSavingThrow);
+    m_ctlSchool->setText(m_strSchool);
+    m_ctlArea->setText(m_strArea);
+}

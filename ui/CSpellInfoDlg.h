@@ -1,0 +1,67 @@
+#pragma once
+// The details of one spell: the fields of its index record and its
+// description from the spell text file.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include <QDialog>
+#include <QString>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+class CSpellInfoDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CSpellInfoDlg(QWidget* parent = nullptr);
+
+    // Reads the record and its description and shows them. The caller sets
+    // m_strPath and m_nOffset first.
+    void OnInitDialog();
+
+    // Reads the record at m_nOffset of m_strPath + ".idx" into the field
+    // strings. Its text offset, or nothing (after telling the user) when the
+    // index cannot be opened or holds no whole record there.
+    std::optional<int32_t> ReadRecord();
+
+    // Reads the description at `textOffset` of m_strPath + ".txt" into the
+    // description box. False when there is none to show; a text file that
+    // cannot be opened is reported to the user.
+    bool ReadDescription(int32_t textOffset);
+
+    // Data directory + spell class, without extension.
+    std::string m_strPath;
+    // Record offset of the spell in the index file.
+    int64_t m_nOffset = 0;
+
+    QPlainTextEdit* m_ctlDescription = nullptr;
+    QString m_strComponents;
+    QString m_strCastingTime;
+    QString m_strDuration;
+    QString m_strLevel;
+    QString m_strName;
+    QString m_strRange;
+    QString m_strSavingThrow;
+    QString m_strSchool;
+    QString m_strArea;
+
+private:
+    // Copies the field strings into their controls.
+    void UpdateFields();
+
+    QPushButton* m_ctlOk = nullptr;
+    QLabel* m_ctlComponents = nullptr;
+    QLabel* m_ctlCastingTime = nullptr;
+    QLabel* m_ctlDuration = nullptr;
+    QLabel* m_ctlLevel = nullptr;
+    QLabel* m_ctlName = nullptr;
+    QLabel* m_ctlRange = nullptr;
+    QLabel* m_ctlSavingThrow = nullptr;
+    QLabel* m_ctlSchool = nullptr;
+    QLineEdit* m_ctlArea = nullptr;
+};

@@ -1,0 +1,260 @@
+#include "CSpellListDlg.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QTreeView>
+
+#include "CSpellInfoDlg.h"
+#include "ColumnTables.h"
+#include "DialogUnits.h"
+#include "IndexBuilder.h"
+#include "IndexReader.h"
+#include "MessageBox.h"
+#include "SchoolIcons.h"
+#include "SpellFiles.h"
+#include "SpellListModel.h"
+#include "TextDecoding.h"
+#include "resource.h"
+
+namespace {
+
+constexpr int kDialogWidth = 362;  // dialog units
+constexpr int kDialogHeight = 169;
+constexpr int kListMarginX = 10;  // pixels the list leaves of the client area
+constexpr int kListMarginY = 45;
+
+const char* const kNoIndexMessage = "нету индекса";
+const char* const kInsertFailedMessage = "can't insert spell ";
+const char* const kCreateIndexQuestion = "Вы хотите создать индекс для Wizard?";
+
+QString DisplayText(std::string_view raw) {
+    const std::string text = DecodeForDisplay(raw);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A busy cursor for the length of a load or a build.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+QPushButton* MakeButton(QWidget* parent, const char* objectName, const QString& text,
+                        const QRect& geometry) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(objectName));
+    button->setGeometry(geometry);
+    button->setAutoDefault(true);
+    return button;
+}
+
+}  // namespace
+
+CSpellListDlg::CSpellListDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName(QString::fromLatin1(RESOURCE_NAME(IDD_SPELL_LIST)));
+    m_hIcon = LoadMainIcon();
+    ResolveDataDirFromExecutable();
+    OnInitDialog();
+}
+
+CSpellListDlg::~CSpellListDlg() = default;
+
+void CSpellListDlg::OnInitDialog() {
+    setWindowTitle(QStringLiteral("Spells"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(m_hIcon);
+
+    const DialogUnits dlu(font());
+    resize(dlu.X(kDialogWidth), dlu.Y(kDialogHeight));
+
+    // Controls in tab order, at their places in dialog units.
+    m_pModel = new SpellListModel(this);
+    m_pImageList = LoadSchoolImageList();
+    m_pModel->SetImageList(m_pImageList);
+
+    m_ctlList = new QTreeView(this);
+    m_ctlList->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_SPELL_LIST)));
+    m_ctlList->setGeometry(dlu.Rect(3, 19, 354, 145));
+    m_ctlList->setModel(m_pModel);
+    m_ctlList->setRootIsDecorated(false);
+    m_ctlList->setItemsExpandable(false);
+    m_ctlList->setUniformRowHeights(true);
+    m_ctlList->setSortingEnabled(false);
+    m_ctlList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_ctlList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_ctlList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_ctlList->setIconSize(QSize(16, 16));
+    m_ctlList->setAllColumnsShowFocus(true);
+    QHeaderView* header = m_ctlList->header();
+    header->setSectionsClickable(true);
+    header->setSectionsMovable(false);
+    header->setSortIndicatorShown(false);
+    header->setStretchLastSection(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+    auto* wizard = MakeButton(this, RESOURCE_NAME(IDC_WIZARD), QStringLiteral("Wizard"),
+                              dlu.Rect(3, 1, 31, 15));
+    auto* priest = MakeButton(this, RESOURCE_NAME(IDC_PRIEST), QStringLiteral("Priest"),
+                              dlu.Rect(35, 1, 33, 15));
+    auto* details = MakeButton(this, RESOURCE_NAME(IDOK), QStringLiteral("Details..."),
+                               dlu.Rect(83, 1, 41, 15));
+    // Two lines when the caption does not fit the button on one.
+    const QRect createRect = dlu.Rect(134, 1, 49, 15);
+    const QString createText = QStringLiteral("Create Index");
+    const bool fits = QFontMetrics(font()).horizontalAdvance(createText) + dlu.X(4) <=
+                      createRect.width();
+    auto* createIndex = MakeButton(this, RESOURCE_NAME(IDC_CREATE_INDEX),
+                                   fits ? createText : QStringLiteral("Create\nIndex"), createRect);
+    auto* exit = MakeButton(this, RESOURCE_NAME(IDCANCEL), QStringLiteral("Exit"),
+                            dlu.Rect(198, 1, 36, 15));
+
+    m_ctlProgress = new QProgressBar(this);
+    m_ctlProgress->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_PROGRESS)));
+    m_ctlProgress->setGeometry(dlu.Rect(250, 4, 107, 9));
+    m_ctlProgress->setTextVisible(false);
+    m_ctlProgress->setRange(0, 100);
+    m_ctlProgress->setValue(0);
+
+    setTabOrder(m_ctlList, wizard);
+    setTabOrder(wizard, priest);
+    setTabOrder(priest, details);
+    setTabOrder(details, createIndex);
+    setTabOrder(createIndex, exit);
+
+    connect(wizard, &QPushButton::clicked, this, &CSpellListDlg::OnWizard);
+    connect(priest, &QPushButton::clicked, this, &CSpellListDlg::OnPriest);
+    connect(details, &QPushButton::clicked, this, &CSpellListDlg::OnOK);
+    connect(createIndex, &QPushButton::clicked, this, &CSpellListDlg::OnCreateIndex);
+    connect(exit, &QPushButton::clicked, this, &QDialog::reject);
+    connect(header, &QHeaderView::sectionClicked, this, &CSpellListDlg::OnColumnClick);
+    connect(m_ctlList, &QAbstractItemView::doubleClicked, this, &CSpellListDlg::OnDblclkList);
+
+    SetColumnOrder(kFieldName);
+    m_ctlList->setFocus();
+}
+
+void CSpellListDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    OnSize(event->size().width(), event->size().height());
+}
+
+void CSpellListDlg::OnSize(int cx, int cy) {
+    if (m_ctlList)
+        m_ctlList->resize(std::max(0, cx - kListMarginX), std::max(0, cy - kListMarginY));
+}
+
+void CSpellListDlg::keyPressEvent(QKeyEvent* event) {
+    // A focused button takes Enter itself; anywhere else it means details.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        OnOK();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CSpellListDlg::OnWizard() {
+    g_strClass = "wizard";
+    LoadIndex(kFieldName, g_strClass);
+}
+
+void CSpellListDlg::OnPriest() {
+    g_strClass = "priest";
+    LoadIndex(kFieldName, g_strClass);
+}
+
+bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
+    IndexReader index;
+    if (!index.Open(IndexPath(spellClass))) {
+        ShowMessageBox(QString::fromUtf8(kNoIndexMessage), QMessageBox::Ok, this);
+        return false;
+    }
+    const BusyCursor busy;
+    m_pModel->Clear();
+    const int64_t n = index.RecordCount();
+    const int count = static_cast<int>(std::min<int64_t>(n, INT_MAX));
+    g_nRecordCount = count;
+    m_ctlProgress->setRange(0, count);
+    m_ctlProgress->setValue(0);
+    m_pModel->Reserve(static_cast<std::size_t>(n));
+    SetColumnOrder(nKey);
+
+    SpellRecord record;
+    for (int i = 0; index.Next(record); ++i) {
+        if (!InsertSpell(record, nKey, index.LastOffset()))
+            ShowMessageBox(QString::fromUtf8(kInsertFailedMessage) + DisplayText(FieldText(record.szName)),
+                           QMessageBox::Ok, this);
+        m_ctlProgress->setValue(i);
+    }
+    m_pModel->FinishLoad();
+    m_strListClass = spellClass;
+
+    if (index.Failed())
+        ShowMessageBox(QStringLiteral("can't read index %1%2: %3")
+                           .arg(QString::fromStdString(spellClass), QLatin1String(kIndexExtension),
+                                QString::fromLocal8Bit(std::strerror(index.Error()))),
+                       QMessageBox::Ok, this);
+    return true;
+}
+
+void CSpellListDlg::SetColumnOrder(int nKey) {
+    m_pModel->SetKeyField(nKey);
+    for (int column = 0; column < kColumnCount; ++column)
+        m_ctlList->header()->resizeSection(column, g_nColumnWidths[ColumnField(nKey, column)]);
+}
+
+bool CSpellListDlg::InsertSpell(const SpellRecord& record, int /*nKey*/, int64_t recordOffset) {
+    // The model places the row by the key field it was given.
+    return m_pModel->AppendRecord(record, recordOffset);
+}
+
+void CSpellListDlg::OnColumnClick(int nColumn) {
+    if (nColumn < 0 || nColumn >= kColumnCount)
+        return;
+    const QString caption = m_pModel->headerData(nColumn, Qt::Horizontal).toString();
+    const int nKey = FindColumnField(caption);
+    if (nKey < 0)
+        return;
+    LoadIndex(nKey, m_strListClass);
+}
+
+void CSpellListDlg::OnCreateIndex() {
+    g_nLevel = 1;
+    const auto answer = ShowMessageBox(QString::fromUtf8(kCreateIndexQuestion),
+                                       QMessageBox::Yes | QMessageBox::No, this);
+    g_strClass = answer == QMessageBox::Yes ? "wizard" : "priest";
+    BuildResult result;
+    {
+        const BusyCursor busy;
+        result = BuildIndex(g_strClass);
+    }
+    if (!result.ok())
+        ShowMessageBox(QString::fromLocal8Bit(result.strMessage.c_str()), QMessageBox::Ok, this);
+}
+
+void CSpellListDlg::OnDblclkList(const QModelIndex& /*index*/) { ShowDetails(); }
+
+void CSpellListDlg::OnOK() { ShowDetails(); }
+
+void CSpellListDlg::ShowDetails() {
+    const QModelIndexList selected = m_ctlList->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return;
+    CSpellInfoDlg dlg(this);
+    dlg.m_nOffset = m_pModel->RecordOffset(selected.first().row());
+    dlg.m_strPath = g_strDataDir + m_strListClass;
+    dlg.OnInitDialog();
+    dlg.exec();
+}

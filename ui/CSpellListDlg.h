@@ -1,0 +1,63 @@
+#pragma once
+// The main window: class buttons, Create Index, the spell list with its
+// column sort, and the way into a spell's details.
+
+#include <memory>
+#include <string>
+
+#include <QDialog>
+#include <QIcon>
+#include <QList>
+
+#include "SpellRecord.h"
+
+class QModelIndex;
+class QProgressBar;
+class QPushButton;
+class QTreeView;
+class SpellListModel;
+
+class CSpellListDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CSpellListDlg(QWidget* parent = nullptr);
+    ~CSpellListDlg() override;
+
+    // Sets up icons, image list and columns; called by the constructor.
+    void OnInitDialog();
+
+    // Loads the index of `spellClass` with field `nKey` (0..8) as the key
+    // field. On success the list shows that class; when the index cannot be
+    // opened the list keeps its rows, class and columns. False then.
+    bool LoadIndex(int nKey, const std::string& spellClass);
+    void SetColumnOrder(int nKey);
+    bool InsertSpell(const SpellRecord& record, int nKey, int64_t recordOffset);
+
+    // The class whose rows the list shows; empty before the first load.
+    const std::string& ListClass() const { return m_strListClass; }
+    SpellListModel* Model() const { return m_pModel; }
+
+public slots:
+    void OnWizard();
+    void OnPriest();
+    void OnCreateIndex();
+    void OnColumnClick(int nColumn);
+    void OnDblclkList(const QModelIndex& index);
+    void OnOK();
+    void ShowDetails();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void OnSize(int cx, int cy);
+
+    QList<QIcon> m_pImageList;
+    QProgressBar* m_ctlProgress = nullptr;
+    QTreeView* m_ctlList = nullptr;
+    SpellListModel* m_pModel = nullptr;
+    QIcon m_hIcon;
+    std::string m_strListClass;
+};

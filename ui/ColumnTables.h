@@ -1,0 +1,18 @@
+#pragma once
+// The nine list columns: captions and default widths in field order, and
+// how columns map to fields once a key field stands in front.
+
+#include <QString>
+
+inline constexpr int kColumnCount = 9;
+
+extern const char g_szColumnNames[kColumnCount][20];
+extern const int g_nColumnWidths[kColumnCount];
+
+// The field shown in column `column` when `keyField` is the key field:
+// column 0 shows the key field, columns 1..8 the other fields in order.
+int ColumnField(int keyField, int column);
+
+// The field whose caption is `caption`, searched from the last entry to
+// the first; -1 when no caption matches.
+int FindColumnField(const QString& caption);

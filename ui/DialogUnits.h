@@ -1,0 +1,28 @@
+#pragma once
+// Dialog units: window layouts are given in units of the dialog font, a
+// quarter of its average character width across and an eighth of its
+// height down, so that they scale with the font.
+
+#include <QRect>
+
+class QFont;
+
+class DialogUnits {
+public:
+    explicit DialogUnits(const QFont& font);
+
+    int X(int units) const { return Scale(units, baseX_, 4); }
+    int Y(int units) const { return Scale(units, baseY_, 8); }
+    QRect Rect(int x, int y, int width, int height) const {
+        return {X(x), Y(y), X(width), Y(height)};
+    }
+
+private:
+    // units * base / divisor, rounded to nearest.
+    static int Scale(int units, int base, int divisor) {
+        return (units * base + divisor / 2) / divisor;
+    }
+
+    int baseX_;
+    int baseY_;
+};

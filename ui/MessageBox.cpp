@@ -1,0 +1,21 @@
+#include "MessageBox.h"
+
+#include <utility>
+
+namespace {
+MessageBoxHook& Hook() {
+    static MessageBoxHook hook;
+    return hook;
+}
+}  // namespace
+
+void SetMessageBoxHook(MessageBoxHook hook) { Hook() = std::move(hook); }
+
+QMessageBox::StandardButton ShowMessageBox(const QString& text,
+                                           QMessageBox::StandardButtons buttons,
+                                           QWidget* parent) {
+    if (Hook())
+        return Hook()(text, buttons);
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Spells"), text, buttons, parent);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}

@@ -1,0 +1,70 @@
+#pragma once
+// The rows of the spell list: the nine field texts of each loaded record,
+// its school image and its record offset, ordered by the key field.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <QAbstractTableModel>
+#include <QIcon>
+#include <QList>
+
+#include "SpellRecord.h"
+
+class SpellListModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    // Item data role holding a row's record offset (qint64).
+    static constexpr int RecordOffsetRole = Qt::UserRole;
+    // Item data role holding a row's school image index (int).
+    static constexpr int SchoolImageRole = Qt::UserRole + 1;
+
+    explicit SpellListModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    // The icons of school images 0..8.
+    void SetImageList(QList<QIcon> icons);
+
+    // The field shown in column 0, which orders the rows. Retitles the
+    // columns; the rows are reordered by the next load.
+    void SetKeyField(int keyField);
+    int KeyField() const { return keyField_; }
+
+    // A load: Clear() empties the list, Reserve() announces the row count,
+    // AppendRecord() adds each record in file order, and FinishLoad()
+    // orders the rows by the key field and shows them.
+    void Clear();
+    void Reserve(std::size_t rows);
+    // False when the list cannot take another row.
+    bool AppendRecord(const SpellRecord& record, int64_t recordOffset);
+    void FinishLoad();
+
+    int64_t RecordOffset(int row) const;
+
+private:
+    struct Row {
+        uint64_t textBegin;   // the row's field texts in text_, in field order
+        int64_t recordOffset;
+        int32_t schoolImage;
+        std::array<uint8_t, kFieldCount> lengths;
+    };
+
+    std::string_view FieldBytes(const Row& row, int field) const;
+    QString FieldDisplayText(const Row& row, int field) const;
+
+    int keyField_ = kFieldName;
+    QList<QIcon> icons_;
+    std::vector<Row> rows_;     // shown
+    std::string text_;
+    std::vector<Row> pending_;  // being loaded
+    std::string pendingText_;
+};
