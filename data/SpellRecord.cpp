@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <iterator>
 
 #include "TextDecoding.h"
 
@@ -91,21 +92,25 @@ void ClearRecord(SpellRecord& r) {
     FillWithSpaces(r.szCastingTime, kCastingTimeSize);
 }
 
-std::string RecordFieldText(const SpellRecord& r, int field) {
+std::string_view RecordFieldView(const SpellRecord& r, int field, LevelDigits& scratch) {
     switch (field) {
-    case kFieldName: return std::string(FieldText(r.szName));
+    case kFieldName: return FieldText(r.szName);
     case kFieldLevel: {
-        char digits[16];
-        const auto res = std::to_chars(digits, digits + sizeof digits, r.nLevel);
-        return std::string(digits, res.ptr);
+        const auto res = std::to_chars(std::begin(scratch.digits), std::end(scratch.digits), r.nLevel);
+        return {scratch.digits, static_cast<std::size_t>(res.ptr - scratch.digits)};
     }
-    case kFieldSchool: return std::string(FieldText(r.szSchool));
-    case kFieldRange: return std::string(FieldText(r.szRange));
-    case kFieldDuration: return std::string(FieldText(r.szDuration));
-    case kFieldArea: return std::string(FieldText(r.szArea));
-    case kFieldComponents: return std::string(FieldText(r.szComponents));
-    case kFieldSavingThrow: return std::string(FieldText(r.szSavingThrow));
-    case kFieldCastingTime: return std::string(FieldText(r.szCastingTime));
+    case kFieldSchool: return FieldText(r.szSchool);
+    case kFieldRange: return FieldText(r.szRange);
+    case kFieldDuration: return FieldText(r.szDuration);
+    case kFieldArea: return FieldText(r.szArea);
+    case kFieldComponents: return FieldText(r.szComponents);
+    case kFieldSavingThrow: return FieldText(r.szSavingThrow);
+    case kFieldCastingTime: return FieldText(r.szCastingTime);
     default: return {};
     }
+}
+
+std::string RecordFieldText(const SpellRecord& r, int field) {
+    LevelDigits scratch;
+    return std::string(RecordFieldView(r, field, scratch));
 }

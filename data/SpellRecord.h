@@ -94,6 +94,12 @@ void SetField(char (&field)[N], std::string_view value) {
 // except nSchoolImage.
 void ClearRecord(SpellRecord& record);
 
-// The text of field `field` (0..8) as stored; the level in decimal digits.
-// Returns an empty string for a field number outside 0..8.
+// Room for a level's decimal digits.
+struct LevelDigits {
+    char digits[12];
+};
+
+// The text of field `field` (0..8) as stored; the level in decimal digits,
+// formed in `scratch`. Empty for a field number outside 0..8.
+std::string_view RecordFieldView(const SpellRecord& record, int field, LevelDigits& scratch);
 std::string RecordFieldText(const SpellRecord& record, int field);
