@@ -37,7 +37,8 @@ test: build
 
 bench:
 	$(MAKE) build PRESET=release
-	build/release/bin/spells_bench
+	build/release/bin/data_bench
+	QT_QPA_PLATFORM=offscreen build/release/bin/ui_bench
 
 clean:
 	rm -rf build

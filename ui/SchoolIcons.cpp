@@ -5,6 +5,16 @@
 
 #include "resource.h"
 
+// The icons are compiled into this static library; its resources must be
+// registered by hand, since nothing else refers to them.
+static void InitIconResources() {
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(spells);
+        return true;
+    }();
+    static_cast<void>(registered);
+}
+
 namespace {
 
 struct IconResource {
@@ -33,6 +43,7 @@ constexpr int kSchoolIconOrder[] = {
 };
 
 QIcon LoadIcon(int id) {
+    InitIconResources();
     for (const auto& icon : kIcons)
         if (icon.id == id)
             return QIcon(QPixmap(QString::fromLatin1(icon.path)));
@@ -49,6 +60,7 @@ QList<QIcon> LoadSchoolImageList() {
 }
 
 QIcon LoadMainIcon() {
+    InitIconResources();
     QIcon icon;
     for (const char* path :
          {":/icons/mainframe_16.xpm", ":/icons/mainframe_32.xpm", ":/icons/mainframe_48.xpm"})
