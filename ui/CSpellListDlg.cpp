@@ -191,12 +191,16 @@ bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
     m_pModel->Reserve(static_cast<std::size_t>(n));
     SetColumnOrder(nKey);
 
+    // The bar moves about a thousand times in a load of any size: each
+    // move costs far more than a row.
+    const int progressStep = std::max(1, count / 1000);
     SpellRecord record;
     for (int i = 0; index.Next(record); ++i) {
         if (!InsertSpell(record, nKey, index.LastOffset()))
             ShowMessageBox(QString::fromUtf8(kInsertFailedMessage) + DisplayText(FieldText(record.szName)),
                            QMessageBox::Ok, this);
-        m_ctlProgress->setValue(i);
+        if (i % progressStep == 0 || i >= count - 1)
+            m_ctlProgress->setValue(i);
     }
     m_pModel->FinishLoad();
     m_strListClass = spellClass;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <numeric>
 
 #include "ColumnTables.h"
 #include "TextDecoding.h"
@@ -116,29 +115,44 @@ bool SpellListModel::AppendRecord(const SpellRecord& record, int64_t recordOffse
 
 void SpellListModel::FinishLoad() {
     // One stable sort over precomputed keys: equal keys keep file order.
+    // The first eight key bytes, packed big-endian, settle most comparisons
+    // without touching the key text.
+    struct SortEntry {
+        uint64_t prefix;
+        uint64_t keyBegin;
+        uint32_t keyLength;
+        uint32_t row;
+    };
     std::string keys;
-    std::vector<std::pair<uint64_t, uint32_t>> keySpans;  // begin, length
-    keySpans.reserve(pending_.size());
-    for (const Row& row : pending_) {
+    keys.reserve(pendingText_.size() / kFieldCount + pending_.size());
+    std::vector<SortEntry> entries;
+    entries.reserve(pending_.size());
+    for (std::size_t i = 0; i < pending_.size(); ++i) {
+        const Row& row = pending_[i];
         uint64_t begin = row.textBegin;
         for (int f = 0; f < keyField_; ++f)
             begin += row.lengths[f];
-        const std::size_t before = keys.size();
+        const std::size_t keyBegin = keys.size();
         AppendSortKey(keys, std::string_view(pendingText_).substr(begin, row.lengths[keyField_]));
-        keySpans.emplace_back(before, static_cast<uint32_t>(keys.size() - before));
+        const std::size_t keyLength = keys.size() - keyBegin;
+        uint64_t prefix = 0;
+        for (std::size_t b = 0; b < 8; ++b)
+            prefix = (prefix << 8) |
+                     (b < keyLength ? static_cast<unsigned char>(keys[keyBegin + b]) : 0u);
+        entries.push_back({prefix, keyBegin, static_cast<uint32_t>(keyLength),
+                           static_cast<uint32_t>(i)});
     }
-    const auto key = [&](uint32_t i) {
-        return std::string_view(keys).substr(keySpans[i].first, keySpans[i].second);
-    };
-    std::vector<uint32_t> order(pending_.size());
-    std::iota(order.begin(), order.end(), 0u);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](uint32_t a, uint32_t b) { return key(a) < key(b); });
+    const std::string_view allKeys = keys;
+    std::stable_sort(entries.begin(), entries.end(), [&](const SortEntry& a, const SortEntry& b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        return allKeys.substr(a.keyBegin, a.keyLength) < allKeys.substr(b.keyBegin, b.keyLength);
+    });
 
     std::vector<Row> sorted;
-    sorted.reserve(order.size());
-    for (const uint32_t i : order)
-        sorted.push_back(pending_[i]);
+    sorted.reserve(entries.size());
+    for (const SortEntry& entry : entries)
+        sorted.push_back(pending_[entry.row]);
 
     beginResetModel();
     rows_ = std::move(sorted);
