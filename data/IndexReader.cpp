@@ -40,7 +40,12 @@ bool IndexReader::Open(const std::string& path) {
     if (fd_ < 0)
         return false;
     struct stat st {};
-    if (::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode))
+    if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        return false;
+    }
+    if (S_ISREG(st.st_mode))
         recordCount_ = st.st_size / static_cast<int64_t>(kRecordSize);
     buffer_.resize(kReadBlock);
     return true;
