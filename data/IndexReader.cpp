@@ -41,7 +41,9 @@ bool IndexReader::Open(const std::string& path) {
         return false;
     struct stat st {};
     if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
+        const int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
         ::close(fd_);
+        errno = error;
         fd_ = -1;
         return false;
     }

@@ -16,8 +16,8 @@ public:
     IndexReader(const IndexReader&) = delete;
     IndexReader& operator=(const IndexReader&) = delete;
 
-    // Opens `path` for reading. False when it cannot be opened or is a
-    // directory.
+    // Opens `path` for reading. False, with errno set, when it cannot be
+    // opened or is a directory.
     bool Open(const std::string& path);
 
     // Whole records in the file when it was opened: its length / 432.

@@ -1,0 +1,282 @@
+// Runs the spellindex executable and checks what it prints and returns.
+
+#include <csignal>
+#include <cstdint>
+#include <fcntl.h>
+#include <filesystem>
+#include <spawn.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "TestFiles.h"
+
+extern char** environ;
+
+namespace {
+
+struct RunResult {
+    int status = -1;  // exit status, -1 when it did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// Runs spellindex; a `fileSizeLimit` makes its file writes fail with EFBIG
+// past that size (SIGXFSZ ignored, as the child inherits).
+RunResult SpellIndex(const std::vector<std::string>& args, rlim_t fileSizeLimit = RLIM_INFINITY) {
+    TempDir io;
+    const std::string outPath = io.file("stdout");
+    const std::string errPath = io.file("stderr");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<std::string> argStrings = {SPELLINDEX_PATH};
+    argStrings.insert(argStrings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : argStrings)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    RunResult run;
+    pid_t pid = 0;
+    struct sigaction ignore {}, oldAction {};
+    rlimit oldLimit{};
+    const bool limited = fileSizeLimit != RLIM_INFINITY;
+    if (limited) {
+        ignore.sa_handler = SIG_IGN;
+        ::sigaction(SIGXFSZ, &ignore, &oldAction);
+        ::getrlimit(RLIMIT_FSIZE, &oldLimit);
+        rlimit low = oldLimit;
+        low.rlim_cur = fileSizeLimit;
+        EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &low), 0);
+    }
+    const int rc = posix_spawn(&pid, SPELLINDEX_PATH, &actions, nullptr, argv.data(), environ);
+    if (limited) {
+        ::setrlimit(RLIMIT_FSIZE, &oldLimit);
+        ::sigaction(SIGXFSZ, &oldAction, nullptr);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+        ADD_FAILURE() << "posix_spawn failed: " << rc;
+        return run;
+    }
+    int wstatus = 0;
+    if (::waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus))
+        run.status = WEXITSTATUS(wstatus);
+    run.out = ReadFile(outPath);
+    run.err = ReadFile(errPath);
+    return run;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
+        lines.push_back(text.substr(start, nl - start));
+    if (start < text.size())
+        lines.push_back(text.substr(start) + "<no newline>");
+    return lines;
+}
+
+// A 432-byte record: offset, name, level, school image; other fields empty.
+std::string RawRecord(int32_t textOffset, std::string_view name, int32_t level, int32_t image) {
+    std::string bytes(432, '\0');
+    const auto put32 = [&](std::size_t pos, int32_t value) {
+        const auto v = static_cast<uint32_t>(value);
+        for (int i = 0; i < 4; ++i)
+            bytes[pos + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    put32(0, textOffset);
+    bytes.replace(4, name.size(), name);
+    put32(104, level);
+    put32(108, image);
+    return bytes;
+}
+
+const std::string kText =
+    "Quill of Patient Copying\n"
+    "Alteration\n"
+    "Range: Touch\tComponents: V, S, M\n"
+    "Duration: 1 hr./level\tCasting Time: 1 rd.\n"
+    "Area of Effect: One quill\tSaving Throw: None\n"
+    "Source: Tome.\n"
+    "A quill copies \"one\" page\\sheet.\n"
+    "\tSand is the \x01 component.\n"
+    "\n"
+    "Second-Level Spells\n"
+    "Ember Mote\n"
+    "(Evocation)\n"
+    "Range: 10 yds.\tComponent: V\n"
+    "Duration: Instantaneous\tCasting Time: 1\n"
+    "Area of Effect: One creature\tSaving Throw: 1/2\n"
+    "Source: Tome.\n"
+    "A spark leaps.\n";
+
+class SpellIndexCli : public testing::Test {
+protected:
+    std::string Dir() const { return dir.path().string(); }
+    std::string TextOffsetOf(std::string_view what) const { return std::to_string(kText.find(what)); }
+    TempDir dir;
+};
+
+}  // namespace
+
+TEST_F(SpellIndexCli, BuildThenDump) {
+    WriteFile(dir.file("wizard.txt"), kText);
+    const RunResult build = SpellIndex({"build", Dir(), "wizard"});
+    EXPECT_EQ(build.status, 0);
+    EXPECT_EQ(build.out, "2 records written to " + dir.file("wizard.idx") + "\n");
+    EXPECT_EQ(build.err, "");
+    EXPECT_EQ(ReadFile(dir.file("wizard.idx")).size(), 2 * 432u);
+
+    const RunResult dump = SpellIndex({"dump", dir.prefix(), "wizard"});
+    EXPECT_EQ(dump.status, 0);
+    EXPECT_EQ(dump.err, "");
+    const auto lines = Lines(dump.out);
+    ASSERT_EQ(lines.size(), 2u) << dump.out;
+    EXPECT_EQ(lines[0], "{\"offset\":0,\"text_offset\":" + TextOffsetOf("A quill") +
+                            ",\"name\":\"Quill of Patient Copying\",\"level\":1,\"school_image\":0,"
+                            "\"school\":\"Alteration\",\"range\":\"Touch\",\"duration\":\"1 hr./level\","
+                            "\"area\":\"One quill\",\"components\":\" V, S, M\",\"saving_throw\":\"None\","
+                            "\"casting_time\":\"1 rd.\"}");
+    EXPECT_EQ(lines[1], "{\"offset\":432,\"text_offset\":" + TextOffsetOf("A spark") +
+                            ",\"name\":\"Ember Mote\",\"level\":2,\"school_image\":5,"
+                            "\"school\":\"(Evocation)\",\"range\":\"10 yds.\",\"duration\":\"Instantaneous\","
+                            "\"area\":\"One creature\",\"components\":\"V\",\"saving_throw\":\"1/2\","
+                            "\"casting_time\":\"1\"}");
+}
+
+TEST_F(SpellIndexCli, DescriptionsAreEscapedOrNullWithoutText) {
+    WriteFile(dir.file("wizard.txt"), kText);
+    ASSERT_EQ(SpellIndex({"build", Dir(), "wizard"}).status, 0);
+
+    RunResult dump = SpellIndex({"dump", Dir(), "wizard", "--descriptions"});
+    EXPECT_EQ(dump.status, 0);
+    auto lines = Lines(dump.out);
+    ASSERT_EQ(lines.size(), 2u) << dump.out;
+    const std::string firstTail =
+        ",\"casting_time\":\"1 rd.\",\"description\":"
+        "\"A quill copies \\\"one\\\" page\\\\sheet.\\tSand is the \\u0001 component.\"}";
+    EXPECT_EQ(lines[0].substr(lines[0].size() - std::min(lines[0].size(), firstTail.size())), firstTail);
+    EXPECT_NE(lines[1].find(",\"casting_time\":\"1\",\"description\":\"A spark leaps.\"}"), std::string::npos)
+        << lines[1];
+
+    std::filesystem::remove(dir.file("wizard.txt"));
+    dump = SpellIndex({"dump", Dir(), "wizard", "--descriptions"});
+    EXPECT_EQ(dump.status, 0);
+    lines = Lines(dump.out);
+    ASSERT_EQ(lines.size(), 2u) << dump.out;
+    for (const auto& line : lines)
+        EXPECT_NE(line.find(",\"description\":null}"), std::string::npos) << line;
+}
+
+TEST_F(SpellIndexCli, Cp1251TextIsWrittenAsUtf8) {
+    // "Призыв" and "Школа" in Windows-1251; the description mixes in a 0x98.
+    WriteFile(dir.file("wizard.txt"),
+              "\xCF\xF0\xE8\xE7\xFB\xE2\n\xD8\xEA\xEE\xEB\xE0\n"
+              "Range: Touch\tComponents: V\nDuration: 1\tCasting Time: 1\n"
+              "Area of Effect: 1\tSaving Throw: None\nSource.\n\xC4\xE0\x98\n");
+    ASSERT_EQ(SpellIndex({"build", Dir(), "wizard"}).status, 0);
+    const RunResult dump = SpellIndex({"dump", Dir(), "wizard", "--descriptions"});
+    EXPECT_EQ(dump.status, 0);
+    EXPECT_NE(dump.out.find("\"name\":\"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB7\xD1\x8B\xD0\xB2\""),
+              std::string::npos) << dump.out;
+    EXPECT_NE(dump.out.find("\"school\":\"\xD0\xA8\xD0\xBA\xD0\xBE\xD0\xBB\xD0\xB0\""),
+              std::string::npos) << dump.out;
+    EXPECT_NE(dump.out.find("\"description\":\"\xD0\x94\xD0\xB0\xEF\xBF\xBD\""), std::string::npos)
+        << dump.out;
+}
+
+TEST_F(SpellIndexCli, HandMadeIndexRecords) {
+    const std::string longName(100, 'N');  // no terminator: read at full width
+    WriteFile(dir.file("wizard.txt"), "Only text.\n");
+    WriteFile(dir.file("wizard.idx"), RawRecord(-1, "Quote\"Back\\slash\ttab", -3, 8) +
+                                          RawRecord(0, longName, 7, 1) + std::string(100, 'x'));
+    const RunResult dump = SpellIndex({"dump", Dir(), "wizard", "--descriptions"});
+    EXPECT_EQ(dump.status, 0);
+    const auto lines = Lines(dump.out);
+    ASSERT_EQ(lines.size(), 2u) << dump.out;  // the 100-byte tail is no record
+    EXPECT_EQ(lines[0], "{\"offset\":0,\"text_offset\":-1,\"name\":\"Quote\\\"Back\\\\slash\\ttab\","
+                        "\"level\":-3,\"school_image\":8,\"school\":\"\",\"range\":\"\",\"duration\":\"\","
+                        "\"area\":\"\",\"components\":\"\",\"saving_throw\":\"\",\"casting_time\":\"\","
+                        "\"description\":null}");
+    EXPECT_EQ(lines[1], "{\"offset\":432,\"text_offset\":0,\"name\":\"" + longName +
+                            "\",\"level\":7,\"school_image\":1,\"school\":\"\",\"range\":\"\","
+                            "\"duration\":\"\",\"area\":\"\",\"components\":\"\",\"saving_throw\":\"\","
+                            "\"casting_time\":\"\",\"description\":\"Only text.\"}");
+}
+
+TEST_F(SpellIndexCli, FailuresExitWithOneAndOneLine) {
+    const RunResult build = SpellIndex({"build", Dir(), "wizard"});
+    EXPECT_EQ(build.status, 1);
+    EXPECT_EQ(build.out, "");
+    EXPECT_EQ(build.err, "spellindex: can't open file wizard.txt\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("wizard.idx")));
+
+    const RunResult dump = SpellIndex({"dump", Dir(), "wizard"});
+    EXPECT_EQ(dump.status, 1);
+    EXPECT_EQ(dump.out, "");
+    EXPECT_EQ(Lines(dump.err).size(), 1u) << dump.err;
+    EXPECT_EQ(dump.err.rfind("spellindex: can't open index " + dir.file("wizard.idx"), 0), 0u) << dump.err;
+}
+
+TEST_F(SpellIndexCli, WriteErrorExitsWithOneAndKeepsOldIndex) {
+    const std::size_t bodyStart = kText.find("\nAlteration");
+    const std::string body = kText.substr(bodyStart, kText.find("Second-Level") - bodyStart);
+    std::string text;
+    for (int i = 0; i < 300; ++i)  // an index of 300 x 432 bytes
+        text += "Spell " + std::to_string(i) + body;
+    WriteFile(dir.file("wizard.txt"), text);
+    const std::string oldIndex(1000, 'O');
+    WriteFile(dir.file("wizard.idx"), oldIndex);
+    const RunResult build = SpellIndex({"build", Dir(), "wizard"}, 8192);
+    EXPECT_EQ(build.status, 1);
+    EXPECT_EQ(build.out, "");
+    EXPECT_EQ(build.err, "spellindex: can't write index wizard.idx: File too large\n");
+    EXPECT_EQ(ReadFile(dir.file("wizard.idx")), oldIndex);
+    EXPECT_EQ(SpellIndex({"build", Dir(), "wizard"}).out, "300 records written to " + dir.file("wizard.idx") + "\n");
+}
+
+TEST_F(SpellIndexCli, DumpOfADirectoryNamesTheReason) {
+    std::filesystem::create_directory(dir.file("wizard.idx"));
+    const RunResult dump = SpellIndex({"dump", Dir(), "wizard"});
+    EXPECT_EQ(dump.status, 1);
+    EXPECT_EQ(dump.out, "");
+    EXPECT_EQ(dump.err, "spellindex: can't open index " + dir.file("wizard.idx") + ": Is a directory\n");
+}
+
+TEST(SpellIndexUsage, HelpAndWrongArguments) {
+    for (const char* help : {"--help", "-h"}) {
+        const RunResult run = SpellIndex({help});
+        EXPECT_EQ(run.status, 0) << help;
+        EXPECT_EQ(run.out.rfind("usage: spellindex build DATADIR CLASS\n", 0), 0u) << run.out;
+        EXPECT_EQ(run.err, "");
+    }
+    const std::vector<std::vector<std::string>> kWrong = {
+        {},
+        {"build"},
+        {"build", "/tmp"},
+        {"dump", "/tmp"},
+        {"frob", "/tmp", "wizard"},
+        {"build", "/tmp", "wizard", "extra"},
+        {"dump", "/tmp", "wizard", "--verbose"},
+        {"dump", "/tmp", "wizard", "--descriptions", "extra"},
+        {"build", "/tmp", ""},
+        {"build", "/tmp", "../wizard"},
+        {"--help", "extra"},
+    };
+    for (const auto& args : kWrong) {
+        std::string shown;
+        for (const auto& a : args)
+            shown += "'" + a + "' ";
+        SCOPED_TRACE("arguments: " + shown);
+        const RunResult run = SpellIndex(args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find("usage: spellindex"), std::string::npos) << run.err;
+    }
+}

@@ -1,0 +1,406 @@
+// Building index files from spell texts, and reading the descriptions back.
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "DescriptionReader.h"
+#include "IndexBuilder.h"
+#include "IndexReader.h"
+#include "SpellFiles.h"
+#include "SpellRecord.h"
+#include "TestFiles.h"
+
+namespace {
+
+// One entry with fixed field lines, the ignored line, then `description`
+// (its lines with their terminators).
+std::string Entry(std::string_view name, std::string_view description = "Some words.\n") {
+    return std::string(name) +
+           "\nAlteration\n"
+           "Range: Touch\tComponents: V, S\n"
+           "Duration: 1 rd.\tCasting Time: 1\n"
+           "Area of Effect: One creature\tSaving Throw: None\n"
+           "Source: test.\n" +
+           std::string(description);
+}
+
+std::string WithoutNewlines(std::string s) {
+    s.erase(std::remove(s.begin(), s.end(), '\n'), s.end());
+    return s;
+}
+
+int32_t At(std::string_view text, std::string_view what) {
+    const auto p = text.find(what);
+    EXPECT_NE(p, std::string_view::npos) << what;
+    return static_cast<int32_t>(p);
+}
+
+std::vector<SpellRecord> ReadIndex(const std::string& path) {
+    std::vector<SpellRecord> records;
+    IndexReader reader;
+    EXPECT_TRUE(reader.Open(path)) << path;
+    SpellRecord r;
+    while (reader.Next(r))
+        records.push_back(r);
+    return records;
+}
+
+// Name, level, school, range, duration, area, components, saving throw,
+// casting time, school image.
+std::vector<std::string> Fields(const SpellRecord& r) {
+    std::vector<std::string> v;
+    for (int f = 0; f < kFieldCount; ++f)
+        v.push_back(RecordFieldText(r, f));
+    v.push_back(std::to_string(r.nSchoolImage));
+    return v;
+}
+
+std::vector<std::string> DirEntries(const std::filesystem::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class Builder : public testing::Test {
+protected:
+    void SetUp() override { g_strDataDir = dir.prefix(); }
+
+    std::vector<SpellRecord> Build(std::string_view text, const std::string& cls = "wizard") {
+        WriteFile(dir.file(cls + ".txt"), text);
+        g_nLevel = 1;
+        const BuildResult r = BuildIndex(cls);
+        EXPECT_EQ(r.status, BuildStatus::kOk) << r.strMessage;
+        EXPECT_EQ(r.strMessage, "");
+        std::vector<SpellRecord> records = ReadIndex(dir.file(cls + ".idx"));
+        EXPECT_EQ(r.nRecords, records.size());
+        return records;
+    }
+    std::string Description(const SpellRecord& r, const std::string& cls = "wizard") {
+        const DescriptionResult d = ReadDescriptionText(dir.file(cls + ".txt"), r.nTextOffset);
+        EXPECT_TRUE(d.ok());
+        return d.strText;
+    }
+
+    TempDir dir;
+};
+
+const std::string kWizardText =
+    "Quill of Patient Copying\n"
+    "Alteration\n"
+    "Range: Touch\tComponents: V, S, M\n"
+    "Duration: 1 hr./level\tCasting Time: 1 rd.\n"
+    "Area of Effect: One quill\tSaving Throw: None\n"
+    "Source: Tome of the Amber Tower.\n"
+    "A writing quill copies one page.\n"
+    "\tThe material component is fine sand.\n"
+    "\n"
+    "Ember Mote\n"
+    "(Evocation)\n"
+    "Range: 10 yds. + 10 yds./level\tComponent: V\n"
+    "Duration: Instantaneous\tCasting Time: 1\n"
+    "Area of Effect: One creature\tSaving Throw: 1/2\n"
+    "Source: Tome of the Amber Tower.\n"
+    "A spark leaps from the caster's fingertip.\n";
+
+const std::string kPriestText =
+    "Mend the Broken Cup\n"
+    "Alteration\n"
+    "Sphere: Creation\n"
+    "Range: Touch\tComponents: V, S\n"
+    "Duration: Permanent\tCasting Time: 1 rd.\n"
+    "Area of Effect: One object\tSaving Throw: None\n"
+    "Notes: none.\n"
+    "The priest restores one small broken object.\n"
+    "\n"
+    "Second-Level Spells\n"
+    "\n"
+    "Know the Weather's Mood\n"
+    "Divination\n"
+    "\n"
+    "Sphere: Weather\n"
+    "Range: 0\tComponent: V\n"
+    "Duration: Instantaneous\tCasting Time: 1 rd.\n"
+    "Area of Effect: 1 mile radius\tSaving Throw: None\n"
+    "Notes: none.\n"
+    "The priest reads the sky.\n"
+    "\n";
+
+using Strings = std::vector<std::string>;
+
+}  // namespace
+
+TEST_F(Builder, WizardEntries) {
+    const auto records = Build(kWizardText);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(Fields(records[0]), (Strings{"Quill of Patient Copying", "1", "Alteration", "Touch",
+                                           "1 hr./level", "One quill", " V, S, M", "None", "1 rd.", "0"}));
+    EXPECT_EQ(records[0].nTextOffset, At(kWizardText, "A writing quill"));
+    EXPECT_EQ(Description(records[0]), "A writing quill copies one page.\tThe material component is fine sand.");
+    EXPECT_EQ(Fields(records[1]), (Strings{"Ember Mote", "1", "(Evocation)", "10 yds. + 10 yds./level",
+                                           "Instantaneous", "One creature", "V", "1/2", "1", "5"}));
+    EXPECT_EQ(records[1].nTextOffset, At(kWizardText, "A spark"));
+    EXPECT_EQ(Description(records[1]), "A spark leaps from the caster's fingertip.");
+}
+
+TEST_F(Builder, PriestSphereReplacesSchoolButNotItsImage) {
+    const auto records = Build(kPriestText, "priest");
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(Fields(records[0]), (Strings{"Mend the Broken Cup", "1", "Creation", "Touch", "Permanent",
+                                           "One object", " V, S", "None", "1 rd.", "0"}));
+    EXPECT_EQ(Description(records[0], "priest"), "The priest restores one small broken object.");
+    EXPECT_EQ(Fields(records[1]), (Strings{"Know the Weather's Mood", "2", "Weather", "0", "Instantaneous",
+                                           "1 mile radius", "V", "None", "1 rd.", "6"}));
+    EXPECT_EQ(records[1].nTextOffset, At(kPriestText, "The priest reads"));
+    EXPECT_EQ(Description(records[1], "priest"), "The priest reads the sky.");
+}
+
+TEST_F(Builder, OptionalBlankLinesChangeOnlyOffsets) {
+    std::string blankAfterSchool = Entry("Sleep");
+    blankAfterSchool.insert(blankAfterSchool.find("Range:"), "\n");
+    const auto plain = Build(Entry("Sleep") + "\n" + Entry("Web"));
+    const auto blanks = Build(blankAfterSchool + "\n\n" + Entry("Web"));
+    ASSERT_EQ(plain.size(), 2u);
+    ASSERT_EQ(blanks.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(Fields(blanks[i]), Fields(plain[i])) << "record " << i;
+        EXPECT_EQ(blanks[i].nTextOffset, plain[i].nTextOffset + static_cast<int32_t>(i + 1)) << "record " << i;
+    }
+}
+
+TEST_F(Builder, Levels) {
+    using Levels = std::vector<std::pair<std::string, int>>;
+    const struct {
+        const char* label;
+        std::string text;
+        Levels expected;
+    } kCases[] = {
+        {"NoHeader", Entry("A"), {{"A", 1}}},
+        {"HeaderOnFirstLine", "First-Level Spells\n" + Entry("A"), {{"A", 2}}},
+        {"HeaderThenBlank", "First-Level Spells\n\n" + Entry("A"), {{"A", 2}}},
+        {"HeaderInsideLine", "Wizard Third-Level Spells (cont.)\n" + Entry("A"), {{"A", 2}}},
+        {"HeaderBetween", Entry("A") + "\nSecond-Level Spells\n" + Entry("B"), {{"A", 1}, {"B", 2}}},
+        {"HeaderAfterBlanks", Entry("A") + "\n\n\nSecond-Level Spells\n\n" + Entry("B"), {{"A", 1}, {"B", 2}}},
+        {"TwoHeaders",
+         "First-Level Spells\n" + Entry("A") + "\nSecond-Level Spells\n\n" + Entry("B") + "\n" + Entry("C"),
+         {{"A", 2}, {"B", 3}, {"C", 3}}},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(testing::Message() << c.label << ":\n" << c.text);
+        Levels got;
+        for (const SpellRecord& r : Build(c.text))
+            got.emplace_back(FieldText(r.szName), r.nLevel);
+        EXPECT_EQ(got, c.expected);
+    }
+}
+
+TEST_F(Builder, EntryBoundariesAndDescriptions) {
+    using Spells = std::vector<std::pair<std::string, std::string>>;  // name, description
+    const std::string fieldsOnly = Entry("B", "");
+    const struct {
+        const char* label;
+        std::string text;
+        Spells expected;
+    } kCases[] = {
+        {"OneBlankBetween", Entry("A", "a1\na2\n") + "\n" + Entry("B", "b1\n"), {{"A", "a1a2"}, {"B", "b1"}}},
+        {"TwoBlanksBetween", Entry("A", "a1\na2\n") + "\n\n" + Entry("B", "b1\n"), {{"A", "a1a2"}, {"B", "b1"}}},
+        {"ThreeBlanksBetween", Entry("A", "a1\n\n\n\n") + Entry("B", "b1\n"), {{"A", "a1"}, {"B", "b1"}}},
+        {"BlankThenTabContinues", Entry("A", "a1\n\n\ta2\n\n") + Entry("B"), {{"A", "a1\ta2"}, {"B", "Some words."}}},
+        {"BlankThenDigitContinues", Entry("A", "a1\n\n2nd part\n\n") + Entry("B"), {{"A", "a12nd part"}, {"B", "Some words."}}},
+        {"BlankThenLowerContinues", Entry("A", "a1\n\nand more\n\n") + Entry("B"), {{"A", "a1and more"}, {"B", "Some words."}}},
+        {"BlankThenNonAsciiContinues", Entry("A", "a1\n\n\xC3\x89lan\n\n") + Entry("B"), {{"A", "a1\xC3\x89lan"}, {"B", "Some words."}}},
+        {"LoneCrIsText", Entry("A", "a\rb\n\nc\r\r\n\n") + Entry("B"), {{"A", "a\rbc\r"}, {"B", "Some words."}}},
+        {"EmptyDescription", Entry("A", "\n") + Entry("B"), {{"A", ""}, {"B", "Some words."}}},
+        {"UpperWithoutBlankContinues", Entry("A", "a1\nBig\n\n") + Entry("B"), {{"A", "a1Big"}, {"B", "Some words."}}},
+        {"SpacesOnlyLineIsNotBlank", Entry("A", "a1\n   \n") + Entry("B", "b1\n") + "\n" + Entry("C", "c1\n"),
+         {{"A", "a1   " + WithoutNewlines(Entry("B", "b1\n"))}, {"C", "c1"}}},
+        {"LastWithoutTerminator", Entry("A") + "\n" + Entry("B", "last line"), {{"A", "Some words."}, {"B", "last line"}}},
+        {"LastWithTrailingBlanks", Entry("A", "a1\n\n\n\n"), {{"A", "a1"}}},
+        {"EndsRightAfterIgnoredLine", Entry("A") + "\n" + fieldsOnly, {{"A", "Some words."}, {"B", ""}}},
+        {"CutOffAfterAreaLine", Entry("A") + "\n" + fieldsOnly.substr(0, fieldsOnly.find("Source:")),
+         {{"A", "Some words."}}},
+        {"CutOffInRangeLine", Entry("A") + "\nPartial\nAlteration\nRange: Touch\tComponents: V\n", {{"A", "Some words."}}},
+        {"CutOffAfterName", Entry("A") + "\nPartial", {{"A", "Some words."}}},
+        {"EmptyText", "", {}},
+        {"OnlyBlankLines", "\n\n\n", {}},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(testing::Message() << c.label << ":\n" << c.text);
+        Spells got;
+        for (const SpellRecord& r : Build(c.text))
+            got.emplace_back(FieldText(r.szName), Description(r));
+        EXPECT_EQ(got, c.expected);
+    }
+}
+
+TEST_F(Builder, CrlfGivesSameRecordsAtItsOwnOffsets) {
+    const std::string lf = kWizardText + "\n\nThird-Level Spells\n\n" + Entry("Late", "x\n\n\ty\n\n") + Entry("Last");
+    const std::string crlf = ToCrlf(lf);
+    const auto lfRecords = Build(lf, "lf");
+    const auto crlfRecords = Build(crlf, "crlf");
+    ASSERT_EQ(lfRecords.size(), 4u);
+    ASSERT_EQ(crlfRecords.size(), lfRecords.size());
+    const char* firstLines[] = {"A writing quill", "A spark", "x", "Some words."};
+    for (std::size_t i = 0; i < lfRecords.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "record " << i);
+        EXPECT_EQ(Fields(crlfRecords[i]), Fields(lfRecords[i]));
+        const std::string first = firstLines[i];
+        EXPECT_EQ(lf.compare(static_cast<std::size_t>(lfRecords[i].nTextOffset), first.size(), first), 0);
+        EXPECT_EQ(crlf.compare(static_cast<std::size_t>(crlfRecords[i].nTextOffset), first.size(), first), 0);
+        EXPECT_EQ(Description(crlfRecords[i], "crlf"), Description(lfRecords[i], "lf"));
+    }
+    EXPECT_EQ(lfRecords[2].nLevel, 2);
+    EXPECT_EQ(Description(crlfRecords[2], "crlf"), "x\ty");
+}
+
+namespace {
+
+// `count` entries, every tenth with a continued description, one with a
+// description of 100 KB so that entries straddle the reader's buffer.
+std::string ManySpells(int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        const std::string n = std::to_string(i);
+        std::string description = "Text " + n + ".\n";
+        if (i % 10 == 3)
+            description += "\n\tmore " + n + "\n";
+        if (i == 5)
+            description += std::string(100000, 'w') + "\n";
+        text += Entry("Spell " + n, description + "\n");
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST_F(Builder, ManyEntriesAcrossBuffers) {
+    const std::string text = ManySpells(500);
+    const auto records = Build(text);
+    ASSERT_EQ(records.size(), 500u);
+    for (int i = 0; i < 500; ++i) {
+        const SpellRecord& r = records[static_cast<std::size_t>(i)];
+        const std::string n = std::to_string(i);
+        ASSERT_EQ(FieldText(r.szName), "Spell " + n);
+        ASSERT_EQ(r.nTextOffset, At(text, "Text " + n + ".\n"));
+        std::string expected = "Text " + n + ".";
+        if (i % 10 == 3)
+            expected += "\tmore " + n;
+        if (i == 5)
+            expected += std::string(100000, 'w');
+        ASSERT_EQ(Description(r), expected) << "record " << i;
+    }
+}
+
+TEST_F(Builder, RebuildReplacesIndexWithUsualPermissions) {
+    WriteFile(dir.file("wizard.idx"), std::string(5000, 'O'));
+    const auto records = Build(kWizardText);
+    EXPECT_EQ(records.size(), 2u);
+    EXPECT_EQ(ReadFile(dir.file("wizard.idx")).size(), 2 * kRecordSize);
+    EXPECT_EQ(DirEntries(dir.path()), (Strings{"wizard.idx", "wizard.txt"}));
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat st {};
+    ASSERT_EQ(::stat(dir.file("wizard.idx").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0666 & ~mask);
+}
+
+// ---- failures --------------------------------------------------------------
+
+namespace {
+
+const std::string kOldIndex = std::string(kRecordSize, 'O') + std::string(kRecordSize, 'P');
+
+}  // namespace
+
+TEST_F(Builder, MissingTextLeavesIndexUntouched) {
+    g_nLevel = 1;
+    BuildResult r = BuildIndex("wizard");
+    EXPECT_EQ(r.status, BuildStatus::kCannotOpenText);
+    EXPECT_EQ(r.strMessage, "can't open file wizard.txt");
+    EXPECT_EQ(DirEntries(dir.path()), Strings{});
+
+    WriteFile(dir.file("wizard.idx"), kOldIndex);
+    r = BuildIndex("wizard");
+    EXPECT_EQ(r.status, BuildStatus::kCannotOpenText);
+    EXPECT_EQ(r.nRecords, 0u);
+    EXPECT_EQ(ReadFile(dir.file("wizard.idx")), kOldIndex);
+    EXPECT_EQ(DirEntries(dir.path()), Strings{"wizard.idx"});
+}
+
+TEST_F(Builder, DataDirThatIsAFile) {
+    WriteFile(dir.file("afile"), "not a directory");
+    g_strDataDir = dir.file("afile") + "/";
+    const BuildResult r = BuildIndex("wizard");
+    EXPECT_EQ(r.status, BuildStatus::kCannotOpenText);
+    EXPECT_EQ(r.strMessage, "can't open file wizard.txt");
+}
+
+TEST_F(Builder, TextThatIsADirectory) {
+    std::filesystem::create_directory(dir.file("wizard.txt"));
+    WriteFile(dir.file("wizard.idx"), kOldIndex);
+    const BuildResult r = BuildIndex("wizard");
+    EXPECT_EQ(r.status, BuildStatus::kCannotReadText);
+    EXPECT_EQ(r.strMessage, "can't read file wizard.txt: Is a directory");
+    EXPECT_EQ(ReadFile(dir.file("wizard.idx")), kOldIndex);
+    EXPECT_EQ(DirEntries(dir.path()), (Strings{"wizard.idx", "wizard.txt"}));
+}
+
+TEST_F(Builder, IndexThatIsADirectory) {
+    WriteFile(dir.file("wizard.txt"), kWizardText);
+    std::filesystem::create_directory(dir.file("wizard.idx"));
+    const BuildResult r = BuildIndex("wizard");
+    EXPECT_EQ(r.status, BuildStatus::kCannotWriteIndex);
+    EXPECT_EQ(r.strMessage, "can't write index wizard.idx: Is a directory");
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("wizard.idx")));
+    EXPECT_EQ(DirEntries(dir.path()), (Strings{"wizard.idx", "wizard.txt"}));
+}
+
+// Tests run as root, so permissions cannot make the index unwritable; a
+// file size limit makes the writes fail midway instead.
+TEST_F(Builder, WriteFailureKeepsOldIndexAndRemovesTemporaryFile) {
+    WriteFile(dir.file("wizard.txt"), ManySpells(500));
+    WriteFile(dir.file("wizard.idx"), kOldIndex);
+
+    struct sigaction ignore {}, oldAction {};
+    ignore.sa_handler = SIG_IGN;
+    ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &oldAction), 0);
+    rlimit oldLimit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &oldLimit), 0);
+    rlimit low = oldLimit;
+    low.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &low), 0);
+    g_nLevel = 1;
+    const BuildResult r = BuildIndex("wizard");
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &oldLimit), 0);
+    ::sigaction(SIGXFSZ, &oldAction, nullptr);
+
+    EXPECT_EQ(r.status, BuildStatus::kCannotWriteIndex);
+    EXPECT_EQ(r.strMessage, "can't write index wizard.idx: File too large");
+    EXPECT_EQ(r.nRecords, 0u);
+    EXPECT_EQ(ReadFile(dir.file("wizard.idx")), kOldIndex);
+    EXPECT_EQ(DirEntries(dir.path()), (Strings{"wizard.idx", "wizard.txt"}));
+}
+
+TEST(IndexWriter, FullDeviceReportsNoSpace) {
+    const int fd = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    IndexWriter writer(fd);
+    writer.Append(SpellRecord{});
+    EXPECT_FALSE(writer.Flush());
+    EXPECT_EQ(writer.Error(), ENOSPC);
+    writer.Append(SpellRecord{});
+    EXPECT_FALSE(writer.Flush());  // the error is kept
+    ::close(fd);
+}

@@ -1,0 +1,357 @@
+// Field cutting, text encodings, line reading and description reading.
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <iconv.h>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "DescriptionReader.h"
+#include "LineReader.h"
+#include "SpellText.h"
+#include "TestFiles.h"
+#include "TextDecoding.h"
+
+namespace {
+
+std::string Hex(std::string_view bytes) {
+    std::string out;
+    char buf[4];
+    for (const char c : bytes) {
+        std::snprintf(buf, sizeof buf, "%02X ", static_cast<unsigned char>(c));
+        out += buf;
+    }
+    return out;
+}
+
+}  // namespace
+
+// ---- cutting values out of field lines -------------------------------------
+
+TEST(FieldCutting, Table) {
+    enum Mode { kTab, kEnd };
+    const struct {
+        std::string_view line, marker;
+        int offset;
+        Mode mode;
+        std::string_view value;
+    } kCases[] = {
+        {"Range: 10 yds.\tComponents: V, S, M", "Range:", 7, kTab, "10 yds."},
+        {"Range: 10 yds.\tComponents: V, S, M", "Component", 11, kEnd, " V, S, M"},
+        {"Range: 10 yds. Components: V", "Range:", 7, kTab, ""},
+        {"Range: 10 yds. Components: V", "Component", 11, kEnd, " V"},
+        {"Range: 0\tComponent: V", "Component", 11, kEnd, "V"},
+        {"Range: Touch\tComponents:", "Component", 11, kEnd, ""},
+        {"Duration: 1 rd./level\tCasting Time: 1", "Duration:", 10, kTab, "1 rd./level"},
+        {"Duration: 1 rd./level\tCasting Time: 1", "Casting Time:", 14, kEnd, "1"},
+        {"Area of Effect: One quill\tSaving Throw: None", "Area of Effect:", 16, kTab, "One quill"},
+        {"Area of Effect: One quill\tSaving Throw: None", "Saving Throw:", 14, kEnd, "None"},
+        {"Sphere: Weather", "Sphere:", 8, kEnd, "Weather"},
+        {"Sphere: X", "Sphere:", 8, kEnd, "X"},
+        {"Sphere: ", "Sphere:", 8, kEnd, ""},
+        {"Sphere:", "Sphere:", 8, kEnd, ""},
+        // Values keep their blanks and, to the end, their tabs.
+        {"Duration:  2 rds. \tCasting Time: 1 ", "Duration:", 10, kTab, " 2 rds. "},
+        {"Duration:  2 rds. \tCasting Time: 1 ", "Casting Time:", 14, kEnd, "1 "},
+        {"Area of Effect: X\tSaving Throw: None\tsee text", "Saving Throw:", 14, kEnd, "None\tsee text"},
+        {"Range: a\tb\tc", "Range:", 7, kTab, "a"},
+        {"Range: Range: 5\tx", "Range:", 7, kTab, "Range: 5"},
+        // The tab at or before the value's start.
+        {"\tRange: Touch", "Range:", 7, kTab, ""},
+        {"Range:\tTouch", "Range:", 7, kTab, ""},
+        {"Range: \tTouch", "Range:", 7, kTab, ""},
+        // A missing marker stands at position -1.
+        {"Distance: 10 yds.\tX", "Range:", 7, kTab, "ce: 10 yds."},
+        {"Touch\tComponents: V", "Range:", 7, kTab, ""},
+        {"Area of Effect: One quill", "Saving Throw:", 14, kEnd, "t: One quill"},
+        {"Notes: none.", "Casting Time:", 14, kEnd, ""},
+        {"", "Range:", 7, kTab, ""},
+        {"", "Sphere:", 8, kEnd, ""},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(testing::Message() << "line '" << c.line << "' marker '" << c.marker << "'");
+        const std::string_view got = c.mode == kTab ? CutToTab(c.line, c.marker, c.offset)
+                                                    : CutToEnd(c.line, c.marker, c.offset);
+        EXPECT_EQ(got, c.value);
+    }
+}
+
+// ---- UTF-8 and Windows-1251 ------------------------------------------------
+
+TEST(Utf8, StrictValidity) {
+    const struct {
+        std::string_view text;
+        bool valid;
+    } kCases[] = {
+        {"", true}, {"plain ascii\t\r\n", true}, {"\xC2\x80", true}, {"\xC3\xA9t\xC3\xA9", true},
+        {"\xDF\xBF", true}, {"\xE0\xA0\x80", true}, {"\xE2\x80\x94", true},
+        {"\xED\x9F\xBF", true},  {"\xEE\x80\x80", true},  // either side of the surrogates
+        {"\xEF\xBF\xBD", true}, {"\xF0\x90\x80\x80", true}, {"\xF4\x8F\xBF\xBF", true},
+        // Overlong forms, surrogates, beyond U+10FFFF, bytes that never occur.
+        {"\xC0\x80", false}, {"\xC1\xBF", false}, {"\xE0\x80\x80", false}, {"\xE0\x9F\xBF", false},
+        {"\xED\xA0\x80", false}, {"\xED\xBF\xBF", false}, {"\xF0\x80\x80\x80", false},
+        {"\xF0\x8F\xBF\xBF", false}, {"\xF4\x90\x80\x80", false}, {"\xF5\x80\x80\x80", false},
+        {"\xFF", false},
+        // Stray continuation bytes, truncated and broken sequences.
+        {"\x80", false}, {"a\xBF", false}, {"\xC3", false}, {"\xE2\x80", false},
+        {"\xF0\x9F\x98", false}, {"abc\xE2\x80", false}, {"\xC3\x41", false},
+        {"\xE2\x41\x80", false}, {"\xE2\x80\x41", false}, {"\xF0\x9F\x41\x80", false},
+        {"\xCF\xF0\xE8\xE2\xE5\xF2", false},  // Windows-1251 text
+    };
+    for (const auto& c : kCases)
+        EXPECT_EQ(IsValidUtf8(c.text), c.valid) << Hex(c.text);
+}
+
+TEST(Utf8, TruncatedViewsOfValidText) {
+    // The bytes that would complete the character lie just past the view.
+    const std::string_view full = "a\xC3\xA9\xE2\x80\x94\xF0\x9F\x98\x80";
+    for (std::size_t n : {2u, 4u, 5u, 7u, 8u, 9u})
+        EXPECT_FALSE(IsValidUtf8(full.substr(0, n))) << Hex(full.substr(0, n));
+    for (std::size_t n : {0u, 1u, 3u, 6u, 10u})
+        EXPECT_TRUE(IsValidUtf8(full.substr(0, n))) << Hex(full.substr(0, n));
+}
+
+namespace {
+
+// glibc's own Windows-1251 conversion, as the reference.
+std::string IconvFromCp1251(std::string_view in) {
+    const iconv_t cd = iconv_open("UTF-8", "CP1251");
+    if (cd == reinterpret_cast<iconv_t>(static_cast<intptr_t>(-1)))
+        return "<iconv_open failed>";
+    std::string out(in.size() * 4 + 4, '\0');
+    std::string input(in);
+    char* inPtr = input.data();
+    std::size_t inLeft = input.size();
+    char* outPtr = out.data();
+    std::size_t outLeft = out.size();
+    const std::size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+    iconv_close(cd);
+    if (rc == static_cast<std::size_t>(-1))
+        return "<iconv failed>";
+    out.resize(out.size() - outLeft);
+    return out;
+}
+
+}  // namespace
+
+TEST(DisplayDecoding, EveryHighByteMatchesIconvCp1251) {
+    for (int b = 0x80; b <= 0xFF; ++b) {
+        const std::string byte(1, static_cast<char>(b));
+        const std::string input = "A" + byte;  // never valid UTF-8
+        SCOPED_TRACE(Hex(input));
+        ASSERT_FALSE(IsValidUtf8(input));
+        const std::string expected = b == 0x98 ? "A\xEF\xBF\xBD" : "A" + IconvFromCp1251(byte);
+        EXPECT_EQ(DecodeForDisplay(input), expected);
+        EXPECT_TRUE(IsValidUtf8(DecodeForDisplay(input)));
+    }
+}
+
+TEST(DisplayDecoding, ValidUtf8UnchangedOtherwiseWholeTextIsCp1251) {
+    for (std::string_view text : {"", "Fireball", "\xC3\x89lan \xE2\x80\x94 \xF0\x9F\x98\x80",
+                                  "\xD0\x9F\xD1\x80\xD0\xB8"})
+        EXPECT_EQ(DecodeForDisplay(text), text) << Hex(text);
+    // "Привет" in Windows-1251.
+    EXPECT_EQ(DecodeForDisplay("\xCF\xF0\xE8\xE2\xE5\xF2"),
+              "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");
+    // One bad byte makes the whole text Windows-1251, UTF-8-looking pairs too.
+    EXPECT_EQ(DecodeForDisplay("\xC3\xA9\xE9"), "\xD0\x93\xC2\xA9\xD0\xB9");
+    EXPECT_EQ(DecodeForDisplay("Tab\t\x01\x7F\xE9"), "Tab\t\x01\x7F\xD0\xB9");
+}
+
+// ---- line reading ----------------------------------------------------------
+
+namespace {
+
+struct Line {
+    std::string text;
+    int64_t positionAfter;
+    bool operator==(const Line&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Line& l) {
+    return os << "{" << Hex(l.text.substr(0, 40)) << "(" << l.text.size() << " bytes) @" << l.positionAfter << "}";
+}
+
+std::vector<Line> ReadAllLines(const std::string& path) {
+    LineReader reader;
+    std::vector<Line> lines;
+    if (!reader.Open(path))
+        return lines;
+    EXPECT_EQ(reader.GetPosition(), 0);
+    std::string line;
+    while (reader.ReadString(line))
+        lines.push_back({line, reader.GetPosition()});
+    EXPECT_FALSE(reader.Failed());
+    return lines;
+}
+
+}  // namespace
+
+TEST(LineReader, TerminatorsAndPositions) {
+    const struct {
+        const char* label;
+        std::string text;
+        std::vector<Line> lines;
+    } kCases[] = {
+        {"Empty", "", {}},
+        {"LfAndCrlf", "one\ntwo\r\nthree", {{"one", 4}, {"two", 9}, {"three", 14}}},
+        {"BlankLines", "\n\r\n\n", {{"", 1}, {"", 3}, {"", 4}}},
+        {"LoneCrIsText", "a\rb\nc\r\r\nd\r", {{"a\rb", 4}, {"c\r", 8}, {"d\r", 10}}},
+        {"SpacesKept", "  \n\t\n", {{"  ", 3}, {"\t", 5}}},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.label);
+        TempDir dir;
+        WriteFile(dir.file("t.txt"), c.text);
+        EXPECT_EQ(ReadAllLines(dir.file("t.txt")), c.lines);
+    }
+}
+
+TEST(LineReader, LinesLongerThanTheBuffer) {
+    const std::string huge(200000, 'x');
+    const std::string straddle(65535, 'y');  // CR at byte 65535, LF at 65536
+    const std::string exact(65535, 'z');     // LF is the buffer's last byte
+    const struct {
+        const char* label;
+        std::string text;
+        std::vector<Line> lines;
+    } kCases[] = {
+        {"HugeLine", huge + "\nshort\n", {{huge, 200001}, {"short", 200007}}},
+        {"HugeLastLineUnterminated", "a\n" + huge, {{"a", 2}, {huge, 200002}}},
+        {"CrlfAcrossBoundary", straddle + "\r\nafter\r\n", {{straddle, 65537}, {"after", 65544}}},
+        {"LfAtBufferEnd", exact + "\nnext", {{exact, 65536}, {"next", 65540}}},
+        {"LoneCrAcrossBoundary", straddle + "\rtail\n", {{straddle + "\rtail", 65541}}},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.label);
+        TempDir dir;
+        WriteFile(dir.file("t.txt"), c.text);
+        EXPECT_EQ(ReadAllLines(dir.file("t.txt")), c.lines);
+    }
+}
+
+TEST(LineReader, SeekAcrossBufferBoundaries) {
+    TempDir dir;
+    std::string text;  // 20000 lines of 10 bytes: line n starts at 10 * n
+    char buf[16];
+    for (int i = 0; i < 20000; ++i) {
+        std::snprintf(buf, sizeof buf, "line%05d\n", i);
+        text += buf;
+    }
+    WriteFile(dir.file("t.txt"), text);
+    LineReader reader;
+    ASSERT_TRUE(reader.Open(dir.file("t.txt")));
+    std::string line;
+    const auto readAt = [&](int64_t pos) {
+        EXPECT_TRUE(reader.Seek(pos)) << pos;
+        EXPECT_EQ(reader.GetPosition(), pos);
+        EXPECT_TRUE(reader.ReadString(line)) << pos;
+        return line;
+    };
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(reader.ReadString(line));
+    EXPECT_EQ(readAt(10), "line00001");          // back, inside the buffer
+    EXPECT_EQ(readAt(150000), "line15000");      // forward, beyond the buffer
+    EXPECT_EQ(reader.GetPosition(), 150010);
+    EXPECT_EQ(readAt(20), "line00002");          // back, before the buffer
+    EXPECT_EQ(readAt(65530), "line06553");       // line across the first boundary
+    EXPECT_EQ(reader.GetPosition(), 65540);
+    EXPECT_EQ(readAt(65532), "ne06553");         // into the middle of a line
+    ASSERT_TRUE(reader.ReadString(line));
+    EXPECT_EQ(line, "line06554");
+    EXPECT_EQ(readAt(199990), "line19999");
+    EXPECT_FALSE(reader.ReadString(line));
+    EXPECT_TRUE(reader.Seek(200000));            // at the end: nothing to read
+    EXPECT_FALSE(reader.ReadString(line));
+    EXPECT_EQ(readAt(0), "line00000");           // and back to the start
+    EXPECT_FALSE(reader.Seek(-1));
+    EXPECT_FALSE(reader.Failed());
+}
+
+TEST(LineReader, MissingFile) {
+    TempDir dir;
+    LineReader reader;
+    EXPECT_FALSE(reader.Open(dir.file("missing.txt")));
+    EXPECT_FALSE(reader.IsOpen());
+    EXPECT_EQ(reader.Error(), ENOENT);
+    std::string_view line;
+    EXPECT_FALSE(reader.ReadLine(line));
+    EXPECT_FALSE(reader.Seek(0));
+}
+
+// ---- descriptions ----------------------------------------------------------
+
+TEST(DescriptionReader, OffsetsAndFailures) {
+    TempDir dir;
+    const std::string path = dir.file("t.txt");
+    const std::string text = "Header line\nabc\ndef\n\n\tmore\r\n\nNext\n";
+    WriteFile(path, text);
+    const auto read = [&](int64_t offset) { return ReadDescriptionText(path, offset); };
+
+    EXPECT_EQ(read(12).strText, "abcdef\tmore");
+    EXPECT_EQ(read(14).strText, "cdef\tmore");
+    EXPECT_EQ(read(16).strText, "def\tmore");
+    const auto atEnd = read(static_cast<int64_t>(text.size()));
+    EXPECT_EQ(atEnd.status, DescriptionStatus::kOk);
+    EXPECT_EQ(atEnd.strText, "");
+    const auto pastEnd = read(100000);
+    EXPECT_EQ(pastEnd.status, DescriptionStatus::kOk);
+    EXPECT_EQ(pastEnd.strText, "");
+    EXPECT_EQ(read(-1).status, DescriptionStatus::kBadOffset);
+    EXPECT_EQ(ReadDescriptionText(dir.file("missing.txt"), 0).status,
+              DescriptionStatus::kCannotOpenText);
+}
+
+struct BigCase {
+    const char* label;
+    std::string head;
+    std::string unit;  // one character, repeated to well past the limit
+};
+void PrintTo(const BigCase& c, std::ostream* os) { *os << c.label; }
+
+class BigDescription : public testing::TestWithParam<BigCase> {};
+
+TEST_P(BigDescription, CutToLimitOnACharacterBoundary) {
+    const BigCase& c = GetParam();
+    std::string joined = c.head;
+    std::string text = c.head;
+    std::string line;
+    for (int i = 0; i < 1000; ++i)
+        line += c.unit;
+    while (joined.size() < kMaxDescriptionBytes + 5000) {
+        joined += line;
+        text += line + "\n";  // many lines, joined with nothing between them
+    }
+    text += "\nNext\n";
+    TempDir dir;
+    WriteFile(dir.file("t.txt"), text);
+
+    const DescriptionResult r = ReadDescriptionText(dir.file("t.txt"), 0);
+    ASSERT_TRUE(r.ok());
+    EXPECT_LE(r.strText.size(), kMaxDescriptionBytes);
+    EXPECT_GT(r.strText.size() + c.unit.size(), kMaxDescriptionBytes);
+    EXPECT_EQ(joined.compare(0, r.strText.size(), r.strText), 0);
+    EXPECT_EQ(IsValidUtf8(r.strText), IsValidUtf8(c.unit));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Units, BigDescription,
+    testing::Values(BigCase{"Ascii", "", "x"},
+                    BigCase{"TwoByteShifted", "a", "\xC3\xA9"},
+                    BigCase{"ThreeByteShifted", "ab", "\xE2\x80\x94"},
+                    BigCase{"FourByteShifted1", "a", "\xF0\x9F\x98\x80"},
+                    BigCase{"FourByteShifted3", "abc", "\xF0\x9F\x98\x80"},
+                    BigCase{"Cp1251", "", "\xE9"}),
+    [](const testing::TestParamInfo<BigCase>& info) { return std::string(info.param.label); });
+
+TEST(DescriptionReader, ExactlyAtLimitIsKeptWhole) {
+    TempDir dir;
+    const std::string body(kMaxDescriptionBytes - 2, 'q');
+    WriteFile(dir.file("t.txt"), body + "\n\xC3\xA9\n\nNext\n");
+    const DescriptionResult r = ReadDescriptionText(dir.file("t.txt"), 0);
+    EXPECT_EQ(r.strText.size(), kMaxDescriptionBytes);
+    EXPECT_EQ(r.strText.substr(r.strText.size() - 2), "\xC3\xA9");
+}
