@@ -1,0 +1,123 @@
+// Create Index: the question, the index it writes, and the messages when
+// the build fails.
+
+#include "UiTestSupport.h"
+
+namespace {
+
+const QString kQuestion = QString::fromUtf8("Вы хотите создать индекс для Wizard?");
+
+class CreateIndexTest : public MainDialogTest {
+protected:
+    // The index a build from the class's sample gives, built elsewhere.
+    std::string ReferenceIndex(const std::string& spellClass) {
+        TempDir other;
+        std::filesystem::copy_file(std::string(SPELLS_SAMPLES_DIR) + "/" + spellClass + ".txt",
+                                   other.file(spellClass + ".txt"));
+        const std::string saved = g_strDataDir;
+        g_strDataDir = other.prefix();
+        g_nLevel = 1;
+        const BuildResult result = BuildIndex(spellClass);
+        g_strDataDir = saved;
+        EXPECT_TRUE(result.ok()) << result.strMessage;
+        return ReadFile(other.file(spellClass + ".idx"));
+    }
+
+    void ExpectOnlyQuestion() {
+        ASSERT_EQ(messages.size(), 1u) << MessageTexts().join('|').toStdString();
+        EXPECT_EQ(messages[0].text, kQuestion);
+        EXPECT_EQ(messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    }
+};
+
+TEST_F(CreateIndexTest, YesBuildsTheWizardIndexOnly) {
+    CopySample("wizard");
+    CopySample("priest");
+    g_nLevel = 7;  // Create Index counts levels from 1 whatever came before
+    answer = QMessageBox::Yes;
+    Click("IDC_CREATE_INDEX");
+    ExpectOnlyQuestion();
+    EXPECT_EQ(g_strClass, "wizard");
+    ASSERT_TRUE(std::filesystem::exists(Idx("wizard")));
+    EXPECT_FALSE(std::filesystem::exists(Idx("priest")));
+    EXPECT_EQ(ReadFile(Idx("wizard")), ReferenceIndex("wizard"));
+    EXPECT_GT(ReadIndex(Idx("wizard")).size(), 2u);
+    EXPECT_EQ(model->rowCount(), 0) << "Create Index does not load the list";
+}
+
+TEST_F(CreateIndexTest, NoBuildsThePriestIndexAndLeavesWizardUntouched) {
+    ASSERT_NO_FATAL_FAILURE(BuildSample("wizard"));
+    CopySample("priest");
+    const std::string wizardBefore = ReadFile(Idx("wizard"));
+    answer = QMessageBox::No;
+    Click("IDC_CREATE_INDEX");
+    ExpectOnlyQuestion();
+    EXPECT_EQ(g_strClass, "priest");
+    EXPECT_EQ(ReadFile(Idx("priest")), ReferenceIndex("priest"));
+    EXPECT_EQ(ReadFile(Idx("wizard")), wizardBefore);
+}
+
+TEST_F(CreateIndexTest, RebuildReplacesAnOldIndex) {
+    CopySample("wizard");
+    WriteFile(Idx("wizard"), std::string(1000, 'z'));
+    answer = QMessageBox::Yes;
+    Click("IDC_CREATE_INDEX");
+    ExpectOnlyQuestion();
+    EXPECT_EQ(ReadFile(Idx("wizard")), ReferenceIndex("wizard"));
+}
+
+TEST_F(CreateIndexTest, MissingTextFileIsReported) {
+    CopySample("wizard");
+    answer = QMessageBox::No;
+    Click("IDC_CREATE_INDEX");
+    EXPECT_EQ(MessageTexts(), (QStringList{kQuestion, "can't open file priest.txt"}));
+    EXPECT_FALSE(std::filesystem::exists(Idx("priest")));
+
+    messages.clear();
+    std::filesystem::remove(Txt("wizard"));
+    answer = QMessageBox::Yes;
+    Click("IDC_CREATE_INDEX");
+    EXPECT_EQ(MessageTexts(), (QStringList{kQuestion, "can't open file wizard.txt"}));
+    EXPECT_FALSE(std::filesystem::exists(Idx("wizard")));
+}
+
+TEST_F(CreateIndexTest, UnwritableIndexIsReportedWithItsReason) {
+    CopySample("wizard");
+    // A non-empty directory where the index should go: nothing can replace it.
+    std::filesystem::create_directory(Idx("wizard"));
+    WriteFile(Idx("wizard") + "/keep", "k");
+    answer = QMessageBox::Yes;
+    Click("IDC_CREATE_INDEX");
+    ASSERT_EQ(messages.size(), 2u) << MessageTexts().join('|').toStdString();
+    EXPECT_EQ(messages[0].text, kQuestion);
+    const QString prefix = QStringLiteral("can't write index wizard.idx: ");
+    EXPECT_TRUE(messages[1].text.startsWith(prefix)) << messages[1].text.toStdString();
+    EXPECT_GT(messages[1].text.size(), prefix.size()) << "no reason given";
+    EXPECT_EQ(messages[1].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    EXPECT_TRUE(std::filesystem::is_directory(Idx("wizard")));
+    // No temporary file is left behind.
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path()))
+        ++entries;
+    EXPECT_EQ(entries, 2) << "wizard.txt and wizard.idx only";
+}
+
+TEST_F(CreateIndexTest, BuildingPriestWhileWizardIsShownKeepsTheListWizard) {
+    ASSERT_NO_FATAL_FAILURE(BuildSample("wizard"));
+    CopySample("priest");
+    Click("IDC_WIZARD");
+    const QStringList wizardNames = Column(0);
+    ASSERT_FALSE(wizardNames.isEmpty());
+    answer = QMessageBox::No;
+    Click("IDC_CREATE_INDEX");
+    ExpectOnlyQuestion();
+    ASSERT_TRUE(std::filesystem::exists(Idx("priest")));
+    EXPECT_EQ(Column(0), wizardNames) << "Create Index does not touch the list";
+
+    ClickHeader(ColumnCaptioned("Level"));
+    ClickHeader(ColumnCaptioned("Spell"));
+    EXPECT_EQ(dlg->ListClass(), "wizard");
+    EXPECT_EQ(Column(0), wizardNames) << "a header click switched the list to another class";
+}
+
+}  // namespace

@@ -1,0 +1,383 @@
+// The main dialog: start-up, loading a class's index into the list, the
+// column sort by header click, progress, keyboard and resizing.
+
+#include <QIcon>
+#include <QImage>
+#include <QSignalSpy>
+
+#include "SchoolIcons.h"
+#include "UiTestSupport.h"
+
+namespace {
+
+// The field shown in `column` with `key` in front: the key field first,
+// then the other fields in field order.
+int FieldOfColumn(int key, int column) {
+    if (column == 0)
+        return key;
+    return column - 1 < key ? column - 1 : column;
+}
+
+// Pixels of an icon at 16 x 16, in one format so that images compare.
+QImage IconImage(const QIcon& icon) {
+    return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+class SpellListTest : public MainDialogTest {
+protected:
+    // Checks that the list holds exactly the records of `spellClass`'s index,
+    // each row showing its own record's fields, ordered by field `key`.
+    void ExpectRowsOfIndex(const std::string& spellClass, int key) {
+        const std::vector<IndexedRecord> records = ReadIndex(Idx(spellClass));
+        ASSERT_EQ(model->rowCount(), static_cast<int>(records.size()));
+        EXPECT_EQ(g_nRecordCount, static_cast<int32_t>(records.size()));
+        EXPECT_EQ(dlg->ListClass(), spellClass);
+        std::vector<int64_t> offsets = Offsets();
+        std::vector<int64_t> expectedOffsets;
+        for (const IndexedRecord& r : records)
+            expectedOffsets.push_back(r.offset);
+        std::sort(offsets.begin(), offsets.end());
+        EXPECT_EQ(offsets, expectedOffsets) << "rows are not one per record";
+
+        const QList<QIcon> icons = LoadSchoolImageList();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            const int64_t offset = Offset(row);
+            ASSERT_EQ(offset % static_cast<int64_t>(kRecordSize), 0);
+            const SpellRecord& record = records[static_cast<std::size_t>(offset) / kRecordSize].record;
+            for (int column = 0; column < 9; ++column)
+                EXPECT_EQ(Text(row, column),
+                          ShownText(RecordFieldText(record, FieldOfColumn(key, column))))
+                    << "row " << row << " column " << column;
+            const QIcon icon = model->index(row, 0).data(Qt::DecorationRole).value<QIcon>();
+            ASSERT_TRUE(record.nSchoolImage >= 0 && record.nSchoolImage < 9);
+            ASSERT_FALSE(icon.isNull()) << "row " << row;
+            EXPECT_TRUE(IconImage(icon) == IconImage(icons[record.nSchoolImage])) << "row " << row;
+            EXPECT_TRUE(model->index(row, 1).data(Qt::DecorationRole).value<QIcon>().isNull())
+                << "only column 0 has an icon";
+        }
+        ExpectOrderedBy(0);
+    }
+
+    // Rows ascend by the case-folded text of `column`; equal texts keep
+    // file (record offset) order.
+    void ExpectOrderedBy(int column) {
+        for (int row = 1; row < model->rowCount(); ++row) {
+            const QString a = Text(row - 1, column).toCaseFolded();
+            const QString b = Text(row, column).toCaseFolded();
+            EXPECT_LE(QString::compare(a, b), 0) << "rows " << row - 1 << ", " << row << ": "
+                                                 << a.toStdString() << " > " << b.toStdString();
+            if (a == b) {
+                EXPECT_LT(Offset(row - 1), Offset(row)) << "equal keys out of file order at row " << row;
+            }
+        }
+    }
+
+    std::vector<int> WidthsForKey(int key) const {
+        std::vector<int> out;
+        for (int c = 0; c < 9; ++c)
+            out.push_back(kDefaultWidths[static_cast<std::size_t>(FieldOfColumn(key, c))]);
+        return out;
+    }
+};
+
+// ---- Start-up -------------------------------------------------------------
+
+TEST_F(SpellListTest, StartsWithNineDefaultColumnsAndNoRows) {
+    EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Spells"));
+    const QList<QSize> iconSizes = dlg->windowIcon().availableSizes();
+    for (const int side : {16, 32, 48})
+        EXPECT_TRUE(iconSizes.contains(QSize(side, side))) << "no " << side << " pixel window icon";
+    EXPECT_EQ(Captions(), kDefaultCaptions);
+    EXPECT_EQ(Widths(), kDefaultWidths);
+    EXPECT_EQ(model->rowCount(), 0);
+    EXPECT_FALSE(list->isSortingEnabled());
+    EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
+    for (const char* name : {"IDC_WIZARD", "IDC_PRIEST", "IDOK", "IDC_CREATE_INDEX", "IDCANCEL"})
+        EXPECT_NE(Button(name), nullptr);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(SpellListTest, SchoolImageListHoldsNineDistinctIconsInResourceOrder) {
+    const QList<QIcon> icons = LoadSchoolImageList();
+    ASSERT_EQ(icons.size(), 9);
+    const char* files[] = {"alteration",  "abjuration", "conjuration", "enchantment", "illusion",
+                           "evocation",   "divination", "necromancy",  "all"};
+    for (int i = 0; i < 9; ++i) {
+        ASSERT_FALSE(icons[i].isNull()) << i;
+        const QImage file(QStringLiteral(":/icons/school_%1.xpm").arg(QLatin1String(files[i])));
+        ASSERT_EQ(file.size(), QSize(16, 16)) << files[i];
+        EXPECT_TRUE(IconImage(icons[i]) == file.convertToFormat(QImage::Format_ARGB32))
+            << "image " << i << " is not " << files[i];
+        for (int j = 0; j < i; ++j)
+            EXPECT_FALSE(IconImage(icons[i]) == IconImage(icons[j])) << i << " looks like " << j;
+    }
+}
+
+// ---- Loading a class ------------------------------------------------------
+
+TEST_F(SpellListTest, WizardLoadShowsEveryRecordSortedByName) {
+    ASSERT_NO_FATAL_FAILURE(BuildSample("wizard"));
+    Click("IDC_WIZARD");
+    EXPECT_TRUE(messages.empty()) << MessageTexts().join('|').toStdString();
+    EXPECT_EQ(g_strClass, "wizard");
+    ExpectRowsOfIndex("wizard", kFieldName);
+    EXPECT_EQ(Captions(), kDefaultCaptions);
+    EXPECT_TRUE(list->selectionModel()->selectedRows().isEmpty()) << "a row is selected after load";
+}
+
+TEST_F(SpellListTest, PriestLoadReplacesWizardRows) {
+    ASSERT_NO_FATAL_FAILURE(BuildSample("wizard"));
+    ASSERT_NO_FATAL_FAILURE(BuildSample("priest"));
+    Click("IDC_WIZARD");
+    ClickRow(1);
+    ASSERT_EQ(SelectedRows(), QList<int>{1});
+    Click("IDC_PRIEST");
+    EXPECT_TRUE(messages.empty()) << MessageTexts().join('|').toStdString();
+    EXPECT_EQ(g_strClass, "priest");
+    ExpectRowsOfIndex("priest", kFieldName);
+    EXPECT_TRUE(list->selectionModel()->selectedRows().isEmpty());
+}
+
+TEST_F(SpellListTest, SortIsCaseInsensitiveAndKeepsFileOrderOfEqualKeys) {
+    // Levels compare as text: "10" before "2".
+    WriteFile(Idx("wizard"), EncodeAll({MakeRecord("beta", 2), MakeRecord("Alpha", 10),
+                                        MakeRecord("gamma", 1), MakeRecord("alpha", 2),
+                                        MakeRecord("ALPHA", 3), MakeRecord("Beta", 1)}));
+    Click("IDC_WIZARD");
+    EXPECT_EQ(Column(0), (QStringList{"Alpha", "alpha", "ALPHA", "beta", "Beta", "gamma"}));
+    EXPECT_EQ(Offsets(), (std::vector<int64_t>{432, 1296, 1728, 0, 2160, 864}));
+
+    ClickHeader(1);
+    EXPECT_EQ(Column(0), (QStringList{"1", "1", "10", "2", "2", "3"}));
+    EXPECT_EQ(Column(1), (QStringList{"gamma", "Beta", "Alpha", "beta", "alpha", "ALPHA"}));
+}
+
+TEST_F(SpellListTest, LongKeysWithSharedBeginningsSortByTheirWholeText) {
+    WriteFile(Idx("wizard"),
+              EncodeAll({MakeRecord("Protection from Fire"), MakeRecord("PROTECTION FROM EVIL"),
+                         MakeRecord("Prot"), MakeRecord("protection"),
+                         MakeRecord("Protection from evil"), MakeRecord("Protection from Evil, 10'")}));
+    Click("IDC_WIZARD");
+    EXPECT_EQ(Column(0), (QStringList{"Prot", "protection", "PROTECTION FROM EVIL",
+                                      "Protection from evil", "Protection from Evil, 10'",
+                                      "Protection from Fire"}));
+}
+
+TEST_F(SpellListTest, CyrillicNamesSortCaseInsensitively) {
+    // "Яд" (Windows-1251), "арка" (UTF-8), "Арка" (Windows-1251), "яблоко" (UTF-8).
+    WriteFile(Idx("wizard"),
+              EncodeAll({MakeRecord("\xDF\xE4"), MakeRecord("\xD0\xB0\xD1\x80\xD0\xBA\xD0\xB0"),
+                         MakeRecord("\xC0\xF0\xEA\xE0"),
+                         MakeRecord("\xD1\x8F\xD0\xB1\xD0\xBB\xD0\xBE\xD0\xBA\xD0\xBE")}));
+    Click("IDC_WIZARD");
+    EXPECT_EQ(Column(0), (QStringList{QString::fromUtf8("арка"), QString::fromUtf8("Арка"),
+                                      QString::fromUtf8("яблоко"), QString::fromUtf8("Яд")}));
+}
+
+// ---- Header click ---------------------------------------------------------
+
+TEST_F(SpellListTest, LevelHeaderClickMovesLevelInFrontAndSortsByIt) {
+    ASSERT_NO_FATAL_FAILURE(BuildSample("wizard"));
+    Click("IDC_WIZARD");
+    ClickHeader(1);
+    EXPECT_TRUE(messages.empty()) << MessageTexts().join('|').toStdString();
+    EXPECT_EQ(Captions(), (QStringList{"Level", "Spell", "School/Sphere", "Range", "Duration",
+                                       "Area", "Components", "Saving", "Casting time"}));
+    EXPECT_EQ(Widths(), (std::vector<int>{50, 130, 80, 50, 60, 60, 50, 80, 80}));
+    ExpectRowsOfIndex("wizard", kFieldLevel);
+
+    // The same click again gives the same list.
+    const std::vector<int64_t> first = Offsets();
+    ClickHeader(0);
+    EXPECT_EQ(Captions()[0], QStringLiteral("Level"));
+    EXPECT_EQ(Offsets(), first);
+}
+
+TEST_F(SpellListTest, ClickedColumnCaptionDecidesTheKeyField) {
+    ASSERT_NO_FATAL_FAILURE(BuildSample("wizard"));
+    Click("IDC_WIZARD");
+    ClickHeader(ColumnCaptioned("Area"));
+    ASSERT_EQ(Caption(0), QStringLiteral("Area"));
+    EXPECT_EQ(Widths(), WidthsForKey(kFieldArea));
+    ExpectRowsOfIndex("wizard", kFieldArea);
+
+    // Column 5 now shows Duration: its caption, not its position, decides.
+    ASSERT_EQ(Caption(5), QStringLiteral("Duration"));
+    ClickHeader(5);
+    EXPECT_EQ(Captions(), (QStringList{"Duration", "Spell", "Level", "School/Sphere", "Range",
+                                       "Area", "Components", "Saving", "Casting time"}));
+    EXPECT_EQ(Widths(), WidthsForKey(kFieldDuration));
+    ExpectRowsOfIndex("wizard", kFieldDuration);
+
+    // Back to the name.
+    ClickHeader(ColumnCaptioned("Spell"));
+    EXPECT_EQ(Captions(), kDefaultCaptions);
+    ExpectRowsOfIndex("wizard", kFieldName);
+}
+
+TEST_F(SpellListTest, EveryLoadResetsColumnWidths) {
+    ASSERT_NO_FATAL_FAILURE(BuildSample("wizard"));
+    Click("IDC_WIZARD");
+    header->resizeSection(0, 300);
+    header->resizeSection(4, 7);
+    Click("IDC_WIZARD");
+    EXPECT_EQ(Widths(), kDefaultWidths);
+
+    header->resizeSection(1, 222);
+    ClickHeader(2);  // School/Sphere
+    EXPECT_EQ(Widths(), WidthsForKey(kFieldSchool));
+    header->resizeSection(0, 11);
+    ClickHeader(0);
+    EXPECT_EQ(Widths(), WidthsForKey(kFieldSchool));
+}
+
+TEST_F(SpellListTest, HeaderClickBeforeAnyLoadFindsNoIndex) {
+    BuildSample("wizard");  // an index exists, but no class is shown yet
+    ClickHeader(0);
+    EXPECT_EQ(MessageTexts(), QStringList{kNoIndex});
+    EXPECT_EQ(model->rowCount(), 0);
+    EXPECT_EQ(Captions(), kDefaultCaptions);
+}
+
+// ---- Missing and odd index files -------------------------------------------
+
+TEST_F(SpellListTest, MissingIndexKeepsTheShownListAndItsClass) {
+    ASSERT_NO_FATAL_FAILURE(BuildSample("wizard"));
+    CopySample("priest");  // text, but no index
+    Click("IDC_WIZARD");
+    ClickHeader(1);  // Level in front
+    header->resizeSection(3, 99);
+    const QStringList names = Column(1);
+    const std::vector<int64_t> offsets = Offsets();
+    const QStringList captions = Captions();
+    const std::vector<int> widths = Widths();
+
+    Click("IDC_PRIEST");
+    EXPECT_EQ(MessageTexts(), QStringList{kNoIndex});
+    EXPECT_EQ(messages[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    EXPECT_EQ(Column(1), names);
+    EXPECT_EQ(Offsets(), offsets);
+    EXPECT_EQ(Captions(), captions);
+    EXPECT_EQ(Widths(), widths);
+    EXPECT_EQ(dlg->ListClass(), "wizard");
+
+    // A header click reorders the wizard rows that are shown.
+    messages.clear();
+    ClickHeader(ColumnCaptioned("Spell"));
+    EXPECT_TRUE(messages.empty()) << MessageTexts().join('|').toStdString();
+    ExpectRowsOfIndex("wizard", kFieldName);
+}
+
+TEST_F(SpellListTest, TrailingPartialRecordIsIgnored) {
+    std::string bytes = EncodeAll({MakeRecord("Zeta", 1, 2), MakeRecord("Eta", 1, 3)});
+    bytes += std::string(100, 'x');
+    WriteFile(Idx("wizard"), bytes);
+    Click("IDC_WIZARD");
+    EXPECT_TRUE(messages.empty()) << MessageTexts().join('|').toStdString();
+    EXPECT_EQ(Column(0), (QStringList{"Eta", "Zeta"}));
+    EXPECT_EQ(Offsets(), (std::vector<int64_t>{432, 0}));
+    EXPECT_EQ(g_nRecordCount, 2);
+    EXPECT_EQ(progress->maximum(), 2);
+}
+
+TEST_F(SpellListTest, EmptyIndexGivesEmptyListAndEmptyRange) {
+    ASSERT_NO_FATAL_FAILURE(BuildSample("wizard"));
+    Click("IDC_WIZARD");
+    WriteFile(Idx("priest"), "");
+    Click("IDC_PRIEST");
+    EXPECT_TRUE(messages.empty()) << MessageTexts().join('|').toStdString();
+    EXPECT_EQ(model->rowCount(), 0);
+    EXPECT_EQ(g_nRecordCount, 0);
+    EXPECT_EQ(progress->minimum(), 0);
+    EXPECT_EQ(progress->maximum(), 0);
+    EXPECT_EQ(dlg->ListClass(), "priest");
+}
+
+TEST_F(SpellListTest, OutOfRangeSchoolImageShowsNoIcon) {
+    WriteFile(Idx("wizard"), EncodeAll({MakeRecord("A", 1, 42), MakeRecord("B", 1, -1),
+                                        MakeRecord("C", 1, 9), MakeRecord("D", 1, 8)}));
+    Click("IDC_WIZARD");
+    ASSERT_EQ(model->rowCount(), 4);
+    for (int row = 0; row < 3; ++row)
+        EXPECT_TRUE(model->index(row, 0).data(Qt::DecorationRole).value<QIcon>().isNull()) << row;
+    EXPECT_FALSE(model->index(3, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
+    list->viewport()->repaint();  // painting the rows must not touch a missing icon
+    EXPECT_FALSE(dlg->grab().isNull());
+}
+
+// ---- Progress --------------------------------------------------------------
+
+TEST_F(SpellListTest, ProgressRunsOverTheRecordCount) {
+    WriteFile(Idx("wizard"), EncodeAll({MakeRecord("A"), MakeRecord("B"), MakeRecord("C")}));
+    Click("IDC_WIZARD");
+    EXPECT_EQ(progress->minimum(), 0);
+    EXPECT_EQ(progress->maximum(), 3);
+    EXPECT_EQ(progress->value(), 2);
+
+    // A second load starts again at 0 and steps once per record.
+    QList<int> values;
+    QObject::connect(progress, &QProgressBar::valueChanged, progress, [&values](int v) { values << v; });
+    Click("IDC_WIZARD");
+    EXPECT_EQ(values, (QList<int>{0, 1, 2}));
+    EXPECT_EQ(progress->maximum(), 3);
+}
+
+TEST_F(SpellListTest, ProgressRangeIsNotCutTo16Bits) {
+    constexpr int kRecords = 70000;
+    const std::string one = EncodeAll({MakeRecord("Same", 1, 1)});
+    std::string bytes;
+    bytes.reserve(one.size() * kRecords);
+    for (int i = 0; i < kRecords; ++i)
+        bytes += one;
+    WriteFile(Idx("wizard"), bytes);
+    Click("IDC_WIZARD");
+    EXPECT_EQ(progress->maximum(), kRecords);
+    EXPECT_EQ(progress->value(), kRecords - 1);
+    EXPECT_EQ(model->rowCount(), kRecords);
+    EXPECT_EQ(g_nRecordCount, kRecords);
+    EXPECT_EQ(Offset(kRecords - 1), int64_t{kRecords - 1} * 432);  // equal keys keep file order
+}
+
+// ---- Keyboard, buttons and size -------------------------------------------
+
+TEST_F(SpellListTest, EscapeClosesTheDialog) {
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Escape);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), QDialog::Rejected);
+}
+
+TEST_F(SpellListTest, ExitButtonClosesTheDialog) {
+    Click("IDCANCEL");
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), QDialog::Rejected);
+}
+
+TEST_F(SpellListTest, EnterOnEmptyListKeepsTheDialogOpen) {
+    list->setFocus();
+    const DetailsView view = CaptureDetails([&] { QTest::keyClick(list, Qt::Key_Return); });
+    EXPECT_EQ(view.opened, 0);
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(SpellListTest, ListFollowsTheWindowSize) {
+    const auto fixedGeometries = [&] {
+        QList<QRect> out;
+        for (const char* name : {"IDC_WIZARD", "IDC_PRIEST", "IDOK", "IDC_CREATE_INDEX", "IDCANCEL"})
+            out << Button(name)->geometry();
+        out << progress->geometry() << QRect(list->pos(), QSize());
+        return out;
+    };
+    const QList<QRect> before = fixedGeometries();
+    dlg->resize(900, 600);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->size() == QSize(900, 600); }));
+    EXPECT_EQ(list->size(), QSize(890, 555));
+    dlg->resize(640, 480);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->size() == QSize(640, 480); }));
+    EXPECT_EQ(list->size(), QSize(630, 435));
+    // Buttons, progress bar and the list's corner stay where they were.
+    EXPECT_EQ(fixedGeometries(), before);
+}
+
+}  // namespace

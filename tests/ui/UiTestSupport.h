@@ -1,0 +1,354 @@
+#pragma once
+// Shared set-up of the UI tests: a scratch data directory, the message-box
+// hook, the main dialog with its controls, and a way to look into the
+// modal details dialog.
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include "CSpellInfoDlg.h"
+#include "CSpellListDlg.h"
+#include "DescriptionReader.h"
+#include "IndexBuilder.h"
+#include "IndexReader.h"
+#include "MessageBox.h"
+#include "SpellFiles.h"
+#include "SpellListModel.h"
+#include "SpellRecord.h"
+#include "TestFiles.h"
+#include "TextDecoding.h"
+
+inline const QStringList kDefaultCaptions = {"Spell", "Level",      "School/Sphere",
+                                             "Range", "Duration",   "Area",
+                                             "Components", "Saving", "Casting time"};
+inline const std::vector<int> kDefaultWidths = {130, 50, 80, 50, 60, 60, 50, 80, 80};
+inline const QString kNoIndex = QString::fromUtf8("нету индекса");
+
+// Readable failure output for Qt strings.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QStringList& list, std::ostream* os) {
+    *os << '{';
+    for (qsizetype i = 0; i < list.size(); ++i)
+        *os << (i ? ", \"" : "\"") << list[i].toStdString() << '"';
+    *os << '}';
+}
+
+// Raw field bytes as the user should see them.
+inline QString ShownText(std::string_view raw) {
+    const std::string text = DecodeForDisplay(raw);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+struct IndexedRecord {
+    int64_t offset = 0;
+    SpellRecord record;
+};
+
+// The whole records of an index file, in file order.
+inline std::vector<IndexedRecord> ReadIndex(const std::string& path) {
+    std::vector<IndexedRecord> out;
+    IndexReader reader;
+    if (!reader.Open(path)) {
+        ADD_FAILURE() << "cannot open " << path;
+        return out;
+    }
+    SpellRecord record;
+    while (reader.Next(record))
+        out.push_back({reader.LastOffset(), record});
+    return out;
+}
+
+inline SpellRecord MakeRecord(std::string_view name, int32_t level = 1, int32_t schoolImage = 0,
+                              int32_t textOffset = 0) {
+    SpellRecord r;
+    SetField(r.szName, name);
+    r.nLevel = level;
+    r.nSchoolImage = schoolImage;
+    r.nTextOffset = textOffset;
+    SetField(r.szSchool, "Alteration");
+    SetField(r.szRange, "Touch");
+    SetField(r.szDuration, "1 rd.");
+    SetField(r.szArea, "One creature");
+    SetField(r.szComponents, "V, S");
+    SetField(r.szSavingThrow, "None");
+    SetField(r.szCastingTime, "1");
+    return r;
+}
+
+inline std::string EncodeAll(const std::vector<SpellRecord>& records) {
+    std::string bytes(records.size() * kRecordSize, '\0');
+    for (std::size_t i = 0; i < records.size(); ++i)
+        EncodeRecord(records[i],
+                     RecordBytes(reinterpret_cast<uint8_t*>(bytes.data()) + i * kRecordSize, kRecordSize));
+    return bytes;
+}
+
+// What a details dialog showed, and how many details dialogs opened.
+struct DetailsView {
+    int opened = 0;
+    QString name, school, level, duration, range, components, castingTime, savingThrow, area;
+    QString description;
+
+    QStringList Fields() const {
+        return {name, school, level, duration, range, components, castingTime, savingThrow, area,
+                description};
+    }
+};
+
+inline DetailsView ReadDetails(QWidget* dlg) {
+    DetailsView v;
+    const auto label = [dlg](const char* name) {
+        auto* w = dlg->findChild<QLabel*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w ? w->text() : QString();
+    };
+    v.name = label("IDC_NAME");
+    v.school = label("IDC_SCHOOL");
+    v.level = label("IDC_LEVEL");
+    v.duration = label("IDC_DURATION");
+    v.range = label("IDC_RANGE");
+    v.components = label("IDC_COMPONENTS");
+    v.castingTime = label("IDC_CASTING_TIME");
+    v.savingThrow = label("IDC_SAVING_THROW");
+    auto* area = dlg->findChild<QLineEdit*>(QStringLiteral("IDC_AREA"));
+    auto* description = dlg->findChild<QPlainTextEdit*>(QStringLiteral("IDC_DESCRIPTION"));
+    EXPECT_NE(area, nullptr);
+    EXPECT_NE(description, nullptr);
+    v.area = area ? area->text() : QString();
+    v.description = description ? description->toPlainText() : QString();
+    return v;
+}
+
+// The fields a details dialog should show for `record`.
+inline DetailsView ExpectedDetails(const SpellRecord& record, const std::string& textPath) {
+    DetailsView v;
+    v.opened = 1;
+    v.name = ShownText(FieldText(record.szName));
+    v.school = ShownText(FieldText(record.szSchool));
+    v.level = QString::number(record.nLevel);
+    v.duration = ShownText(FieldText(record.szDuration));
+    v.range = ShownText(FieldText(record.szRange));
+    v.components = ShownText(FieldText(record.szComponents));
+    v.castingTime = ShownText(FieldText(record.szCastingTime));
+    v.savingThrow = ShownText(FieldText(record.szSavingThrow));
+    v.area = ShownText(FieldText(record.szArea));
+    const DescriptionResult d = ReadDescriptionText(textPath, record.nTextOffset);
+    EXPECT_TRUE(d.ok());
+    v.description = ShownText(d.strText);
+    return v;
+}
+
+inline void ExpectSameDetails(const DetailsView& actual, const DetailsView& expected) {
+    EXPECT_EQ(actual.opened, expected.opened);
+    EXPECT_EQ(actual.Fields(), expected.Fields());
+}
+
+inline CSpellInfoDlg* VisibleDetailsDialog() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* dlg = qobject_cast<CSpellInfoDlg*>(w); dlg && dlg->isVisible())
+            return dlg;
+    return nullptr;
+}
+
+// Runs `trigger`. Every details dialog it opens is closed at once; the
+// first is read (after `inside` ran on it). Never blocks: when no dialog
+// opens, `trigger` simply returns.
+inline DetailsView CaptureDetails(const std::function<void()>& trigger,
+                                  const std::function<void(CSpellInfoDlg*)>& inside = {}) {
+    DetailsView view;
+    int opened = 0;
+    QTimer poll;
+    poll.setInterval(0);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        CSpellInfoDlg* dlg = VisibleDetailsDialog();
+        if (!dlg)
+            return;
+        if (opened++ == 0) {
+            EXPECT_EQ(dlg, QApplication::activeModalWidget()) << "details dialog is not modal";
+            EXPECT_EQ(dlg->objectName(), QStringLiteral("IDD_SPELL_INFO"));
+            EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Spells"));
+            if (inside)
+                inside(dlg);
+            view = ReadDetails(dlg);
+        }
+        dlg->reject();
+    });
+    poll.start();
+    trigger();
+    poll.stop();
+    view.opened = opened;
+    return view;
+}
+
+struct Message {
+    QString text;
+    QMessageBox::StandardButtons buttons;
+};
+
+// A scratch data directory, fresh globals and the message-box hook.
+class UiTest : public testing::Test {
+protected:
+    void SetUp() override {
+        g_strClass = "";
+        g_nLevel = 1;
+        g_nRecordCount = 0;
+        g_strDataDir = dir.prefix();
+        SetMessageBoxHook([this](const QString& text, QMessageBox::StandardButtons buttons) {
+            messages.push_back({text, buttons});
+            return answer;
+        });
+    }
+    void TearDown() override { SetMessageBoxHook(nullptr); }
+
+    void CopySample(const std::string& spellClass) {
+        std::filesystem::copy_file(std::string(SPELLS_SAMPLES_DIR) + "/" + spellClass + ".txt",
+                                   dir.file(spellClass + ".txt"),
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+    // Copies the sample text and builds its index in the data directory.
+    void BuildSample(const std::string& spellClass) {
+        CopySample(spellClass);
+        g_nLevel = 1;
+        const BuildResult result = BuildIndex(spellClass);
+        ASSERT_TRUE(result.ok()) << result.strMessage;
+        ASSERT_GT(result.nRecords, 2u);
+    }
+    std::string Idx(const std::string& spellClass) const { return dir.file(spellClass + ".idx"); }
+    std::string Txt(const std::string& spellClass) const { return dir.file(spellClass + ".txt"); }
+
+    QStringList MessageTexts() const {
+        QStringList texts;
+        for (const Message& m : messages)
+            texts << m.text;
+        return texts;
+    }
+
+    TempDir dir;
+    std::vector<Message> messages;
+    QMessageBox::StandardButton answer = QMessageBox::Ok;
+};
+
+// The main dialog, shown, wide enough for all nine columns.
+class MainDialogTest : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        dlg = std::make_unique<CSpellListDlg>();
+        g_strDataDir = dir.prefix();  // the constructor resolved it from the executable
+        dlg->resize(1000, 600);
+        dlg->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
+        list = dlg->findChild<QTreeView*>(QStringLiteral("IDC_SPELL_LIST"));
+        progress = dlg->findChild<QProgressBar*>(QStringLiteral("IDC_PROGRESS"));
+        ASSERT_NE(list, nullptr);
+        ASSERT_NE(progress, nullptr);
+        header = list->header();
+        model = list->model();
+        ASSERT_NE(model, nullptr);
+    }
+    void TearDown() override {
+        dlg.reset();
+        UiTest::TearDown();
+    }
+
+    QPushButton* Button(const char* name) const {
+        auto* b = dlg->findChild<QPushButton*>(QString::fromLatin1(name));
+        EXPECT_NE(b, nullptr) << name;
+        return b;
+    }
+    void Click(const char* name) {
+        if (QPushButton* b = Button(name))
+            QTest::mouseClick(b, Qt::LeftButton);
+    }
+    // A click in the middle of the header section shown as `column`.
+    void ClickHeader(int column) {
+        const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                        header->height() / 2);
+        ASSERT_LT(at.x(), header->viewport()->width()) << "column " << column << " not visible";
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    }
+    int ColumnCaptioned(const QString& caption) const {
+        for (int c = 0; c < model->columnCount(); ++c)
+            if (Caption(c) == caption)
+                return c;
+        return -1;
+    }
+
+    QString Caption(int column) const {
+        return model->headerData(column, Qt::Horizontal).toString();
+    }
+    QStringList Captions() const {
+        QStringList out;
+        for (int c = 0; c < model->columnCount(); ++c)
+            out << Caption(c);
+        return out;
+    }
+    std::vector<int> Widths() const {
+        std::vector<int> out;
+        for (int c = 0; c < header->count(); ++c)
+            out.push_back(header->sectionSize(c));
+        return out;
+    }
+    QString Text(int row, int column) const { return model->index(row, column).data().toString(); }
+    QStringList Column(int column) const {
+        QStringList out;
+        for (int r = 0; r < model->rowCount(); ++r)
+            out << Text(r, column);
+        return out;
+    }
+    int64_t Offset(int row) const {
+        return model->index(row, 0).data(SpellListModel::RecordOffsetRole).value<qint64>();
+    }
+    std::vector<int64_t> Offsets() const {
+        std::vector<int64_t> out;
+        for (int r = 0; r < model->rowCount(); ++r)
+            out.push_back(Offset(r));
+        return out;
+    }
+    QPoint RowCenter(int row) const { return list->visualRect(model->index(row, 0)).center(); }
+    void ClickRow(int row) {
+        list->scrollTo(model->index(row, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowCenter(row));
+    }
+    // A real double-click: press, release, double-click, release.
+    void DoubleClickRow(int row) {
+        list->scrollTo(model->index(row, 0));
+        const QPoint at = RowCenter(row);
+        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at);
+    }
+    QList<int> SelectedRows() const {
+        QList<int> rows;
+        for (const QModelIndex& i : list->selectionModel()->selectedRows())
+            rows << i.row();
+        return rows;
+    }
+
+    std::unique_ptr<CSpellListDlg> dlg;
+    QTreeView* list = nullptr;
+    QHeaderView* header = nullptr;
+    QAbstractItemModel* model = nullptr;
+    QProgressBar* progress = nullptr;
+};
