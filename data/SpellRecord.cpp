@@ -33,8 +33,8 @@ void DecodeText(char (&field)[N], const uint8_t* in) {
 }
 
 void FillWithSpaces(char* field, std::size_t width) {
-    for (std::size_t i = 0; i < width && field[i] != '\0'; ++i)
-        field[i] = ' ';
+    const void* zero = std::memchr(field, '\0', width);
+    std::memset(field, ' ', zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - field) : width);
 }
 
 }  // namespace
@@ -75,7 +75,9 @@ void SetField(char* field, std::size_t width, std::string_view value) {
     if (width == 0)
         return;
     const std::string_view kept = CutToLength(value, width - 1);
-    std::memcpy(field, kept.data(), kept.size());
+    // An empty view may carry a null pointer, which memcpy must not get.
+    if (!kept.empty())
+        std::memcpy(field, kept.data(), kept.size());
     field[kept.size()] = '\0';
 }
 
