@@ -40,12 +40,10 @@ bool IsValidClass(std::string_view spellClass) {
     return !spellClass.empty() && spellClass.find('/') == std::string_view::npos;
 }
 
-void SetDataDir(std::string dir) {
-    if (dir.empty())
-        dir = ".";
-    if (dir.back() != '/')
-        dir += '/';
-    g_strDataDir = dir;
+void SetDataDir(std::string_view dir) {
+    g_strDataDir = dir.empty() ? std::string("./") : std::string(dir);
+    if (g_strDataDir.back() != '/')
+        g_strDataDir.push_back('/');
 }
 
 int Build(std::string_view spellClass) {

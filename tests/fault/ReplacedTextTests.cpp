@@ -1,0 +1,137 @@
+// The spell text edited or replaced after its index was built. The list
+// shows the index alone; the details show the index's fields and whatever
+// the text now holds at the recorded offset, by the usual end rule: empty
+// at or past the end of the file, never bytes from anywhere else.
+
+#include "FaultSupport.h"
+
+namespace fault {
+namespace {
+
+constexpr int64_t kEmber = 0;  // record offsets in the index of kThreeSpells
+constexpr int64_t kFrost = kRecordSize;
+constexpr int64_t kGlass = 2 * kRecordSize;
+
+const QString kEmberText = "A spark leaps from the finger.";
+const QString kFrostText = "Thin ice covers one door.";
+const QString kGlassText = "The caster sees through glass.";
+
+class ReplacedText : public FaultTest {
+protected:
+    void SetUp() override {
+        FaultTest::SetUp();
+        ASSERT_EQ(BuildFrom(kThreeSpells), 3u);
+        index = ReadFile(Idx());
+    }
+    void TearDown() override {
+        EXPECT_EQ(ReadFile(Idx()), index) << "the index changed";
+        FaultTest::TearDown();
+    }
+    // Descriptions of the three spells, in index order.
+    QStringList Descriptions() {
+        return {ShowDetails(kEmber).description, ShowDetails(kFrost).description,
+                ShowDetails(kGlass).description};
+    }
+
+    std::string index;
+};
+
+std::string Rot13Letters(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>('a' + (c - 'a' + 13) % 26);
+        else if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>('A' + (c - 'A' + 13) % 26);
+    }
+    return text;
+}
+
+TEST_F(ReplacedText, ListShowsTheIndexWhateverTheTextHolds) {
+    auto dlg = ListDialog();
+    for (const std::string& text : {std::string(), std::string("\xCF\xF0\xE8\n\n\n"),
+                                    Rot13Letters(kThreeSpells), kThreeSpells + ManyEntries(50)}) {
+        WriteFile(Txt(), text);
+        ASSERT_TRUE(dlg->LoadIndex(kFieldName, "wizard"));
+        EXPECT_EQ(ListField(*dlg, kFieldName),
+                  (QStringList{"Ember Mote", "Frost Rime", "Glass Eye"}));
+        EXPECT_EQ(ListField(*dlg, kFieldSchool),
+                  (QStringList{"Evocation", "Alteration", "Divination"}));
+    }
+    std::filesystem::remove(Txt());
+    ASSERT_TRUE(dlg->LoadIndex(kFieldName, "wizard"));
+    EXPECT_EQ(dlg->Model()->rowCount(), 3);
+    EXPECT_EQ(messages, QStringList{});
+}
+
+TEST_F(ReplacedText, ShorterTextEndsDescriptionsAtItsEnd) {
+    // Cut inside the second description; the third lies past the end.
+    WriteFile(Txt(), kThreeSpells.substr(0, OffsetOf(kThreeSpells, "Thin ice") + 8));
+    EXPECT_EQ(Descriptions(), (QStringList{kEmberText, "Thin ice", ""}));
+
+    const Details glass = ShowDetails(kGlass);
+    EXPECT_EQ(glass.name, "Glass Eye");
+    EXPECT_EQ(glass.school, "Divination");
+    EXPECT_EQ(glass.level, "1");
+
+    WriteFile(Txt(), "");
+    EXPECT_EQ(Descriptions(), (QStringList{"", "", ""}));
+    EXPECT_EQ(messages, QStringList{});
+}
+
+TEST_F(ReplacedText, LongerTextKeepsDescriptionsThatEndAtTheNextEntry) {
+    WriteFile(Txt(), kThreeSpells + "\n" + Entry("Hidden Door", "A door appears.\n"));
+    EXPECT_EQ(Descriptions(), (QStringList{kEmberText, kFrostText, kGlassText}));
+    EXPECT_EQ(messages, QStringList{});
+}
+
+TEST_F(ReplacedText, ShiftedTextGivesTheTextAtTheOldOffsets) {
+    // A line inserted at the top: each offset now lands three bytes earlier
+    // in the old text, at the tail "t.\n" of the "Source: test." line.
+    WriteFile(Txt(), "Ab\n" + kThreeSpells);
+    EXPECT_EQ(Descriptions(),
+              (QStringList{"t." + kEmberText, "t." + kFrostText, "t." + kGlassText}));
+    EXPECT_EQ(messages, QStringList{});
+}
+
+TEST_F(ReplacedText, OtherWordsInTheSameLayoutAreShown) {
+    WriteFile(Txt(), Rot13Letters(kThreeSpells));
+    EXPECT_EQ(Descriptions(),
+              (QStringList{Utf8(Rot13Letters(kEmberText.toStdString())),
+                           Utf8(Rot13Letters(kFrostText.toStdString())),
+                           Utf8(Rot13Letters(kGlassText.toStdString()))}));
+    // The fields still come from the index.
+    EXPECT_EQ(ShowDetails(kFrost).name, "Frost Rime");
+}
+
+TEST_F(ReplacedText, SingleByteTextWithoutLineEndsRunsToTheEnd) {
+    // Windows-1251 "Привет " over and over, one line, longer than the old text.
+    std::string text;
+    while (text.size() < kThreeSpells.size() + 100)
+        text += "\xCF\xF0\xE8\xE2\xE5\xF2 ";
+    WriteFile(Txt(), text);
+    const QString whole = QString::fromUtf8("Привет ").repeated(static_cast<int>(text.size() / 7));
+    const auto from = [&](std::string_view what) { return whole.mid(OffsetOf(kThreeSpells, what)); };
+    EXPECT_EQ(Descriptions(),
+              (QStringList{from("A spark"), from("Thin ice"), from("The caster sees")}));
+}
+
+TEST_F(ReplacedText, RemovedTextIsReportedAndTheFieldsStillShown) {
+    std::filesystem::remove(Txt());
+    const Details frost = ShowDetails(kFrost);
+    EXPECT_EQ(messages, QStringList{"can't open file wizard.txt"});
+    EXPECT_EQ(frost.name, "Frost Rime");
+    EXPECT_EQ(frost.range, "Touch");
+    EXPECT_EQ(frost.description, "");
+}
+
+TEST_F(ReplacedText, TextThatIsADirectoryShowsNoDescription) {
+    std::filesystem::remove(Txt());
+    std::filesystem::create_directory(Txt());
+    const Details ember = ShowDetails(kEmber);
+    EXPECT_EQ(ember.name, "Ember Mote");
+    EXPECT_EQ(ember.description, "");
+    EXPECT_EQ(messages, QStringList{});
+}
+
+}  // namespace
+}  // namespace fault
