@@ -169,7 +169,7 @@ TEST_F(Builder, PriestSphereReplacesSchoolButNotItsImage) {
 
 TEST_F(Builder, OptionalBlankLinesChangeOnlyOffsets) {
     std::string blankAfterSchool = Entry("Sleep");
-    blankAfterSchool.insert(blankAfterSchool.find("Range:"), "\n");
+    blankAfterSchool.insert(blankAfterSchool.find("Range:"), 1, '\n');
     const auto plain = Build(Entry("Sleep") + "\n" + Entry("Web"));
     const auto blanks = Build(blankAfterSchool + "\n\n" + Entry("Web"));
     ASSERT_EQ(plain.size(), 2u);

@@ -140,10 +140,10 @@ std::string IconvFromCp1251(std::string_view in) {
 TEST(DisplayDecoding, EveryHighByteMatchesIconvCp1251) {
     for (int b = 0x80; b <= 0xFF; ++b) {
         const std::string byte(1, static_cast<char>(b));
-        const std::string input = "A" + byte;  // never valid UTF-8
+        const std::string input = std::string("A").append(byte);  // never valid UTF-8
         SCOPED_TRACE(Hex(input));
         ASSERT_FALSE(IsValidUtf8(input));
-        const std::string expected = b == 0x98 ? "A\xEF\xBF\xBD" : "A" + IconvFromCp1251(byte);
+        const std::string expected = b == 0x98 ? "A\xEF\xBF\xBD" : std::string("A").append(IconvFromCp1251(byte));
         EXPECT_EQ(DecodeForDisplay(input), expected);
         EXPECT_TRUE(IsValidUtf8(DecodeForDisplay(input)));
     }
