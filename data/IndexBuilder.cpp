@@ -1,6 +1,5 @@
 #include "IndexBuilder.h"
 
-#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -13,7 +12,7 @@
 
 namespace {
 
-constexpr std::size_t kWriteBlock = 64 * 1024;
+constexpr std::size_t kWriteBlock = 152 * kRecordSize;  // about 64 KiB
 constexpr std::string_view kPriestClass = "priest";
 
 std::string FileName(std::string_view spellClass, std::string_view extension) {
@@ -104,18 +103,19 @@ BuildResult Failure(BuildStatus status, std::string message) {
 
 }  // namespace
 
+IndexWriter::IndexWriter(int fd) : fd_(fd), buffer_(kWriteBlock) {}
+
 void IndexWriter::Append(const SpellRecord& record) {
-    std::array<uint8_t, kRecordSize> bytes;
-    EncodeRecord(record, bytes);
-    buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
-    if (buffer_.size() >= kWriteBlock)
+    if (used_ == buffer_.size())
         Flush();
+    EncodeRecord(record, RecordBytes(buffer_.data() + used_, kRecordSize));
+    used_ += kRecordSize;
 }
 
 bool IndexWriter::Flush() {
-    if (error_ == 0 && !buffer_.empty())
-        WriteAll(fd_, buffer_.data(), buffer_.size(), error_);
-    buffer_.clear();
+    if (error_ == 0 && used_ > 0)
+        WriteAll(fd_, buffer_.data(), used_, error_);
+    used_ = 0;
     return error_ == 0;
 }
 

@@ -12,7 +12,7 @@
 // error is kept and reported by Flush().
 class IndexWriter {
 public:
-    explicit IndexWriter(int fd) : fd_(fd) {}
+    explicit IndexWriter(int fd);
     IndexWriter(const IndexWriter&) = delete;
     IndexWriter& operator=(const IndexWriter&) = delete;
 
@@ -25,7 +25,8 @@ public:
 private:
     int fd_;
     int error_ = 0;
-    std::vector<uint8_t> buffer_;
+    std::vector<uint8_t> buffer_;  // whole records, written out when full
+    std::size_t used_ = 0;
 };
 
 // Appends the record's 432 bytes to the index.

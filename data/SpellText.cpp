@@ -36,7 +36,8 @@ std::ptrdiff_t ValueStart(std::string_view line, std::string_view marker, int of
 
 std::string_view CutToTab(std::string_view line, std::string_view marker, int offset) {
     const std::ptrdiff_t start = ValueStart(line, marker, offset);
-    const std::ptrdiff_t tab = Find(line, "\t");
+    const auto tabPos = line.find('\t');
+    const std::ptrdiff_t tab = tabPos == std::string_view::npos ? -1 : static_cast<std::ptrdiff_t>(tabPos);
     if (tab - start <= 0)
         return {};
     return line.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(tab - start));
