@@ -95,8 +95,15 @@ void SpellListModel::Clear() {
 }
 
 void SpellListModel::Reserve(std::size_t rows) {
-    // Room for the rows; the texts are usually far below their widths.
-    pending_.reserve(std::min<std::size_t>(rows, INT_MAX));
+    rows = std::min<std::size_t>(rows, INT_MAX);
+    pending_.reserve(rows);
+    // Room for every text at its full width, so that the texts are never
+    // copied while they grow: pages that stay unused cost no memory. Past
+    // the cap the string grows as usual.
+    constexpr std::size_t kRowTextMax =
+        kNameSize + sizeof(LevelDigits) + 6 * kFieldSize + kCastingTimeSize;
+    constexpr std::size_t kReserveCap = std::size_t{512} << 20;
+    pendingText_.reserve(std::min(rows * kRowTextMax, kReserveCap));
 }
 
 bool SpellListModel::AppendRecord(const SpellRecord& record, int64_t recordOffset) {
@@ -124,7 +131,7 @@ void SpellListModel::FinishLoad() {
         uint32_t row;
     };
     std::string keys;
-    keys.reserve(pendingText_.size() / kFieldCount + pending_.size());
+    keys.reserve(pending_.size() * kNameSize);  // as above: unused pages cost nothing
     std::vector<SortEntry> entries;
     entries.reserve(pending_.size());
     for (std::size_t i = 0; i < pending_.size(); ++i) {
