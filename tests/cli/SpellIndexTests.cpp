@@ -1,6 +1,5 @@
 // Runs the spellindex executable and checks what it prints and returns.
 
-#include <csignal>
 #include <cstdint>
 #include <fcntl.h>
 #include <filesystem>
@@ -12,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ResourceLimit.h"
 #include "TestFiles.h"
 
 extern char** environ;
@@ -43,21 +43,11 @@ RunResult SpellIndex(const std::vector<std::string>& args, rlim_t fileSizeLimit 
 
     RunResult run;
     pid_t pid = 0;
-    struct sigaction ignore {}, oldAction {};
-    rlimit oldLimit{};
-    const bool limited = fileSizeLimit != RLIM_INFINITY;
-    if (limited) {
-        ignore.sa_handler = SIG_IGN;
-        ::sigaction(SIGXFSZ, &ignore, &oldAction);
-        ::getrlimit(RLIMIT_FSIZE, &oldLimit);
-        rlimit low = oldLimit;
-        low.rlim_cur = fileSizeLimit;
-        EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &low), 0);
-    }
-    const int rc = posix_spawn(&pid, SPELLINDEX_PATH, &actions, nullptr, argv.data(), environ);
-    if (limited) {
-        ::setrlimit(RLIMIT_FSIZE, &oldLimit);
-        ::sigaction(SIGXFSZ, &oldAction, nullptr);
+    int rc = 0;
+    {
+        const ResourceLimit limit(RLIMIT_FSIZE, fileSizeLimit);
+        EXPECT_TRUE(limit.ok());
+        rc = posix_spawn(&pid, SPELLINDEX_PATH, &actions, nullptr, argv.data(), environ);
     }
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) {
@@ -222,6 +212,13 @@ TEST_F(SpellIndexCli, FailuresExitWithOneAndOneLine) {
     EXPECT_EQ(dump.out, "");
     EXPECT_EQ(Lines(dump.err).size(), 1u) << dump.err;
     EXPECT_EQ(dump.err.rfind("spellindex: can't open index " + dir.file("wizard.idx"), 0), 0u) << dump.err;
+
+    // An index that is a directory: the reason is named.
+    std::filesystem::create_directory(dir.file("wizard.idx"));
+    const RunResult dirDump = SpellIndex({"dump", Dir(), "wizard"});
+    EXPECT_EQ(dirDump.status, 1);
+    EXPECT_EQ(dirDump.out, "");
+    EXPECT_EQ(dirDump.err, "spellindex: can't open index " + dir.file("wizard.idx") + ": Is a directory\n");
 }
 
 TEST_F(SpellIndexCli, WriteErrorExitsWithOneAndKeepsOldIndex) {
@@ -239,14 +236,6 @@ TEST_F(SpellIndexCli, WriteErrorExitsWithOneAndKeepsOldIndex) {
     EXPECT_EQ(build.err, "spellindex: can't write index wizard.idx: File too large\n");
     EXPECT_EQ(ReadFile(dir.file("wizard.idx")), oldIndex);
     EXPECT_EQ(SpellIndex({"build", Dir(), "wizard"}).out, "300 records written to " + dir.file("wizard.idx") + "\n");
-}
-
-TEST_F(SpellIndexCli, DumpOfADirectoryNamesTheReason) {
-    std::filesystem::create_directory(dir.file("wizard.idx"));
-    const RunResult dump = SpellIndex({"dump", Dir(), "wizard"});
-    EXPECT_EQ(dump.status, 1);
-    EXPECT_EQ(dump.out, "");
-    EXPECT_EQ(dump.err, "spellindex: can't open index " + dir.file("wizard.idx") + ": Is a directory\n");
 }
 
 TEST(SpellIndexUsage, HelpAndWrongArguments) {

@@ -14,6 +14,7 @@
 #include "SpellFiles.h"
 #include "SpellRecord.h"
 #include "TestFiles.h"
+#include "TestRecords.h"
 
 namespace {
 
@@ -35,17 +36,10 @@ std::string Text(const Bytes& b, std::size_t pos, std::size_t n) {
 }
 
 SpellRecord Sample() {
-    SpellRecord r;
-    r.nTextOffset = 123456;
-    SetField(r.szName, "Quill of Patient Copying");
-    r.nLevel = 3;
-    r.nSchoolImage = 5;
-    SetField(r.szSchool, "Alteration");
-    SetField(r.szRange, "Touch");
+    SpellRecord r = MakeRecord("Quill of Patient Copying", 3, 5, 123456);
     SetField(r.szDuration, "1 hr./level");
     SetField(r.szArea, "One quill");
     SetField(r.szComponents, " V, S, M");
-    SetField(r.szSavingThrow, "None");
     SetField(r.szCastingTime, "1 rd.");
     return r;
 }
@@ -223,22 +217,10 @@ TEST(DataDir, ResolvedFromHelpFilePath) {
 
 // ---- index files -----------------------------------------------------------
 
-namespace {
-
-std::string RecordBytesFor(const std::string& name, int32_t textOffset) {
-    SpellRecord r;
-    r.nTextOffset = textOffset;
-    SetField(r.szName, name);
-    const Bytes b = Encode(r);
-    return std::string(reinterpret_cast<const char*>(b.data()), b.size());
-}
-
-}  // namespace
-
 TEST(IndexReader, TrailingPartialRecordIsIgnored) {
     TempDir dir;
     const std::string path = dir.file("wizard.idx");
-    WriteFile(path, RecordBytesFor("First", 10) + RecordBytesFor("Second", 20) + std::string(100, 'z'));
+    WriteFile(path, EncodeAll({MakeRecord("First", 1, 0, 10), MakeRecord("Second", 1, 0, 20)}) + std::string(100, 'z'));
 
     IndexReader reader;
     ASSERT_TRUE(reader.Open(path));
@@ -289,7 +271,7 @@ TEST(IndexReader, ManyRecordsAcrossReadBlocks) {
     const std::string path = dir.file("big.idx");
     std::string bytes;
     for (int i = 0; i < 1000; ++i)
-        bytes += RecordBytesFor("Spell " + std::to_string(i), i * 7);
+        bytes += EncodeAll({MakeRecord("Spell " + std::to_string(i), 1, 0, i * 7)});
     WriteFile(path, bytes);
 
     IndexReader reader;

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "DescriptionReader.h"
 #include "FaultSupport.h"
 
 namespace fault {
@@ -13,23 +12,8 @@ constexpr std::size_t kTenMegabytes = 10 * 1024 * 1024;
 
 class DamagedText : public FaultTest {
 protected:
-    // Builds the wizard index from `text`; the records, checked against the
-    // count the build reported and the index file's length.
-    std::vector<SpellRecord> Build(std::string_view text) {
-        WriteFile(Txt(), text);
-        g_nLevel = 1;
-        const BuildResult r = BuildIndex("wizard");
-        EXPECT_TRUE(r.ok()) << r.strMessage;
-        EXPECT_EQ(ReadFile(Idx()).size(), r.nRecords * kRecordSize);
-        std::vector<SpellRecord> records = ReadAll(Idx());
-        EXPECT_EQ(records.size(), r.nRecords);
-        return records;
-    }
-    std::string Description(const SpellRecord& r) {
-        const DescriptionResult d = ReadDescriptionText(Txt(), r.nTextOffset);
-        EXPECT_TRUE(d.ok());
-        return d.strText;
-    }
+    std::vector<SpellRecord> Build(std::string_view text) { return BuildRecords(dir, text); }
+    std::string Description(const SpellRecord& r) { return DescriptionOf(dir, r); }
 };
 
 std::string Replace(std::string text, char from, char to) {
@@ -51,10 +35,10 @@ TEST_F(DamagedText, NulBytesAreOrdinaryBytesAndEndAFieldsText) {
     auto dlg = ListDialog();
     ASSERT_TRUE(dlg->LoadIndex(kFieldName, "wizard"));
     EXPECT_EQ(ListField(*dlg, kFieldName), (QStringList{"Magic", "Second"}));
-    const Details d = ShowDetails(0);
+    const DetailsView d = ShowDetails(0);
     EXPECT_EQ(d.name, "Magic");
     EXPECT_EQ(d.description, QString("Before") + QChar(0) + "after.");
-    EXPECT_EQ(messages, QStringList{});
+    EXPECT_EQ(MessageTexts(), QStringList{});
 }
 
 TEST_F(DamagedText, TenMegabyteLines) {
@@ -155,14 +139,14 @@ TEST_F(DamagedText, HighBytesAreKeptAndShownAsWindows1251) {
     EXPECT_EQ(ListField(*dlg, kFieldName), (QStringList{"Z: Огненный шар", "Огненный шар"}));
     EXPECT_EQ(ListField(*dlg, kFieldSchool), (QStringList{"Evocation", "Чары"}));
 
-    const Details d = ShowDetails(0);
+    const DetailsView d = ShowDetails(0);
     EXPECT_EQ(d.school, "Чары");
     ASSERT_EQ(d.description.size(), 4 + 128);  // one character per byte
     EXPECT_TRUE(d.description.startsWith("АБВ Ђ"));
     EXPECT_EQ(d.description[4 + 0x18], QChar(0xFFFD));  // 0x98 has no character
     EXPECT_TRUE(d.description.endsWith("юя"));
     EXPECT_EQ(ShowDetails(kRecordSize).description, "Пламя.");
-    EXPECT_EQ(messages, QStringList{});
+    EXPECT_EQ(MessageTexts(), QStringList{});
 }
 
 // Upper case means A to Z: a name that begins with any other letter, in any

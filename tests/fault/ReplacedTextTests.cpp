@@ -60,7 +60,7 @@ TEST_F(ReplacedText, ListShowsTheIndexWhateverTheTextHolds) {
     std::filesystem::remove(Txt());
     ASSERT_TRUE(dlg->LoadIndex(kFieldName, "wizard"));
     EXPECT_EQ(dlg->Model()->rowCount(), 3);
-    EXPECT_EQ(messages, QStringList{});
+    EXPECT_EQ(MessageTexts(), QStringList{});
 }
 
 TEST_F(ReplacedText, ShorterTextEndsDescriptionsAtItsEnd) {
@@ -68,20 +68,20 @@ TEST_F(ReplacedText, ShorterTextEndsDescriptionsAtItsEnd) {
     WriteFile(Txt(), kThreeSpells.substr(0, OffsetOf(kThreeSpells, "Thin ice") + 8));
     EXPECT_EQ(Descriptions(), (QStringList{kEmberText, "Thin ice", ""}));
 
-    const Details glass = ShowDetails(kGlass);
+    const DetailsView glass = ShowDetails(kGlass);
     EXPECT_EQ(glass.name, "Glass Eye");
     EXPECT_EQ(glass.school, "Divination");
     EXPECT_EQ(glass.level, "1");
 
     WriteFile(Txt(), "");
     EXPECT_EQ(Descriptions(), (QStringList{"", "", ""}));
-    EXPECT_EQ(messages, QStringList{});
+    EXPECT_EQ(MessageTexts(), QStringList{});
 }
 
 TEST_F(ReplacedText, LongerTextKeepsDescriptionsThatEndAtTheNextEntry) {
     WriteFile(Txt(), kThreeSpells + "\n" + Entry("Hidden Door", "A door appears.\n"));
     EXPECT_EQ(Descriptions(), (QStringList{kEmberText, kFrostText, kGlassText}));
-    EXPECT_EQ(messages, QStringList{});
+    EXPECT_EQ(MessageTexts(), QStringList{});
 }
 
 TEST_F(ReplacedText, ShiftedTextGivesTheTextAtTheOldOffsets) {
@@ -90,7 +90,7 @@ TEST_F(ReplacedText, ShiftedTextGivesTheTextAtTheOldOffsets) {
     WriteFile(Txt(), "Ab\n" + kThreeSpells);
     EXPECT_EQ(Descriptions(),
               (QStringList{"t." + kEmberText, "t." + kFrostText, "t." + kGlassText}));
-    EXPECT_EQ(messages, QStringList{});
+    EXPECT_EQ(MessageTexts(), QStringList{});
 }
 
 TEST_F(ReplacedText, OtherWordsInTheSameLayoutAreShown) {
@@ -117,8 +117,8 @@ TEST_F(ReplacedText, SingleByteTextWithoutLineEndsRunsToTheEnd) {
 
 TEST_F(ReplacedText, RemovedTextIsReportedAndTheFieldsStillShown) {
     std::filesystem::remove(Txt());
-    const Details frost = ShowDetails(kFrost);
-    EXPECT_EQ(messages, QStringList{"can't open file wizard.txt"});
+    const DetailsView frost = ShowDetails(kFrost);
+    EXPECT_EQ(MessageTexts(), QStringList{"can't open file wizard.txt"});
     EXPECT_EQ(frost.name, "Frost Rime");
     EXPECT_EQ(frost.range, "Touch");
     EXPECT_EQ(frost.description, "");
@@ -127,10 +127,10 @@ TEST_F(ReplacedText, RemovedTextIsReportedAndTheFieldsStillShown) {
 TEST_F(ReplacedText, TextThatIsADirectoryShowsNoDescription) {
     std::filesystem::remove(Txt());
     std::filesystem::create_directory(Txt());
-    const Details ember = ShowDetails(kEmber);
+    const DetailsView ember = ShowDetails(kEmber);
     EXPECT_EQ(ember.name, "Ember Mote");
     EXPECT_EQ(ember.description, "");
-    EXPECT_EQ(messages, QStringList{});
+    EXPECT_EQ(MessageTexts(), QStringList{});
 }
 
 }  // namespace

@@ -3,44 +3,14 @@
 // as root in CI, so file permissions cannot be the seam; resource limits
 // and paths that are not directories are.
 
-#include <csignal>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include "FaultSupport.h"
+#include "ResourceLimit.h"
 
 namespace fault {
 namespace {
-
-// Lowers a resource limit for the life of the object. Writes past the file
-// size limit then fail with EFBIG instead of raising SIGXFSZ.
-class ResourceLimit {
-public:
-    ResourceLimit(int resource, rlim_t limit) : resource_(resource) {
-        struct sigaction ignore {};
-        ignore.sa_handler = SIG_IGN;
-        ok_ = ::sigaction(SIGXFSZ, &ignore, &oldAction_) == 0 &&
-              ::getrlimit(resource_, &old_) == 0;
-        rlimit low = old_;
-        low.rlim_cur = limit;
-        ok_ = ok_ && ::setrlimit(resource_, &low) == 0;
-    }
-    ~ResourceLimit() {
-        ::setrlimit(resource_, &old_);
-        ::sigaction(SIGXFSZ, &oldAction_, nullptr);
-    }
-    ResourceLimit(const ResourceLimit&) = delete;
-    ResourceLimit& operator=(const ResourceLimit&) = delete;
-
-    bool ok() const { return ok_; }
-
-private:
-    int resource_;
-    rlimit old_{};
-    struct sigaction oldAction_ {};
-    bool ok_ = false;
-};
 
 constexpr int kManyCount = 300;  // an index of 129,600 bytes: two write blocks
 
@@ -64,7 +34,7 @@ TEST_P(WriteFault, CreateIndexKeepsOldIndexAndShowsMessage) {
         ASSERT_TRUE(limit.ok());
         dlg->OnCreateIndex();
     }
-    EXPECT_EQ(messages,
+    EXPECT_EQ(MessageTexts(),
               (QStringList{kCreateQuestion, "can't write index wizard.idx: File too large"}));
     EXPECT_EQ(g_strClass, "wizard");
     EXPECT_EQ(ReadFile(Idx()), oldIndex);
@@ -74,7 +44,7 @@ TEST_P(WriteFault, CreateIndexKeepsOldIndexAndShowsMessage) {
     messages.clear();
     ASSERT_TRUE(dlg->LoadIndex(kFieldName, "wizard"));
     EXPECT_EQ(ListField(*dlg, kFieldName), (QStringList{"Ember Mote", "Frost Rime", "Glass Eye"}));
-    EXPECT_EQ(messages, QStringList{});
+    EXPECT_EQ(MessageTexts(), QStringList{});
 }
 
 // The seam itself: with room for exactly the whole index the build works.
@@ -126,7 +96,7 @@ TEST_F(FaultTest, IndexPathIsANonEmptyDirectory) {
     auto dlg = ListDialog();
     answer = QMessageBox::Yes;
     dlg->OnCreateIndex();
-    EXPECT_EQ(messages,
+    EXPECT_EQ(MessageTexts(),
               (QStringList{kCreateQuestion, "can't write index wizard.idx: Is a directory"}));
     EXPECT_EQ(DirEntries(dir.path()), (Strings{"wizard.idx", "wizard.txt"}));
     EXPECT_EQ(DirEntries(Idx()), Strings{"keep"});
@@ -144,14 +114,14 @@ TEST_F(FaultTest, DataDirectoryUnderARegularFile) {
     dlg->OnCreateIndex();
     answer = QMessageBox::No;
     dlg->OnCreateIndex();
-    EXPECT_EQ(messages, (QStringList{kCreateQuestion, "can't open file wizard.txt",
+    EXPECT_EQ(MessageTexts(), (QStringList{kCreateQuestion, "can't open file wizard.txt",
                                      kCreateQuestion, "can't open file priest.txt"}));
     EXPECT_EQ(DirEntries(dir.path()), Strings{"plain"});
     EXPECT_EQ(ReadFile(dir.file("plain")), "not a directory");
 
     messages.clear();
     EXPECT_FALSE(dlg->LoadIndex(kFieldName, "wizard"));
-    EXPECT_EQ(messages, QStringList{kNoIndex});
+    EXPECT_EQ(MessageTexts(), QStringList{kNoIndex});
 }
 
 }  // namespace

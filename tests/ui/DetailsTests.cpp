@@ -1,5 +1,5 @@
 // The details dialog: opened from the list by double-click, "Details..."
-// and Enter, and on its own for the description rules.
+// and Enter, and on its own.
 
 #include <filesystem>
 
@@ -31,10 +31,6 @@ protected:
     DetailsView ByEnter() {
         list->setFocus();
         return CaptureDetails([&] { QTest::keyClick(list, Qt::Key_Return); });
-    }
-    void ExpectEmpty(const DetailsView& v) {
-        EXPECT_EQ(v.opened, 1);
-        EXPECT_EQ(v.Fields(), QStringList(10, QString())) << "a field shows something that was not read";
     }
 };
 
@@ -161,156 +157,31 @@ TEST_F(DetailsTest, TypedAreaTextIsGoneWhenTheSpellIsOpenedAgain) {
 
 // ---- Files gone or changed -------------------------------------------------
 
-TEST_F(DetailsTest, MissingTextFileIsNamedAndTheFieldsStillShow) {
-    for (const std::string spellClass : {"wizard", "priest"}) {
-        SCOPED_TRACE(spellClass);
-        messages.clear();
-        ASSERT_NO_FATAL_FAILURE(LoadSample(spellClass));
-        ClickRow(1);
-        DetailsView expected = Expected(spellClass, 1);
-        expected.description.clear();
-        std::filesystem::remove(Txt(spellClass));
-        ExpectSameDetails(ByDetailsButton(), expected);
-        EXPECT_EQ(MessageTexts(), QStringList{QString::fromStdString("can't open file " + spellClass + ".txt")});
-    }
-}
-
-TEST_F(DetailsTest, MissingIndexGivesAnEmptyDialog) {
-    ASSERT_NO_FATAL_FAILURE(LoadSample("wizard"));
-    ClickRow(0);
-    std::filesystem::remove(Idx("wizard"));
-    ExpectEmpty(ByDetailsButton());
-    EXPECT_EQ(MessageTexts(), QStringList{kNoIndex});
-}
-
-TEST_F(DetailsTest, IndexShortenedAfterLoadGivesAnEmptyDialog) {
-    ASSERT_NO_FATAL_FAILURE(LoadSample("wizard"));
-    int lastRow = 0;
-    for (int row = 1; row < model->rowCount(); ++row)
-        if (Offset(row) > Offset(lastRow))
-            lastRow = row;
-    const int64_t offset = Offset(lastRow);
-    std::filesystem::resize_file(Idx("wizard"), static_cast<std::uintmax_t>(offset) + kRecordSize - 1);
-
-    ClickRow(lastRow);
-    ExpectEmpty(ByDetailsButton());
-    EXPECT_EQ(MessageTexts(), QStringList{kNoIndex});
-
-    // Earlier records are still whole.
-    messages.clear();
-    const std::vector<int64_t> offsets = Offsets();
-    const int firstRecordRow =
-        static_cast<int>(std::find(offsets.begin(), offsets.end(), 0) - offsets.begin());
-    ClickRow(firstRecordRow);
-    ExpectSameDetails(ByDetailsButton(), Expected("wizard", firstRecordRow));
-    EXPECT_TRUE(messages.empty());
-}
-
-// ---- Encodings -------------------------------------------------------------
-
-TEST_F(DetailsTest, Windows1251AndUtf8TextsShowCorrectly) {
-    // First entry in Windows-1251 ("Магия", range "один", "Описание"), the
-    // second in UTF-8.
-    const std::string text =
-        "\xCC\xE0\xE3\xE8\xFF\r\n"
-        "Alteration\r\n"
-        "Range: \xEE\xE4\xE8\xED\tComponents: V\r\n"
-        "Duration: 1 rd.\tCasting Time: 1\r\n"
-        "Area of Effect: One\tSaving Throw: None\r\n"
-        "Source: test\r\n"
-        "\xCE\xEF\xE8\xF1\xE0\xED\xE8\xE5\r\n"
-        "\r\n"
-        "Fire Огонь\r\n"
-        "Evocation\r\n"
-        "Range: 10 ярдов\tComponents: V\r\n"
-        "Duration: 1 rd.\tCasting Time: 1\r\n"
-        "Area of Effect: One\tSaving Throw: None\r\n"
-        "Source: test\r\n"
-        "Пламя горит.\r\n";
-    WriteFile(Txt("wizard"), text);
-    ASSERT_TRUE(BuildIndex("wizard").ok());
-    Click("IDC_WIZARD");
-    ASSERT_EQ(Column(0), (QStringList{QString::fromUtf8("Fire Огонь"), QString::fromUtf8("Магия")}));
-    EXPECT_EQ(Column(3), (QStringList{QString::fromUtf8("10 ярдов"), QString::fromUtf8("один")}));
-
-    ClickRow(1);
-    DetailsView view = ByDetailsButton();
-    EXPECT_EQ(view.name, QString::fromUtf8("Магия"));
-    EXPECT_EQ(view.range, QString::fromUtf8("один"));
-    EXPECT_EQ(view.description, QString::fromUtf8("Описание"));
-    ClickRow(0);
-    view = ByDetailsButton();
-    EXPECT_EQ(view.name, QString::fromUtf8("Fire Огонь"));
-    EXPECT_EQ(view.range, QString::fromUtf8("10 ярдов"));
-    EXPECT_EQ(view.description, QString::fromUtf8("Пламя горит."));
-    EXPECT_TRUE(messages.empty()) << MessageTexts().join('|').toStdString();
-}
-
 // ---- The dialog on its own -------------------------------------------------
 
 class InfoDialogTest : public UiTest {
 protected:
     DetailsView Open(int64_t offset, const std::string& spellClass = "wizard") {
-        CSpellInfoDlg info;
-        info.m_strPath = dir.prefix() + spellClass;
-        info.m_nOffset = offset;
-        info.OnInitDialog();
-        DetailsView view = ReadDetails(&info);
-        view.opened = 1;
-        return view;
+        return OpenDetails(dir.prefix() + spellClass, offset);
     }
 };
 
-std::string Entry(std::string_view name, std::string_view description) {
-    return std::string(name) +
-           "\nAlteration\n"
-           "Range: Touch\tComponents: V\n"
-           "Duration: 1 rd.\tCasting Time: 1\n"
-           "Area of Effect: One\tSaving Throw: None\n"
-           "Source: test\n" +
-           std::string(description);
-}
-
-TEST_F(InfoDialogTest, DescriptionEndsAndJoinsAsTheBuilderReadsThem) {
-    const std::string longLine(20000, 'x');
-    const std::string lf = Entry("Joined Lines", "abc\nDef\nghi\n\n") +
-                           Entry("Inner Blank", "abc\n\n\tdef\nghi\n\n") +
-                           Entry("Two Blanks", "first\n\n\n") +
-                           Entry("Long One", longLine + "\n\n") +
-                           Entry("Last Spell", "one\ntwo");
-    const std::vector<std::pair<QString, QString>> expected = {
-        {"Joined Lines", "abcDefghi"},
-        {"Inner Blank", "abc\tdefghi"},
-        {"Two Blanks", "first"},
-        {"Long One", QString::fromStdString(longLine)},
-        {"Last Spell", "onetwo"},
-    };
-    for (const std::string& text : {lf, ToCrlf(lf)}) {
-        SCOPED_TRACE(text == lf ? "LF" : "CRLF");
-        WriteFile(Txt("wizard"), text);
+// What the description box shows, built and opened as the user would.
+TEST_F(InfoDialogTest, DescriptionBoxShowsTheJoinedDescription) {
+    const std::string text = Entry("Joined", "abc\ndef\nghi\n\n") +
+                             Entry("Inner", "First part.\n\n\tSecond part.\n\n\n") +
+                             Entry("Last", "Runs to the end.\nNo separator after it.");
+    for (const bool crlf : {false, true}) {
+        SCOPED_TRACE(crlf ? "CR LF" : "LF");
+        WriteFile(Txt("wizard"), crlf ? ToCrlf(text) : text);
         g_nLevel = 1;
         ASSERT_TRUE(BuildIndex("wizard").ok());
-        const std::vector<IndexedRecord> records = ReadIndex(Idx("wizard"));
-        ASSERT_EQ(records.size(), expected.size());
-        for (std::size_t i = 0; i < records.size(); ++i) {
-            const DetailsView view = Open(records[i].offset);
-            EXPECT_EQ(view.name, expected[i].first);
-            EXPECT_EQ(view.description, expected[i].second) << expected[i].first.toStdString();
-            EXPECT_EQ(view.area, QStringLiteral("One"));
-            EXPECT_EQ(view.castingTime, QStringLiteral("1"));
-        }
+        const QStringList expected = {"abcdefghi", "First part.\tSecond part.",
+                                      "Runs to the end.No separator after it."};
+        for (int i = 0; i < expected.size(); ++i)
+            EXPECT_EQ(Open(static_cast<int64_t>(i) * kRecordSize).description, expected[i]) << i;
+        EXPECT_TRUE(messages.empty());
     }
-    EXPECT_TRUE(messages.empty()) << MessageTexts().join('|').toStdString();
-}
-
-TEST_F(InfoDialogTest, LevelIsShownAsASignedNumber) {
-    WriteFile(Txt("wizard"), "descr\n");
-    WriteFile(Idx("wizard"), EncodeAll({MakeRecord("Low", -7), MakeRecord("High", 123)}));
-    EXPECT_EQ(Open(0).level, QStringLiteral("-7"));
-    const DetailsView high = Open(432);
-    EXPECT_EQ(high.level, QStringLiteral("123"));
-    EXPECT_EQ(high.name, QStringLiteral("High"));
-    EXPECT_EQ(high.description, QStringLiteral("descr"));
 }
 
 TEST_F(InfoDialogTest, NoWholeRecordAtTheOffsetGivesEmptyFields) {

@@ -3,21 +3,16 @@
 // hook, the main dialog with its controls, and a way to look into the
 // modal details dialog.
 
-#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include <QApplication>
 #include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -30,113 +25,20 @@
 #include "CSpellListDlg.h"
 #include "DescriptionReader.h"
 #include "IndexBuilder.h"
-#include "IndexReader.h"
-#include "MessageBox.h"
-#include "SpellFiles.h"
 #include "SpellListModel.h"
-#include "SpellRecord.h"
-#include "TestFiles.h"
+#include "QtTestSupport.h"
+#include "TestRecords.h"
 #include "TextDecoding.h"
 
 inline const QStringList kDefaultCaptions = {"Spell", "Level",      "School/Sphere",
                                              "Range", "Duration",   "Area",
                                              "Components", "Saving", "Casting time"};
 inline const std::vector<int> kDefaultWidths = {130, 50, 80, 50, 60, 60, 50, 80, 80};
-inline const QString kNoIndex = QString::fromUtf8("нету индекса");
-
-// Readable failure output for Qt strings.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
-inline void PrintTo(const QStringList& list, std::ostream* os) {
-    *os << '{';
-    for (qsizetype i = 0; i < list.size(); ++i)
-        *os << (i ? ", \"" : "\"") << list[i].toStdString() << '"';
-    *os << '}';
-}
 
 // Raw field bytes as the user should see them.
 inline QString ShownText(std::string_view raw) {
     const std::string text = DecodeForDisplay(raw);
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-struct IndexedRecord {
-    int64_t offset = 0;
-    SpellRecord record;
-};
-
-// The whole records of an index file, in file order.
-inline std::vector<IndexedRecord> ReadIndex(const std::string& path) {
-    std::vector<IndexedRecord> out;
-    IndexReader reader;
-    if (!reader.Open(path)) {
-        ADD_FAILURE() << "cannot open " << path;
-        return out;
-    }
-    SpellRecord record;
-    while (reader.Next(record))
-        out.push_back({reader.LastOffset(), record});
-    return out;
-}
-
-inline SpellRecord MakeRecord(std::string_view name, int32_t level = 1, int32_t schoolImage = 0,
-                              int32_t textOffset = 0) {
-    SpellRecord r;
-    SetField(r.szName, name);
-    r.nLevel = level;
-    r.nSchoolImage = schoolImage;
-    r.nTextOffset = textOffset;
-    SetField(r.szSchool, "Alteration");
-    SetField(r.szRange, "Touch");
-    SetField(r.szDuration, "1 rd.");
-    SetField(r.szArea, "One creature");
-    SetField(r.szComponents, "V, S");
-    SetField(r.szSavingThrow, "None");
-    SetField(r.szCastingTime, "1");
-    return r;
-}
-
-inline std::string EncodeAll(const std::vector<SpellRecord>& records) {
-    std::string bytes(records.size() * kRecordSize, '\0');
-    for (std::size_t i = 0; i < records.size(); ++i)
-        EncodeRecord(records[i],
-                     RecordBytes(reinterpret_cast<uint8_t*>(bytes.data()) + i * kRecordSize, kRecordSize));
-    return bytes;
-}
-
-// What a details dialog showed, and how many details dialogs opened.
-struct DetailsView {
-    int opened = 0;
-    QString name, school, level, duration, range, components, castingTime, savingThrow, area;
-    QString description;
-
-    QStringList Fields() const {
-        return {name, school, level, duration, range, components, castingTime, savingThrow, area,
-                description};
-    }
-};
-
-inline DetailsView ReadDetails(QWidget* dlg) {
-    DetailsView v;
-    const auto label = [dlg](const char* name) {
-        auto* w = dlg->findChild<QLabel*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w ? w->text() : QString();
-    };
-    v.name = label("IDC_NAME");
-    v.school = label("IDC_SCHOOL");
-    v.level = label("IDC_LEVEL");
-    v.duration = label("IDC_DURATION");
-    v.range = label("IDC_RANGE");
-    v.components = label("IDC_COMPONENTS");
-    v.castingTime = label("IDC_CASTING_TIME");
-    v.savingThrow = label("IDC_SAVING_THROW");
-    auto* area = dlg->findChild<QLineEdit*>(QStringLiteral("IDC_AREA"));
-    auto* description = dlg->findChild<QPlainTextEdit*>(QStringLiteral("IDC_DESCRIPTION"));
-    EXPECT_NE(area, nullptr);
-    EXPECT_NE(description, nullptr);
-    v.area = area ? area->text() : QString();
-    v.description = description ? description->toPlainText() : QString();
-    return v;
 }
 
 // The fields a details dialog should show for `record`.
@@ -200,26 +102,9 @@ inline DetailsView CaptureDetails(const std::function<void()>& trigger,
     return view;
 }
 
-struct Message {
-    QString text;
-    QMessageBox::StandardButtons buttons;
-};
-
-// A scratch data directory, fresh globals and the message-box hook.
-class UiTest : public testing::Test {
+// The Qt set-up with the sample spell texts.
+class UiTest : public QtTest {
 protected:
-    void SetUp() override {
-        g_strClass = "";
-        g_nLevel = 1;
-        g_nRecordCount = 0;
-        g_strDataDir = dir.prefix();
-        SetMessageBoxHook([this](const QString& text, QMessageBox::StandardButtons buttons) {
-            messages.push_back({text, buttons});
-            return answer;
-        });
-    }
-    void TearDown() override { SetMessageBoxHook(nullptr); }
-
     void CopySample(const std::string& spellClass) {
         std::filesystem::copy_file(std::string(SPELLS_SAMPLES_DIR) + "/" + spellClass + ".txt",
                                    dir.file(spellClass + ".txt"),
@@ -233,19 +118,6 @@ protected:
         ASSERT_TRUE(result.ok()) << result.strMessage;
         ASSERT_GT(result.nRecords, 2u);
     }
-    std::string Idx(const std::string& spellClass) const { return dir.file(spellClass + ".idx"); }
-    std::string Txt(const std::string& spellClass) const { return dir.file(spellClass + ".txt"); }
-
-    QStringList MessageTexts() const {
-        QStringList texts;
-        for (const Message& m : messages)
-            texts << m.text;
-        return texts;
-    }
-
-    TempDir dir;
-    std::vector<Message> messages;
-    QMessageBox::StandardButton answer = QMessageBox::Ok;
 };
 
 // The main dialog, shown, wide enough for all nine columns.

@@ -1,5 +1,5 @@
-// The fault tests drive the browser's windows too, so they run inside one
-// QApplication, offscreen unless a platform is chosen explicitly.
+// Runs the Qt tests inside one QApplication, offscreen unless a platform
+// is chosen explicitly.
 
 #include <QApplication>
 #include <QByteArray>
