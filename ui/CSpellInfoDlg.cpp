@@ -9,10 +9,10 @@
 
 #include "DescriptionReader.h"
 #include "DialogUnits.h"
+#include "DisplayText.h"
 #include "IndexReader.h"
 #include "MessageBox.h"
 #include "SpellFiles.h"
-#include "TextDecoding.h"
 #include "resource.h"
 
 namespace {
@@ -22,11 +22,6 @@ constexpr int kDialogHeight = 183;
 
 const char* const kNoIndexMessage = "нету индекса";
 const char* const kCannotOpenMessage = "can't open file ";
-
-QString DisplayText(std::string_view raw) {
-    const std::string text = DecodeForDisplay(raw);
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 enum class Frame { kSunken, kSunkenBordered };
 

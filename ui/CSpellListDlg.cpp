@@ -17,13 +17,13 @@
 #include "CSpellInfoDlg.h"
 #include "ColumnTables.h"
 #include "DialogUnits.h"
+#include "DisplayText.h"
 #include "IndexBuilder.h"
 #include "IndexReader.h"
 #include "MessageBox.h"
 #include "SchoolIcons.h"
 #include "SpellFiles.h"
 #include "SpellListModel.h"
-#include "TextDecoding.h"
 #include "resource.h"
 
 namespace {
@@ -36,11 +36,6 @@ constexpr int kListMarginY = 45;
 const char* const kNoIndexMessage = "нету индекса";
 const char* const kInsertFailedMessage = "can't insert spell ";
 const char* const kCreateIndexQuestion = "Вы хотите создать индекс для Wizard?";
-
-QString DisplayText(std::string_view raw) {
-    const std::string text = DecodeForDisplay(raw);
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // A busy cursor for the length of a load or a build.
 class BusyCursor {

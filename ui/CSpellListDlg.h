@@ -2,7 +2,6 @@
 // The main window: class buttons, Create Index, the spell list with its
 // column sort, and the way into a spell's details.
 
-#include <memory>
 #include <string>
 
 #include <QDialog>

@@ -4,7 +4,7 @@
 #include <climits>
 
 #include "ColumnTables.h"
-#include "TextDecoding.h"
+#include "DisplayText.h"
 
 namespace {
 
@@ -18,10 +18,7 @@ void AppendSortKey(std::string& keys, std::string_view raw) {
             keys += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
         return;
     }
-    const std::string display = DecodeForDisplay(raw);
-    keys += QString::fromUtf8(display.data(), static_cast<qsizetype>(display.size()))
-                .toCaseFolded()
-                .toStdString();
+    keys += DisplayText(raw).toCaseFolded().toStdString();
 }
 
 }  // namespace
@@ -44,8 +41,7 @@ std::string_view SpellListModel::FieldBytes(const Row& row, int field) const {
 }
 
 QString SpellListModel::FieldDisplayText(const Row& row, int field) const {
-    const std::string text = DecodeForDisplay(FieldBytes(row, field));
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return DisplayText(FieldBytes(row, field));
 }
 
 QVariant SpellListModel::data(const QModelIndex& index, int role) const {

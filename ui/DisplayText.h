@@ -1,0 +1,15 @@
+#pragma once
+// Spell text from the files as a QString for display.
+
+#include <string>
+#include <string_view>
+
+#include <QString>
+
+#include "TextDecoding.h"
+
+// `raw` decoded by the display rule: UTF-8 when valid, else Windows-1251.
+inline QString DisplayText(std::string_view raw) {
+    const std::string text = DecodeForDisplay(raw);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
