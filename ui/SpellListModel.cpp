@@ -33,15 +33,15 @@ int SpellListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : kColumnCount;
 }
 
-std::string_view SpellListModel::FieldBytes(const Row& row, int field) const {
+std::string_view SpellListModel::FieldBytes(std::string_view text, const Row& row, int field) {
     uint64_t begin = row.textBegin;
     for (int f = 0; f < field; ++f)
         begin += row.lengths[f];
-    return std::string_view(text_).substr(begin, row.lengths[field]);
+    return text.substr(begin, row.lengths[field]);
 }
 
 QString SpellListModel::FieldDisplayText(const Row& row, int field) const {
-    return DisplayText(FieldBytes(row, field));
+    return DisplayText(FieldBytes(text_, row, field));
 }
 
 QVariant SpellListModel::data(const QModelIndex& index, int role) const {
@@ -131,12 +131,8 @@ void SpellListModel::FinishLoad() {
     std::vector<SortEntry> entries;
     entries.reserve(pending_.size());
     for (std::size_t i = 0; i < pending_.size(); ++i) {
-        const Row& row = pending_[i];
-        uint64_t begin = row.textBegin;
-        for (int f = 0; f < keyField_; ++f)
-            begin += row.lengths[f];
         const std::size_t keyBegin = keys.size();
-        AppendSortKey(keys, std::string_view(pendingText_).substr(begin, row.lengths[keyField_]));
+        AppendSortKey(keys, FieldBytes(pendingText_, pending_[i], keyField_));
         const std::size_t keyLength = keys.size() - keyBegin;
         uint64_t prefix = 0;
         for (std::size_t b = 0; b < 8; ++b)

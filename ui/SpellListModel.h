@@ -58,7 +58,8 @@ private:
         std::array<uint8_t, kFieldCount> lengths;
     };
 
-    std::string_view FieldBytes(const Row& row, int field) const;
+    // The bytes of `field` of `row` in `text`, the arena the row lives in.
+    static std::string_view FieldBytes(std::string_view text, const Row& row, int field);
     QString FieldDisplayText(const Row& row, int field) const;
 
     int keyField_ = kFieldName;
