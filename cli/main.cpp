@@ -10,6 +10,7 @@
 #include "IndexBuilder.h"
 #include "IndexReader.h"
 #include "JsonWriter.h"
+#include "Messages.h"
 #include "SpellFiles.h"
 #include "SpellRecord.h"
 #include "TextDecoding.h"
@@ -98,8 +99,8 @@ int Dump(std::string_view spellClass, bool withDescriptions) {
         std::fwrite(line.data(), 1, line.size(), stdout);
     }
     if (index.Failed()) {
-        std::fprintf(stderr, "spellindex: can't read index %s: %s\n", path.c_str(),
-                     std::strerror(index.Error()));
+        std::fprintf(stderr, "spellindex: %s\n",
+                     messages::CannotReadIndex(path, std::strerror(index.Error())).c_str());
         return kExitFailure;
     }
     if (std::fflush(stdout) != 0) {

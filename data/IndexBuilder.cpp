@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "LineReader.h"
+#include "Messages.h"
 #include "SpellFiles.h"
 #include "SpellText.h"
 
@@ -127,12 +128,12 @@ BuildResult BuildIndex(std::string_view spellClass) {
     const std::string indexPath = IndexPath(spellClass);
     const auto writeFailure = [&](int error) {
         return Failure(BuildStatus::kCannotWriteIndex,
-                       "can't write index " + indexName + ": " + std::strerror(error));
+                       messages::CannotWriteIndex(indexName, std::strerror(error)));
     };
 
     LineReader text;
     if (!text.Open(TextPath(spellClass)))
-        return Failure(BuildStatus::kCannotOpenText, "can't open file " + textName);
+        return Failure(BuildStatus::kCannotOpenText, messages::CannotOpenFile(textName));
 
     TempFile temp(indexPath);
     if (temp.fd() < 0)
@@ -147,7 +148,7 @@ BuildResult BuildIndex(std::string_view spellClass) {
         const ParseResult result = ParseSpell(text, record, bPriest);
         if (result == ParseResult::kReadError)
             return Failure(BuildStatus::kCannotReadText,
-                           "can't read file " + textName + ": " + std::strerror(text.Error()));
+                           messages::CannotReadFile(textName, std::strerror(text.Error())));
         if (result == ParseResult::kEnd)
             break;
         WriteRecord(index, record);

@@ -12,6 +12,7 @@
 #include "DisplayText.h"
 #include "IndexReader.h"
 #include "MessageBox.h"
+#include "Messages.h"
 #include "SpellFiles.h"
 #include "resource.h"
 
@@ -20,8 +21,6 @@ namespace {
 constexpr int kDialogWidth = 326;  // dialog units
 constexpr int kDialogHeight = 183;
 
-const char* const kNoIndexMessage = "нету индекса";
-const char* const kCannotOpenMessage = "can't open file ";
 
 enum class Frame { kSunken, kSunkenBordered };
 
@@ -120,7 +119,7 @@ std::optional<int32_t> CSpellInfoDlg::ReadRecord() {
     const std::optional<SpellRecord> record =
         ReadRecordAt(m_strPath + std::string(kIndexExtension), m_nOffset);
     if (!record) {
-        ShowMessageBox(QString::fromUtf8(kNoIndexMessage), QMessageBox::Ok, this);
+        ShowMessageBox(Utf8(messages::kNoIndex), QMessageBox::Ok, this);
         return std::nullopt;
     }
     m_strName = DisplayText(FieldText(record->szName));
@@ -141,8 +140,7 @@ bool CSpellInfoDlg::ReadDescription(int32_t textOffset) {
     if (description.status == DescriptionStatus::kCannotOpenText) {
         const std::string fileName =
             std::filesystem::path(m_strPath).filename().string() + std::string(kTextExtension);
-        ShowMessageBox(QString::fromUtf8(kCannotOpenMessage) + QString::fromStdString(fileName),
-                       QMessageBox::Ok, this);
+        ShowMessageBox(Utf8(messages::CannotOpenFile(fileName)), QMessageBox::Ok, this);
         return false;
     }
     if (!description.ok())

@@ -21,6 +21,7 @@
 #include "IndexBuilder.h"
 #include "IndexReader.h"
 #include "MessageBox.h"
+#include "Messages.h"
 #include "SchoolIcons.h"
 #include "SpellFiles.h"
 #include "SpellListModel.h"
@@ -33,9 +34,6 @@ constexpr int kDialogHeight = 169;
 constexpr int kListMarginX = 10;  // pixels the list leaves of the client area
 constexpr int kListMarginY = 45;
 
-const char* const kNoIndexMessage = "нету индекса";
-const char* const kInsertFailedMessage = "can't insert spell ";
-const char* const kCreateIndexQuestion = "Вы хотите создать индекс для Wizard?";
 
 // A busy cursor for the length of a load or a build.
 class BusyCursor {
@@ -173,7 +171,7 @@ void CSpellListDlg::OnPriest() {
 bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
     IndexReader index;
     if (!index.Open(IndexPath(spellClass))) {
-        ShowMessageBox(QString::fromUtf8(kNoIndexMessage), QMessageBox::Ok, this);
+        ShowMessageBox(Utf8(messages::kNoIndex), QMessageBox::Ok, this);
         return false;
     }
     const BusyCursor busy;
@@ -192,7 +190,7 @@ bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
     SpellRecord record;
     for (int i = 0; index.Next(record); ++i) {
         if (!InsertSpell(record, nKey, index.LastOffset()))
-            ShowMessageBox(QString::fromUtf8(kInsertFailedMessage) + DisplayText(FieldText(record.szName)),
+            ShowMessageBox(Utf8(messages::CannotInsertSpell(DecodeForDisplay(FieldText(record.szName)))),
                            QMessageBox::Ok, this);
         if (i % progressStep == 0 || i >= count - 1)
             m_ctlProgress->setValue(i);
@@ -201,9 +199,8 @@ bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
     m_strListClass = spellClass;
 
     if (index.Failed())
-        ShowMessageBox(QStringLiteral("can't read index %1%2: %3")
-                           .arg(QString::fromStdString(spellClass), QLatin1String(kIndexExtension),
-                                QString::fromLocal8Bit(std::strerror(index.Error()))),
+        ShowMessageBox(Utf8(messages::CannotReadIndex(spellClass + std::string(kIndexExtension),
+                                                      std::strerror(index.Error()))),
                        QMessageBox::Ok, this);
     return true;
 }
@@ -231,7 +228,7 @@ void CSpellListDlg::OnColumnClick(int nColumn) {
 
 void CSpellListDlg::OnCreateIndex() {
     g_nLevel = 1;
-    const auto answer = ShowMessageBox(QString::fromUtf8(kCreateIndexQuestion),
+    const auto answer = ShowMessageBox(Utf8(messages::kCreateIndexQuestion),
                                        QMessageBox::Yes | QMessageBox::No, this);
     g_strClass = answer == QMessageBox::Yes ? "wizard" : "priest";
     BuildResult result;
@@ -240,7 +237,7 @@ void CSpellListDlg::OnCreateIndex() {
         result = BuildIndex(g_strClass);
     }
     if (!result.ok())
-        ShowMessageBox(QString::fromLocal8Bit(result.strMessage.c_str()), QMessageBox::Ok, this);
+        ShowMessageBox(Utf8(result.strMessage), QMessageBox::Ok, this);
 }
 
 void CSpellListDlg::OnDblclkList(const QModelIndex& /*index*/) { ShowDetails(); }

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "Messages.h"
+
 namespace {
 MessageBoxHook& Hook() {
     static MessageBoxHook hook;
@@ -16,6 +18,6 @@ QMessageBox::StandardButton ShowMessageBox(const QString& text,
                                            QWidget* parent) {
     if (Hook())
         return Hook()(text, buttons);
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Spells"), text, buttons, parent);
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(messages::kCaption.data(), static_cast<qsizetype>(messages::kCaption.size())), text, buttons, parent);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }

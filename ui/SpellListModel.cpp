@@ -35,9 +35,10 @@ int SpellListModel::columnCount(const QModelIndex& parent) const {
 
 std::string_view SpellListModel::FieldBytes(std::string_view text, const Row& row, int field) {
     uint64_t begin = row.textBegin;
-    for (int f = 0; f < field; ++f)
+    const auto n = static_cast<std::size_t>(field);
+    for (std::size_t f = 0; f < n; ++f)
         begin += row.lengths[f];
-    return text.substr(begin, row.lengths[field]);
+    return text.substr(begin, row.lengths[n]);
 }
 
 QString SpellListModel::FieldDisplayText(const Row& row, int field) const {

@@ -173,7 +173,7 @@ INSTANTIATE_TEST_SUITE_P(
         SetFieldCase{"Width50", std::string(60, 's'), 50, std::string(49, 's')},
         SetFieldCase{"CastingTime", "1 round per level of the caster", 20, "1 round per level o"},
         SetFieldCase{"CastingTimeUtf8", std::string(18, 't') + "\xD0\x96", 20, std::string(18, 't')}),
-    [](const testing::TestParamInfo<SetFieldCase>& info) { return std::string(info.param.label); });
+    [](const testing::TestParamInfo<SetFieldCase>& param) { return std::string(param.param.label); });
 
 // ---- school images ---------------------------------------------------------
 

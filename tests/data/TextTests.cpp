@@ -331,7 +331,7 @@ INSTANTIATE_TEST_SUITE_P(
                     BigCase{"FourByteShifted1", "a", "\xF0\x9F\x98\x80"},
                     BigCase{"FourByteShifted3", "abc", "\xF0\x9F\x98\x80"},
                     BigCase{"Cp1251", "", "\xE9"}),
-    [](const testing::TestParamInfo<BigCase>& info) { return std::string(info.param.label); });
+    [](const testing::TestParamInfo<BigCase>& param) { return std::string(param.param.label); });
 
 TEST(DescriptionReader, ExactlyAtLimitIsKeptWhole) {
     TempDir dir;

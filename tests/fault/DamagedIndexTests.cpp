@@ -55,9 +55,10 @@ TEST_F(DamagedIndex, SchoolImagesOutsideZeroToEightShowNoIcon) {
     ASSERT_EQ(model->rowCount(), 6);
     for (int row = 0; row < 6; ++row) {  // rows stay in file order: names sort so
         const QModelIndex first = model->index(row, 0);
-        const bool inRange = images[row] >= 0 && images[row] <= 8;
-        EXPECT_EQ(model->data(first, Qt::DecorationRole).isValid(), inRange) << images[row];
-        EXPECT_EQ(model->data(first, SpellListModel::SchoolImageRole).toInt(), images[row]);
+        const int image = images[static_cast<std::size_t>(row)];
+        const bool inRange = image >= 0 && image <= 8;
+        EXPECT_EQ(model->data(first, Qt::DecorationRole).isValid(), inRange) << image;
+        EXPECT_EQ(model->data(first, SpellListModel::SchoolImageRole).toInt(), image);
     }
     EXPECT_FALSE(dlg->grab().isNull());  // painting rows without an icon
     EXPECT_EQ(ShowDetails(2 * kRecordSize).name, "Spell 2");

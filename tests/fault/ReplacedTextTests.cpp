@@ -65,7 +65,7 @@ TEST_F(ReplacedText, ListShowsTheIndexWhateverTheTextHolds) {
 
 TEST_F(ReplacedText, ShorterTextEndsDescriptionsAtItsEnd) {
     // Cut inside the second description; the third lies past the end.
-    WriteFile(Txt(), kThreeSpells.substr(0, OffsetOf(kThreeSpells, "Thin ice") + 8));
+    WriteFile(Txt(), kThreeSpells.substr(0, static_cast<std::size_t>(OffsetOf(kThreeSpells, "Thin ice")) + 8));
     EXPECT_EQ(Descriptions(), (QStringList{kEmberText, "Thin ice", ""}));
 
     const DetailsView glass = ShowDetails(kGlass);

@@ -179,7 +179,7 @@ TEST_F(InfoDialogTest, DescriptionBoxShowsTheJoinedDescription) {
         const QStringList expected = {"abcdefghi", "First part.\tSecond part.",
                                       "Runs to the end.No separator after it."};
         for (int i = 0; i < expected.size(); ++i)
-            EXPECT_EQ(Open(static_cast<int64_t>(i) * kRecordSize).description, expected[i]) << i;
+            EXPECT_EQ(Open(i * static_cast<int64_t>(kRecordSize)).description, expected[i]) << i;
         EXPECT_TRUE(messages.empty());
     }
 }
