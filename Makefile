@@ -5,12 +5,22 @@
 # make fuzz  installs clang when missing, builds the libFuzzer targets (preset
 #            fuzz) and runs each for FUZZ_SECONDS (default 60)
 # make bench builds in release mode and runs the benchmarks
+# make install  builds the programs (release) and installs them with their
+#            desktop files, icons, man pages and samples:
+#            make install PREFIX=/usr/local DESTDIR=/tmp/stage (both optional)
+# make package  builds the Debian package build/dist/spells_<version>_<arch>.deb
+# make icons re-renders the committed PNG icons from their SVG drawings
 
 PRESET ?= dev
 BIN := build/$(PRESET)/bin
 
 DEB_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev \
-                libgtest-dev libgmock-dev libbenchmark-dev
+                libgtest-dev libgmock-dev libbenchmark-dev \
+                desktop-file-utils appstream
+# cpack's Debian generator reads library dependencies with dpkg-shlibdeps,
+# which finds the binaries with file.
+PACKAGE_PACKAGES := dpkg-dev file
+ICON_PACKAGES := librsvg2-bin imagemagick
 # The fuzz preset builds the data library and the fuzz targets only.
 FUZZ_PACKAGES := cmake ninja-build clang libclang-rt-14-dev
 
@@ -18,9 +28,15 @@ FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := fuzz_build_index fuzz_read_index fuzz_decode
 FUZZ_WORK := build/fuzz/work
 
+# Install location; DESTDIR stages the files below another root.
+PREFIX ?= /usr/local
+DESTDIR ?=
+# The programs alone, optimised, for install and package.
+DIST := build/dist
+
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: deps fuzz-deps build run test fuzz bench clean
+.PHONY: deps fuzz-deps package-deps icon-deps build run test fuzz bench dist-build install package icons clean
 
 # Installs those of the Debian packages $(1) that are missing.
 define install_missing
@@ -40,6 +56,12 @@ deps:
 
 fuzz-deps:
 	$(call install_missing,$(FUZZ_PACKAGES))
+
+package-deps:
+	$(call install_missing,$(PACKAGE_PACKAGES))
+
+icon-deps:
+	$(call install_missing,$(ICON_PACKAGES))
 
 build: deps
 	cmake --preset $(PRESET)
@@ -75,6 +97,29 @@ bench:
 	$(MAKE) build PRESET=release
 	build/release/bin/data_bench
 	QT_QPA_PLATFORM=offscreen build/release/bin/ui_bench
+
+dist-build: deps
+	cmake -S . -B $(DIST) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
+	  -DSPELLS_BUILD_TESTS=OFF -DSPELLS_BUILD_BENCHMARKS=OFF
+	cmake --build $(DIST)
+
+install: dist-build
+	DESTDIR="$(DESTDIR)" cmake --install $(DIST) --prefix "$(PREFIX)"
+
+package: dist-build package-deps
+	cd $(DIST) && cpack -G DEB
+	@ls -l $(DIST)/*.deb
+
+# The 1x school icons are drawn by hand as 16-colour XPM files; the 32 x 32
+# ones and the application icon are drawn as SVG and rendered here. The
+# hicolor 16, 32 and 48 pixel icons are the hand-drawn XPM images.
+icons: icon-deps
+	for f in res/icons/src/*.svg; do \
+	  rsvg-convert -w 32 -h 32 $$f -o res/icons/$$(basename $$f .svg)_32.png; \
+	done
+	for s in 64 96; do rsvg-convert -w $$s -h $$s dist/icons/spells.svg -o res/icons/mainframe_$$s.png; done
+	for s in 64 128 256; do rsvg-convert -w $$s -h $$s dist/icons/spells.svg -o dist/icons/spells-$$s.png; done
+	for s in 16 32 48; do convert res/icons/mainframe_$$s.xpm -strip PNG32:dist/icons/spells-$$s.png; done
 
 clean:
 	rm -rf build

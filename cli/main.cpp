@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "BuildConfig.h"
 #include "DescriptionReader.h"
 #include "IndexBuilder.h"
 #include "IndexReader.h"
@@ -24,6 +25,7 @@ constexpr int kExitUsage = 2;
 constexpr const char* kUsage =
     "usage: spellindex build DATADIR CLASS\n"
     "       spellindex dump DATADIR CLASS [--descriptions]\n"
+    "       spellindex --version\n"
     "\n"
     "  build  builds DATADIR/CLASS.idx from the spell text DATADIR/CLASS.txt\n"
     "         and prints the number of records written\n"
@@ -115,6 +117,10 @@ int Dump(std::string_view spellClass, bool withDescriptions) {
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))
         return Usage(stdout, kExitOk);
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("spellindex (Spells) %s\n", kProductVersion);
+        return kExitOk;
+    }
     if (argc < 4)
         return Usage(stderr, kExitUsage);
 

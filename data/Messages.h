@@ -41,6 +41,26 @@ inline std::string CannotWriteIndex(std::string_view name, std::string_view reas
 inline std::string CannotReadIndex(std::string_view name, std::string_view reason) {
     return WithReason("can't read index ", name, reason);
 }
+// "can't use data folder /path/: reason": a data directory given on the
+// command line or in SPELLS_DATA_DIR that is missing or no directory.
+inline std::string CannotUseDataDir(std::string_view dir, std::string_view reason) {
+    return WithReason("can't use data folder ", dir, reason);
+}
+// "can't create data folder /path/: reason"
+inline std::string CannotCreateDataDir(std::string_view dir, std::string_view reason) {
+    return WithReason("can't create data folder ", dir, reason);
+}
+// Neither XDG_DATA_HOME, HOME nor the password database names a home folder.
+inline constexpr std::string_view kNoHomeFolder = "can't find the home folder for the data folder";
+// Command-line mistakes of the browser, printed before its usage.
+inline constexpr std::string_view kDataDirTwice = "--data-dir given more than once";
+inline constexpr std::string_view kEmptyDataDir = "--data-dir needs a folder";
+inline std::string UnknownSpellClass(std::string_view name) {
+    return "unknown spell class '" + std::string(name) + "': wizard or priest";
+}
+inline std::string TooManyArguments(std::string_view extra) {
+    return "unexpected argument '" + std::string(extra) + "'";
+}
 // "can't insert spell <name>": the literal ends in a blank.
 inline std::string CannotInsertSpell(std::string_view spellName) {
     return WithReason("can't insert spell ", spellName);

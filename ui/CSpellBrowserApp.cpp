@@ -1,23 +1,110 @@
 #include "CSpellBrowserApp.h"
 
-#include <QApplication>
+#include <cstdio>
+#include <vector>
 
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFile>
+#include <QMetaObject>
+#include <QPushButton>
+#include <QStringList>
+
+#include "BuildConfig.h"
 #include "CSpellListDlg.h"
+#include "CommandLine.h"
+#include "DataDirectory.h"
+#include "DisplayText.h"
+#include "MessageBox.h"
 #include "SchoolIcons.h"
 
 CSpellBrowserApp theApp;
 
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+void Print(std::FILE* out, const QString& text) {
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), out);
+    std::fflush(out);
+}
+
+// Answers --help and --version with a core application alone, so that
+// they work without a display. Returns -1 when a window is needed.
+int AnswerWithoutWindows(int argc, char** argv) {
+    int count = argc;
+    std::vector<char*> args(argv, argv + argc);
+    args.push_back(nullptr);
+    const QCoreApplication core(count, args.data());
+    const CommandLine command = ParseCommandLine(QCoreApplication::arguments());
+    if (command.action == CommandLine::Action::kHelp) {
+        Print(stdout, CommandLineHelp());
+        return kExitOk;
+    }
+    if (command.action == CommandLine::Action::kVersion) {
+        Print(stdout, VersionLine() + QLatin1Char('\n'));
+        return kExitOk;
+    }
+    return -1;
+}
+
+}  // namespace
+
 int CSpellBrowserApp::Run(int argc, char** argv) {
+    QCoreApplication::setApplicationName(QStringLiteral("Spells"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kProductVersion));
+    if (const int code = AnswerWithoutWindows(argc, argv); code >= 0)
+        return code;
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Spells"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0.0.1"));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
     QApplication::setWindowIcon(LoadMainIcon());
+    return Start(QApplication::arguments());
+}
+
+int CSpellBrowserApp::Start(const QStringList& arguments) {
+    const CommandLine command = ParseCommandLine(arguments);
+    switch (command.action) {
+    case CommandLine::Action::kHelp:
+        Print(stdout, CommandLineHelp());
+        return kExitOk;
+    case CommandLine::Action::kVersion:
+        Print(stdout, VersionLine() + QLatin1Char('\n'));
+        return kExitOk;
+    case CommandLine::Action::kError:
+        Print(stderr, QStringLiteral("spellbrowser: ") + command.strError + QStringLiteral("\n\n") +
+                          CommandLineHelp());
+        return kExitUsage;
+    case CommandLine::Action::kRun:
+        break;
+    }
+
+    const DataDirInputs inputs =
+        DataDirInputsOfProcess(QFile::encodeName(command.strDataDir).toStdString());
+    const DataDirResult dataDir =
+        SettleDataDir(inputs, inputs.strExecutableDir + kSamplesFromExecutable);
+    if (!dataDir.ok()) {
+        const QString text = Utf8(dataDir.strMessage);
+        Print(stderr, QStringLiteral("spellbrowser: ") + text + QLatin1Char('\n'));
+        ShowMessageBox(text);
+        return kExitFailure;
+    }
+    m_strStartClass = command.strClass.toStdString();
     InitInstance();
-    return 0;
+    return kExitOk;
 }
 
 bool CSpellBrowserApp::InitInstance() {
     CSpellListDlg dlg;
+    // The start class loads once the dialog runs, as a click on its button.
+    const char* button = m_strStartClass == "wizard"   ? "IDC_WIZARD"
+                         : m_strStartClass == "priest" ? "IDC_PRIEST"
+                                                       : nullptr;
+    if (button)
+        if (auto* b = dlg.findChild<QPushButton*>(QString::fromLatin1(button)))
+            QMetaObject::invokeMethod(b, &QPushButton::click, Qt::QueuedConnection);
     dlg.exec();
     return false;
 }

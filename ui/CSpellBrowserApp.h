@@ -1,14 +1,29 @@
 #pragma once
-// The application: runs the main dialog until the user leaves it.
+// The application: reads the command line, settles the data directory and
+// runs the main dialog until the user leaves it.
+
+#include <string>
+
+#include <QStringList>
 
 class CSpellBrowserApp {
 public:
-    // Creates the Qt application, runs InitInstance, returns the exit code.
+    // Creates the Qt application, runs Start, returns the exit code.
+    // --help and --version are answered before any window system is needed.
     int Run(int argc, char** argv);
 
-    // Shows the main dialog modally. Returns false: the program ends when
-    // the dialog does.
+    // Runs the program for `arguments` (the program's name first, Qt's own
+    // options taken out) in the running QApplication. Returns the exit
+    // code: 0, 1 when the data directory cannot be used (after a message
+    // box saying why), 2 for a command-line mistake (after the usage).
+    int Start(const QStringList& arguments);
+
+    // Shows the main dialog modally, with the start class loaded when one
+    // was asked for. Returns false: the program ends when the dialog does.
     bool InitInstance();
+
+private:
+    std::string m_strStartClass;  // "wizard", "priest" or empty
 };
 
 extern CSpellBrowserApp theApp;

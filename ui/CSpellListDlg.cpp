@@ -58,7 +58,7 @@ QPushButton* MakeButton(QWidget* parent, const char* objectName, const QString& 
 CSpellListDlg::CSpellListDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QString::fromLatin1(RESOURCE_NAME(IDD_SPELL_LIST)));
     m_hIcon = LoadMainIcon();
-    ResolveDataDirFromExecutable();
+    if (g_strDataDir.empty()) ResolveDataDirFromExecutable();  // unless the application settled it
     OnInitDialog();
 }
 

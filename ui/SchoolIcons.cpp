@@ -1,5 +1,7 @@
 #include "SchoolIcons.h"
 
+#include <initializer_list>
+
 #include <QPixmap>
 #include <QString>
 
@@ -19,19 +21,19 @@ namespace {
 
 struct IconResource {
     int id;
-    const char* path;
+    const char* name;  // ":/icons/<name>.xpm" at 16 pixels, "<name>_32.png" at 32
 };
 
 constexpr IconResource kIcons[] = {
-    {IDI_SCHOOL_ALTERATION, ":/icons/school_alteration.xpm"},
-    {IDI_SCHOOL_CONJURATION, ":/icons/school_conjuration.xpm"},
-    {IDI_SCHOOL_ABJURATION, ":/icons/school_abjuration.xpm"},
-    {IDI_SCHOOL_ENCHANTMENT, ":/icons/school_enchantment.xpm"},
-    {IDI_SCHOOL_ILLUSION, ":/icons/school_illusion.xpm"},
-    {IDI_SCHOOL_DIVINATION, ":/icons/school_divination.xpm"},
-    {IDI_SCHOOL_EVOCATION, ":/icons/school_evocation.xpm"},
-    {IDI_SCHOOL_NECROMANCY, ":/icons/school_necromancy.xpm"},
-    {IDI_SCHOOL_ALL, ":/icons/school_all.xpm"},
+    {IDI_SCHOOL_ALTERATION, "school_alteration"},
+    {IDI_SCHOOL_CONJURATION, "school_conjuration"},
+    {IDI_SCHOOL_ABJURATION, "school_abjuration"},
+    {IDI_SCHOOL_ENCHANTMENT, "school_enchantment"},
+    {IDI_SCHOOL_ILLUSION, "school_illusion"},
+    {IDI_SCHOOL_DIVINATION, "school_divination"},
+    {IDI_SCHOOL_EVOCATION, "school_evocation"},
+    {IDI_SCHOOL_NECROMANCY, "school_necromancy"},
+    {IDI_SCHOOL_ALL, "school_all"},
 };
 
 // Icon resources in image-index order; the resource numbers do not follow
@@ -42,11 +44,22 @@ constexpr int kSchoolIconOrder[] = {
     IDI_SCHOOL_DIVINATION, IDI_SCHOOL_NECROMANCY, IDI_SCHOOL_ALL,
 };
 
-QIcon LoadIcon(int id) {
+// An icon of the images at `paths`; those that fail to load are left out.
+QIcon IconOf(std::initializer_list<QString> paths) {
     InitIconResources();
+    QIcon icon;
+    for (const QString& path : paths)
+        if (const QPixmap image(path); !image.isNull())
+            icon.addPixmap(image);
+    return icon;
+}
+
+QIcon LoadIcon(int id) {
     for (const auto& icon : kIcons)
-        if (icon.id == id)
-            return QIcon(QPixmap(QString::fromLatin1(icon.path)));
+        if (icon.id == id) {
+            const QString base = QStringLiteral(":/icons/") + QString::fromLatin1(icon.name);
+            return IconOf({base + QStringLiteral(".xpm"), base + QStringLiteral("_32.png")});
+        }
     return {};
 }
 
@@ -60,10 +73,7 @@ QList<QIcon> LoadSchoolImageList() {
 }
 
 QIcon LoadMainIcon() {
-    InitIconResources();
-    QIcon icon;
-    for (const char* path :
-         {":/icons/mainframe_16.xpm", ":/icons/mainframe_32.xpm", ":/icons/mainframe_48.xpm"})
-        icon.addPixmap(QPixmap(QString::fromLatin1(path)));
-    return icon;
+    return IconOf({QStringLiteral(":/icons/mainframe_16.xpm"), QStringLiteral(":/icons/mainframe_32.xpm"),
+                   QStringLiteral(":/icons/mainframe_48.xpm"), QStringLiteral(":/icons/mainframe_64.png"),
+                   QStringLiteral(":/icons/mainframe_96.png")});
 }

@@ -1,0 +1,260 @@
+#include "DataDirectory.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+#include "IndexBuilder.h"
+#include "Messages.h"
+#include "SpellFiles.h"
+
+namespace {
+
+constexpr std::string_view kUserFolderName = "spells";
+constexpr mode_t kNewFolderMode = 0700;  // as the XDG base directory rules ask
+
+std::string WithSlash(std::string_view dir) {
+    std::string out(dir);
+    if (out.empty() || out.back() != '/')
+        out.push_back('/');
+    return out;
+}
+
+std::string WithoutSlash(std::string_view dir) {
+    while (dir.size() > 1 && dir.back() == '/')
+        dir.remove_suffix(1);
+    return std::string(dir);
+}
+
+// 0 when `path` is a directory, else the reason it is not.
+int DirectoryError(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return errno;
+    return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+}
+
+bool HoldsSpellFiles(const std::string& prefix) {
+    for (const std::string_view spellClass : kSpellClasses)
+        for (const std::string_view extension : {kTextExtension, kIndexExtension}) {
+            const std::string path = prefix + std::string(spellClass) + std::string(extension);
+            if (::access(path.c_str(), F_OK) == 0)
+                return true;
+        }
+    return false;
+}
+
+DataDirResult Given(DataDirSource source, std::string_view dir) {
+    DataDirResult result{source, WithSlash(dir), false, {}};
+    if (const int error = DirectoryError(result.strDir); error != 0)
+        result.strMessage = messages::CannotUseDataDir(result.strDir, std::strerror(error));
+    return result;
+}
+
+// Creates `path` and its missing parents. 0 on success, else the errno.
+int MakeDirectories(const std::string& path) {
+    for (std::size_t end = 1; end <= path.size(); ++end) {
+        if (end < path.size() && path[end] != '/')
+            continue;
+        const std::string part = path.substr(0, end);
+        if (::mkdir(part.c_str(), kNewFolderMode) != 0 && errno != EEXIST)
+            return errno;
+    }
+    return DirectoryError(path);
+}
+
+void SyncPath(const std::string& path, int flags) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | flags);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Copies `from` to the new file `to` and syncs it. 0 or the errno.
+int CopyNewFile(const std::string& from, const std::string& to) {
+    std::error_code ec;
+    std::filesystem::copy_file(from, to, ec);
+    if (ec)
+        return ec.value();
+    SyncPath(to, 0);
+    return 0;
+}
+
+// Moves `from` to `to` unless `to` exists. 0 or the errno.
+int RenameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // A file system without RENAME_NOREPLACE: rename() still refuses to
+    // replace a folder that has files in it.
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+// A scratch folder, removed with its contents unless Keep() was called.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(std::string pattern) : path_(std::move(pattern)) {
+        made_ = ::mkdtemp(path_.data()) != nullptr;
+        error_ = made_ ? 0 : errno;
+    }
+    ~ScratchFolder() {
+        if (made_ && !kept_) {
+            std::error_code ec;
+            std::filesystem::remove_all(path_, ec);
+        }
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+    int error() const { return error_; }
+    void Keep() { kept_ = true; }
+
+private:
+    std::string path_;
+    int error_ = 0;
+    bool made_ = false;
+    bool kept_ = false;
+};
+
+// Puts g_strDataDir and g_nLevel back as they were.
+class SavedGlobals {
+public:
+    SavedGlobals() : dataDir_(g_strDataDir), level_(g_nLevel) {}
+    ~SavedGlobals() {
+        g_strDataDir = dataDir_;
+        g_nLevel = level_;
+    }
+    SavedGlobals(const SavedGlobals&) = delete;
+    SavedGlobals& operator=(const SavedGlobals&) = delete;
+
+private:
+    std::string dataDir_;
+    int32_t level_;
+};
+
+// Copies and indexes the sample lists into `folder` (ending in '/').
+// Empty on success, else what failed.
+std::string FillFolder(const std::string& folder, const std::string& samplesDir) {
+    const SavedGlobals saved;
+    for (const std::string_view spellClass : kSpellClasses) {
+        const std::string text = std::string(spellClass) + std::string(kTextExtension);
+        const std::string sample = samplesDir + text;
+        if (::access(sample.c_str(), F_OK) != 0)
+            continue;
+        if (const int error = CopyNewFile(sample, folder + text); error != 0)
+            return messages::CannotOpenFile(sample, std::strerror(error));
+        g_strDataDir = folder;
+        g_nLevel = 1;
+        const BuildResult built = BuildIndex(spellClass);
+        if (!built.ok())
+            return built.strMessage;
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string UserDataDir(const DataDirInputs& inputs) {
+    if (!inputs.strXdgDataHome.empty() && inputs.strXdgDataHome.front() == '/')
+        return WithSlash(inputs.strXdgDataHome) + std::string(kUserFolderName) + "/";
+    if (inputs.strHome.empty())
+        return {};
+    return WithSlash(inputs.strHome) + ".local/share/" + std::string(kUserFolderName) + "/";
+}
+
+DataDirResult ChooseDataDir(const DataDirInputs& inputs) {
+    if (!inputs.strCommandLine.empty())
+        return Given(DataDirSource::kCommandLine, inputs.strCommandLine);
+    if (!inputs.strEnvironment.empty())
+        return Given(DataDirSource::kEnvironment, inputs.strEnvironment);
+    if (HoldsSpellFiles(inputs.strExecutableDir))
+        return {DataDirSource::kExecutable, inputs.strExecutableDir, false, {}};
+    std::string user = UserDataDir(inputs);
+    if (user.empty())
+        return {DataDirSource::kUserFolder, {}, false, std::string(messages::kNoHomeFolder)};
+    return {DataDirSource::kUserFolder, std::move(user), false, {}};
+}
+
+DataDirResult SeedUserDataDir(const std::string& dir, const std::string& samplesDir) {
+    DataDirResult result{DataDirSource::kUserFolder, WithSlash(dir), false, {}};
+    const std::string path = WithoutSlash(dir);
+    const auto fail = [&result](int error) {
+        result.strMessage = messages::CannotCreateDataDir(result.strDir, std::strerror(error));
+        return result;
+    };
+
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (!S_ISDIR(st.st_mode))
+            result.strMessage = messages::CannotUseDataDir(result.strDir, std::strerror(ENOTDIR));
+        return result;
+    }
+    if (errno != ENOENT)
+        return fail(errno);
+
+    const std::size_t slash = path.rfind('/');
+    const std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (const int error = MakeDirectories(parent); error != 0)
+        return fail(error);
+
+    ScratchFolder scratch(WithSlash(parent) + "." + name + "-XXXXXX");
+    if (scratch.error() != 0)
+        return fail(scratch.error());
+    if (std::string failure = FillFolder(scratch.path() + "/", WithSlash(samplesDir)); !failure.empty()) {
+        result.strMessage = messages::CannotCreateDataDir(result.strDir, failure);
+        return result;
+    }
+    SyncPath(scratch.path(), O_DIRECTORY);
+
+    if (const int error = RenameNoReplace(scratch.path(), path); error != 0) {
+        // Another start of the program set the folder up meanwhile: use it.
+        if ((error == EEXIST || error == ENOTEMPTY) && DirectoryError(path) == 0)
+            return result;
+        return fail(error);
+    }
+    scratch.Keep();
+    SyncPath(parent, O_DIRECTORY);
+    result.bSeeded = true;
+    return result;
+}
+
+DataDirResult SettleDataDir(const DataDirInputs& inputs, const std::string& samplesDir) {
+    DataDirResult result = ChooseDataDir(inputs);
+    if (result.ok() && result.source == DataDirSource::kUserFolder)
+        result = SeedUserDataDir(result.strDir, samplesDir);
+    if (result.ok())
+        g_strDataDir = result.strDir;
+    return result;
+}
+
+DataDirInputs DataDirInputsOfProcess(std::string_view commandLineDir) {
+    const auto env = [](const char* name) {
+        const char* value = std::getenv(name);
+        return std::string(value ? value : "");
+    };
+    DataDirInputs inputs;
+    inputs.strCommandLine = std::string(commandLineDir);
+    inputs.strEnvironment = env("SPELLS_DATA_DIR");
+    inputs.strXdgDataHome = env("XDG_DATA_HOME");
+    inputs.strHome = env("HOME");
+    if (inputs.strHome.empty())
+        if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_dir)
+            inputs.strHome = user->pw_dir;
+
+    const std::string saved = g_strDataDir;
+    ResolveDataDirFromExecutable();
+    inputs.strExecutableDir = g_strDataDir;
+    g_strDataDir = saved;
+    return inputs;
+}

@@ -1,0 +1,25 @@
+#pragma once
+// The browser's command line: spellbrowser [--data-dir DIR] [wizard|priest],
+// with --help and --version, parsed the Qt way.
+
+#include <QString>
+#include <QStringList>
+
+struct CommandLine {
+    enum class Action { kRun, kHelp, kVersion, kError };
+
+    Action action = Action::kRun;
+    QString strDataDir;  // --data-dir, empty when not given
+    QString strClass;    // the class to show at start, lower case; empty for none
+    QString strError;    // what is wrong, for kError
+};
+
+// Parses `arguments`, the program's name first, Qt's own options already
+// taken out by QApplication. A class name is accepted in any case.
+CommandLine ParseCommandLine(const QStringList& arguments);
+
+// The usage text that --help prints.
+QString CommandLineHelp();
+
+// "spellbrowser (Spells) 1.0.0.1", the line that --version prints.
+QString VersionLine();
