@@ -58,7 +58,10 @@ QPushButton* MakeButton(QWidget* parent, const char* objectName, const QString& 
 CSpellListDlg::CSpellListDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QString::fromLatin1(RESOURCE_NAME(IDD_SPELL_LIST)));
     m_hIcon = LoadMainIcon();
-    if (g_strDataDir.empty()) ResolveDataDirFromExecutable();  // unless the application settled it
+    // The application settles the data directory first when it runs; a
+    // dialog made on its own finds its files beside the executable.
+    if (g_strDataDir.empty())
+        ResolveDataDirFromExecutable();
     OnInitDialog();
 }
 
