@@ -1,6 +1,7 @@
 #include "TextDecoding.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -72,6 +73,13 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
 
 bool IsValidUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
+        // Runs of plain ASCII, eight bytes at a time.
+        uint64_t word;
+        if (i + 8 <= text.size() &&
+            (std::memcpy(&word, text.data() + i, 8), (word & 0x8080808080808080ULL) == 0)) {
+            i += 8;
+            continue;
+        }
         const std::size_t len = Utf8SequenceLength(text, i);
         if (len == 0)
             return false;
