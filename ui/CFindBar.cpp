@@ -60,9 +60,12 @@ CFindBar::CFindBar(SpellListModel* model, QTreeView* list, QProgressBar* progres
     m_ctlText->setPlaceholderText(QStringLiteral("Find spells"));
     m_ctlText->setClearButtonEnabled(true);
     m_ctlText->installEventFilter(this);
+    m_ctlText->setMinimumWidth(m_ctlText->fontMetrics().averageCharWidth() * 16);
     m_ctlLevel = Named(new QComboBox(this), RESOURCE_NAME(IDC_FIND_LEVEL));
     m_ctlSchool = Named(new QComboBox(this), RESOURCE_NAME(IDC_FIND_SCHOOL));
-    m_ctlSchool->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // Long school texts are cut in the closed box, not the field.
+    m_ctlSchool->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_ctlSchool->setMinimumContentsLength(10);
     m_ctlDescriptions = Named(new QCheckBox(QStringLiteral("Descriptions too"), this),
                               RESOURCE_NAME(IDC_FIND_DESCRIPTIONS));
     m_ctlCount = Named(new QLabel(this), RESOURCE_NAME(IDC_FIND_COUNT));
