@@ -28,7 +28,8 @@ constexpr std::size_t kInPlaceFieldBytes = std::size_t{8} << 20;
 // Spell texts up to this size are searched on the GUI thread, when the
 // fields are too.
 constexpr std::uintmax_t kInPlaceTextBytes = std::uintmax_t{1} << 20;
-// Pixels between the list and the bar.
+// Pixels between the list and the bar, taken from the margin below the
+// list.
 constexpr int kGap = 3;
 
 std::string ToUtf8(const QString& text) { return text.toStdString(); }
@@ -122,7 +123,7 @@ void CFindBar::OnClose() {
     m_ctlList->setFocus();
 }
 
-int CFindBar::ReservedHeight() const { return IsOpen() ? sizeHint().height() + kGap : 0; }
+int CFindBar::ReservedHeight() const { return IsOpen() ? sizeHint().height() : 0; }
 
 void CFindBar::PlaceBelow(const QWidget* list) {
     setGeometry(list->x(), list->y() + list->height() + kGap, list->width(), sizeHint().height());
@@ -191,7 +192,8 @@ void CFindBar::Search() {
     if (inPlace && query.descriptions && !query.terms.empty()) {
         std::error_code error;
         const std::uintmax_t textBytes = std::filesystem::file_size(m_strTextPath, error);
-        inPlace = !error && textBytes <= kInPlaceTextBytes;
+        // A text that is not there fails at once.
+        inPlace = error || textBytes <= kInPlaceTextBytes;
     }
     m_pRunner->Start(index, std::move(query), m_strTextPath, inPlace);
     if (inPlace)
