@@ -29,24 +29,6 @@ constexpr auto kDirect = [] {
     return table;
 }();
 
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 constexpr uint64_t kHighBits = 0x8080808080808080ULL;
 
 // Eight ASCII bytes with A-Z lowered, all at once: a byte's high bit is
@@ -59,20 +41,6 @@ uint64_t LowerAscii8(uint64_t w) {
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
 
-// Length of the run of ASCII bytes at the start of `text`.
-std::size_t AsciiPrefix(std::string_view text) {
-    std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        uint64_t w;
-        std::memcpy(&w, text.data() + i, 8);
-        if (w & kHighBits)
-            break;
-    }
-    while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80)
-        ++i;
-    return i;
-}
-
 }  // namespace
 
 char32_t FoldCase(char32_t cp) {
@@ -84,26 +52,50 @@ char32_t FoldCase(char32_t cp) {
     return (it != end && it->from == cp) ? it->to : cp;
 }
 
-void AppendAsciiFolded(std::string& out, std::string_view ascii) {
-    const std::size_t at = out.size();
-    out.resize(at + ascii.size());
-    char* dst = out.data() + at;
-    std::size_t i = 0;
-    for (; i + 8 <= ascii.size(); i += 8) {
-        uint64_t w;
-        std::memcpy(&w, ascii.data() + i, 8);
-        w = LowerAscii8(w);
-        std::memcpy(dst + i, &w, 8);
+char* PutUtf8(char* out, char32_t cp) {
+    if (cp < 0x80) {
+        *out++ = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (cp >> 6));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | (cp >> 12));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | (cp >> 18));
+        *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
-    for (; i < ascii.size(); ++i)
-        dst[i] = LowerAscii(ascii[i]);
+    return out;
+}
+
+std::size_t FoldAsciiRun(char* out, std::string_view text) {
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t w;
+        std::memcpy(&w, text.data() + i, 8);
+        if (w & kHighBits)
+            break;
+        w = LowerAscii8(w);
+        std::memcpy(out + i, &w, 8);
+    }
+    for (; i < text.size() && static_cast<unsigned char>(text[i]) < 0x80; ++i)
+        out[i] = LowerAscii(text[i]);
+    return i;
 }
 
 void AppendCaseFolded(std::string& out, std::string_view utf8) {
+    // Folding never makes a character more than half as long again.
+    const std::size_t at = out.size();
+    out.resize(at + utf8.size() + utf8.size() / 2 + 4);
+    char* const begin = out.data() + at;
+    char* dst = begin;
     std::size_t i = 0;
     while (i < utf8.size()) {
-        const std::size_t run = AsciiPrefix(utf8.substr(i));
-        AppendAsciiFolded(out, utf8.substr(i, run));
+        const std::size_t run = FoldAsciiRun(dst, utf8.substr(i));
+        dst += run;
         i += run;
         if (i >= utf8.size())
             break;
@@ -115,7 +107,8 @@ void AppendCaseFolded(std::string& out, std::string_view utf8) {
         const char32_t b0 = byte(i);
         const std::size_t len = b0 < 0xE0 ? 2 : b0 < 0xF0 ? 3 : 4;
         if (i + len > utf8.size()) {  // not valid UTF-8 after all: kept as it is
-            out.append(utf8.substr(i));
+            std::memcpy(dst, utf8.data() + i, utf8.size() - i);
+            dst += utf8.size() - i;
             break;
         }
         char32_t cp;
@@ -126,11 +119,8 @@ void AppendCaseFolded(std::string& out, std::string_view utf8) {
         else
             cp = ((b0 & 0x07) << 18) | ((byte(i + 1) & 0x3F) << 12) | ((byte(i + 2) & 0x3F) << 6) |
                  (byte(i + 3) & 0x3F);
-        const char32_t folded = FoldCase(cp);
-        if (folded == cp)
-            out.append(utf8.substr(i, len));
-        else
-            AppendUtf8(out, folded);
+        dst = PutUtf8(dst, FoldCase(cp));
         i += len;
     }
+    out.resize(at + static_cast<std::size_t>(dst - begin));
 }

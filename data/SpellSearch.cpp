@@ -98,11 +98,82 @@ constexpr std::size_t kDescriptionsPerStep = 32;
 
 }  // namespace
 
+namespace {
+
+// Room the folding of `n` raw bytes may take: a Windows-1251 byte can
+// become three bytes of UTF-8.
+constexpr std::size_t FoldRoom(std::size_t n) { return 3 * n + 4; }
+
+// The folding of `raw` read as Windows-1251, into `out`; returns the end.
+char* FoldCp1251(char* out, std::string_view raw) {
+    struct Folded {
+        char bytes[4];
+        uint8_t length;
+    };
+    static const auto kHigh = [] {
+        std::array<Folded, 128> table{};
+        for (std::size_t b = 0; b < table.size(); ++b) {
+            Folded& f = table[b];
+            const char32_t cp = Cp1251ToUnicode(static_cast<unsigned char>(0x80 + b));
+            f.length = static_cast<uint8_t>(PutUtf8(f.bytes, FoldCase(cp)) - f.bytes);
+        }
+        return table;
+    }();
+    for (std::size_t i = 0; i < raw.size();) {
+        const std::size_t run = FoldAsciiRun(out, raw.substr(i));
+        out += run;
+        i += run;
+        for (; i < raw.size() && static_cast<unsigned char>(raw[i]) >= 0x80; ++i) {
+            const Folded& f = kHigh[static_cast<unsigned char>(raw[i]) - 0x80u];
+            std::memcpy(out, f.bytes, sizeof f.bytes);
+            out += f.length;
+        }
+    }
+    return out;
+}
+
+// The folding of `raw` as it is displayed (DecodeForDisplay) into `out`,
+// which has FoldRoom(raw.size()) bytes; returns the end. One pass checks
+// and folds UTF-8; the first byte that is not UTF-8 starts over as
+// Windows-1251.
+char* FoldDisplayText(char* out, std::string_view raw) {
+    char* const begin = out;
+    const auto byte = [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(raw[k])); };
+    for (std::size_t i = 0; i < raw.size();) {
+        const std::size_t run = FoldAsciiRun(out, raw.substr(i));
+        out += run;
+        i += run;
+        while (i < raw.size() && byte(i) >= 0x80) {
+            const std::size_t length = Utf8SequenceLength(raw, i);
+            char32_t cp;
+            switch (length) {
+            case 2:
+                cp = ((byte(i) & 0x1F) << 6) | (byte(i + 1) & 0x3F);
+                break;
+            case 3:
+                cp = ((byte(i) & 0x0F) << 12) | ((byte(i + 1) & 0x3F) << 6) | (byte(i + 2) & 0x3F);
+                break;
+            case 4:
+                cp = ((byte(i) & 0x07) << 18) | ((byte(i + 1) & 0x3F) << 12) |
+                     ((byte(i + 2) & 0x3F) << 6) | (byte(i + 3) & 0x3F);
+                break;
+            default:
+                return FoldCp1251(begin, raw);
+            }
+            out = PutUtf8(out, FoldCase(cp));
+            i += length;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
 void AppendSearchText(std::string& out, std::string_view raw) {
-    if (IsValidUtf8(raw))
-        AppendCaseFolded(out, raw);
-    else
-        AppendCaseFolded(out, DecodeForDisplay(raw));
+    const std::size_t at = out.size();
+    out.resize(at + FoldRoom(raw.size()));
+    const char* end = FoldDisplayText(out.data() + at, raw);
+    out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 std::vector<std::string> SplitTerms(std::string_view typed) {
@@ -308,13 +379,17 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
             return Failed(SearchStatus::kCannotReadText,
                           messages::CannotReadFile(textPath,
                                                    std::strerror(file.Error() ? file.Error() : EIO)));
-        folded.clear();
-        if (status == DescriptionStatus::kOk)
-            AppendSearchText(folded, raw);
+        std::string_view description;
+        if (status == DescriptionStatus::kOk) {
+            if (folded.size() < FoldRoom(raw.size()))
+                folded.resize(FoldRoom(raw.size()));
+            description = std::string_view(
+                folded.data(), static_cast<std::size_t>(FoldDisplayText(folded.data(), raw) - folded.data()));
+        }
         for (; i < candidates.size() && candidates[i].textOffset == textOffset; ++i) {
             const std::string_view rowText = index.RowText(candidates[i].row);
             const bool all = std::all_of(query.terms.begin(), query.terms.end(), [&](const std::string& term) {
-                return Contains(rowText, term) || Contains(folded, term);
+                return Contains(rowText, term) || Contains(description, term);
             });
             if (all)
                 descriptionRows.push_back(candidates[i].row);

@@ -30,7 +30,9 @@ void SearchRunner::SetWorkerStartHook(std::function<void()> hook) {
 }
 
 SearchRunner::SearchRunner(QObject* parent) : QObject(parent) {
-    pool_.setMaxThreadCount(2);
+    // One search at a time: an overtaken one stops within a millisecond,
+    // and the other core stays free for the GUI thread.
+    pool_.setMaxThreadCount(1);
     progressTimer_.setInterval(kProgressIntervalMs);
     connect(&progressTimer_, &QTimer::timeout, this, [this] {
         if (job_)

@@ -193,6 +193,12 @@ void SpellListModel::SetFilter(std::vector<uint32_t> rows) {
     // Numbers past the loaded rows cannot come from this load's index.
     const auto loaded = static_cast<uint32_t>(rows_.size());
     std::erase_if(rows, [&](uint32_t row) { return row >= loaded; });
+    // Every row, in order: the unfiltered list, which spares the view a
+    // reset when nothing is hidden before or after.
+    if (rows.size() == rows_.size()) {
+        ClearFilter();
+        return;
+    }
     beginResetModel();
     visible_ = std::move(rows);
     filtered_ = true;

@@ -55,7 +55,7 @@ public:
 
     // The loaded rows in list order, for searching; built by FinishLoad().
     std::shared_ptr<const SpellSearchIndex> SearchIndex() const { return searchIndex_; }
-    // Shows only the loaded rows `rows` (ascending numbers in list order),
+    // Shows only the loaded rows `rows` (ascending, distinct numbers in list order),
     // or all of them again.
     void SetFilter(std::vector<uint32_t> rows);
     void ClearFilter();

@@ -42,6 +42,10 @@ TEST(CaseFolding, TextAsDisplayed) {
         {"\xD0\x9E\xD0\x93\xD0\x9E\xD0\x9D\xD0\xAC", "\xD0\xBE\xD0\xB3\xD0\xBE\xD0\xBD\xD1\x8C"},  // ОГОНЬ
         {"\xCE\xC3\xCE\xCD\xDC", "\xD0\xBE\xD0\xB3\xD0\xBE\xD0\xBD\xD1\x8C"},  // ОГОНЬ in Windows-1251
         {"\xE2\x84\xAA" "ELVIN", "kelvin"},                                      // Kelvin sign
+        // Not UTF-8 once the last byte is seen: all of it is Windows-1251.
+        {"\xC3\x89\xFF", "\xD0\xB3\xE2\x80\xB0\xD1\x8F"},                          // Г‰я
+        {"\xC0\x80", "\xD0\xB0\xD1\x92"},                                          // overlong: Ађ
+        {"\xED\xA0\x80", "\xD0\xBD\xC2\xA0\xD1\x92"},  // a surrogate: н, no-break space, ђ
         {"", ""},
     };
     for (const auto& c : cases) {

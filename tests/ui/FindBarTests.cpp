@@ -201,15 +201,16 @@ TEST_F(FindBarTest, ANewQueryCancelsTheRunningSearch) {
     std::atomic<int> started{0};
     SearchRunner::SetWorkerStartHook([&] {
         if (started++ == 0)
-            release.acquire();  // the first search waits until the second is done
+            release.acquire();  // the first search waits until the query has changed
     });
     Find(list);
     field->setText(QStringLiteral("grave"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return started.load() == 1; }));
     EXPECT_EQ(progress->maximum(), kSearchProgressMax);
+    EXPECT_EQ(count->text(), QStringLiteral("29 of 29"));
     field->setText(QStringLiteral("lantern"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return count->text() == QStringLiteral("2 of 29"); }));
     release.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return count->text() == QStringLiteral("2 of 29"); }));
     QTest::qWait(100);
     EXPECT_EQ(Column(0), (QStringList{"Grave Lantern", "Lantern of False Dawn"}));
     EXPECT_EQ(count->text(), QStringLiteral("2 of 29"));
