@@ -150,6 +150,27 @@ void BM_FieldMemmem(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(list.rowTexts.size()));
 }
 
+// What a load adds for searching: the search index of the loaded rows.
+void BM_SearchIndexBuild(benchmark::State& state) {
+    const std::string_view texts = List(state.range(0)).rowTexts;
+    for (auto _ : state) {
+        SpellSearchIndex index;
+        index.Reserve(static_cast<std::size_t>(state.range(0)));
+        std::array<std::string_view, kFieldCount> fields;
+        std::size_t field = 0;
+        for (std::size_t pos = 0; pos < texts.size();) {
+            const std::size_t end = texts.find('\0', pos);
+            fields[field++] = texts.substr(pos, end - pos);
+            pos = end + 1;
+            if (field == fields.size()) {
+                index.AddRow(fields, 0);
+                field = 0;
+            }
+        }
+        benchmark::DoNotOptimize(index.TextBytes());
+    }
+}
+
 // ---- Descriptions -----------------------------------------------------------
 
 constexpr std::size_t kTextBytes = std::size_t{160} << 20;
@@ -385,6 +406,7 @@ void BM_TypingStall(benchmark::State& state) {
 
 BENCHMARK(BM_FieldSearch)->ArgsProduct({{100'000, 1'000'000}, {0, 1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FieldMemmem)->ArgsProduct({{100'000, 1'000'000}, {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchIndexBuild)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DescriptionSearch)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DescriptionReadMemmem)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypingStall)->Arg(1'000'000)->Iterations(1)->Unit(benchmark::kMillisecond);

@@ -96,10 +96,6 @@ constexpr std::size_t kRowsPerStep = 8192;
 // Descriptions read between two looks at the cancel flag.
 constexpr std::size_t kDescriptionsPerStep = 32;
 
-}  // namespace
-
-namespace {
-
 // Room the folding of `n` raw bytes may take: a Windows-1251 byte can
 // become three bytes of UTF-8.
 constexpr std::size_t FoldRoom(std::size_t n) { return 3 * n + 4; }
@@ -224,23 +220,32 @@ void SpellSearchIndex::Reserve(std::size_t rows, std::size_t bytesPerRow) {
 
 void SpellSearchIndex::AddRow(const std::array<std::string_view, kFieldCount>& fields,
                               int32_t textOffset) {
+    // Room for the worst case first, then the row's fields folded in one go.
+    std::size_t room = 0;
+    for (const std::string_view field : fields)
+        room += FoldRoom(field.size()) + 1;
+    const std::size_t at = text_.size();
+    text_.resize(at + room);
+    char* const base = text_.data();
+    char* out = base + at;
     std::size_t schoolBegin = 0;
     std::size_t schoolEnd = 0;
     for (int field = 0; field < kFieldCount; ++field) {
         if (field == kFieldSchool)
-            schoolBegin = text_.size();
-        AppendSearchText(text_, fields[static_cast<std::size_t>(field)]);
+            schoolBegin = static_cast<std::size_t>(out - base);
+        out = FoldDisplayText(out, fields[static_cast<std::size_t>(field)]);
         if (field == kFieldSchool)
-            schoolEnd = text_.size();
-        text_ += '\0';
+            schoolEnd = static_cast<std::size_t>(out - base);
+        *out++ = '\0';
     }
+    text_.resize(static_cast<std::size_t>(out - base));
     rowBegin_.push_back(text_.size());
 
     const int32_t level = ParseLevel(fields[kFieldLevel]);
     levels_.push_back(level);
-    const auto at = std::lower_bound(distinctLevels_.begin(), distinctLevels_.end(), level);
-    if (at == distinctLevels_.end() || *at != level)
-        distinctLevels_.insert(at, level);
+    const auto place = std::lower_bound(distinctLevels_.begin(), distinctLevels_.end(), level);
+    if (place == distinctLevels_.end() || *place != level)
+        distinctLevels_.insert(place, level);
 
     const std::string_view school = std::string_view(text_).substr(schoolBegin, schoolEnd - schoolBegin);
     auto id = schoolIdByText_.find(school);
