@@ -7,14 +7,13 @@
 #include <string_view>
 
 #include "BuildConfig.h"
-#include "DescriptionReader.h"
+#include "FindCommand.h"
 #include "IndexBuilder.h"
 #include "IndexReader.h"
-#include "JsonWriter.h"
 #include "Messages.h"
+#include "RecordJson.h"
 #include "SpellFiles.h"
 #include "SpellRecord.h"
-#include "TextDecoding.h"
 
 namespace {
 
@@ -25,12 +24,17 @@ constexpr int kExitUsage = 2;
 constexpr const char* kUsage =
     "usage: spellindex build DATADIR CLASS\n"
     "       spellindex dump DATADIR CLASS [--descriptions]\n"
+    "       spellindex find DATADIR CLASS [--descriptions] [--level N] [--school TEXT] [TERM...]\n"
     "       spellindex --version\n"
     "\n"
     "  build  builds DATADIR/CLASS.idx from the spell text DATADIR/CLASS.txt\n"
     "         and prints the number of records written\n"
     "  dump   prints DATADIR/CLASS.idx as JSON Lines, one object per record;\n"
     "         --descriptions adds each spell's description from CLASS.txt\n"
+    "  find   prints the records that match, as dump does: every TERM occurs,\n"
+    "         case-insensitively, in one of the fields or, with --descriptions,\n"
+    "         in the description; --level and --school keep only that level\n"
+    "         and School/Sphere\n"
     "\n"
     "CLASS is the file name without extension, normally wizard or priest.\n";
 
@@ -58,31 +62,6 @@ int Build(std::string_view spellClass) {
     }
     std::printf("%zu records written to %s\n", result.nRecords, IndexPath(spellClass).c_str());
     return kExitOk;
-}
-
-std::string RecordJson(const SpellRecord& r, int64_t offset, bool withDescription,
-                       const std::string& textPath) {
-    JsonObject json;
-    json.AddInt("offset", offset);
-    json.AddInt("text_offset", r.nTextOffset);
-    json.AddString("name", DecodeForDisplay(FieldText(r.szName)));
-    json.AddInt("level", r.nLevel);
-    json.AddInt("school_image", r.nSchoolImage);
-    json.AddString("school", DecodeForDisplay(FieldText(r.szSchool)));
-    json.AddString("range", DecodeForDisplay(FieldText(r.szRange)));
-    json.AddString("duration", DecodeForDisplay(FieldText(r.szDuration)));
-    json.AddString("area", DecodeForDisplay(FieldText(r.szArea)));
-    json.AddString("components", DecodeForDisplay(FieldText(r.szComponents)));
-    json.AddString("saving_throw", DecodeForDisplay(FieldText(r.szSavingThrow)));
-    json.AddString("casting_time", DecodeForDisplay(FieldText(r.szCastingTime)));
-    if (withDescription) {
-        const DescriptionResult description = ReadDescriptionText(textPath, r.nTextOffset);
-        if (description.ok())
-            json.AddString("description", DecodeForDisplay(description.strText));
-        else
-            json.AddNull("description");
-    }
-    return json.Finish();
 }
 
 int Dump(std::string_view spellClass, bool withDescriptions) {
@@ -134,6 +113,10 @@ int main(int argc, char** argv) {
 
     if (command == "build" && argc == 4)
         return Build(spellClass);
+    if (command == "find") {
+        const std::optional<int> status = RunFind(spellClass, {argv + 4, argv + argc});
+        return status ? *status : Usage(stderr, kExitUsage);
+    }
     if (command == "dump" && argc == 4)
         return Dump(spellClass, false);
     if (command == "dump" && argc == 5 && std::strcmp(argv[4], "--descriptions") == 0)

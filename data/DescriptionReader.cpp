@@ -26,20 +26,27 @@ void CutAtLimit(std::string& text) {
 
 }  // namespace
 
+DescriptionStatus ReadDescriptionAt(LineReader& file, int64_t textOffset, std::string& text) {
+    text.clear();
+    if (textOffset < 0)
+        return DescriptionStatus::kBadOffset;
+    // A few bytes over the limit let CutAtLimit tell a split character.
+    if (!file.Seek(textOffset) ||
+        ScanDescription(file, &text, kMaxDescriptionBytes + 4) == DescriptionEnd::kReadError) {
+        text.clear();
+        return DescriptionStatus::kReadError;
+    }
+    CutAtLimit(text);
+    return DescriptionStatus::kOk;
+}
+
 DescriptionResult ReadDescriptionText(const std::string& textPath, int64_t textOffset) {
     if (textOffset < 0)
         return {DescriptionStatus::kBadOffset, {}};
     LineReader file;
     if (!file.Open(textPath))
         return {DescriptionStatus::kCannotOpenText, {}};
-    if (!file.Seek(textOffset))
-        return {DescriptionStatus::kReadError, {}};
-
     DescriptionResult result;
-    // A few bytes over the limit let CutAtLimit tell a split character.
-    if (ScanDescription(file, &result.strText, kMaxDescriptionBytes + 4) ==
-        DescriptionEnd::kReadError)
-        return {DescriptionStatus::kReadError, {}};
-    CutAtLimit(result.strText);
+    result.status = ReadDescriptionAt(file, textOffset, result.strText);
     return result;
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+class LineReader;
+
 // A description longer than this is cut: only a damaged index pointing into
 // a huge file gets near it.
 inline constexpr std::size_t kMaxDescriptionBytes = 1024 * 1024;
@@ -29,3 +31,8 @@ struct [[nodiscard]] DescriptionResult {
 // file also ends a description, so an offset at or past the end gives an
 // empty one.
 DescriptionResult ReadDescriptionText(const std::string& textPath, int64_t textOffset);
+
+// The same from a text file the caller holds open, for reading many
+// descriptions of one file: repositions `file`, sets `text` (which keeps
+// its capacity) and returns the status.
+DescriptionStatus ReadDescriptionAt(LineReader& file, int64_t textOffset, std::string& text);

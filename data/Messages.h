@@ -37,6 +37,10 @@ inline std::string CannotReadFile(std::string_view name, std::string_view reason
 inline std::string CannotWriteIndex(std::string_view name, std::string_view reason) {
     return WithReason("can't write index ", name, reason);
 }
+// "can't open index wizard.idx: reason"
+inline std::string CannotOpenIndex(std::string_view name, std::string_view reason) {
+    return WithReason("can't open index ", name, reason);
+}
 // "can't read index wizard.idx: reason"
 inline std::string CannotReadIndex(std::string_view name, std::string_view reason) {
     return WithReason("can't read index ", name, reason);
@@ -60,6 +64,10 @@ inline std::string UnknownSpellClass(std::string_view name) {
 }
 inline std::string TooManyArguments(std::string_view extra) {
     return "unexpected argument '" + std::string(extra) + "'";
+}
+// "can't write output: reason"
+inline std::string CannotWriteOutput(std::string_view reason) {
+    return WithReason("can't write output", "", reason);
 }
 // "can't insert spell <name>": the literal ends in a blank.
 inline std::string CannotInsertSpell(std::string_view spellName) {

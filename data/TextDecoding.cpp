@@ -1,6 +1,7 @@
 #include "TextDecoding.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -37,41 +38,21 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-// Length of the well-formed UTF-8 sequence starting at text[i], or 0.
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<uint8_t>(text[k]); };
-    const uint8_t b0 = byte(i);
-    if (b0 < 0x80)
-        return 1;
-    std::size_t len;
-    uint8_t lo = 0x80, hi = 0xBF;  // allowed range of the second byte
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        len = 2;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        len = 3;
-        if (b0 == 0xE0) lo = 0xA0;  // overlong
-        if (b0 == 0xED) hi = 0x9F;  // surrogates
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        len = 4;
-        if (b0 == 0xF0) lo = 0x90;  // overlong
-        if (b0 == 0xF4) hi = 0x8F;  // above U+10FFFF
-    } else {
-        return 0;
-    }
-    if (i + len > text.size())
-        return 0;
-    if (byte(i + 1) < lo || byte(i + 1) > hi)
-        return 0;
-    for (std::size_t k = 2; k < len; ++k)
-        if ((byte(i + k) & 0xC0) != 0x80)
-            return 0;
-    return len;
-}
-
 }  // namespace
+
+char32_t Cp1251ToUnicode(unsigned char byte) {
+    return byte < 0x80 ? char32_t{byte} : char32_t{kCp1251High[byte - 0x80]};
+}
 
 bool IsValidUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
+        // Runs of plain ASCII, eight bytes at a time.
+        uint64_t word;
+        if (i + 8 <= text.size() &&
+            (std::memcpy(&word, text.data() + i, 8), (word & 0x8080808080808080ULL) == 0)) {
+            i += 8;
+            continue;
+        }
         const std::size_t len = Utf8SequenceLength(text, i);
         if (len == 0)
             return false;

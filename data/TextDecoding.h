@@ -3,8 +3,46 @@
 // used: UTF-8 today, Windows-1251 in older files. Display text is UTF-8.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+
+// Length of the well-formed UTF-8 character that starts at text[i]: no
+// overlong form, no surrogate, nothing above U+10FFFF, not truncated; 0
+// when none starts there. Inline: searches call it for every character.
+inline std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<uint8_t>(text[k]); };
+    const uint8_t b0 = byte(i);
+    if (b0 < 0x80)
+        return 1;
+    std::size_t len;
+    uint8_t lo = 0x80, hi = 0xBF;  // allowed range of the second byte
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        len = 2;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        len = 3;
+        if (b0 == 0xE0) lo = 0xA0;  // overlong
+        if (b0 == 0xED) hi = 0x9F;  // surrogates
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        len = 4;
+        if (b0 == 0xF0) lo = 0x90;  // overlong
+        if (b0 == 0xF4) hi = 0x8F;  // above U+10FFFF
+    } else {
+        return 0;
+    }
+    if (i + len > text.size())
+        return 0;
+    if (byte(i + 1) < lo || byte(i + 1) > hi)
+        return 0;
+    for (std::size_t k = 2; k < len; ++k)
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return 0;
+    return len;
+}
+
+// The Unicode code point of a Windows-1251 byte (0x98, undefined there,
+// gives U+FFFD).
+char32_t Cp1251ToUnicode(unsigned char byte);
 
 // True for well-formed UTF-8: no overlong forms, no surrogates, nothing
 // above U+10FFFF, no truncated sequences.

@@ -27,6 +27,15 @@ inline constexpr int IDC_PRIEST = 1014;
 inline constexpr int IDC_CREATE_INDEX = 1016;
 inline constexpr int IDC_PROGRESS = 1022;
 
+// Find bar of the main dialog
+inline constexpr int IDC_FIND_BAR = 1030;
+inline constexpr int IDC_FIND_TEXT = 1031;
+inline constexpr int IDC_FIND_LEVEL = 1032;
+inline constexpr int IDC_FIND_SCHOOL = 1033;
+inline constexpr int IDC_FIND_DESCRIPTIONS = 1034;
+inline constexpr int IDC_FIND_COUNT = 1035;
+inline constexpr int IDC_FIND_CLOSE = 1036;
+
 // Details dialog controls
 inline constexpr int IDC_NAME = 1001;
 inline constexpr int IDC_SCHOOL = 1002;

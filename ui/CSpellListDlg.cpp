@@ -14,6 +14,7 @@
 #include <QResizeEvent>
 #include <QTreeView>
 
+#include "CFindBar.h"
 #include "CSpellInfoDlg.h"
 #include "ColumnTables.h"
 #include "DialogUnits.h"
@@ -138,6 +139,9 @@ void CSpellListDlg::OnInitDialog() {
     connect(header, &QHeaderView::sectionClicked, this, &CSpellListDlg::OnColumnClick);
     connect(m_ctlList, &QAbstractItemView::doubleClicked, this, &CSpellListDlg::OnDblclkList);
 
+    m_pFindBar = new CFindBar(m_pModel, m_ctlList, m_ctlProgress, this);
+    connect(m_pFindBar, &CFindBar::OpenChanged, this, [this] { OnSize(width(), height()); });
+
     SetColumnOrder(kFieldName);
     m_ctlList->setFocus();
 }
@@ -148,14 +152,22 @@ void CSpellListDlg::resizeEvent(QResizeEvent* event) {
 }
 
 void CSpellListDlg::OnSize(int cx, int cy) {
+    const int findBarHeight = m_pFindBar ? m_pFindBar->ReservedHeight() : 0;
     if (m_ctlList)
-        m_ctlList->resize(std::max(0, cx - kListMarginX), std::max(0, cy - kListMarginY));
+        m_ctlList->resize(std::max(0, cx - kListMarginX),
+                          std::max(0, cy - kListMarginY - findBarHeight));
+    if (m_pFindBar && m_ctlList)
+        m_pFindBar->PlaceBelow(m_ctlList);
 }
 
 void CSpellListDlg::keyPressEvent(QKeyEvent* event) {
     // A focused button takes Enter itself; anywhere else it means details.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         OnOK();
+        return;
+    }
+    if (event->matches(QKeySequence::Find) && m_pFindBar) {
+        m_pFindBar->OnFind();
         return;
     }
     QDialog::keyPressEvent(event);
@@ -200,6 +212,7 @@ bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
     }
     m_pModel->FinishLoad();
     m_strListClass = spellClass;
+    m_pFindBar->OnListLoaded(TextPath(spellClass), spellClass == "priest");
 
     if (index.Failed())
         ShowMessageBox(Utf8(messages::CannotReadIndex(spellClass + std::string(kIndexExtension),

@@ -10,6 +10,7 @@
 
 #include "SpellRecord.h"
 
+class CFindBar;
 class QModelIndex;
 class QProgressBar;
 class QPushButton;
@@ -59,4 +60,5 @@ private:
     SpellListModel* m_pModel = nullptr;
     QIcon m_hIcon;
     std::string m_strListClass;
+    CFindBar* m_pFindBar = nullptr;
 };

@@ -5,6 +5,7 @@
 
 #include "ColumnTables.h"
 #include "DisplayText.h"
+#include "SpellSearch.h"
 
 namespace {
 
@@ -26,7 +27,9 @@ void AppendSortKey(std::string& keys, std::string_view raw) {
 SpellListModel::SpellListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 int SpellListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    if (parent.isValid())
+        return 0;
+    return static_cast<int>(filtered_ ? visible_.size() : rows_.size());
 }
 
 int SpellListModel::columnCount(const QModelIndex& parent) const {
@@ -48,7 +51,7 @@ QString SpellListModel::FieldDisplayText(const Row& row, int field) const {
 QVariant SpellListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount() || index.column() >= kColumnCount)
         return {};
-    const Row& row = rows_[static_cast<std::size_t>(index.row())];
+    const Row& row = rows_[LoadedRow(index.row())];
     switch (role) {
     case Qt::DisplayRole:
         return FieldDisplayText(row, ColumnField(keyField_, index.column()));
@@ -86,14 +89,19 @@ void SpellListModel::Clear() {
     beginResetModel();
     rows_ = {};
     text_ = {};
+    searchIndex_.reset();
+    visible_ = {};
+    filtered_ = false;
     endResetModel();
     pending_.clear();
     pendingText_.clear();
+    pendingTextOffsets_.clear();
 }
 
 void SpellListModel::Reserve(std::size_t rows) {
     rows = std::min<std::size_t>(rows, INT_MAX);
     pending_.reserve(rows);
+    pendingTextOffsets_.reserve(rows);
     // Room for every text at its full width, so that the texts are never
     // copied while they grow: pages that stay unused cost no memory. Past
     // the cap the string grows as usual.
@@ -114,6 +122,7 @@ bool SpellListModel::AppendRecord(const SpellRecord& record, int64_t recordOffse
         pendingText_.append(text);
     }
     pending_.push_back(row);
+    pendingTextOffsets_.push_back(record.nTextOffset);
     return true;
 }
 
@@ -151,19 +160,56 @@ void SpellListModel::FinishLoad() {
 
     std::vector<Row> sorted;
     sorted.reserve(entries.size());
-    for (const SortEntry& entry : entries)
-        sorted.push_back(pending_[entry.row]);
+    auto search = std::make_shared<SpellSearchIndex>();
+    search->Reserve(entries.size());
+    for (const SortEntry& entry : entries) {
+        const Row& row = pending_[entry.row];
+        sorted.push_back(row);
+        std::array<std::string_view, kFieldCount> fields;
+        for (int field = 0; field < kFieldCount; ++field)
+            fields[static_cast<std::size_t>(field)] = FieldBytes(pendingText_, row, field);
+        search->AddRow(fields, pendingTextOffsets_[entry.row]);
+    }
 
     beginResetModel();
     rows_ = std::move(sorted);
     text_ = std::move(pendingText_);
+    searchIndex_ = std::move(search);
+    visible_ = {};
+    filtered_ = false;
     endResetModel();
     pending_ = {};
     pendingText_ = {};
+    pendingTextOffsets_ = {};
 }
 
 int64_t SpellListModel::RecordOffset(int row) const {
     if (row < 0 || row >= rowCount())
         return -1;
-    return rows_[static_cast<std::size_t>(row)].recordOffset;
+    return rows_[LoadedRow(row)].recordOffset;
+}
+
+void SpellListModel::SetFilter(std::vector<uint32_t> rows) {
+    // Numbers past the loaded rows cannot come from this load's index.
+    const auto loaded = static_cast<uint32_t>(rows_.size());
+    std::erase_if(rows, [&](uint32_t row) { return row >= loaded; });
+    // Every row, in order: the unfiltered list, which spares the view a
+    // reset when nothing is hidden before or after.
+    if (rows.size() == rows_.size()) {
+        ClearFilter();
+        return;
+    }
+    beginResetModel();
+    visible_ = std::move(rows);
+    filtered_ = true;
+    endResetModel();
+}
+
+void SpellListModel::ClearFilter() {
+    if (!filtered_)
+        return;
+    beginResetModel();
+    visible_ = {};
+    filtered_ = false;
+    endResetModel();
 }

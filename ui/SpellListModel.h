@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,8 @@
 #include <QList>
 
 #include "SpellRecord.h"
+
+class SpellSearchIndex;
 
 class SpellListModel : public QAbstractTableModel {
     Q_OBJECT
@@ -50,6 +53,15 @@ public:
 
     int64_t RecordOffset(int row) const;
 
+    // The loaded rows in list order, for searching; built by FinishLoad().
+    std::shared_ptr<const SpellSearchIndex> SearchIndex() const { return searchIndex_; }
+    // Shows only the loaded rows `rows` (ascending, distinct numbers in list order),
+    // or all of them again.
+    void SetFilter(std::vector<uint32_t> rows);
+    void ClearFilter();
+    bool IsFiltered() const { return filtered_; }
+    int LoadedRowCount() const { return static_cast<int>(rows_.size()); }
+
 private:
     struct Row {
         uint64_t textBegin;   // the row's field texts in text_, in field order
@@ -68,4 +80,13 @@ private:
     std::string text_;
     std::vector<Row> pending_;  // being loaded
     std::string pendingText_;
+    std::vector<int32_t> pendingTextOffsets_;
+
+    // The filter: the loaded rows shown, when filtered_.
+    std::size_t LoadedRow(int row) const {
+        return filtered_ ? visible_[static_cast<std::size_t>(row)] : static_cast<std::size_t>(row);
+    }
+    std::shared_ptr<const SpellSearchIndex> searchIndex_;
+    std::vector<uint32_t> visible_;
+    bool filtered_ = false;
 };

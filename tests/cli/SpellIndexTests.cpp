@@ -269,3 +269,75 @@ TEST(SpellIndexUsage, HelpAndWrongArguments) {
         EXPECT_NE(run.err.find("usage: spellindex"), std::string::npos) << run.err;
     }
 }
+
+TEST_F(SpellIndexCli, FindPrintsMatchingRecordsAsDumpDoes) {
+    WriteFile(dir.file("wizard.txt"), kText);
+    ASSERT_EQ(SpellIndex({"build", Dir(), "wizard"}).status, 0);
+    const auto dump = Lines(SpellIndex({"dump", Dir(), "wizard"}).out);
+    const auto dumpWithText = Lines(SpellIndex({"dump", Dir(), "wizard", "--descriptions"}).out);
+    ASSERT_EQ(dump.size(), 2u);
+    ASSERT_EQ(dumpWithText.size(), 2u);
+
+    const struct {
+        std::vector<std::string> args;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {{"QUILL"}, {dump[0]}},
+        {{"mote", "yds."}, {dump[1]}},
+        {{"quill", "mote"}, {}},
+        {{"spark"}, {}},
+        {{"--descriptions", "spark"}, {dumpWithText[1]}},
+        {{"SAND", "--descriptions", "copying"}, {dumpWithText[0]}},
+        {{"--level", "2"}, {dump[1]}},
+        {{"--level", "3"}, {}},
+        {{"--school", "(EVOCATION)"}, {dump[1]}},
+        {{"--school", "Evocation"}, {}},
+        {{"--descriptions"}, dumpWithText},
+        {{}, dump},
+        {{"--", "--level"}, {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"find", Dir(), "wizard"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const RunResult find = SpellIndex(args);
+        EXPECT_EQ(find.status, 0) << testing::PrintToString(c.args);
+        EXPECT_EQ(find.err, "");
+        EXPECT_EQ(Lines(find.out), c.lines) << testing::PrintToString(c.args);
+    }
+    const std::string emberStart =
+        "{\"offset\":432,\"text_offset\":" + TextOffsetOf("A spark") + ",\"name\":\"Ember Mote\",";
+    EXPECT_EQ(dump[1].substr(0, emberStart.size()), emberStart);
+}
+
+TEST_F(SpellIndexCli, FindFailuresAndWrongArguments) {
+    RunResult find = SpellIndex({"find", Dir(), "wizard", "x"});
+    EXPECT_EQ(find.status, 1);
+    EXPECT_EQ(find.out, "");
+    EXPECT_EQ(find.err, "spellindex: can't open index " + dir.file("wizard.idx") +
+                            ": No such file or directory\n");
+
+    WriteFile(dir.file("wizard.txt"), kText);
+    ASSERT_EQ(SpellIndex({"build", Dir(), "wizard"}).status, 0);
+    std::filesystem::remove(dir.file("wizard.txt"));
+    find = SpellIndex({"find", Dir(), "wizard", "quill"});
+    EXPECT_EQ(find.status, 0);
+    EXPECT_EQ(Lines(find.out).size(), 1u);
+    find = SpellIndex({"find", Dir(), "wizard", "--descriptions", "quill"});
+    EXPECT_EQ(find.status, 1);
+    EXPECT_EQ(find.out, "");
+    EXPECT_EQ(find.err, "spellindex: can't open file " + dir.file("wizard.txt") +
+                            ": No such file or directory\n");
+
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--level"},
+                                                  {"--level", "two"},
+                                                  {"--level", "2x"},
+                                                  {"--school"},
+                                                  {"--fuzzy", "x"}}) {
+        std::vector<std::string> all = {"find", Dir(), "wizard"};
+        all.insert(all.end(), args.begin(), args.end());
+        find = SpellIndex(all);
+        EXPECT_EQ(find.status, 2) << testing::PrintToString(args);
+        EXPECT_EQ(find.out, "");
+        EXPECT_EQ(find.err.substr(0, 7), "usage: ");
+    }
+}

@@ -1,0 +1,119 @@
+#include "FindCommand.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "IndexReader.h"
+#include "LineReader.h"
+#include "Messages.h"
+#include "RecordJson.h"
+#include "SpellFiles.h"
+#include "SpellSearch.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+
+struct FindArguments {
+    std::string typed;  // the terms, separated by blanks
+    std::optional<int32_t> level;
+    std::optional<std::string> school;
+    bool descriptions = false;
+};
+
+std::optional<int32_t> ParseInt(std::string_view text) {
+    int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<FindArguments> ParseArguments(std::span<char* const> args) {
+    FindArguments parsed;
+    bool options = true;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (options && arg == "--") {
+            options = false;
+        } else if (options && arg == "--descriptions") {
+            parsed.descriptions = true;
+        } else if (options && arg == "--level") {
+            if (!hasValue || !(parsed.level = ParseInt(args[++i])))
+                return std::nullopt;
+        } else if (options && arg == "--school") {
+            if (!hasValue)
+                return std::nullopt;
+            parsed.school = args[++i];
+        } else if (options && arg.starts_with("--")) {
+            return std::nullopt;
+        } else {
+            parsed.typed.append(arg).push_back(' ');
+        }
+    }
+    return parsed;
+}
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "spellindex: %s\n", message.c_str());
+    return kExitFailure;
+}
+
+}  // namespace
+
+std::optional<int> RunFind(std::string_view spellClass, std::span<char* const> args) {
+    const std::optional<FindArguments> arguments = ParseArguments(args);
+    if (!arguments)
+        return std::nullopt;
+    const std::string indexPath = IndexPath(spellClass);
+    const std::string textPath = TextPath(spellClass);
+
+    IndexReader index;
+    if (!index.Open(indexPath))
+        return Fail(messages::CannotOpenIndex(indexPath, std::strerror(errno)));
+    if (arguments->descriptions) {
+        LineReader text;
+        if (!text.Open(textPath))
+            return Fail(messages::CannotOpenFile(textPath, std::strerror(text.Error())));
+    }
+
+    SpellSearchIndex rows;
+    rows.Reserve(static_cast<std::size_t>(index.RecordCount()));
+    SpellRecord record;
+    while (index.Next(record))
+        rows.AddRecord(record);
+    if (index.Failed())
+        return Fail(messages::CannotReadIndex(indexPath, std::strerror(index.Error())));
+
+    const SpellQuery query =
+        MakeQuery(arguments->typed, arguments->level,
+                  arguments->school ? std::optional<std::string_view>(*arguments->school) : std::nullopt,
+                  arguments->descriptions);
+    const SearchResult found = FindSpells(rows, query, textPath);
+    if (!found.ok())
+        return Fail(found.strMessage);
+
+    // The matching records, read again in file order.
+    IndexReader again;
+    if (!again.Open(indexPath))
+        return Fail(messages::CannotOpenIndex(indexPath, std::strerror(errno)));
+    std::size_t next = 0;
+    for (uint32_t row = 0; next < found.rows.size() && again.Next(record); ++row) {
+        if (found.rows[next] != row)
+            continue;
+        ++next;
+        const std::string line =
+            RecordJson(record, again.LastOffset(), arguments->descriptions, textPath) + "\n";
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    }
+    if (again.Failed())
+        return Fail(messages::CannotReadIndex(indexPath, std::strerror(again.Error())));
+    if (std::fflush(stdout) != 0)
+        return Fail(messages::CannotWriteOutput(std::strerror(errno)));
+    return kExitOk;
+}

@@ -1,0 +1,412 @@
+#include "SpellSearch.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <string.h>  // memmem
+
+#include "CaseFolding.h"
+#include "DescriptionReader.h"
+#include "LineReader.h"
+#include "Messages.h"
+#include "TextDecoding.h"
+
+namespace {
+
+bool Contains(std::string_view haystack, std::string_view needle) {
+    return ::memmem(haystack.data(), haystack.size(), needle.data(), needle.size()) != nullptr;
+}
+
+// Unicode White_Space, and the zero byte, which cannot be part of a term.
+bool IsSeparator(char32_t cp) {
+    switch (cp) {
+    case 0x0000: case 0x0009: case 0x000A: case 0x000B: case 0x000C: case 0x000D:
+    case 0x0020: case 0x0085: case 0x00A0: case 0x1680: case 0x2028: case 0x2029:
+    case 0x202F: case 0x205F: case 0x3000:
+        return true;
+    default:
+        return cp >= 0x2000 && cp <= 0x200A;
+    }
+}
+
+// The code point that starts at text[i] of valid UTF-8, and its length.
+char32_t DecodeAt(std::string_view text, std::size_t i, std::size_t& length) {
+    const auto byte = [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(text[k])); };
+    const char32_t b0 = byte(i);
+    if (b0 < 0x80) {
+        length = 1;
+        return b0;
+    }
+    if (b0 < 0xE0) {
+        length = 2;
+        return ((b0 & 0x1F) << 6) | (byte(i + 1) & 0x3F);
+    }
+    if (b0 < 0xF0) {
+        length = 3;
+        return ((b0 & 0x0F) << 12) | ((byte(i + 1) & 0x3F) << 6) | (byte(i + 2) & 0x3F);
+    }
+    length = 4;
+    return ((b0 & 0x07) << 18) | ((byte(i + 1) & 0x3F) << 12) | ((byte(i + 2) & 0x3F) << 6) |
+           (byte(i + 3) & 0x3F);
+}
+
+int32_t ParseLevel(std::string_view digits) {
+    int32_t level = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), level);
+    return level;
+}
+
+// Progress of a search in thousandths, shared between its two phases.
+class ProgressReport {
+public:
+    explicit ProgressReport(const SearchControl& control) : control_(control) {}
+
+    bool Cancelled() const {
+        return control_.cancel && control_.cancel->load(std::memory_order_relaxed);
+    }
+    // `done` of `total` steps of the phase that spans [from, to] thousandths.
+    void Set(int from, int to, std::size_t done, std::size_t total) const {
+        if (!control_.progress || total == 0)
+            return;
+        const auto span = static_cast<std::size_t>(to - from);
+        control_.progress->store(from + static_cast<int>(span * std::min(done, total) / total),
+                                 std::memory_order_relaxed);
+    }
+
+private:
+    const SearchControl& control_;
+};
+
+SearchResult Cancelled() {
+    SearchResult result;
+    result.status = SearchStatus::kCancelled;
+    return result;
+}
+
+SearchResult Failed(SearchStatus status, std::string message) {
+    SearchResult result;
+    result.status = status;
+    result.strMessage = std::move(message);
+    return result;
+}
+
+// Rows checked between two looks at the cancel flag.
+constexpr std::size_t kRowsPerStep = 8192;
+// Descriptions read between two looks at the cancel flag.
+constexpr std::size_t kDescriptionsPerStep = 32;
+
+// Room the folding of `n` raw bytes may take: a Windows-1251 byte can
+// become three bytes of UTF-8.
+constexpr std::size_t FoldRoom(std::size_t n) { return 3 * n + 4; }
+
+// The folding of `raw` read as Windows-1251, into `out`; returns the end.
+char* FoldCp1251(char* out, std::string_view raw) {
+    struct Folded {
+        char bytes[4];
+        uint8_t length;
+    };
+    static const auto kHigh = [] {
+        std::array<Folded, 128> table{};
+        for (std::size_t b = 0; b < table.size(); ++b) {
+            Folded& f = table[b];
+            const char32_t cp = Cp1251ToUnicode(static_cast<unsigned char>(0x80 + b));
+            f.length = static_cast<uint8_t>(PutUtf8(f.bytes, FoldCase(cp)) - f.bytes);
+        }
+        return table;
+    }();
+    for (std::size_t i = 0; i < raw.size();) {
+        const std::size_t run = FoldAsciiRun(out, raw.substr(i));
+        out += run;
+        i += run;
+        for (; i < raw.size() && static_cast<unsigned char>(raw[i]) >= 0x80; ++i) {
+            const Folded& f = kHigh[static_cast<unsigned char>(raw[i]) - 0x80u];
+            std::memcpy(out, f.bytes, sizeof f.bytes);
+            out += f.length;
+        }
+    }
+    return out;
+}
+
+// The folding of `raw` as it is displayed (DecodeForDisplay) into `out`,
+// which has FoldRoom(raw.size()) bytes; returns the end. One pass checks
+// and folds UTF-8; the first byte that is not UTF-8 starts over as
+// Windows-1251.
+char* FoldDisplayText(char* out, std::string_view raw) {
+    char* const begin = out;
+    const auto byte = [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(raw[k])); };
+    for (std::size_t i = 0; i < raw.size();) {
+        const std::size_t run = FoldAsciiRun(out, raw.substr(i));
+        out += run;
+        i += run;
+        while (i < raw.size() && byte(i) >= 0x80) {
+            const std::size_t length = Utf8SequenceLength(raw, i);
+            char32_t cp;
+            switch (length) {
+            case 2:
+                cp = ((byte(i) & 0x1F) << 6) | (byte(i + 1) & 0x3F);
+                break;
+            case 3:
+                cp = ((byte(i) & 0x0F) << 12) | ((byte(i + 1) & 0x3F) << 6) | (byte(i + 2) & 0x3F);
+                break;
+            case 4:
+                cp = ((byte(i) & 0x07) << 18) | ((byte(i + 1) & 0x3F) << 12) |
+                     ((byte(i + 2) & 0x3F) << 6) | (byte(i + 3) & 0x3F);
+                break;
+            default:
+                return FoldCp1251(begin, raw);
+            }
+            out = PutUtf8(out, FoldCase(cp));
+            i += length;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+void AppendSearchText(std::string& out, std::string_view raw) {
+    const std::size_t at = out.size();
+    out.resize(at + FoldRoom(raw.size()));
+    const char* end = FoldDisplayText(out.data() + at, raw);
+    out.resize(static_cast<std::size_t>(end - out.data()));
+}
+
+std::vector<std::string> SplitTerms(std::string_view typed) {
+    const std::string decoded = DecodeForDisplay(typed);
+    const std::string_view text = decoded;
+    std::vector<std::string> terms;
+    std::size_t start = 0;
+    const auto endTerm = [&](std::size_t end) {
+        if (end > start) {
+            std::string term;
+            AppendCaseFolded(term, text.substr(start, end - start));
+            terms.push_back(std::move(term));
+        }
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t length = 1;
+        const char32_t cp = DecodeAt(text, i, length);
+        if (IsSeparator(cp)) {
+            endTerm(i);
+            start = i + length;
+        }
+        i += length;
+    }
+    endTerm(text.size());
+    return terms;
+}
+
+SpellQuery MakeQuery(std::string_view typed, std::optional<int32_t> level,
+                     std::optional<std::string_view> school, bool descriptions) {
+    SpellQuery query;
+    query.terms = SplitTerms(typed);
+    query.level = level;
+    if (school) {
+        query.school.emplace();
+        AppendSearchText(*query.school, *school);
+    }
+    query.descriptions = descriptions;
+    return query;
+}
+
+void SpellSearchIndex::Reserve(std::size_t rows, std::size_t bytesPerRow) {
+    text_.reserve(rows * bytesPerRow);
+    rowBegin_.reserve(rows + 1);
+    levels_.reserve(rows);
+    schoolIds_.reserve(rows);
+    textOffsets_.reserve(rows);
+}
+
+void SpellSearchIndex::AddRow(const std::array<std::string_view, kFieldCount>& fields,
+                              int32_t textOffset) {
+    // Room for the worst case first, then the row's fields folded in one go.
+    std::size_t room = 0;
+    for (const std::string_view field : fields)
+        room += FoldRoom(field.size()) + 1;
+    const std::size_t at = text_.size();
+    text_.resize(at + room);
+    char* const base = text_.data();
+    char* out = base + at;
+    std::size_t schoolBegin = 0;
+    std::size_t schoolEnd = 0;
+    for (int field = 0; field < kFieldCount; ++field) {
+        if (field == kFieldSchool)
+            schoolBegin = static_cast<std::size_t>(out - base);
+        out = FoldDisplayText(out, fields[static_cast<std::size_t>(field)]);
+        if (field == kFieldSchool)
+            schoolEnd = static_cast<std::size_t>(out - base);
+        *out++ = '\0';
+    }
+    text_.resize(static_cast<std::size_t>(out - base));
+    rowBegin_.push_back(text_.size());
+
+    const int32_t level = ParseLevel(fields[kFieldLevel]);
+    levels_.push_back(level);
+    const auto place = std::lower_bound(distinctLevels_.begin(), distinctLevels_.end(), level);
+    if (place == distinctLevels_.end() || *place != level)
+        distinctLevels_.insert(place, level);
+
+    const std::string_view school = std::string_view(text_).substr(schoolBegin, schoolEnd - schoolBegin);
+    auto id = schoolIdByText_.find(school);
+    if (id == schoolIdByText_.end()) {
+        id = schoolIdByText_.emplace(std::string(school), static_cast<uint32_t>(schoolNames_.size())).first;
+        schoolNames_.push_back(DecodeForDisplay(fields[kFieldSchool]));
+    }
+    schoolIds_.push_back(id->second);
+    textOffsets_.push_back(textOffset);
+}
+
+void SpellSearchIndex::AddRecord(const SpellRecord& record) {
+    LevelDigits scratch;
+    std::array<std::string_view, kFieldCount> fields;
+    for (int field = 0; field < kFieldCount; ++field)
+        fields[static_cast<std::size_t>(field)] = RecordFieldView(record, field, scratch);
+    AddRow(fields, record.nTextOffset);
+}
+
+std::vector<int32_t> SpellSearchIndex::Levels() const { return distinctLevels_; }
+
+std::vector<std::string> SpellSearchIndex::Schools() const {
+    std::vector<std::pair<std::string_view, uint32_t>> byKey(schoolIdByText_.begin(),
+                                                             schoolIdByText_.end());
+    std::sort(byKey.begin(), byKey.end());
+    std::vector<std::string> names;
+    names.reserve(byKey.size());
+    for (const auto& [key, id] : byKey)
+        names.push_back(schoolNames_[id]);
+    return names;
+}
+
+SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
+                        const std::string& textPath, const SearchControl& control) {
+    const ProgressReport progress(control);
+    const std::size_t rowCount = index.RowCount();
+    const bool withDescriptions = query.descriptions && !query.terms.empty();
+    // The field scan is cheap next to reading descriptions.
+    const int fieldsDone = withDescriptions ? kSearchProgressMax / 20 : kSearchProgressMax;
+
+    std::optional<uint32_t> schoolId;
+    if (query.school) {
+        const auto id = index.schoolIdByText_.find(std::string_view(*query.school));
+        if (id == index.schoolIdByText_.end()) {  // no row has that school
+            progress.Set(0, kSearchProgressMax, 1, 1);
+            return {};
+        }
+        schoolId = id->second;
+    }
+    const auto passes = [&](std::size_t row) {
+        return (!query.level || index.levels_[row] == *query.level) &&
+               (!schoolId || index.schoolIds_[row] == *schoolId);
+    };
+
+    SearchResult result;
+    if (query.terms.empty()) {
+        for (std::size_t row = 0; row < rowCount; ++row)
+            if (passes(row))
+                result.rows.push_back(static_cast<uint32_t>(row));
+        progress.Set(0, kSearchProgressMax, 1, 1);
+        return result;
+    }
+
+    // Field texts: one scan for the longest term, usually the rarest, over
+    // all rows at once; the other terms are checked in the rows it hits.
+    const auto lead = std::max_element(query.terms.begin(), query.terms.end(),
+                                       [](const std::string& a, const std::string& b) {
+                                           return a.size() < b.size();
+                                       });
+    const auto hasOtherTerms = [&](std::string_view rowText) {
+        for (auto term = query.terms.begin(); term != query.terms.end(); ++term)
+            if (term != lead && !Contains(rowText, *term))
+                return false;
+        return true;
+    };
+    const char* const text = index.text_.data();
+    std::vector<uint32_t>& fieldRows = result.rows;
+    for (std::size_t first = 0; first < rowCount; first += kRowsPerStep) {
+        if (progress.Cancelled())
+            return Cancelled();
+        const std::size_t last = std::min(rowCount, first + kRowsPerStep);
+        const uint64_t end = index.rowBegin_[last];
+        std::size_t row = first;
+        for (uint64_t pos = index.rowBegin_[first]; pos < end;) {
+            const void* hit = ::memmem(text + pos, end - pos, lead->data(), lead->size());
+            if (!hit)
+                break;
+            const auto at = static_cast<uint64_t>(static_cast<const char*>(hit) - text);
+            while (index.rowBegin_[row + 1] <= at)
+                ++row;
+            if (passes(row) && hasOtherTerms(index.RowText(row)))
+                fieldRows.push_back(static_cast<uint32_t>(row));
+            pos = index.rowBegin_[row + 1];
+        }
+        progress.Set(0, fieldsDone, last, rowCount);
+    }
+    if (!withDescriptions)
+        return result;
+
+    // Descriptions, for the rows that pass the filters but lack a term in
+    // their fields, read in the order of their text offsets.
+    struct Candidate {
+        int32_t textOffset;
+        uint32_t row;
+        bool operator<(const Candidate& other) const {
+            return textOffset != other.textOffset ? textOffset < other.textOffset : row < other.row;
+        }
+    };
+    std::vector<Candidate> candidates;
+    for (std::size_t row = 0, next = 0; row < rowCount; ++row) {
+        if (next < fieldRows.size() && fieldRows[next] == row) {
+            ++next;
+            continue;
+        }
+        if (passes(row))
+            candidates.push_back({index.textOffsets_[row], static_cast<uint32_t>(row)});
+    }
+    std::sort(candidates.begin(), candidates.end());
+
+    LineReader file;
+    if (!file.Open(textPath))
+        return Failed(SearchStatus::kCannotOpenText,
+                      messages::CannotOpenFile(textPath, std::strerror(file.Error())));
+    std::string raw;
+    std::string folded;
+    std::vector<uint32_t> descriptionRows;
+    for (std::size_t i = 0, step = 0; i < candidates.size(); ++step) {
+        if (step % kDescriptionsPerStep == 0) {
+            if (progress.Cancelled())
+                return Cancelled();
+            progress.Set(fieldsDone, kSearchProgressMax, i, candidates.size());
+        }
+        const int32_t textOffset = candidates[i].textOffset;
+        const DescriptionStatus status = ReadDescriptionAt(file, textOffset, raw);
+        if (status == DescriptionStatus::kReadError)
+            return Failed(SearchStatus::kCannotReadText,
+                          messages::CannotReadFile(textPath,
+                                                   std::strerror(file.Error() ? file.Error() : EIO)));
+        std::string_view description;
+        if (status == DescriptionStatus::kOk) {
+            if (folded.size() < FoldRoom(raw.size()))
+                folded.resize(FoldRoom(raw.size()));
+            description = std::string_view(
+                folded.data(), static_cast<std::size_t>(FoldDisplayText(folded.data(), raw) - folded.data()));
+        }
+        for (; i < candidates.size() && candidates[i].textOffset == textOffset; ++i) {
+            const std::string_view rowText = index.RowText(candidates[i].row);
+            const bool all = std::all_of(query.terms.begin(), query.terms.end(), [&](const std::string& term) {
+                return Contains(rowText, term) || Contains(description, term);
+            });
+            if (all)
+                descriptionRows.push_back(candidates[i].row);
+        }
+    }
+    progress.Set(0, kSearchProgressMax, 1, 1);
+
+    std::sort(descriptionRows.begin(), descriptionRows.end());
+    std::vector<uint32_t> rows;
+    rows.reserve(fieldRows.size() + descriptionRows.size());
+    std::merge(fieldRows.begin(), fieldRows.end(), descriptionRows.begin(), descriptionRows.end(),
+               std::back_inserter(rows));
+    result.rows = std::move(rows);
+    return result;
+}

@@ -1,0 +1,127 @@
+#pragma once
+// Finding spells: the query a user types, and its matching against the
+// rows of a list and against the spells' descriptions. The browser's find
+// bar and `spellindex find` both use it, so they cannot disagree.
+//
+// A row matches when it passes the level and school filters and every
+// term occurs, case-insensitively (simple Unicode case folding), as a
+// substring of at least one of its nine field texts as the list shows them
+// (the level as its digits) or, when descriptions are searched, of its
+// description as the details show it. Different terms may match in
+// different places.
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "SpellRecord.h"
+
+// Appends the case folding of `raw`, a text as stored in the files, as it
+// is displayed: as UTF-8 when it is valid UTF-8, else as Windows-1251.
+void AppendSearchText(std::string& out, std::string_view raw);
+
+// The terms of `typed` (UTF-8, or Windows-1251 when not valid UTF-8): the
+// runs between white space, case-folded, in order, duplicates kept.
+std::vector<std::string> SplitTerms(std::string_view typed);
+
+struct SpellQuery {
+    std::vector<std::string> terms;     // case-folded (SearchText), none empty
+    std::optional<int32_t> level;       // keep rows of exactly this level
+    std::optional<std::string> school;  // keep rows whose folded School/Sphere equals this
+    bool descriptions = false;          // terms may also match the description
+
+    // Empty query and no filter: the whole list.
+    bool MatchesEverything() const { return terms.empty() && !level && !school; }
+};
+
+// A query from what the user typed and chose; `school` as displayed.
+SpellQuery MakeQuery(std::string_view typed, std::optional<int32_t> level,
+                     std::optional<std::string_view> school, bool descriptions);
+
+struct SearchResult;
+struct SearchControl;
+
+// The rows of a list in the form the search needs: the folded field texts
+// side by side, with the level, school and text offset of each row.
+class SpellSearchIndex {
+public:
+    // Adds a row: its nine field texts as stored (the level as its decimal
+    // digits), and its record's text offset. Rows are numbered from 0 in
+    // the order they are added.
+    void AddRow(const std::array<std::string_view, kFieldCount>& fields, int32_t textOffset);
+    void AddRecord(const SpellRecord& record);
+    // Room for `rows` rows of about `bytesPerRow` field bytes.
+    void Reserve(std::size_t rows, std::size_t bytesPerRow = 96);
+
+    std::size_t RowCount() const { return levels_.size(); }
+    // Bytes of folded field text: the work of one scan over all rows.
+    std::size_t TextBytes() const { return text_.size(); }
+
+    // The distinct levels of the rows, ascending.
+    std::vector<int32_t> Levels() const;
+    // The distinct School/Sphere texts, compared case-insensitively, each
+    // as displayed where it first occurs, sorted case-insensitively.
+    std::vector<std::string> Schools() const;
+
+private:
+    friend SearchResult FindSpells(const SpellSearchIndex&, const SpellQuery&, const std::string&,
+                                   const SearchControl&);
+
+    struct TransparentHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+
+    std::string_view RowText(std::size_t row) const {
+        return std::string_view(text_).substr(rowBegin_[row], rowBegin_[row + 1] - rowBegin_[row]);
+    }
+
+    // Each row's fields folded, each followed by a zero byte, which no term
+    // holds: a term never matches across fields or rows.
+    std::string text_;
+    std::vector<uint64_t> rowBegin_ = {0};  // row r is text_[rowBegin_[r], rowBegin_[r + 1])
+    std::vector<int32_t> levels_;
+    std::vector<uint32_t> schoolIds_;
+    std::vector<int32_t> textOffsets_;
+    std::unordered_map<std::string, uint32_t, TransparentHash, std::equal_to<>> schoolIdByText_;
+    std::vector<std::string> schoolNames_;  // by id: as displayed where first met
+    std::vector<int32_t> distinctLevels_;   // ascending
+};
+
+enum class SearchStatus {
+    kOk,
+    kCancelled,        // the control's cancel flag was set
+    kCannotOpenText,   // descriptions searched, and the text file cannot be opened
+    kCannotReadText,   // reading the text file failed midway
+};
+
+struct [[nodiscard]] SearchResult {
+    SearchStatus status = SearchStatus::kOk;
+    std::vector<uint32_t> rows;  // the matching rows, ascending
+    std::string strMessage;      // what failed, for the user; empty otherwise
+
+    bool ok() const { return status == SearchStatus::kOk; }
+};
+
+// How a search running on another thread is stopped and followed. Both
+// may be null.
+struct SearchControl {
+    const std::atomic<bool>* cancel = nullptr;  // once set, the search ends soon with kCancelled
+    std::atomic<int>* progress = nullptr;       // work done so far, 0..kSearchProgressMax
+};
+inline constexpr int kSearchProgressMax = 1000;
+
+// The rows of `index` that match `query`. Descriptions are read from the
+// spell text file `textPath` at each row's text offset, by the same reader
+// as the details; a description that cannot be read counts as empty, as
+// the details then show it. Each distinct offset is read once, in file
+// order. Safe to run on any thread while nothing changes `index`.
+SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
+                        const std::string& textPath, const SearchControl& control = {});

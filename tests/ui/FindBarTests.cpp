@@ -1,0 +1,236 @@
+// The find bar of the main dialog, driven through its real widgets.
+
+#include <semaphore>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+
+#include "CFindBar.h"
+#include "SearchRunner.h"
+#include "UiTestSupport.h"
+
+namespace {
+
+// A priest list of one level-1 spell with the sphere "All".
+const std::string kPriestText =
+    "Bless the Road\nAbjuration\nSphere: All\nRange: Touch\tComponents: V\n"
+    "Duration: 1 day\tCasting Time: 1\nArea of Effect: Any road\tSaving Throw: None\n"
+    "Source.\nA safe road.\n\nEnd\n";
+
+class FindBarTest : public MainDialogTest {
+protected:
+    void SetUp() override {
+        MainDialogTest::SetUp();
+        bar = dlg->findChild<CFindBar*>(QStringLiteral("IDC_FIND_BAR"));
+        ASSERT_NE(bar, nullptr);
+        field = bar->findChild<QLineEdit*>(QStringLiteral("IDC_FIND_TEXT"));
+        level = bar->findChild<QComboBox*>(QStringLiteral("IDC_FIND_LEVEL"));
+        school = bar->findChild<QComboBox*>(QStringLiteral("IDC_FIND_SCHOOL"));
+        descriptions = bar->findChild<QCheckBox*>(QStringLiteral("IDC_FIND_DESCRIPTIONS"));
+        count = bar->findChild<QLabel*>(QStringLiteral("IDC_FIND_COUNT"));
+        close = bar->findChild<QToolButton*>(QStringLiteral("IDC_FIND_CLOSE"));
+        ASSERT_TRUE(field && level && school && descriptions && count && close);
+    }
+    void TearDown() override {
+        SearchRunner::SetWorkerStartHook({});
+        MainDialogTest::TearDown();
+    }
+    void LoadWizard() {
+        BuildSample("wizard");
+        Click("IDC_WIZARD");
+        ASSERT_EQ(model->rowCount(), 29);
+    }
+    void Find(QWidget* from) { QTest::keyClick(from, Qt::Key_F, Qt::ControlModifier); }
+    QStringList Items(const QComboBox* box) const {
+        QStringList out;
+        for (int i = 0; i < box->count(); ++i)
+            out << box->itemText(i);
+        return out;
+    }
+
+    CFindBar* bar = nullptr;
+    QLineEdit* field = nullptr;
+    QComboBox* level = nullptr;
+    QComboBox* school = nullptr;
+    QCheckBox* descriptions = nullptr;
+    QLabel* count = nullptr;
+    QToolButton* close = nullptr;
+};
+
+TEST_F(FindBarTest, OpensShortensTheListAndClosesWithEscape) {
+    LoadWizard();
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(list->size(), QSize(990, 555));
+
+    list->setFocus();
+    Find(list);
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_TRUE(field->hasFocus());
+    EXPECT_EQ(field->placeholderText(), QStringLiteral("Find spells"));
+    EXPECT_EQ(list->size(), QSize(990, 555 - bar->height()));
+    EXPECT_GT(bar->y(), list->geometry().bottom());
+    EXPECT_LT(bar->geometry().bottom(), 600);
+    EXPECT_EQ(bar->x(), list->x());
+    EXPECT_EQ(bar->width(), 990);
+    EXPECT_EQ(count->text(), QStringLiteral("29 of 29"));
+
+    // A second Find selects what was typed.
+    QTest::keyClicks(field, "mote");
+    field->deselect();
+    Find(field);
+    EXPECT_EQ(field->selectedText(), QStringLiteral("mote"));
+
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_TRUE(dlg->isVisible()) << "Escape in the bar must not end the program";
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_TRUE(list->hasFocus());
+    EXPECT_EQ(list->size(), QSize(990, 555));
+    EXPECT_EQ(model->rowCount(), 29);
+    EXPECT_EQ(field->text(), QStringLiteral("mote"));
+
+    // Open again, filtered at once; the close button closes as Escape does.
+    Find(list);
+    EXPECT_EQ(model->rowCount(), 1);
+    QTest::mouseClick(close, Qt::LeftButton);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(model->rowCount(), 29);
+    EXPECT_EQ(list->size(), QSize(990, 555));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(FindBarTest, FiltersLiveAndCounts) {
+    LoadWizard();
+    Find(list);
+    EXPECT_EQ(Items(level), (QStringList{"All levels", "1", "2", "3", "4", "5", "6"}));
+    EXPECT_EQ(Items(school),
+              (QStringList{"All schools", "(Evocation)", "Abjuration", "Alteration",
+                           "Alteration, Enchantment/Charm", "Conjuration", "Conjuration/Summoning",
+                           "Divination", "Enchantment/Charm", "Evocation", "Evocation (reversible)",
+                           "Illusion/Phantasm", "Invocation/Evocation", "Necromancy", "Universal",
+                           "Wild Magic"}));
+    EXPECT_EQ(descriptions->text(), QStringLiteral("Descriptions too"));
+
+    QTest::keyClicks(field, "LANT");
+    EXPECT_EQ(Column(0), (QStringList{"Grave Lantern", "Lantern of False Dawn"}));
+    EXPECT_EQ(count->text(), QStringLiteral("2 of 29"));
+    EXPECT_EQ(SelectedRows(), QList<int>{0});
+    QTest::keyClicks(field, "ern 2");  // "lantern" and "2": the level of one, not the other
+    EXPECT_EQ(Column(0), QStringList{"Lantern of False Dawn"});
+    field->clear();
+    level->setCurrentIndex(level->findText("4"));
+    EXPECT_EQ(count->text(), QStringLiteral("5 of 29"));
+    school->setCurrentIndex(school->findText("Necromancy"));
+    EXPECT_EQ(Column(0), QStringList{"Grave Lantern"});
+    level->setCurrentIndex(0);
+    EXPECT_EQ(Column(0), (QStringList{"Ashen Hand", "Bleak Chorus", "Grave Lantern", "Harvester's Bargain"}));
+    school->setCurrentIndex(0);
+    EXPECT_EQ(count->text(), QStringLiteral("29 of 29"));
+
+    QTest::keyClicks(field, "fire");
+    EXPECT_EQ(count->text(), QStringLiteral("0 of 29"));
+    QTest::mouseClick(descriptions, Qt::LeftButton);
+    EXPECT_EQ(Column(0), (QStringList{"Ember Mote", "Orrery of Iron Stars"}));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(FindBarTest, HeaderClickKeepsTheQueryAndClassSwitchResetsMissingFilters) {
+    LoadWizard();
+    Find(list);
+    QTest::keyClicks(field, "an");
+    level->setCurrentIndex(level->findText("4"));
+    ASSERT_EQ(Column(0), (QStringList{"Grave Lantern", "Silver Tongue of Ages"}));
+
+    ClickHeader(ColumnCaptioned("Level"));
+    EXPECT_EQ(Caption(0), QStringLiteral("Level"));
+    EXPECT_EQ(field->text(), QStringLiteral("an"));
+    EXPECT_EQ(level->currentText(), QStringLiteral("4"));
+    // Equal keys, in file order.
+    EXPECT_EQ(Column(1), (QStringList{"Silver Tongue of Ages", "Grave Lantern"}));
+    EXPECT_EQ(count->text(), QStringLiteral("2 of 29"));
+
+    school->setCurrentIndex(school->findText("Necromancy"));
+    EXPECT_EQ(Column(1), QStringList{"Grave Lantern"});
+    WriteFile(Txt("priest"), kPriestText);
+    g_nLevel = 1;
+    ASSERT_TRUE(BuildIndex("priest").ok());
+    Click("IDC_PRIEST");
+    EXPECT_EQ(field->text(), QStringLiteral("an"));
+    EXPECT_EQ(Items(level), (QStringList{"All levels", "1"}));
+    EXPECT_EQ(level->currentIndex(), 0);
+    EXPECT_EQ(Items(school), (QStringList{"All spheres", "All"}));
+    EXPECT_EQ(school->currentIndex(), 0);
+    EXPECT_EQ(Column(0), QStringList{"Bless the Road"});
+    EXPECT_EQ(count->text(), QStringLiteral("1 of 1"));
+}
+
+TEST_F(FindBarTest, EnterAndDoubleClickOpenTheFilteredRowsSpell) {
+    LoadWizard();
+    const std::vector<SpellRecord> records = ReadIndex(Idx());
+    const auto record = [&](std::string_view name) {
+        for (const SpellRecord& r : records)
+            if (FieldText(r.szName) == name)
+                return r;
+        ADD_FAILURE() << name;
+        return SpellRecord{};
+    };
+    Find(list);
+    QTest::keyClicks(field, "lantern");
+    ASSERT_EQ(Column(0), (QStringList{"Grave Lantern", "Lantern of False Dawn"}));
+
+    ExpectSameDetails(CaptureDetails([&] { QTest::keyClick(field, Qt::Key_Return); }),
+                      ExpectedDetails(record("Grave Lantern"), Txt()));
+    QTest::keyClick(field, Qt::Key_Down);
+    EXPECT_EQ(dlg->focusWidget(), list);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(SelectedRows(), QList<int>{1});
+    ExpectSameDetails(CaptureDetails([&] { QTest::keyClick(list, Qt::Key_Return); }),
+                      ExpectedDetails(record("Lantern of False Dawn"), Txt()));
+    ExpectSameDetails(CaptureDetails([&] { DoubleClickRow(0); }),
+                      ExpectedDetails(record("Grave Lantern"), Txt()));
+    ExpectSameDetails(CaptureDetails([&] { Click("IDOK"); }), ExpectedDetails(record("Grave Lantern"), Txt()));
+}
+
+TEST_F(FindBarTest, ANewQueryCancelsTheRunningSearch) {
+    LoadWizard();
+    const int progressValue = progress->value();
+    bar->SetInPlaceLimit(0);  // every search on a worker thread
+    std::binary_semaphore release(0);
+    std::atomic<int> started{0};
+    SearchRunner::SetWorkerStartHook([&] {
+        if (started++ == 0)
+            release.acquire();  // the first search waits until the query has changed
+    });
+    Find(list);
+    field->setText(QStringLiteral("grave"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return started.load() == 1; }));
+    EXPECT_EQ(progress->maximum(), kSearchProgressMax);
+    EXPECT_EQ(count->text(), QStringLiteral("29 of 29"));
+    field->setText(QStringLiteral("lantern"));
+    release.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return count->text() == QStringLiteral("2 of 29"); }));
+    QTest::qWait(100);
+    EXPECT_EQ(Column(0), (QStringList{"Grave Lantern", "Lantern of False Dawn"}));
+    EXPECT_EQ(count->text(), QStringLiteral("2 of 29"));
+    EXPECT_EQ(started.load(), 2);
+    // The progress bar is the load's again.
+    EXPECT_EQ(progress->maximum(), 29);
+    EXPECT_EQ(progress->value(), progressValue);
+}
+
+TEST_F(FindBarTest, UnreadableTextDropsDescriptionsWithAMessage) {
+    LoadWizard();
+    std::filesystem::remove(Txt());
+    Find(list);
+    QTest::keyClicks(field, "fire");
+    QTest::mouseClick(descriptions, Qt::LeftButton);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text,
+              QString::fromStdString("can't open file " + Txt() + ": No such file or directory"));
+    EXPECT_FALSE(descriptions->isChecked());
+    EXPECT_EQ(count->text(), QStringLiteral("0 of 29"));
+}
+
+}  // namespace

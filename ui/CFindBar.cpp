@@ -1,0 +1,267 @@
+#include "CFindBar.h"
+
+#include <filesystem>
+#include <optional>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QStyle>
+#include <QToolButton>
+#include <QTreeView>
+
+#include "DisplayText.h"
+#include "MessageBox.h"
+#include "SearchRunner.h"
+#include "SpellListModel.h"
+#include "SpellSearch.h"
+#include "resource.h"
+
+namespace {
+
+// Field text a scan gets through well within a frame (about 90,000 rows).
+constexpr std::size_t kInPlaceFieldBytes = std::size_t{8} << 20;
+// Spell texts up to this size are searched on the GUI thread, when the
+// fields are too.
+constexpr std::uintmax_t kInPlaceTextBytes = std::uintmax_t{1} << 20;
+// Pixels between the list and the bar, taken from the margin below the
+// list.
+constexpr int kGap = 3;
+
+std::string ToUtf8(const QString& text) { return text.toStdString(); }
+
+std::string Folded(const QString& text) {
+    std::string folded;
+    AppendSearchText(folded, ToUtf8(text));
+    return folded;
+}
+
+template <class Widget>
+Widget* Named(Widget* widget, const char* objectName) {
+    widget->setObjectName(QString::fromLatin1(objectName));
+    return widget;
+}
+
+}  // namespace
+
+CFindBar::CFindBar(SpellListModel* model, QTreeView* list, QProgressBar* progress,
+                   QWidget* parent)
+    : QWidget(parent),
+      m_pModel(model),
+      m_ctlList(list),
+      m_ctlProgress(progress),
+      inPlaceFieldBytes_(kInPlaceFieldBytes) {
+    setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_FIND_BAR)));
+
+    m_ctlText = Named(new QLineEdit(this), RESOURCE_NAME(IDC_FIND_TEXT));
+    m_ctlText->setPlaceholderText(QStringLiteral("Find spells"));
+    m_ctlText->setClearButtonEnabled(true);
+    m_ctlText->installEventFilter(this);
+    m_ctlText->setMinimumWidth(m_ctlText->fontMetrics().averageCharWidth() * 16);
+    m_ctlLevel = Named(new QComboBox(this), RESOURCE_NAME(IDC_FIND_LEVEL));
+    m_ctlSchool = Named(new QComboBox(this), RESOURCE_NAME(IDC_FIND_SCHOOL));
+    // Long school texts are cut in the closed box, not the field.
+    m_ctlSchool->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_ctlSchool->setMinimumContentsLength(10);
+    m_ctlDescriptions = Named(new QCheckBox(QStringLiteral("Descriptions too"), this),
+                              RESOURCE_NAME(IDC_FIND_DESCRIPTIONS));
+    m_ctlCount = Named(new QLabel(this), RESOURCE_NAME(IDC_FIND_COUNT));
+    m_ctlClose = Named(new QToolButton(this), RESOURCE_NAME(IDC_FIND_CLOSE));
+    m_ctlClose->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+    m_ctlClose->setToolTip(QStringLiteral("Close"));
+    m_ctlClose->setAutoRaise(true);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_ctlText, 1);
+    layout->addWidget(m_ctlLevel);
+    layout->addWidget(m_ctlSchool);
+    layout->addWidget(m_ctlDescriptions);
+    layout->addWidget(m_ctlCount);
+    layout->addWidget(m_ctlClose);
+
+    m_pRunner = new SearchRunner(this);
+    connect(m_pRunner, &SearchRunner::Started, this, &CFindBar::OnSearchStarted);
+    connect(m_pRunner, &SearchRunner::Progressed, this, &CFindBar::OnSearchProgress);
+    connect(m_pRunner, &SearchRunner::Finished, this, &CFindBar::OnSearchFinished);
+
+    connect(m_ctlText, &QLineEdit::textChanged, this, &CFindBar::Search);
+    connect(m_ctlLevel, &QComboBox::currentIndexChanged, this, &CFindBar::Search);
+    connect(m_ctlSchool, &QComboBox::currentIndexChanged, this, &CFindBar::Search);
+    connect(m_ctlDescriptions, &QCheckBox::toggled, this, &CFindBar::Search);
+    connect(m_ctlClose, &QToolButton::clicked, this, &CFindBar::OnClose);
+
+    FillFilters(false);
+    UpdateCount();
+    hide();
+}
+
+CFindBar::~CFindBar() = default;
+
+void CFindBar::OnFind() {
+    if (!IsOpen()) {
+        show();
+        emit OpenChanged();
+        m_ctlText->setFocus(Qt::ShortcutFocusReason);
+        Search();
+        return;
+    }
+    m_ctlText->setFocus(Qt::ShortcutFocusReason);
+    m_ctlText->selectAll();
+}
+
+void CFindBar::OnClose() {
+    m_pRunner->Cancel();
+    RestoreProgress();
+    m_pModel->ClearFilter();
+    hide();
+    emit OpenChanged();
+    m_ctlList->setFocus();
+}
+
+int CFindBar::ReservedHeight() const { return IsOpen() ? sizeHint().height() : 0; }
+
+void CFindBar::PlaceBelow(const QWidget* list) {
+    setGeometry(list->x(), list->y() + list->height() + kGap, list->width(), sizeHint().height());
+}
+
+void CFindBar::OnListLoaded(const std::string& textPath, bool priest) {
+    m_strTextPath = textPath;
+    // The load has set the progress bar anew: nothing of it to restore.
+    m_pRunner->Cancel();
+    progressTaken_ = false;
+    FillFilters(priest);
+    Search();
+}
+
+void CFindBar::FillFilters(bool priest) {
+    const std::shared_ptr<const SpellSearchIndex> index = m_pModel->SearchIndex();
+    const QVariant level = m_ctlLevel->currentData();
+    const std::string school =
+        m_ctlSchool->currentIndex() > 0 ? Folded(m_ctlSchool->currentText()) : std::string();
+
+    const QSignalBlocker blockLevel(m_ctlLevel);
+    const QSignalBlocker blockSchool(m_ctlSchool);
+    m_ctlLevel->clear();
+    m_ctlLevel->addItem(QStringLiteral("All levels"));
+    m_ctlSchool->clear();
+    m_ctlSchool->addItem(priest ? QStringLiteral("All spheres") : QStringLiteral("All schools"));
+    if (!index)
+        return;
+    for (const int32_t value : index->Levels()) {
+        m_ctlLevel->addItem(QString::number(value), value);
+        if (level.isValid() && level.toInt() == value)
+            m_ctlLevel->setCurrentIndex(m_ctlLevel->count() - 1);
+    }
+    for (const std::string& name : index->Schools()) {
+        m_ctlSchool->addItem(Utf8(name));
+        if (!school.empty() && Folded(Utf8(name)) == school)
+            m_ctlSchool->setCurrentIndex(m_ctlSchool->count() - 1);
+    }
+}
+
+void CFindBar::Search() {
+    if (!IsOpen())
+        return;
+    const std::shared_ptr<const SpellSearchIndex> index = m_pModel->SearchIndex();
+    std::optional<int32_t> level;
+    if (m_ctlLevel->currentIndex() > 0)
+        level = m_ctlLevel->currentData().toInt();
+    std::optional<std::string> school;
+    if (m_ctlSchool->currentIndex() > 0)
+        school = ToUtf8(m_ctlSchool->currentText());
+    SpellQuery query = MakeQuery(ToUtf8(m_ctlText->text()), level,
+                                 school ? std::optional<std::string_view>(*school) : std::nullopt,
+                                 m_ctlDescriptions->isChecked());
+    if (!index || query.MatchesEverything()) {
+        m_pRunner->Cancel();
+        RestoreProgress();
+        const bool wasFiltered = m_pModel->IsFiltered();
+        m_pModel->ClearFilter();
+        if (wasFiltered)
+            SelectFirstRow();
+        UpdateCount();
+        return;
+    }
+
+    bool inPlace = index->TextBytes() <= inPlaceFieldBytes_;
+    if (inPlace && query.descriptions && !query.terms.empty()) {
+        std::error_code error;
+        const std::uintmax_t textBytes = std::filesystem::file_size(m_strTextPath, error);
+        // A text that is not there fails at once.
+        inPlace = error || textBytes <= kInPlaceTextBytes;
+    }
+    m_pRunner->Start(index, std::move(query), m_strTextPath, inPlace);
+    if (inPlace)
+        RestoreProgress();
+}
+
+void CFindBar::OnSearchStarted() {
+    if (!progressTaken_) {
+        progressTaken_ = true;
+        progressMin_ = m_ctlProgress->minimum();
+        progressMax_ = m_ctlProgress->maximum();
+        progressValue_ = m_ctlProgress->value();
+    }
+    m_ctlProgress->setRange(0, kSearchProgressMax);
+    m_ctlProgress->setValue(0);
+}
+
+void CFindBar::OnSearchProgress(int value) { m_ctlProgress->setValue(value); }
+
+void CFindBar::RestoreProgress() {
+    if (!progressTaken_)
+        return;
+    progressTaken_ = false;
+    m_ctlProgress->setRange(progressMin_, progressMax_);
+    m_ctlProgress->setValue(progressValue_);
+}
+
+void CFindBar::OnSearchFinished(const SearchResult& result, const SpellSearchIndex* index) {
+    RestoreProgress();
+    if (index != m_pModel->SearchIndex().get())
+        return;  // rows of a list that is no longer shown
+    if (!result.ok()) {
+        // The descriptions cannot be read: the search goes on without them.
+        ShowMessageBox(Utf8(result.strMessage), QMessageBox::Ok, this);
+        m_ctlDescriptions->setChecked(false);
+        return;
+    }
+    m_pModel->SetFilter(result.rows);
+    SelectFirstRow();
+    UpdateCount();
+}
+
+void CFindBar::SelectFirstRow() {
+    if (m_pModel->rowCount() > 0)
+        m_ctlList->setCurrentIndex(m_pModel->index(0, 0));
+}
+
+void CFindBar::UpdateCount() {
+    m_ctlCount->setText(QStringLiteral("%1 of %2").arg(m_pModel->rowCount()).arg(m_pModel->LoadedRowCount()));
+}
+
+void CFindBar::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        OnClose();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool CFindBar::eventFilter(QObject* watched, QEvent* event) {
+    // Down leaves the field for the list, at the selected row.
+    if (watched == m_ctlText && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
+        if (m_pModel->rowCount() > 0 && !m_ctlList->currentIndex().isValid())
+            SelectFirstRow();
+        m_ctlList->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}

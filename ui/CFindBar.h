@@ -1,0 +1,87 @@
+#pragma once
+// The find bar at the bottom of the main window: a query field, level and
+// school filters and "Descriptions too". It filters the spell list as the
+// user types and shows how many rows are left.
+
+#include <cstddef>
+#include <string>
+
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QToolButton;
+class QTreeView;
+class SearchRunner;
+class SpellListModel;
+class SpellSearchIndex;
+struct SearchResult;
+
+class CFindBar : public QWidget {
+    Q_OBJECT
+
+public:
+    // Filters `model`, shown in `list`; `progress` shows long searches.
+    CFindBar(SpellListModel* model, QTreeView* list, QProgressBar* progress, QWidget* parent);
+    ~CFindBar() override;
+
+    // The Find key: opens the bar with the focus in its field, or selects
+    // the field's text when the bar is open.
+    void OnFind();
+    // Clears the filter, closes the bar and gives the focus to the list.
+    void OnClose();
+    bool IsOpen() const { return !isHidden(); }
+
+    // The height the list leaves for the bar: 0 while it is closed.
+    int ReservedHeight() const;
+    // Lays the bar out under `list`, as wide as it.
+    void PlaceBelow(const QWidget* list);
+
+    // After a load of a list whose descriptions are in `textPath`: offers
+    // the new list's levels and schools, keeps the chosen ones it has, and
+    // filters the new rows.
+    void OnListLoaded(const std::string& textPath, bool priest);
+
+    // Field text up to this many bytes is searched on the GUI thread.
+    void SetInPlaceLimit(std::size_t fieldBytes) { inPlaceFieldBytes_ = fieldBytes; }
+
+signals:
+    // The bar opened or closed: the window lays itself out again.
+    void OpenChanged();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Search();
+    void OnSearchStarted();
+    void OnSearchProgress(int value);
+    void OnSearchFinished(const SearchResult& result, const SpellSearchIndex* index);
+    void FillFilters(bool priest);
+    void UpdateCount();
+    void SelectFirstRow();
+    void RestoreProgress();
+
+    SpellListModel* m_pModel;
+    QTreeView* m_ctlList;
+    QProgressBar* m_ctlProgress;
+    QLineEdit* m_ctlText = nullptr;
+    QComboBox* m_ctlLevel = nullptr;
+    QComboBox* m_ctlSchool = nullptr;
+    QCheckBox* m_ctlDescriptions = nullptr;
+    QLabel* m_ctlCount = nullptr;
+    QToolButton* m_ctlClose = nullptr;
+    SearchRunner* m_pRunner = nullptr;
+
+    std::string m_strTextPath;
+    std::size_t inPlaceFieldBytes_;
+    // The progress bar's state from before a worker search took it over.
+    bool progressTaken_ = false;
+    int progressMin_ = 0;
+    int progressMax_ = 0;
+    int progressValue_ = 0;
+};

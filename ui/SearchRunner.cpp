@@ -1,0 +1,99 @@
+#include "SearchRunner.h"
+
+#include <mutex>
+
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace {
+
+std::mutex g_hookMutex;
+std::function<void()> g_workerStartHook;
+
+void RunWorkerStartHook() {
+    std::function<void()> hook;
+    {
+        const std::lock_guard lock(g_hookMutex);
+        hook = g_workerStartHook;
+    }
+    if (hook)
+        hook();
+}
+
+// How often a worker search's progress reaches the progress bar.
+constexpr int kProgressIntervalMs = 50;
+
+}  // namespace
+
+void SearchRunner::SetWorkerStartHook(std::function<void()> hook) {
+    const std::lock_guard lock(g_hookMutex);
+    g_workerStartHook = std::move(hook);
+}
+
+SearchRunner::SearchRunner(QObject* parent) : QObject(parent) {
+    // One search at a time: an overtaken one stops within a millisecond,
+    // and the other core stays free for the GUI thread.
+    pool_.setMaxThreadCount(1);
+    progressTimer_.setInterval(kProgressIntervalMs);
+    connect(&progressTimer_, &QTimer::timeout, this, [this] {
+        if (job_)
+            emit Progressed(job_->progress.load(std::memory_order_relaxed));
+    });
+}
+
+SearchRunner::~SearchRunner() {
+    Cancel();
+    pool_.waitForDone();
+}
+
+void SearchRunner::Start(std::shared_ptr<const SpellSearchIndex> index, SpellQuery query,
+                         std::string textPath, bool inPlace) {
+    Cancel();
+    if (!index)
+        return;
+    if (inPlace) {
+        const SearchResult result = FindSpells(*index, query, textPath);
+        emit Finished(result, index.get());
+        return;
+    }
+
+    job_ = std::make_shared<Job>();
+    job_->index = std::move(index);
+    // The worker holds the job, so the index outlives it whatever happens
+    // to the list meanwhile.
+    auto work = [job = job_, query = std::move(query), textPath = std::move(textPath)] {
+        RunWorkerStartHook();
+        return FindSpells(*job->index, query, textPath, {&job->cancel, &job->progress});
+    };
+    watcher_ = new QFutureWatcher<SearchResult>(this);
+    connect(watcher_, &QFutureWatcher<SearchResult>::finished, this, &SearchRunner::OnWorkerFinished);
+    watcher_->setFuture(QtConcurrent::run(&pool_, std::move(work)));
+    progressTimer_.start();
+    emit Started();
+}
+
+void SearchRunner::Cancel() {
+    if (job_)
+        job_->cancel.store(true, std::memory_order_relaxed);
+    job_.reset();
+    progressTimer_.stop();
+    if (watcher_) {
+        // Deleting the watcher drops its pending report.
+        watcher_->disconnect(this);
+        watcher_->deleteLater();
+        watcher_ = nullptr;
+    }
+}
+
+void SearchRunner::OnWorkerFinished() {
+    QFutureWatcher<SearchResult>* watcher = watcher_;
+    const std::shared_ptr<Job> job = job_;
+    watcher_ = nullptr;
+    job_.reset();
+    progressTimer_.stop();
+    watcher->deleteLater();
+    if (!job || watcher->future().resultCount() == 0)
+        return;
+    const SearchResult result = watcher->result();
+    if (result.status != SearchStatus::kCancelled)
+        emit Finished(result, job->index.get());
+}

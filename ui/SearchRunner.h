@@ -1,0 +1,58 @@
+#pragma once
+// Runs searches of the spell list, on the GUI thread when they are small
+// and on a worker thread otherwise. Only the latest search reports: one
+// that a newer search or Cancel() overtakes is told to stop and is never
+// heard from.
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <QFutureWatcher>
+#include <QObject>
+#include <QThreadPool>
+#include <QTimer>
+
+#include "SpellSearch.h"
+
+class SearchRunner : public QObject {
+    Q_OBJECT
+
+public:
+    explicit SearchRunner(QObject* parent = nullptr);
+    ~SearchRunner() override;  // stops the running search and waits for it
+
+    // Searches `index` for `query`, with descriptions from `textPath`. In
+    // place, Finished() is emitted before Start() returns.
+    void Start(std::shared_ptr<const SpellSearchIndex> index, SpellQuery query,
+               std::string textPath, bool inPlace);
+    // Stops the running search, if any; it does not report.
+    void Cancel();
+    bool IsRunning() const { return watcher_ != nullptr; }
+
+    // For tests: runs on the worker thread before each search there.
+    static void SetWorkerStartHook(std::function<void()> hook);
+
+signals:
+    // A worker search began; Progressed() follows it until Finished().
+    void Started();
+    void Progressed(int value);  // 0..kSearchProgressMax
+    // The latest search ended (never with kCancelled); `index` is the one
+    // it searched, whose row numbers `result` holds.
+    void Finished(const SearchResult& result, const SpellSearchIndex* index);
+
+private:
+    struct Job {
+        std::atomic<bool> cancel{false};
+        std::atomic<int> progress{0};
+        std::shared_ptr<const SpellSearchIndex> index;
+    };
+
+    void OnWorkerFinished();
+
+    QThreadPool pool_;
+    QTimer progressTimer_;
+    std::shared_ptr<Job> job_;
+    QFutureWatcher<SearchResult>* watcher_ = nullptr;
+};
