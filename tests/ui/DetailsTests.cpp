@@ -2,6 +2,7 @@
 // and Enter, and on its own.
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 
 #include <QGlyphRun>
@@ -441,6 +442,42 @@ TEST_F(DetailsTest, BoxesRaisedWhileTheDetailsOpenAreCentredOnTheMainWindow) {
         EXPECT_LE((boxCentre - mainCentre).manhattanLength(), 2)
             << "box centred at " << boxCentre.x() << "," << boxCentre.y() << ", the window at "
             << mainCentre.x() << "," << mainCentre.y();
+    }
+}
+
+// The details join a description's lines with nothing between them: in the
+// samples, every line end within a description has a space on one side.
+TEST_F(InfoDialogTest, SampleDescriptionsGlueNoWordsAcrossLines) {
+    for (const std::string spellClass : {"wizard", "priest"}) {
+        ASSERT_NO_FATAL_FAILURE(BuildSample(spellClass));
+        const std::string text = ReadFile(Txt(spellClass));
+        int joins = 0;
+        for (const SpellRecord& record : ReadIndex(Idx(spellClass))) {
+            const DescriptionResult description = ReadDescriptionText(Txt(spellClass), record.nTextOffset);
+            ASSERT_TRUE(description.ok());
+            // Its lines, as stored, up to the length of the joined text.
+            std::size_t at = static_cast<std::size_t>(record.nTextOffset);
+            std::size_t joined = 0;
+            std::string previous;
+            while (joined < description.strText.size() && at < text.size()) {
+                std::size_t end = text.find('\n', at);
+                end = end == std::string::npos ? text.size() : end;
+                std::string line = text.substr(at, end - at);
+                if (!line.empty() && line.back() == '\r')
+                    line.pop_back();
+                at = end + 1;
+                if (!previous.empty() && !line.empty()) {
+                    ++joins;
+                    EXPECT_TRUE(std::isspace(static_cast<unsigned char>(previous.back())) ||
+                                std::isspace(static_cast<unsigned char>(line.front())))
+                        << spellClass << ": \"" << previous.substr(previous.size() - std::min<std::size_t>(20, previous.size()))
+                        << "\" runs into \"" << line.substr(0, 20) << "\"";
+                }
+                joined += line.size();
+                previous = line;
+            }
+        }
+        EXPECT_GE(joins, 5) << spellClass << ": too few line ends to check";
     }
 }
 
