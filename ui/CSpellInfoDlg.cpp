@@ -214,11 +214,14 @@ void CSpellInfoDlg::SetDescription(const QString& text) {
     // replacing a text of two blocks in one edit leaves the layout of the
     // new block to the paint, where setPlainText() would lay it out at once
     // (the box not being shown yet, at another width) and again when shown.
+    // The text goes in behind the box's own cursor, which stays at the start.
     m_ctlDescription->setPlainText(QStringLiteral("\n"));
     QTextCursor cursor(m_ctlDescription->document());
     cursor.beginEditBlock();
-    cursor.select(QTextCursor::Document);
+    cursor.movePosition(QTextCursor::End);
     cursor.insertText(shown);
+    cursor.setPosition(0);
+    cursor.deleteChar();  // the first block's end
     cursor.endEditBlock();
 }
 

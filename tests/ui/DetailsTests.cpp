@@ -8,6 +8,7 @@
 #include <QGlyphRun>
 #include <QRawFont>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextLayout>
 
@@ -479,6 +480,25 @@ TEST_F(InfoDialogTest, SampleDescriptionsGlueNoWordsAcrossLines) {
         }
         EXPECT_GE(joins, 5) << spellClass << ": too few line ends to check";
     }
+}
+
+TEST_F(InfoDialogTest, DescriptionShowsFromItsFirstCharacter) {
+    std::string words;
+    for (int i = 0; i < 400; ++i)
+        words += "word\tof a long description ";
+    WriteFile(Txt(), Entry("Long", words + "\n"));
+    g_nLevel = 1;
+    ASSERT_TRUE(BuildIndex("wizard").ok());
+    CSpellInfoDlg info;
+    info.m_strPath = dir.prefix() + "wizard";
+    info.OnInitDialog();
+    info.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&info));
+    QPlainTextEdit* box = info.m_ctlDescription;
+    EXPECT_EQ(box->horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(box->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(box->textCursor().position(), 0);
+    EXPECT_EQ(box->cursorForPosition(QPoint(5, 5)).position(), 0);
 }
 
 }  // namespace
