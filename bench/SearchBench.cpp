@@ -94,8 +94,7 @@ LoadedList& List(int64_t rows) {
     if (list.model)
         return list;
     list.model = std::make_unique<SpellListModel>();
-    list.model->Clear();
-    list.model->Reserve(static_cast<std::size_t>(rows));
+    list.model->BeginLoad(static_cast<std::size_t>(rows));
     uint32_t state = 12345;
     for (int64_t i = 0; i < rows; ++i) {
         const SpellRecord r = MakeBenchRecord(state, i);

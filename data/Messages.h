@@ -13,6 +13,8 @@ inline constexpr std::string_view kNoIndex = "нету индекса";
 inline constexpr std::string_view kCreateIndexQuestion = "Вы хотите создать индекс для Wizard?";
 // Caption of every message box.
 inline constexpr std::string_view kCaption = "Spells";
+// The reason given when the browser runs out of memory while it loads a list.
+inline constexpr std::string_view kNotEnoughMemory = "not enough memory";
 
 // "<what> <name>", followed by ": <reason>" when a reason is given.
 inline std::string WithReason(std::string_view what, std::string_view name,

@@ -1,11 +1,17 @@
 #include "CSpellInfoDlg.h"
 
+#include <algorithm>
 #include <filesystem>
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTextCursor>
 
 #include "DescriptionReader.h"
 #include "DialogUnits.h"
@@ -20,6 +26,9 @@ namespace {
 
 constexpr int kDialogWidth = 326;  // dialog units
 constexpr int kDialogHeight = 183;
+constexpr QRect kOkRect(128, 165, 68, 17);
+constexpr QRect kDescriptionRect(2, 65, 320, 97);
+constexpr int kTabStop = 32;  // an edit control's tab stops, in dialog units
 
 
 enum class Frame { kSunken, kSunkenBordered };
@@ -43,6 +52,30 @@ QLabel* MakeValue(QWidget* parent, const char* objectName, const QRect& geometry
     return value;
 }
 
+// Pixels a label has for its text: its contents less margins and the
+// indent a framed label keeps.
+int TextRoom(const QLabel* label) {
+    const int indent =
+        label->frameWidth() > 0 ? label->fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2 : 0;
+    return label->contentsRect().width() - 2 * label->margin() - indent;
+}
+
+// Pixels a line edit has for its text: inside its frame, less the margin
+// it keeps on either side.
+int TextRoom(const QLineEdit* edit) {
+    constexpr int kLineEditMargin = 2;
+    const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
+    return edit->width() - 2 * (frame + kLineEditMargin);
+}
+
+// A value cut short by its field shows whole in a tooltip.
+template <typename Field>
+void ShowWholeTextWhenCut(Field* field) {
+    field->ensurePolished();
+    const bool cut = field->fontMetrics().horizontalAdvance(field->text()) > TextRoom(field);
+    field->setToolTip(cut ? field->text() : QString());
+}
+
 }  // namespace
 
 CSpellInfoDlg::CSpellInfoDlg(QWidget* parent) : QDialog(parent) {
@@ -52,12 +85,13 @@ CSpellInfoDlg::CSpellInfoDlg(QWidget* parent) : QDialog(parent) {
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     const DialogUnits dlu(font());
-    setFixedSize(dlu.X(kDialogWidth), dlu.Y(kDialogHeight));
+    setMinimumSize(dlu.X(kDialogWidth), dlu.Y(kDialogHeight));
+    resize(minimumSize());
 
     // In tab order. The one button carries the cancel command.
     m_ctlOk = new QPushButton(QStringLiteral("OK"), this);
     m_ctlOk->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDCANCEL)));
-    m_ctlOk->setGeometry(dlu.Rect(128, 165, 68, 17));
+    m_ctlOk->setGeometry(dlu.Rect(kOkRect));
     connect(m_ctlOk, &QPushButton::clicked, this, &QDialog::reject);
 
     m_ctlName = MakeValue(this, RESOURCE_NAME(IDC_NAME), dlu.Rect(23, 7, 114, 13), Qt::AlignHCenter,
@@ -86,8 +120,19 @@ CSpellInfoDlg::CSpellInfoDlg(QWidget* parent) : QDialog(parent) {
 
     m_ctlDescription = new QPlainTextEdit(this);
     m_ctlDescription->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_DESCRIPTION)));
-    m_ctlDescription->setGeometry(dlu.Rect(2, 65, 320, 97));
+    m_ctlDescription->setGeometry(dlu.Rect(kDescriptionRect));
     m_ctlDescription->setReadOnly(true);
+    m_ctlDescription->document()->setUndoRedoEnabled(false);
+    m_ctlDescription->setTabStopDistance(dlu.X(kTabStop));
+    // Qt measures a tab twice: while it wraps a line, and again, counting
+    // glyphs as characters, when it draws the line. Shaped text has fewer
+    // glyphs than characters (ligatures), which drew tabs wider than they
+    // were wrapped and pushed the ends of their lines out of the box.
+    // Unshaped, glyphs and characters match (see SetDescription for the
+    // exception).
+    QFont descriptionFont = m_ctlDescription->font();
+    descriptionFont.setStyleStrategy(QFont::PreferNoShaping);
+    m_ctlDescription->setFont(descriptionFont);
     m_ctlDescription->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_ctlDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_ctlDescription->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -145,8 +190,65 @@ bool CSpellInfoDlg::ReadDescription(int32_t textOffset) {
     }
     if (!description.ok())
         return false;
-    m_ctlDescription->setPlainText(DisplayText(description.strText));
+    SetDescription(DisplayText(description.strText));
     return true;
+}
+
+void CSpellInfoDlg::SetDescription(const QString& text) {
+    QString shown = text;
+    m_nLongestWord = 0;
+    bool beyondBasicPlane = false;
+    qsizetype word = 0;
+    for (const QChar c : text) {
+        word = c.isSpace() ? 0 : word + 1;
+        m_nLongestWord = std::max(m_nLongestWord, word);
+        beyondBasicPlane = beyondBasicPlane || c.isHighSurrogate();
+    }
+    // A character beyond the Basic Multilingual Plane is two characters
+    // and one glyph even unshaped: with one in the text, tabs are shown as
+    // spaces rather than risk a line Qt draws wider than it wrapped it.
+    if (beyondBasicPlane)
+        shown.replace(QLatin1Char('\t'), QStringLiteral("    "));
+    UpdateWrapMode();
+    // Laid out once, when the box is first painted at its final width:
+    // replacing a text of two blocks in one edit leaves the layout of the
+    // new block to the paint, where setPlainText() would lay it out at once
+    // (the box not being shown yet, at another width) and again when shown.
+    // The text goes in behind the box's own cursor, which stays at the start.
+    m_ctlDescription->setPlainText(QStringLiteral("\n"));
+    QTextCursor cursor(m_ctlDescription->document());
+    cursor.beginEditBlock();
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(shown);
+    cursor.setPosition(0);
+    cursor.deleteChar();  // the first block's end
+    cursor.endEditBlock();
+}
+
+void CSpellInfoDlg::UpdateWrapMode() {
+    // A word wider than the box wraps anywhere. Qt's word wrap does so on
+    // its own, but scans the rest of such a word again for every line it
+    // fills: minutes for a word of a megabyte. Where a word may not fit,
+    // the whole text wraps anywhere instead.
+    const int boxWidth = m_ctlDescription->maximumViewportSize().width() -
+                         m_ctlDescription->verticalScrollBar()->sizeHint().width();
+    const qsizetype charWidth = m_ctlDescription->fontMetrics().averageCharWidth();
+    const QTextOption::WrapMode mode = m_nLongestWord * charWidth > boxWidth
+                                           ? QTextOption::WrapAnywhere
+                                           : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    if (m_ctlDescription->wordWrapMode() != mode)
+        m_ctlDescription->setWordWrapMode(mode);
+}
+
+void CSpellInfoDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    const DialogUnits dlu(font());
+    const QSize extra = (event->size() - QSize(dlu.X(kDialogWidth), dlu.Y(kDialogHeight)))
+                            .expandedTo(QSize(0, 0));
+    m_ctlDescription->setGeometry(
+        dlu.Rect(kDescriptionRect).adjusted(0, 0, extra.width(), extra.height()));
+    m_ctlOk->setGeometry(dlu.Rect(kOkRect).translated(extra.width() / 2, extra.height()));
+    UpdateWrapMode();
 }
 
 void CSpellInfoDlg::UpdateFields() {
@@ -159,4 +261,8 @@ void CSpellInfoDlg::UpdateFields() {
     m_ctlSavingThrow->setText(m_strSavingThrow);
     m_ctlSchool->setText(m_strSchool);
     m_ctlArea->setText(m_strArea);
+    for (QLabel* value : {m_ctlComponents, m_ctlCastingTime, m_ctlDuration, m_ctlLevel, m_ctlName,
+                          m_ctlRange, m_ctlSavingThrow, m_ctlSchool})
+        ShowWholeTextWhenCut(value);
+    ShowWholeTextWhenCut(m_ctlArea);
 }

@@ -50,9 +50,20 @@ public:
     QString m_strSchool;
     QString m_strArea;
 
+protected:
+    // Larger than the template, the description box takes the room; the
+    // fields keep their places and the OK button stays centred below.
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     // Copies the field strings into their controls.
     void UpdateFields();
+    // Shows `text` in the description box, wrapped at its width.
+    void SetDescription(const QString& text);
+    void UpdateWrapMode();
+
+    // Characters of the description's longest run without white space.
+    qsizetype m_nLongestWord = 0;
 
     QPushButton* m_ctlOk = nullptr;
     QLabel* m_ctlComponents = nullptr;

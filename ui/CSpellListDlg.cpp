@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <new>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -25,6 +27,7 @@
 #include "Messages.h"
 #include "SchoolIcons.h"
 #include "SpellFiles.h"
+#include "SpellListDelegate.h"
 #include "SpellListModel.h"
 #include "resource.h"
 
@@ -34,15 +37,35 @@ constexpr int kDialogWidth = 362;  // dialog units
 constexpr int kDialogHeight = 169;
 constexpr int kListMarginX = 10;  // pixels the list leaves of the client area
 constexpr int kListMarginY = 45;
+constexpr int kMinimumListRows = 4;  // rows the smallest window still shows
 
-
-// A busy cursor for the length of a load or a build.
-class BusyCursor {
+// A long operation on the window's thread: the busy cursor for its length,
+// and the windows repainted now and then, without taking user input, so
+// that the program never looks hung.
+class BusyOperation {
 public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
+    explicit BusyOperation(int repaintIntervalMs) : interval_(repaintIntervalMs) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        Repaint();  // shows the cursor at once
+    }
+    ~BusyOperation() { QApplication::restoreOverrideCursor(); }
+    BusyOperation(const BusyOperation&) = delete;
+    BusyOperation& operator=(const BusyOperation&) = delete;
+
+    // Repaints when the interval has passed since the last repaint.
+    void KeepPainting() {
+        if (timer_.hasExpired(interval_))
+            Repaint();
+    }
+
+private:
+    void Repaint() {
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        timer_.start();
+    }
+
+    qint64 interval_;
+    QElapsedTimer timer_;
 };
 
 QPushButton* MakeButton(QWidget* parent, const char* objectName, const QString& text,
@@ -50,7 +73,9 @@ QPushButton* MakeButton(QWidget* parent, const char* objectName, const QString& 
     auto* button = new QPushButton(text, parent);
     button->setObjectName(QString::fromLatin1(objectName));
     button->setGeometry(geometry);
-    button->setAutoDefault(true);
+    // The dialog picks no default button of its own; CSpellListDlg draws
+    // the focused button as the default, and Enter presses it.
+    button->setAutoDefault(false);
     return button;
 }
 
@@ -66,7 +91,10 @@ CSpellListDlg::CSpellListDlg(QWidget* parent) : QDialog(parent) {
     OnInitDialog();
 }
 
-CSpellListDlg::~CSpellListDlg() = default;
+CSpellListDlg::~CSpellListDlg() {
+    // The base class still moves the focus as it hides the window.
+    disconnect(qApp, &QApplication::focusChanged, this, &CSpellListDlg::OnFocusChanged);
+}
 
 void CSpellListDlg::OnInitDialog() {
     setWindowTitle(QStringLiteral("Spells"));
@@ -95,6 +123,7 @@ void CSpellListDlg::OnInitDialog() {
     m_ctlList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_ctlList->setIconSize(QSize(16, 16));
     m_ctlList->setAllColumnsShowFocus(true);
+    m_ctlList->setItemDelegate(new SpellListDelegate(m_ctlList));
     QHeaderView* header = m_ctlList->header();
     header->setSectionsClickable(true);
     header->setSectionsMovable(false);
@@ -125,6 +154,7 @@ void CSpellListDlg::OnInitDialog() {
     m_ctlProgress->setRange(0, 100);
     m_ctlProgress->setValue(0);
 
+    m_buttons = {wizard, priest, details, createIndex, exit};
     setTabOrder(m_ctlList, wizard);
     setTabOrder(wizard, priest);
     setTabOrder(priest, details);
@@ -141,9 +171,32 @@ void CSpellListDlg::OnInitDialog() {
 
     m_pFindBar = new CFindBar(m_pModel, m_ctlList, m_ctlProgress, this);
     connect(m_pFindBar, &CFindBar::OpenChanged, this, [this] { OnSize(width(), height()); });
+    connect(qApp, &QApplication::focusChanged, this, &CSpellListDlg::OnFocusChanged);
 
     SetColumnOrder(kFieldName);
+    setMinimumSize(MinimumSize());
     m_ctlList->setFocus();
+}
+
+QSize CSpellListDlg::MinimumSize() const {
+    // The buttons and the progress bar, with the template's right margin;
+    // below them the list's header, a few rows and a horizontal scroll bar.
+    const DialogUnits dlu(font());
+    const QStyle* style = m_ctlList->style();
+    const int rowHeight =
+        std::max(m_ctlList->iconSize().height(), m_ctlList->fontMetrics().height()) +
+        2 * (style->pixelMetric(QStyle::PM_FocusFrameVMargin, nullptr, m_ctlList) + 1);
+    const int listHeight = m_ctlList->header()->sizeHint().height() +
+                           kMinimumListRows * rowHeight + 2 * m_ctlList->frameWidth() +
+                           style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_ctlList);
+    return {dlu.X(kDialogWidth), listHeight + kListMarginY};
+}
+
+void CSpellListDlg::OnFocusChanged(QWidget* /*old*/, QWidget* now) {
+    // As the original's dialog manager did: the focused button looks like
+    // the default button, and no other.
+    for (QPushButton* button : m_buttons)
+        button->setDefault(button == now);
 }
 
 void CSpellListDlg::resizeEvent(QResizeEvent* event) {
@@ -152,16 +205,22 @@ void CSpellListDlg::resizeEvent(QResizeEvent* event) {
 }
 
 void CSpellListDlg::OnSize(int cx, int cy) {
-    const int findBarHeight = m_pFindBar ? m_pFindBar->ReservedHeight() : 0;
     if (m_ctlList)
-        m_ctlList->resize(std::max(0, cx - kListMarginX),
-                          std::max(0, cy - kListMarginY - findBarHeight));
+        m_ctlList->resize(ListSize(cx, cy));
     if (m_pFindBar && m_ctlList)
         m_pFindBar->PlaceBelow(m_ctlList);
 }
 
+QSize CSpellListDlg::ListSize(int cx, int cy) const {
+    // The client area less 10 pixels across and 45 down, and less the
+    // find bar while it is open.
+    const int findBarHeight = m_pFindBar ? m_pFindBar->ReservedHeight() : 0;
+    return {std::max(0, cx - kListMarginX), std::max(0, cy - kListMarginY - findBarHeight)};
+}
+
 void CSpellListDlg::keyPressEvent(QKeyEvent* event) {
-    // A focused button takes Enter itself; anywhere else it means details.
+    // A focused button takes Enter itself (it is the default button while
+    // it has the focus); anywhere else Enter means details.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         OnOK();
         return;
@@ -171,6 +230,12 @@ void CSpellListDlg::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void CSpellListDlg::SetProgressRange(int count) {
+    // An empty range would make the bar a busy animation: an empty index
+    // shows an empty bar instead.
+    m_ctlProgress->setRange(0, std::max(count, 1));
 }
 
 void CSpellListDlg::OnWizard() {
@@ -184,33 +249,49 @@ void CSpellListDlg::OnPriest() {
 }
 
 bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
+    if (!IsColumnField(nKey))
+        return false;
     IndexReader index;
     if (!index.Open(IndexPath(spellClass))) {
         ShowMessageBox(Utf8(messages::kNoIndex), QMessageBox::Ok, this);
         return false;
     }
-    const BusyCursor busy;
-    m_pModel->Clear();
+    BusyOperation busy(m_nRepaintIntervalMs);
+    const ListState before = SaveListState();
     const int64_t n = index.RecordCount();
     const int count = static_cast<int>(std::min<int64_t>(n, INT_MAX));
     g_nRecordCount = count;
-    m_ctlProgress->setRange(0, count);
+    SetProgressRange(count);
     m_ctlProgress->setValue(0);
-    m_pModel->Reserve(static_cast<std::size_t>(n));
     SetColumnOrder(nKey);
 
-    // The bar moves about a thousand times in a load of any size: each
-    // move costs far more than a row.
-    const int progressStep = std::max(1, count / 1000);
-    SpellRecord record;
-    for (int i = 0; index.Next(record); ++i) {
-        if (!InsertSpell(record, nKey, index.LastOffset()))
-            ShowMessageBox(Utf8(messages::CannotInsertSpell(DecodeForDisplay(FieldText(record.szName)))),
-                           QMessageBox::Ok, this);
-        if (i % progressStep == 0 || i >= count - 1)
-            m_ctlProgress->setValue(i);
+    try {
+        // The rows replace the shown ones once all are read and ordered.
+        m_pModel->BeginLoad(static_cast<std::size_t>(count));
+        // The bar moves about a thousand times in a load of any size: each
+        // move costs far more than a row.
+        const int64_t progressStep = std::max(1, count / 1000);
+        SpellRecord record;
+        for (int64_t i = 0; index.Next(record); ++i) {
+            if (!InsertSpell(record, nKey, index.LastOffset()))
+                ShowMessageBox(
+                    Utf8(messages::CannotInsertSpell(DecodeForDisplay(FieldText(record.szName)))),
+                    QMessageBox::Ok, this);
+            if (i % progressStep == 0 || i >= count - 1)
+                m_ctlProgress->setValue(static_cast<int>(std::min<int64_t>(i, count)));
+            if (i % 256 == 0)
+                busy.KeepPainting();
+        }
+        m_pModel->FinishLoad([&busy] { busy.KeepPainting(); });
+    } catch (const std::bad_alloc&) {
+        // Out of memory part way: the list as it was, and why.
+        m_pModel->AbandonLoad();
+        RestoreListState(before);
+        ShowMessageBox(Utf8(messages::CannotReadIndex(spellClass + std::string(kIndexExtension),
+                                                      messages::kNotEnoughMemory)),
+                       QMessageBox::Ok, this);
+        return false;
     }
-    m_pModel->FinishLoad();
     m_strListClass = spellClass;
     m_pFindBar->OnListLoaded(TextPath(spellClass), spellClass == "priest");
 
@@ -221,10 +302,32 @@ bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
     return true;
 }
 
-void CSpellListDlg::SetColumnOrder(int nKey) {
-    m_pModel->SetKeyField(nKey);
+CSpellListDlg::ListState CSpellListDlg::SaveListState() const {
+    ListState state{m_pModel->KeyField(), {}, g_nRecordCount, m_ctlProgress->maximum(),
+                    m_ctlProgress->value()};
     for (int column = 0; column < kColumnCount; ++column)
-        m_ctlList->header()->resizeSection(column, g_nColumnWidths[ColumnField(nKey, column)]);
+        state.widths.push_back(m_ctlList->header()->sectionSize(column));
+    return state;
+}
+
+void CSpellListDlg::RestoreListState(const ListState& state) {
+    m_pModel->SetKeyField(state.nKey);
+    for (int column = 0; column < kColumnCount; ++column)
+        m_ctlList->header()->resizeSection(column, state.widths[static_cast<std::size_t>(column)]);
+    g_nRecordCount = state.nRecordCount;
+    m_ctlProgress->setRange(0, state.progressMax);
+    m_ctlProgress->setValue(state.progress);
+}
+
+void CSpellListDlg::SetColumnOrder(int nKey) {
+    if (!IsColumnField(nKey))
+        return;
+    m_pModel->SetKeyField(nKey);
+    // The table's widths suit the original's font; scaled to this one.
+    const DialogUnits dlu(font());
+    for (int column = 0; column < kColumnCount; ++column)
+        m_ctlList->header()->resizeSection(
+            column, dlu.FromOriginalPixels(g_nColumnWidths[ColumnField(nKey, column)]));
 }
 
 bool CSpellListDlg::InsertSpell(const SpellRecord& record, int /*nKey*/, int64_t recordOffset) {
@@ -246,10 +349,12 @@ void CSpellListDlg::OnCreateIndex() {
     g_nLevel = 1;
     const auto answer = ShowMessageBox(Utf8(messages::kCreateIndexQuestion),
                                        QMessageBox::Yes | QMessageBox::No, this);
+    if (answer != QMessageBox::Yes && answer != QMessageBox::No)
+        return;  // Escape or the close box: nothing is built
     g_strClass = answer == QMessageBox::Yes ? "wizard" : "priest";
     BuildResult result;
     {
-        const BusyCursor busy;
+        const BusyOperation busy(m_nRepaintIntervalMs);
         result = BuildIndex(g_strClass);
     }
     if (!result.ok())

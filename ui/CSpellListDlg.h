@@ -2,7 +2,9 @@
 // The main window: class buttons, Create Index, the spell list with its
 // column sort, and the way into a spell's details.
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include <QDialog>
 #include <QIcon>
@@ -38,6 +40,10 @@ public:
     const std::string& ListClass() const { return m_strListClass; }
     SpellListModel* Model() const { return m_pModel; }
 
+    // How often a long load repaints the windows, in milliseconds; 0
+    // repaints at every step (for tests).
+    void SetRepaintInterval(int ms) { m_nRepaintIntervalMs = ms; }
+
 public slots:
     void OnWizard();
     void OnPriest();
@@ -53,12 +59,33 @@ protected:
 
 private:
     void OnSize(int cx, int cy);
+    // The list's size for a client area of cx by cy pixels.
+    QSize ListSize(int cx, int cy) const;
+    // The smallest window that shows every button, the progress bar and a
+    // few rows of the list.
+    QSize MinimumSize() const;
+    void SetProgressRange(int count);
+
+    // What a load changes before its rows replace the shown ones, for a
+    // load that fails part way to put back.
+    struct ListState {
+        int nKey;
+        std::vector<int> widths;
+        int32_t nRecordCount;
+        int progressMax;
+        int progress;
+    };
+    ListState SaveListState() const;
+    void RestoreListState(const ListState& state);
+    void OnFocusChanged(QWidget* old, QWidget* now);
 
     QList<QIcon> m_pImageList;
+    QList<QPushButton*> m_buttons;
     QProgressBar* m_ctlProgress = nullptr;
     QTreeView* m_ctlList = nullptr;
     SpellListModel* m_pModel = nullptr;
     QIcon m_hIcon;
     std::string m_strListClass;
     CFindBar* m_pFindBar = nullptr;
+    int m_nRepaintIntervalMs = 50;
 };

@@ -8,6 +8,8 @@ const char g_szColumnNames[kColumnCount][20] = {
 const int g_nColumnWidths[kColumnCount] = {130, 50, 80, 50, 60, 60, 50, 80, 80};
 
 int ColumnField(int keyField, int column) {
+    if (!IsColumnField(keyField) || !IsColumnField(column))
+        return -1;
     if (column == 0)
         return keyField;
     return column - 1 < keyField ? column - 1 : column;

@@ -7,10 +7,17 @@
 inline constexpr int kColumnCount = 9;
 
 extern const char g_szColumnNames[kColumnCount][20];
+// Widths in pixels of the original's dialog font; DialogUnits scales them
+// to the font in use.
 extern const int g_nColumnWidths[kColumnCount];
+
+// True for a field number 0..8, the only numbers that may index the
+// column tables.
+constexpr bool IsColumnField(int field) { return field >= 0 && field < kColumnCount; }
 
 // The field shown in column `column` when `keyField` is the key field:
 // column 0 shows the key field, columns 1..8 the other fields in order.
+// -1 when either number is outside 0..8.
 int ColumnField(int keyField, int column);
 
 // The field whose caption is `caption`, searched from the last entry to

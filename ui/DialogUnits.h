@@ -16,6 +16,12 @@ public:
     QRect Rect(int x, int y, int width, int height) const {
         return {X(x), Y(y), X(width), Y(height)};
     }
+    QRect Rect(const QRect& units) const {
+        return Rect(units.x(), units.y(), units.width(), units.height());
+    }
+    // A width in pixels chosen for the original's dialog font, whose
+    // horizontal base unit is 6 pixels, scaled to this font.
+    int FromOriginalPixels(int pixels) const { return Scale(pixels, baseX_, 6); }
 
 private:
     // units * base / divisor, rounded to nearest.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstddef>
 
 #include "ColumnTables.h"
 #include "DisplayText.h"
@@ -85,30 +86,16 @@ void SpellListModel::SetKeyField(int keyField) {
     emit headerDataChanged(Qt::Horizontal, 0, kColumnCount - 1);
 }
 
-void SpellListModel::Clear() {
-    beginResetModel();
-    rows_ = {};
-    text_ = {};
-    searchIndex_.reset();
-    visible_ = {};
-    filtered_ = false;
-    endResetModel();
-    pending_.clear();
-    pendingText_.clear();
-    pendingTextOffsets_.clear();
-}
-
-void SpellListModel::Reserve(std::size_t rows) {
-    rows = std::min<std::size_t>(rows, INT_MAX);
+void SpellListModel::BeginLoad(std::size_t expectedRows) {
+    AbandonLoad();
+    // A head start for small lists only: a file can claim any number of
+    // records, so memory beyond this grows with the records read.
+    constexpr std::size_t kHeadStartRows = 1 << 16;
+    constexpr std::size_t kTypicalRowText = 96;
+    const std::size_t rows = std::min(expectedRows, kHeadStartRows);
     pending_.reserve(rows);
     pendingTextOffsets_.reserve(rows);
-    // Room for every text at its full width, so that the texts are never
-    // copied while they grow: pages that stay unused cost no memory. Past
-    // the cap the string grows as usual.
-    constexpr std::size_t kRowTextMax =
-        kNameSize + sizeof(LevelDigits) + 6 * kFieldSize + kCastingTimeSize;
-    constexpr std::size_t kReserveCap = std::size_t{512} << 20;
-    pendingText_.reserve(std::min(rows * kRowTextMax, kReserveCap));
+    pendingText_.reserve(rows * kTypicalRowText);
 }
 
 bool SpellListModel::AppendRecord(const SpellRecord& record, int64_t recordOffset) {
@@ -118,6 +105,10 @@ bool SpellListModel::AppendRecord(const SpellRecord& record, int64_t recordOffse
     LevelDigits scratch;
     for (int field = 0; field < kFieldCount; ++field) {
         const std::string_view text = RecordFieldView(record, field, scratch);
+        if (text.size() > UINT8_MAX) {  // no field is that wide; refuse rather than wrap
+            pendingText_.resize(row.textBegin);
+            return false;
+        }
         row.lengths[static_cast<std::size_t>(field)] = static_cast<uint8_t>(text.size());
         pendingText_.append(text);
     }
@@ -126,7 +117,7 @@ bool SpellListModel::AppendRecord(const SpellRecord& record, int64_t recordOffse
     return true;
 }
 
-void SpellListModel::FinishLoad() {
+void SpellListModel::FinishLoad(const std::function<void()>& keepAlive) {
     // One stable sort over precomputed keys: equal keys keep file order.
     // The first eight key bytes, packed big-endian, settle most comparisons
     // without touching the key text.
@@ -136,8 +127,17 @@ void SpellListModel::FinishLoad() {
         uint32_t keyLength;
         uint32_t row;
     };
+    constexpr std::size_t kStep = 1 << 14;  // rows of work between calls of keepAlive
+    const auto tick = [&keepAlive] {
+        if (keepAlive)
+            keepAlive();
+    };
+
+    std::size_t keyBytes = 0;  // exact for ASCII keys; folding others may grow them
+    for (const Row& row : pending_)
+        keyBytes += row.lengths[static_cast<std::size_t>(keyField_)];
     std::string keys;
-    keys.reserve(pending_.size() * kNameSize);  // as above: unused pages cost nothing
+    keys.reserve(keyBytes);
     std::vector<SortEntry> entries;
     entries.reserve(pending_.size());
     for (std::size_t i = 0; i < pending_.size(); ++i) {
@@ -150,13 +150,29 @@ void SpellListModel::FinishLoad() {
                      (b < keyLength ? static_cast<unsigned char>(keys[keyBegin + b]) : 0u);
         entries.push_back({prefix, keyBegin, static_cast<uint32_t>(keyLength),
                            static_cast<uint32_t>(i)});
+        if ((i + 1) % kStep == 0)
+            tick();
     }
     const std::string_view allKeys = keys;
-    std::stable_sort(entries.begin(), entries.end(), [&](const SortEntry& a, const SortEntry& b) {
+    const auto less = [&](const SortEntry& a, const SortEntry& b) {
         if (a.prefix != b.prefix)
             return a.prefix < b.prefix;
         return allKeys.substr(a.keyBegin, a.keyLength) < allKeys.substr(b.keyBegin, b.keyLength);
-    });
+    };
+    // Sorted runs of kStep entries, then merged pairwise: the same order
+    // as one stable sort, in steps short enough to keep the window alive.
+    const auto at = [&entries](std::size_t i) {
+        return entries.begin() + static_cast<std::ptrdiff_t>(std::min(i, entries.size()));
+    };
+    for (std::size_t begin = 0; begin < entries.size(); begin += kStep) {
+        std::stable_sort(at(begin), at(begin + kStep), less);
+        tick();
+    }
+    for (std::size_t run = kStep; run < entries.size(); run *= 2)
+        for (std::size_t begin = 0; begin + run < entries.size(); begin += 2 * run) {
+            std::inplace_merge(at(begin), at(begin + run), at(begin + 2 * run), less);
+            tick();
+        }
 
     std::vector<Row> sorted;
     sorted.reserve(entries.size());
@@ -178,6 +194,12 @@ void SpellListModel::FinishLoad() {
     visible_ = {};
     filtered_ = false;
     endResetModel();
+    pending_ = {};
+    pendingText_ = {};
+    pendingTextOffsets_ = {};
+}
+
+void SpellListModel::AbandonLoad() {
     pending_ = {};
     pendingText_ = {};
     pendingTextOffsets_ = {};

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -42,14 +43,18 @@ public:
     void SetKeyField(int keyField);
     int KeyField() const { return keyField_; }
 
-    // A load: Clear() empties the list, Reserve() announces the row count,
-    // AppendRecord() adds each record in file order, and FinishLoad()
-    // orders the rows by the key field and shows them.
-    void Clear();
-    void Reserve(std::size_t rows);
+    // A load: BeginLoad() starts a set of new rows, hinting how many may
+    // come; AppendRecord() adds each record in file order; FinishLoad()
+    // orders the new rows by the key field and shows them in place of the
+    // old ones. AbandonLoad() drops the new rows and leaves the shown ones.
+    // Memory follows the records appended, whatever the hint; growing it
+    // may throw std::bad_alloc, after which AbandonLoad() is still safe.
+    void BeginLoad(std::size_t expectedRows);
     // False when the list cannot take another row.
     bool AppendRecord(const SpellRecord& record, int64_t recordOffset);
-    void FinishLoad();
+    // Calls `keepAlive` every few thousand rows of its work.
+    void FinishLoad(const std::function<void()>& keepAlive = {});
+    void AbandonLoad();
 
     int64_t RecordOffset(int row) const;
 
@@ -67,7 +72,7 @@ private:
         uint64_t textBegin;   // the row's field texts in text_, in field order
         int64_t recordOffset;
         int32_t schoolImage;
-        std::array<uint8_t, kFieldCount> lengths;
+        std::array<uint8_t, kFieldCount> lengths;  // bytes of each field text
     };
 
     // The bytes of `field` of `row` in `text`, the arena the row lives in.

@@ -90,4 +90,40 @@ TEST_F(CreateIndexTest, BuildingPriestWhileWizardIsShownKeepsTheListWizard) {
     EXPECT_EQ(Column(0), wizardNames) << "a header click switched the list to another class";
 }
 
+TEST_F(CreateIndexTest, EscapeOrTheCloseBoxBuildsNothing) {
+    CopySample("wizard");
+    CopySample("priest");
+    g_strClass = "wizard";
+    answer = QMessageBox::Cancel;  // what the box answers to Escape and its close box
+    Click("IDC_CREATE_INDEX");
+    ExpectOnlyQuestion();
+    EXPECT_FALSE(std::filesystem::exists(Idx("wizard")));
+    EXPECT_FALSE(std::filesystem::exists(Idx("priest")));
+    EXPECT_EQ(g_strClass, "wizard");
+}
+
+// ---- The boxes themselves ---------------------------------------------------
+
+TEST_F(MainDialogTest, EscapeAndTheCloseBoxNeverAnswerAQuestion) {
+    SetMessageBoxHook(nullptr);  // real boxes
+    const auto ask = [&](QMessageBox::StandardButtons buttons, const std::function<void(QMessageBox*)>& act) {
+        QTimer poll;
+        poll.setInterval(0);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                poll.stop();
+                act(box);
+            }
+        });
+        poll.start();
+        return ShowMessageBox(kQuestion, buttons, dlg.get());
+    };
+    const auto escape = [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); };
+    const QMessageBox::StandardButtons yesNo = QMessageBox::Yes | QMessageBox::No;
+    EXPECT_EQ(ask(yesNo, escape), QMessageBox::Cancel);
+    EXPECT_EQ(ask(yesNo, [](QMessageBox* box) { box->close(); }), QMessageBox::Cancel);
+    EXPECT_EQ(ask(yesNo, [](QMessageBox* box) { box->button(QMessageBox::No)->click(); }), QMessageBox::No);
+    EXPECT_EQ(ask(QMessageBox::Ok, escape), QMessageBox::Ok);
+}
+
 }  // namespace

@@ -1,13 +1,41 @@
 // The details dialog: opened from the list by double-click, "Details..."
 // and Enter, and on its own.
 
+#include <algorithm>
 #include <filesystem>
 
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QRegularExpression>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
 
 #include "UiTestSupport.h"
 
 namespace {
+
+// How far, in pixels, the furthest glyph of the description box reaches
+// past the right edge of its viewport: 0 or less when every character
+// shows. White space at the end of a wrapped line does not count.
+qreal Overhang(QPlainTextEdit* box) {
+    qreal worst = -box->viewport()->width();
+    for (QTextBlock block = box->document()->firstBlock(); block.isValid(); block = block.next()) {
+        box->document()->documentLayout()->blockBoundingRect(block);  // lays the block out
+        for (int i = 0; i < block.layout()->lineCount(); ++i) {
+            const QTextLine line = block.layout()->lineAt(i);
+            int length = line.textLength();
+            while (length > 0 && block.text().at(line.textStart() + length - 1).isSpace())
+                --length;
+            for (const QGlyphRun& run : line.glyphRuns(line.textStart(), length)) {
+                const QList<QPointF> advances = run.rawFont().advancesForGlyphIndexes(run.glyphIndexes());
+                for (qsizetype g = 0; g < advances.size(); ++g)
+                    worst = std::max(worst, run.positions()[g].x() + advances[g].x() - box->viewport()->width());
+            }
+        }
+    }
+    return worst;
+}
 
 class DetailsTest : public MainDialogTest {
 protected:
@@ -224,6 +252,161 @@ TEST_F(InfoDialogTest, OkButtonAndEscapeCloseTheDialog) {
             QTest::mouseClick(ok, Qt::LeftButton);
         EXPECT_FALSE(info.isVisible());
         EXPECT_EQ(info.result(), QDialog::Rejected);
+    }
+}
+
+// ---- What the description box shows ------------------------------------------
+
+// "Orrery of Iron Stars" lost the end of a word on a line with a tab; with
+// characters beyond the Basic Multilingual Plane (two UTF-16 units each)
+// in every run between tabs, tabs show as spaces. At any font size and box
+// width no glyph may pass the right edge, and the box opens at the start.
+TEST_F(InfoDialogTest, NoCharacterOfADescriptionIsHidden) {
+    ASSERT_NO_FATAL_FAILURE(BuildSample("wizard"));
+    std::string beyond;
+    for (int i = 0; i < 90; ++i)
+        beyond += i % 5 == 4 ? " gap\tafter" : " ordinary \xF0\x9D\x90\x80\xF0\x9D\x90\x81word";
+    WriteFile(Txt("beyond"), Entry("Wide", beyond + "\n"));
+    g_nLevel = 1;
+    ASSERT_TRUE(BuildIndex("beyond").ok());
+    const std::vector<SpellRecord> records = ReadIndex(Idx());
+    const auto place = std::find_if(records.begin(), records.end(), [](const SpellRecord& r) {
+        return FieldText(r.szName) == "Orrery of Iron Stars";
+    });
+    ASSERT_NE(place, records.end());
+    const int64_t orrery = (place - records.begin()) * static_cast<int64_t>(kRecordSize);
+    const struct {
+        std::string spellClass;
+        int64_t offset;
+        bool tabsShown;
+    } kCases[] = {{"wizard", orrery, true}, {"beyond", 0, false}};
+    for (const auto& c : kCases)
+        for (const int pixelSize : {10, 13, 16, 20}) {
+            const ScopedAppFont font(TestFont(pixelSize));
+            CSpellInfoDlg info;
+            info.m_strPath = dir.prefix() + c.spellClass;
+            info.m_nOffset = c.offset;
+            info.OnInitDialog();
+            info.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&info));
+            QPlainTextEdit* box = info.m_ctlDescription;
+            ASSERT_GT(box->toPlainText().size(), 1000);
+            EXPECT_EQ(box->toPlainText().contains(QLatin1Char('\t')), c.tabsShown);
+            EXPECT_EQ(box->textCursor().position(), 0);
+            EXPECT_EQ(box->horizontalScrollBar()->value(), 0);
+            const QSize smallest = info.size();
+            for (int extra = 0; extra <= 300; extra += 3) {
+                info.resize(smallest.width() + extra, smallest.height());
+                EXPECT_LE(Overhang(box), 0.0) << c.spellClass << ", " << pixelSize
+                                              << " pixel font, " << extra << " pixels wider";
+            }
+        }
+    EXPECT_TRUE(messages.empty());
+}
+
+// ---- The dialog's window -------------------------------------------------------
+
+TEST_F(InfoDialogTest, DialogGrowsButNeverBelowItsTemplate) {
+    CSpellInfoDlg info;
+    info.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&info));
+    auto* box = info.m_ctlDescription;
+    auto* ok = info.findChild<QPushButton*>(QStringLiteral("IDCANCEL"));
+    const auto fieldPlaces = [&] {
+        QList<QRect> places;
+        for (QWidget* w : info.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (w != box && w != ok)
+                places << w->geometry();
+        return places;
+    };
+    const QList<QRect> fields = fieldPlaces();
+    const QRect boxBefore = box->geometry();
+    const QRect okBefore = ok->geometry();
+    const QSize smallest = info.size();
+    EXPECT_EQ(info.minimumSize(), smallest);
+
+    info.resize(smallest + QSize(200, 120));
+    EXPECT_EQ(box->geometry(), boxBefore.adjusted(0, 0, 200, 120));
+    EXPECT_EQ(ok->geometry(), okBefore.translated(100, 120));
+    EXPECT_EQ(fieldPlaces(), fields);
+    info.resize(100, 60);
+    EXPECT_EQ(info.size(), smallest);
+    EXPECT_EQ(box->geometry(), boxBefore);
+}
+
+TEST_F(InfoDialogTest, CutValuesShowTheirWholeTextInATooltip) {
+    SpellRecord cut = MakeRecord(std::string(60, 'N'), 3);
+    SetField(cut.szSchool, "Conjuration/Summoning");
+    SetField(cut.szArea, "One creature and all its friends nearby");
+    WriteFile(Txt(), "Words.\n");
+    WriteFile(Idx(), EncodeAll({cut}));
+    CSpellInfoDlg info;
+    info.m_strPath = dir.prefix() + "wizard";
+    info.OnInitDialog();
+    const auto tip = [&](const char* name) { return info.findChild<QWidget*>(QString::fromLatin1(name))->toolTip(); };
+    EXPECT_EQ(tip("IDC_NAME"), QString(60, QLatin1Char('N')));
+    EXPECT_EQ(tip("IDC_SCHOOL"), QStringLiteral("Conjuration/Summoning"));
+    EXPECT_EQ(tip("IDC_AREA"), QStringLiteral("One creature and all its friends nearby"));
+    EXPECT_EQ(tip("IDC_LEVEL"), QString());  // "3" is not cut
+    EXPECT_EQ(tip("IDC_RANGE"), QString());  // nor "Touch"
+}
+
+// A box raised while the details dialog is set up, before it shows, stands
+// by the main window.
+TEST_F(DetailsTest, BoxesWhileTheDetailsOpenAreCentredOnTheMainWindow) {
+    ASSERT_NO_FATAL_FAILURE(LoadSample("wizard"));
+    dlg->setGeometry(150, 120, 760, 420);
+    ClickRow(1);
+    std::filesystem::remove(Txt());
+    SetMessageBoxHook(nullptr);  // real boxes
+    QString shown;
+    QPoint centre;
+    QTimer poll;
+    poll.setInterval(0);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            centre = box->frameGeometry().center();
+            box->accept();
+        } else if (auto* info = qobject_cast<CSpellInfoDlg*>(QApplication::activeModalWidget())) {
+            info->reject();
+        }
+    });
+    poll.start();
+    Click("IDOK");
+    poll.stop();
+    EXPECT_EQ(shown, QStringLiteral("can't open file wizard.txt"));
+    EXPECT_LE((centre - dlg->frameGeometry().center()).manhattanLength(), 2);
+}
+
+// The details join a description's lines with nothing between them: in the
+// samples, every line end within a description has a space on one side.
+TEST_F(InfoDialogTest, SampleDescriptionsGlueNoWordsAcrossLines) {
+    for (const std::string spellClass : {"wizard", "priest"}) {
+        ASSERT_NO_FATAL_FAILURE(BuildSample(spellClass));
+        const std::string text = ReadFile(Txt(spellClass));
+        int joins = 0;
+        for (const SpellRecord& record : ReadIndex(Idx(spellClass))) {
+            // The description's lines as stored, up to the length of its joined text.
+            const std::size_t length = ReadDescriptionText(Txt(spellClass), record.nTextOffset).strText.size();
+            std::string previous;
+            for (std::size_t at = static_cast<std::size_t>(record.nTextOffset), joined = 0;
+                 joined < length && at < text.size();) {
+                const std::size_t end = std::min(text.find('\n', at), text.size());
+                std::string line = text.substr(at, end - at);
+                if (!line.empty() && line.back() == '\r')
+                    line.pop_back();
+                if (!previous.empty() && !line.empty()) {
+                    ++joins;
+                    EXPECT_TRUE(previous.back() == ' ' || line.front() == ' ' || line.front() == '\t')
+                        << spellClass << ": \"" << previous << "\" runs into \"" << line << "\"";
+                }
+                joined += line.size();
+                previous = line;
+                at = end + 1;
+            }
+        }
+        EXPECT_GE(joins, 5) << spellClass << ": too few line ends to check";
     }
 }
 

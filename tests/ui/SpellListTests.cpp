@@ -1,9 +1,16 @@
 // The main dialog: start-up, loading a class's index into the list, the
 // column sort by header click, progress, keyboard and resizing.
 
+#include <climits>
+#include <filesystem>
+
+#include <QHelpEvent>
 #include <QIcon>
 #include <QImage>
+#include <QPainter>
+#include <QPixmap>
 #include <QSignalSpy>
+#include <QToolTip>
 
 #include "SchoolIcons.h"
 #include "UiTestSupport.h"
@@ -180,7 +187,7 @@ TEST_F(SpellListTest, LevelHeaderClickMovesLevelInFrontAndSortsByIt) {
     EXPECT_TRUE(messages.empty()) << MessageTexts().join('|').toStdString();
     EXPECT_EQ(Captions(), (QStringList{"Level", "Spell", "School/Sphere", "Range", "Duration",
                                        "Area", "Components", "Saving", "Casting time"}));
-    EXPECT_EQ(Widths(), (std::vector<int>{50, 130, 80, 50, 60, 60, 50, 80, 80}));
+    EXPECT_EQ(Widths(), (std::vector<int>{67, 173, 107, 67, 80, 80, 67, 107, 107}));
     ExpectRowsOfIndex("wizard", kFieldLevel);
 
     // The same click again gives the same list.
@@ -265,7 +272,8 @@ TEST_F(SpellListTest, MissingIndexKeepsTheShownListAndItsClass) {
     ExpectRowsOfIndex("wizard", kFieldName);
 }
 
-TEST_F(SpellListTest, EmptyIndexGivesEmptyListAndEmptyRange) {
+TEST_F(SpellListTest, EmptyIndexGivesEmptyListAndAnEmptyBar) {
+    const QImage emptyBar = progress->grab().toImage();  // at start-up: 0 of 0..100
     ASSERT_NO_FATAL_FAILURE(BuildSample("wizard"));
     Click("IDC_WIZARD");
     WriteFile(Idx("priest"), "");
@@ -273,9 +281,12 @@ TEST_F(SpellListTest, EmptyIndexGivesEmptyListAndEmptyRange) {
     EXPECT_TRUE(messages.empty()) << MessageTexts().join('|').toStdString();
     EXPECT_EQ(model->rowCount(), 0);
     EXPECT_EQ(g_nRecordCount, 0);
-    EXPECT_EQ(progress->minimum(), 0);
-    EXPECT_EQ(progress->maximum(), 0);
     EXPECT_EQ(dlg->ListClass(), "priest");
+    // An empty range would be a busy animation: the bar stands empty at 0.
+    EXPECT_EQ(progress->minimum(), 0);
+    EXPECT_EQ(progress->maximum(), 1);
+    EXPECT_EQ(progress->value(), 0);
+    EXPECT_TRUE(progress->grab().toImage() == emptyBar) << "the bar is not drawn empty";
 }
 
 // ---- Progress --------------------------------------------------------------
@@ -338,11 +349,163 @@ TEST_F(SpellListTest, ListFollowsTheWindowSize) {
     dlg->resize(900, 600);
     ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->size() == QSize(900, 600); }));
     EXPECT_EQ(list->size(), QSize(890, 555));
-    dlg->resize(640, 480);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->size() == QSize(640, 480); }));
-    EXPECT_EQ(list->size(), QSize(630, 435));
+    dlg->resize(760, 480);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->size() == QSize(760, 480); }));
+    EXPECT_EQ(list->size(), QSize(750, 435));
     // Buttons, progress bar and the list's corner stay where they were.
     EXPECT_EQ(fixedGeometries(), before);
+}
+
+// ---- Column widths follow the font -----------------------------------------
+
+TEST(ColumnWidths, FollowTheDialogFont) {
+    // The table's widths were chosen for a horizontal base unit of 6.
+    const struct {
+        int pixelSize;
+        std::vector<int> widths;
+    } kCases[] = {
+        {11, {152, 58, 93, 58, 70, 70, 58, 93, 93}},         // base unit 7
+        {13, {173, 67, 107, 67, 80, 80, 67, 107, 107}},      // 8
+        {16, {217, 83, 133, 83, 100, 100, 83, 133, 133}},    // 10
+    };
+    for (const auto& c : kCases) {
+        const ScopedAppFont font(TestFont(c.pixelSize));
+        CSpellListDlg dlg;
+        const QHeaderView* header = dlg.findChild<QTreeView*>(QStringLiteral("IDC_SPELL_LIST"))->header();
+        std::vector<int> widths;
+        for (int column = 0; column < header->count(); ++column)
+            widths.push_back(header->sectionSize(column));
+        EXPECT_EQ(widths, c.widths) << c.pixelSize << " pixel font";
+    }
+}
+
+// ---- Desktop finish ----------------------------------------------------------
+
+TEST_F(SpellListTest, NoButtonLooksDefaultUnlessItHasTheFocus) {
+    ASSERT_NO_FATAL_FAILURE(BuildSample("wizard"));
+    dlg->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    const auto defaults = [&] {
+        QStringList names;
+        for (QPushButton* b : dlg->findChildren<QPushButton*>())
+            if (b->isDefault())
+                names << b->objectName();
+        return names;
+    };
+    ASSERT_TRUE(list->hasFocus());
+    EXPECT_EQ(defaults(), QStringList{});
+    // Tabbed to, "Wizard" looks like the default button and Enter presses it.
+    QTest::keyClick(list, Qt::Key_Tab);
+    EXPECT_EQ(defaults(), QStringList{"IDC_WIZARD"});
+    QTest::keyClick(Button("IDC_WIZARD"), Qt::Key_Return);
+    EXPECT_EQ(dlg->ListClass(), "wizard");
+    list->setFocus();
+    EXPECT_EQ(defaults(), QStringList{});
+}
+
+TEST_F(SpellListTest, CutCellsShowTheirWholeTextInATooltip) {
+    const std::string longName(99, 'n');
+    WriteFile(Idx("wizard"), EncodeAll({MakeRecord(longName, 3)}));
+    Click("IDC_WIZARD");
+    const auto tooltipAt = [&](int column) {
+        QToolTip::hideText();
+        EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
+        const QPoint at = list->visualRect(model->index(0, column)).center();
+        QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tooltipAt(0), QString::fromStdString(longName));
+    EXPECT_EQ(tooltipAt(1), QString()) << "the level is not cut";
+    header->resizeSection(2, 20);
+    EXPECT_EQ(tooltipAt(2), QStringLiteral("Alteration"));
+    QToolTip::hideText();
+}
+
+TEST_F(SpellListTest, SmallestWindowKeepsButtonsBarAndRowsInView) {
+    ASSERT_NO_FATAL_FAILURE(BuildSample("wizard"));
+    Click("IDC_WIZARD");
+    dlg->resize(40, 30);
+    QTest::qWait(50);
+    const QRect client = dlg->rect();
+    for (const char* name : {"IDC_WIZARD", "IDC_PRIEST", "IDOK", "IDC_CREATE_INDEX", "IDCANCEL"})
+        EXPECT_TRUE(client.contains(Button(name)->geometry())) << name;
+    EXPECT_TRUE(client.contains(progress->geometry()));
+    EXPECT_TRUE(client.contains(list->geometry()));
+    const int rowHeight = list->visualRect(model->index(0, 0)).height();
+    ASSERT_GT(rowHeight, 0);
+    EXPECT_GE(list->viewport()->height(), 3 * rowHeight) << "fewer than three rows in view";
+}
+
+TEST_F(SpellListTest, RowsWithoutAnIconLineUpWithRowsWithOne) {
+    // Transparent icons: a row with its icon and a row without must then
+    // look the same, pixel for pixel.
+    QPixmap clear(16, 16);
+    clear.fill(Qt::transparent);
+    dlg->Model()->SetImageList(QList<QIcon>(9, QIcon(clear)));
+    WriteFile(Idx("wizard"), EncodeAll({MakeRecord("Same", 1, 9), MakeRecord("Same", 1, 0)}));
+    Click("IDC_WIZARD");
+    ASSERT_EQ(model->rowCount(), 2);
+    ASSERT_TRUE(model->index(0, 0).data(Qt::DecorationRole).isNull());
+    ASSERT_FALSE(model->index(1, 0).data(Qt::DecorationRole).isNull());
+    const QImage view = list->viewport()->grab().toImage();
+    const QRect withoutIcon = list->visualRect(model->index(0, 0));
+    const QRect withIcon = list->visualRect(model->index(1, 0));
+    ASSERT_EQ(withoutIcon.size(), withIcon.size());
+    EXPECT_TRUE(view.copy(withoutIcon) == view.copy(withIcon)) << "the texts do not line up";
+}
+
+TEST_F(SpellListTest, MessagesDuringALoadShowNoBusyCursor) {
+    // Reading this file fails after it opened: "can't read index".
+    std::filesystem::create_symlink("/proc/self/mem", Idx("wizard"));
+    std::vector<const QCursor*> cursors;
+    SetMessageBoxHook([&](const QString& text, QMessageBox::StandardButtons) {
+        messages.push_back({text, QMessageBox::Ok});
+        cursors.push_back(QApplication::overrideCursor());
+        return QMessageBox::Ok;
+    });
+    Click("IDC_WIZARD");
+    EXPECT_EQ(MessageTexts(), QStringList{"can't read index wizard.idx: Input/output error"});
+    EXPECT_EQ(cursors, std::vector<const QCursor*>{nullptr});
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the busy cursor stayed";
+}
+
+// Every paint of the list during a load asks for the next: the window
+// repaints while the records are read and while they are ordered, and
+// always under the busy cursor.
+TEST_F(SpellListTest, LoadsRepaintUnderTheBusyCursorWhileReadingAndOrdering) {
+    constexpr int kRecords = 70000;
+    std::vector<SpellRecord> records;
+    for (int i = 0; i < kRecords; ++i)
+        records.push_back(MakeRecord("Spell " + std::to_string(kRecords - i)));
+    WriteFile(Idx("wizard"), EncodeAll(records));
+    dlg->SetRepaintInterval(0);
+    int reading = 0, ordering = 0, idle = 0;
+    struct PaintWatch : QObject {
+        std::function<void()> onPaint;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint)
+                onPaint();
+            return false;
+        }
+    } watch;
+    watch.onPaint = [&] {
+        const QCursor* cursor = QApplication::overrideCursor();
+        int& count = !cursor || cursor->shape() != Qt::WaitCursor ? idle
+                     : progress->value() < kRecords - 1             ? reading
+                                                                    : ordering;
+        ++count;
+        list->viewport()->update();
+    };
+    list->viewport()->installEventFilter(&watch);
+    ASSERT_TRUE(dlg->LoadIndex(kFieldName, "wizard"));
+    list->viewport()->removeEventFilter(&watch);
+    EXPECT_GT(reading, 0);
+    EXPECT_GT(ordering, 0);
+    EXPECT_EQ(idle, 0) << "repainted without the busy cursor";
+    EXPECT_EQ(progress->value(), kRecords - 1);
+    ASSERT_EQ(model->rowCount(), kRecords);
+    EXPECT_EQ(Text(kRecords - 1, 0), QStringLiteral("Spell 9999"));
 }
 
 }  // namespace

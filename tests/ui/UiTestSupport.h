@@ -12,6 +12,7 @@
 #include <vector>
 
 #include <QApplication>
+#include <QFontInfo>
 #include <QHeaderView>
 #include <QProgressBar>
 #include <QPushButton>
@@ -33,7 +34,32 @@
 inline const QStringList kDefaultCaptions = {"Spell", "Level",      "School/Sphere",
                                              "Range", "Duration",   "Area",
                                              "Components", "Saving", "Casting time"};
-inline const std::vector<int> kDefaultWidths = {130, 50, 80, 50, 60, 60, 50, 80, 80};
+// The table's widths (130, 50, 80, 50, 60, 60, 50, 80, 80) scaled to the
+// test font, whose horizontal base unit is 8: width * 8 / 6, rounded.
+inline const std::vector<int> kDefaultWidths = {173, 67, 107, 67, 80, 80, 67, 107, 107};
+
+// A font every test machine has, with metrics the literal expectations
+// rest on: DejaVu Sans of 13 pixels, horizontal base unit 8.
+inline QFont TestFont(int pixelSize = 13) {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+// The application font set for the life of the object.
+class ScopedAppFont {
+public:
+    explicit ScopedAppFont(const QFont& font) : saved_(QApplication::font()) {
+        QApplication::setFont(font);
+        EXPECT_EQ(QFontInfo(font).family(), font.family()) << "test font not installed";
+    }
+    ~ScopedAppFont() { QApplication::setFont(saved_); }
+    ScopedAppFont(const ScopedAppFont&) = delete;
+    ScopedAppFont& operator=(const ScopedAppFont&) = delete;
+
+private:
+    QFont saved_;
+};
 
 // Raw field bytes as the user should see them.
 inline QString ShownText(std::string_view raw) {
@@ -125,6 +151,7 @@ class MainDialogTest : public UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
+        font = std::make_unique<ScopedAppFont>(TestFont());
         dlg = std::make_unique<CSpellListDlg>();
         g_strDataDir = dir.prefix();  // the constructor resolved it from the executable
         dlg->resize(1000, 600);
@@ -140,6 +167,7 @@ protected:
     }
     void TearDown() override {
         dlg.reset();
+        font.reset();
         UiTest::TearDown();
     }
 
@@ -218,6 +246,7 @@ protected:
         return rows;
     }
 
+    std::unique_ptr<ScopedAppFont> font;
     std::unique_ptr<CSpellListDlg> dlg;
     QTreeView* list = nullptr;
     QHeaderView* header = nullptr;
