@@ -41,20 +41,21 @@ bool IsValidClass(std::string_view spellClass) {
     return !spellClass.empty() && spellClass.find('/') == std::string_view::npos;
 }
 
-void SetDataDir(std::string_view dir) {
-    g_strDataDir = dir.empty() ? std::string("./") : std::string(dir);
-    if (g_strDataDir.back() != '/')
-        g_strDataDir.push_back('/');
+// The directory as a data-directory prefix, ending in '/'.
+std::string DataDirPrefix(std::string_view dir) {
+    std::string prefix = dir.empty() ? std::string("./") : std::string(dir);
+    if (prefix.back() != '/')
+        prefix.push_back('/');
+    return prefix;
 }
 
-int Build(std::string_view spellClass) {
-    g_nLevel = 1;
-    const BuildResult result = BuildIndex(spellClass);
+int Build(const std::string& dataDir, std::string_view spellClass) {
+    const BuildResult result = BuildIndexIn(dataDir, spellClass, 1);
     if (!result.ok()) {
         std::fprintf(stderr, "spellindex: %s\n", result.strMessage.c_str());
         return kExitFailure;
     }
-    std::printf("%zu records written to %s\n", result.nRecords, IndexPath(spellClass).c_str());
+    std::printf("%zu records written to %s\n", result.nRecords, IndexPath(dataDir, spellClass).c_str());
     return kExitOk;
 }
 
@@ -83,15 +84,15 @@ std::string RecordJson(const SpellRecord& r, int64_t offset, bool withDescriptio
     return json.Finish();
 }
 
-int Dump(std::string_view spellClass, bool withDescriptions) {
-    const std::string path = IndexPath(spellClass);
+int Dump(const std::string& dataDir, std::string_view spellClass, bool withDescriptions) {
+    const std::string path = IndexPath(dataDir, spellClass);
     IndexReader index;
     if (!index.Open(path)) {
         std::fprintf(stderr, "spellindex: can't open index %s: %s\n", path.c_str(),
                      std::strerror(errno));
         return kExitFailure;
     }
-    const std::string textPath = TextPath(spellClass);
+    const std::string textPath = TextPath(dataDir, spellClass);
     SpellRecord record;
     while (index.Next(record)) {
         const std::string line =
@@ -124,13 +125,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "spellindex: bad class name '%s'\n", argv[3]);
         return Usage(stderr, kExitUsage);
     }
-    SetDataDir(argv[2]);
+    const std::string dataDir = DataDirPrefix(argv[2]);
 
     if (command == "build" && argc == 4)
-        return Build(spellClass);
+        return Build(dataDir, spellClass);
     if (command == "dump" && argc == 4)
-        return Dump(spellClass, false);
+        return Dump(dataDir, spellClass, false);
     if (command == "dump" && argc == 5 && std::strcmp(argv[4], "--descriptions") == 0)
-        return Dump(spellClass, true);
+        return Dump(dataDir, spellClass, true);
     return Usage(stderr, kExitUsage);
 }

@@ -32,6 +32,12 @@ DescriptionResult ReadDescriptionText(const std::string& textPath, int64_t textO
     LineReader file;
     if (!file.Open(textPath))
         return {DescriptionStatus::kCannotOpenText, {}};
+    return ReadDescriptionFrom(file, textOffset);
+}
+
+DescriptionResult ReadDescriptionFrom(LineReader& file, int64_t textOffset) {
+    if (textOffset < 0)
+        return {DescriptionStatus::kBadOffset, {}};
     if (!file.Seek(textOffset))
         return {DescriptionStatus::kReadError, {}};
 

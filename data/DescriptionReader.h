@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+class LineReader;
+
 // A description longer than this is cut: only a damaged index pointing into
 // a huge file gets near it.
 inline constexpr std::size_t kMaxDescriptionBytes = 1024 * 1024;
@@ -29,3 +31,5 @@ struct [[nodiscard]] DescriptionResult {
 // file also ends a description, so an offset at or past the end gives an
 // empty one.
 DescriptionResult ReadDescriptionText(const std::string& textPath, int64_t textOffset);
+// The same over an open text.
+DescriptionResult ReadDescriptionFrom(LineReader& text, int64_t textOffset);

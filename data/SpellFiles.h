@@ -29,6 +29,9 @@ void ResolveDataDir(std::string_view helpPath, std::string_view appName);
 // Calls ResolveDataDir for the running executable.
 void ResolveDataDirFromExecutable();
 
-// g_strDataDir + spellClass + ".txt" / ".idx".
+// dataDir + spellClass + ".txt" / ".idx".
+std::string TextPath(std::string_view dataDir, std::string_view spellClass);
+std::string IndexPath(std::string_view dataDir, std::string_view spellClass);
+// The same in g_strDataDir.
 std::string TextPath(std::string_view spellClass);
 std::string IndexPath(std::string_view spellClass);

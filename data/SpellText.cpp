@@ -82,7 +82,7 @@ DescriptionEnd ScanDescription(LineReader& file, std::string* text, std::size_t 
     }
 }
 
-ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest) {
+ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest, ParseState& state) {
     std::string_view line;
     const auto read = [&] { return file.ReadLine(line); };
     const auto atEnd = [&] { return file.Failed() ? ParseResult::kReadError : ParseResult::kEnd; };
@@ -90,14 +90,14 @@ ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest) {
     if (!read())
         return atEnd();
     if (line.find(kLevelHeaderMarker) != std::string_view::npos) {
-        ++g_nLevel;
+        ++state.nLevel;
         if (!read())
             return atEnd();
         if (IsBlank(line) && !read())
             return atEnd();
     }
     SetField(record.szName, line);
-    record.nLevel = g_nLevel;
+    record.nLevel = state.nLevel;
 
     if (!read())
         return atEnd();
@@ -144,4 +144,11 @@ ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest) {
     case DescriptionEnd::kReadError: return ParseResult::kReadError;
     }
     return ParseResult::kReadError;
+}
+
+ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest) {
+    ParseState state{g_nLevel};
+    const ParseResult result = ParseSpell(file, record, bPriest, state);
+    g_nLevel = state.nLevel;
+    return result;
 }

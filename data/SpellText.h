@@ -3,6 +3,7 @@
 // lines, the end of a description, and the parse of one entry.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -50,7 +51,14 @@ enum class ParseResult {
     kReadError,
 };
 
+// What the parse of one text carries from entry to entry.
+struct ParseState {
+    int32_t nLevel = 1;  // level of the entries to come; headers raise it
+};
+
 // Parses the entry at the reader's position into `record` (prepared by
-// ClearRecord). Level headers raise g_nLevel. For the priest class the
-// sphere line replaces the school text.
+// ClearRecord). For the priest class the sphere line replaces the school
+// text.
+ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest, ParseState& state);
+// The same with g_nLevel as the level counter.
 ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest);
