@@ -14,7 +14,6 @@
 namespace {
 
 constexpr std::size_t kWriteBlock = 152 * kRecordSize;  // about 64 KiB
-constexpr std::string_view kPriestClass = "priest";
 
 std::string FileName(std::string_view spellClass, std::string_view extension) {
     return std::string(spellClass) + std::string(extension);
@@ -122,9 +121,10 @@ bool IndexWriter::Flush() {
 
 void WriteRecord(IndexWriter& index, const SpellRecord& record) { index.Append(record); }
 
-ParsedText ParseSpells(LineReader& text, bool bPriest, int32_t startLevel, RecordSink& sink) {
+ParsedText ParseSpells(LineReader& text, bool bPriest, int32_t startLevel, RecordSink& sink,
+                       SpellTextObserver* observer) {
     ParsedText parsed;
-    ParseState state{startLevel};
+    ParseState state{startLevel, observer};
     SpellRecord record;
     ClearRecord(record);
     for (;;) {
@@ -143,7 +143,8 @@ ParsedText ParseSpells(LineReader& text, bool bPriest, int32_t startLevel, Recor
     return parsed;
 }
 
-BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass, int32_t startLevel) {
+BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass, int32_t startLevel,
+                         SpellTextObserver* observer) {
     const std::string textName = FileName(spellClass, kTextExtension);
     const std::string indexName = FileName(spellClass, kIndexExtension);
     const std::string indexPath = IndexPath(dataDir, spellClass);
@@ -162,7 +163,7 @@ BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass
         return writeFailure(temp.error());
 
     IndexWriter index(temp.fd());
-    const ParsedText parsed = ParseSpells(text, spellClass == kPriestClass, startLevel, index);
+    const ParsedText parsed = ParseSpells(text, IsPriestClass(spellClass), startLevel, index, observer);
     endLevel = parsed.nEndLevel;
     if (parsed.end == TextEnd::kReadError)
         return Failure(BuildStatus::kCannotReadText,
@@ -175,8 +176,8 @@ BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass
     return {BuildStatus::kOk, parsed.nRecords, endLevel, {}};
 }
 
-BuildResult BuildIndex(std::string_view spellClass) {
-    BuildResult result = BuildIndexIn(g_strDataDir, spellClass, g_nLevel);
+BuildResult BuildIndex(std::string_view spellClass, SpellTextObserver* observer) {
+    BuildResult result = BuildIndexIn(g_strDataDir, spellClass, g_nLevel, observer);
     g_nLevel = result.nEndLevel;
     return result;
 }

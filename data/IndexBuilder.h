@@ -10,6 +10,7 @@
 #include "SpellRecord.h"
 
 class LineReader;
+class SpellTextObserver;
 
 // Receives the records of a build, in the order of their entries.
 class RecordSink {
@@ -57,8 +58,9 @@ struct ParsedText {
 // Parses the entries of `text` from its position to its end, levels
 // counted on from `startLevel`, and gives each complete entry's record to
 // `sink`. An entry that the end of the text cuts off before its
-// description is dropped.
-ParsedText ParseSpells(LineReader& text, bool bPriest, int32_t startLevel, RecordSink& sink);
+// description is dropped. An observer is told what the parse sees.
+ParsedText ParseSpells(LineReader& text, bool bPriest, int32_t startLevel, RecordSink& sink,
+                       SpellTextObserver* observer = nullptr);
 
 enum class BuildStatus {
     kOk,
@@ -82,9 +84,11 @@ struct [[nodiscard]] BuildResult {
 // written to a temporary file beside it and renamed over it once complete
 // and synced, so on any failure the old index stays as it was. Without a
 // text file nothing is touched. Keeps no state: builds may run in any
-// thread, one at a time per index file.
-BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass, int32_t startLevel);
+// thread, one at a time per index file. An observer is told what the
+// parse sees; it changes nothing of the index.
+BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass, int32_t startLevel,
+                         SpellTextObserver* observer = nullptr);
 
 // BuildIndexIn(g_strDataDir, spellClass, g_nLevel); leaves g_nLevel at the
 // level the parse counted to.
-BuildResult BuildIndex(std::string_view spellClass);
+BuildResult BuildIndex(std::string_view spellClass, SpellTextObserver* observer = nullptr);

@@ -16,6 +16,9 @@ extern int32_t g_nLevel;
 // Number of records in the index most recently loaded into the list.
 extern int32_t g_nRecordCount;
 
+// The priest class's sphere line replaces the school text.
+inline bool IsPriestClass(std::string_view spellClass) { return spellClass == "priest"; }
+
 inline constexpr std::string_view kTextExtension = ".txt";
 inline constexpr std::string_view kIndexExtension = ".idx";
 
