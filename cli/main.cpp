@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "CheckCommand.h"
 #include "DescriptionReader.h"
 #include "IndexBuilder.h"
 #include "IndexReader.h"
@@ -24,11 +25,15 @@ constexpr int kExitUsage = 2;
 constexpr const char* kUsage =
     "usage: spellindex build DATADIR CLASS\n"
     "       spellindex dump DATADIR CLASS [--descriptions]\n"
+    "       spellindex check DATADIR CLASS [--json]\n"
     "\n"
     "  build  builds DATADIR/CLASS.idx from the spell text DATADIR/CLASS.txt\n"
     "         and prints the number of records written\n"
     "  dump   prints DATADIR/CLASS.idx as JSON Lines, one object per record;\n"
     "         --descriptions adds each spell's description from CLASS.txt\n"
+    "  check  reports lines of DATADIR/CLASS.txt that are probably not read as\n"
+    "         meant, as FILE:LINE: warning: MESSAGE; --json prints JSON Lines;\n"
+    "         exits 1 when there are warnings\n"
     "\n"
     "CLASS is the file name without extension, normally wizard or priest.\n";
 
@@ -133,5 +138,7 @@ int main(int argc, char** argv) {
         return Dump(dataDir, spellClass, false);
     if (command == "dump" && argc == 5 && std::strcmp(argv[4], "--descriptions") == 0)
         return Dump(dataDir, spellClass, true);
+    if (command == "check" && (argc == 4 || (argc == 5 && std::strcmp(argv[4], "--json") == 0)))
+        return RunCheck(dataDir, spellClass, argc == 5);
     return Usage(stderr, kExitUsage);
 }
