@@ -255,16 +255,16 @@ void SpellChecker::OnLine(LineRole role, std::string_view line, int64_t offset) 
 
 void SpellChecker::CheckLineBytes(LineRole role, std::string_view line) {
     const LineOfEntry here{m_nLine, m_nEntries - 1};
-    // Lines that end in a CR alone run together: the text's first line
-    // holds them, or an entry's. Descriptions are not searched.
+    // Lines that end in a CR alone run together into one: the text's first
+    // line, or an entry's. Descriptions are not searched.
+    const bool endsInCr = !line.empty() && line.back() == '\r';
     const bool description =
         role == LineRole::kDescription || role == LineRole::kBlank || role == LineRole::kParagraph;
-    if (!line.empty() && line.back() == '\r') {
-        if (m_nCrEnds++ == 0)
-            m_firstCrEnd = here;
-    } else if (!description && m_firstCrInside.nLine == 0 &&
-               line.find('\r') != std::string_view::npos) {
+    if (!description && m_firstCrInside.nLine == 0 &&
+        line.substr(0, line.size() - (endsInCr ? 1 : 0)).find('\r') != std::string_view::npos) {
         m_firstCrInside = here;
+    } else if (endsInCr && m_nCrEnds++ == 0) {
+        m_firstCrEnd = here;
     }
     if (HasHighByte(line))
         (IsValidUtf8(line) ? m_utf8Lines : m_otherLines).push_back(here);
