@@ -5,6 +5,7 @@
 // Dialogs
 inline constexpr int IDD_SPELL_LIST = 102;
 inline constexpr int IDD_SPELL_INFO = 103;
+inline constexpr int IDD_PROBLEMS = 110;
 
 // Icons
 inline constexpr int IDR_MAINFRAME = 128;
@@ -26,6 +27,13 @@ inline constexpr int IDC_WIZARD = 1013;
 inline constexpr int IDC_PRIEST = 1014;
 inline constexpr int IDC_CREATE_INDEX = 1016;
 inline constexpr int IDC_PROGRESS = 1022;
+
+// Notice bar below the list, and the problems dialog
+inline constexpr int IDC_NOTICE_BAR = 1040;
+inline constexpr int IDC_NOTICE_TEXT = 1041;
+inline constexpr int IDC_NOTICE_ACTION = 1042;
+inline constexpr int IDC_NOTICE_CLOSE = 1043;
+inline constexpr int IDC_PROBLEM_LIST = 1044;
 
 // Details dialog controls
 inline constexpr int IDC_NAME = 1001;

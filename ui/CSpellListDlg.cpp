@@ -14,10 +14,13 @@
 #include <QResizeEvent>
 #include <QTreeView>
 
+#include "CNoticeBar.h"
+#include "CProblemsDlg.h"
 #include "CSpellInfoDlg.h"
 #include "ColumnTables.h"
 #include "DialogUnits.h"
 #include "DisplayText.h"
+#include "IndexAge.h"
 #include "IndexBuilder.h"
 #include "IndexReader.h"
 #include "MessageBox.h"
@@ -135,6 +138,10 @@ void CSpellListDlg::OnInitDialog() {
     connect(header, &QHeaderView::sectionClicked, this, &CSpellListDlg::OnColumnClick);
     connect(m_ctlList, &QAbstractItemView::doubleClicked, this, &CSpellListDlg::OnDblclkList);
 
+    m_pNoticeBar = new CNoticeBar(this);
+    connect(m_pNoticeBar, &CNoticeBar::ActionClicked, this, &CSpellListDlg::OnNoticeAction);
+    connect(m_pNoticeBar, &CNoticeBar::Closed, this, &CSpellListDlg::HideNotice);
+
     SetColumnOrder(kFieldName);
     m_ctlList->setFocus();
 }
@@ -146,7 +153,16 @@ void CSpellListDlg::resizeEvent(QResizeEvent* event) {
 
 void CSpellListDlg::OnSize(int cx, int cy) {
     if (m_ctlList)
-        m_ctlList->resize(std::max(0, cx - kListMarginX), std::max(0, cy - kListMarginY));
+        m_ctlList->resize(std::max(0, cx - kListMarginX), std::max(0, cy - kListMarginY - PlaceNoticeBar(cx, cy)));
+}
+
+int CSpellListDlg::PlaceNoticeBar(int cx, int cy) {
+    if (!m_ctlList || !m_pNoticeBar || !m_pNoticeBar->isVisibleTo(this))
+        return 0;
+    const int height = m_pNoticeBar->sizeHint().height();
+    const int bottom = m_ctlList->y() + std::max(0, cy - kListMarginY);  // of the list without the bar
+    m_pNoticeBar->setGeometry(m_ctlList->x(), bottom - height, std::max(0, cx - kListMarginX), height);
+    return height;
 }
 
 void CSpellListDlg::keyPressEvent(QKeyEvent* event) {
@@ -202,6 +218,7 @@ bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
         ShowMessageBox(Utf8(messages::CannotReadIndex(spellClass + std::string(kIndexExtension),
                                                       std::strerror(index.Error()))),
                        QMessageBox::Ok, this);
+    UpdateIndexNotice(spellClass);
     return true;
 }
 
@@ -231,13 +248,80 @@ void CSpellListDlg::OnCreateIndex() {
     const auto answer = ShowMessageBox(Utf8(messages::kCreateIndexQuestion),
                                        QMessageBox::Yes | QMessageBox::No, this);
     g_strClass = answer == QMessageBox::Yes ? "wizard" : "priest";
+    if (BuildClassIndex(g_strClass))
+        ReportBuildProblems(g_strClass);
+}
+
+bool CSpellListDlg::BuildClassIndex(const std::string& spellClass) {
+    SpellChecker checker;
     BuildResult result;
     {
         const BusyCursor busy;
-        result = BuildIndex(g_strClass);
+        result = BuildIndex(spellClass, &checker);
     }
-    if (!result.ok())
+    if (!result.ok()) {
         ShowMessageBox(Utf8(result.strMessage), QMessageBox::Ok, this);
+        return false;
+    }
+    m_nBuiltSpells = result.nRecords;
+    m_builtProblems = checker.Finish();
+    return true;
+}
+
+void CSpellListDlg::ReportBuildProblems(const std::string& spellClass) {
+    const std::size_t lines = CountWarningLines(m_builtProblems);
+    if (lines > 0)
+        ShowNotice(Notice::kProblems, spellClass, messages::IndexedWithProblems(m_nBuiltSpells, lines),
+                   messages::kShowProblems);
+    else if (m_strNoticeClass == spellClass)
+        HideNotice();  // the index is new and nothing is wrong with it
+}
+
+void CSpellListDlg::UpdateIndexNotice(const std::string& spellClass) {
+    const std::string textName = spellClass + std::string(kTextExtension);
+    switch (GetIndexAge(g_strDataDir, spellClass)) {
+    case IndexAge::kTextChanged:
+        ShowNotice(Notice::kStaleIndex, spellClass, messages::IndexChanged(textName), messages::kRebuild);
+        break;
+    case IndexAge::kTextMissing:
+        ShowNotice(Notice::kStaleIndex, spellClass, messages::IndexTextMissing(textName), {});
+        break;
+    case IndexAge::kCurrent:
+        if (m_nNotice == Notice::kStaleIndex)
+            HideNotice();
+        break;
+    }
+}
+
+void CSpellListDlg::ShowNotice(Notice notice, const std::string& spellClass, const std::string& text,
+                               std::string_view action) {
+    m_nNotice = notice;
+    m_strNoticeClass = spellClass;
+    m_pNoticeBar->ShowNotice(Utf8(text), Utf8(action));
+    OnSize(width(), height());
+}
+
+void CSpellListDlg::HideNotice() {
+    m_nNotice = Notice::kNone;
+    m_strNoticeClass.clear();
+    m_pNoticeBar->hide();
+    OnSize(width(), height());
+}
+
+void CSpellListDlg::OnNoticeAction() {
+    const std::string spellClass = m_strNoticeClass;
+    if (m_nNotice == Notice::kProblems) {
+        CProblemsDlg dlg(this);
+        dlg.SetProblems(spellClass + std::string(kTextExtension), m_builtProblems);
+        dlg.exec();
+        return;
+    }
+    // Rebuild, as Create Index builds, and show the new index.
+    g_nLevel = 1;
+    if (!BuildClassIndex(spellClass))
+        return;
+    LoadIndex(m_pModel->KeyField(), spellClass);
+    ReportBuildProblems(spellClass);
 }
 
 void CSpellListDlg::OnDblclkList(const QModelIndex& /*index*/) { ShowDetails(); }

@@ -3,13 +3,16 @@
 // column sort, and the way into a spell's details.
 
 #include <string>
+#include <vector>
 
 #include <QDialog>
 #include <QIcon>
 #include <QList>
 
+#include "SpellCheck.h"
 #include "SpellRecord.h"
 
+class CNoticeBar;
 class QModelIndex;
 class QProgressBar;
 class QPushButton;
@@ -45,6 +48,8 @@ public slots:
     void OnDblclkList(const QModelIndex& index);
     void OnOK();
     void ShowDetails();
+    // The notice bar's button: Rebuild, or Show Problems.
+    void OnNoticeAction();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -53,10 +58,32 @@ protected:
 private:
     void OnSize(int cx, int cy);
 
+    // What the notice bar below the list says.
+    enum class Notice { kNone, kStaleIndex, kProblems };
+    // Places the notice bar, when shown, at the bottom of the list's area;
+    // the height it takes from the list.
+    int PlaceNoticeBar(int cx, int cy);
+    void ShowNotice(Notice notice, const std::string& spellClass, const std::string& text,
+                    std::string_view action);
+    void HideNotice();
+    // After a load: tells whether the class's index is older than its text.
+    void UpdateIndexNotice(const std::string& spellClass);
+    // Builds the class's index with the check watching. False after telling
+    // the user why the build failed.
+    bool BuildClassIndex(const std::string& spellClass);
+    // After a build: the problems the check found, if any.
+    void ReportBuildProblems(const std::string& spellClass);
+
     QList<QIcon> m_pImageList;
     QProgressBar* m_ctlProgress = nullptr;
     QTreeView* m_ctlList = nullptr;
     SpellListModel* m_pModel = nullptr;
     QIcon m_hIcon;
     std::string m_strListClass;
+
+    CNoticeBar* m_pNoticeBar = nullptr;
+    Notice m_nNotice = Notice::kNone;
+    std::string m_strNoticeClass;  // the class the notice is about
+    std::size_t m_nBuiltSpells = 0;           // of the last build
+    std::vector<Diagnostic> m_builtProblems;  // of the last build
 };

@@ -1,12 +1,14 @@
 // The check of spell texts: what it finds where, what it says, and that
 // watching the parse changes nothing of the index.
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "IndexAge.h"
 #include "IndexBuilder.h"
 #include "LineReader.h"
 #include "SpellCheck.h"
@@ -296,4 +298,29 @@ TEST(SpellCheck, WatchedBuildsWriteTheSameIndex) {
         SpellChecker checker;
         EXPECT_TRUE(ParsedBytes(c.text, c.priest, nullptr) == ParsedBytes(c.text, c.priest, &checker));
     }
+}
+
+// ---- whether an index is older than its text -------------------------------
+
+TEST(IndexAge, ByModificationTimes) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    const auto at = [&](const char* name, int seconds) {
+        fs::last_write_time(dir.file(name), fs::file_time_type::clock::now() + std::chrono::seconds(seconds));
+    };
+    EXPECT_EQ(GetIndexAge(dir.prefix(), "wizard"), IndexAge::kCurrent) << "no files";
+    WriteFile(dir.file("wizard.txt"), "text");
+    EXPECT_EQ(GetIndexAge(dir.prefix(), "wizard"), IndexAge::kCurrent) << "no index";
+    WriteFile(dir.file("wizard.idx"), "");
+    at("wizard.txt", -10);
+    at("wizard.idx", -5);
+    EXPECT_EQ(GetIndexAge(dir.prefix(), "wizard"), IndexAge::kCurrent);
+    fs::last_write_time(dir.file("wizard.idx"), fs::last_write_time(dir.file("wizard.txt")));
+    EXPECT_EQ(GetIndexAge(dir.prefix(), "wizard"), IndexAge::kCurrent) << "same time";
+    at("wizard.txt", -1);
+    EXPECT_EQ(GetIndexAge(dir.prefix(), "wizard"), IndexAge::kTextChanged);
+    fs::remove(dir.file("wizard.txt"));
+    EXPECT_EQ(GetIndexAge(dir.prefix(), "wizard"), IndexAge::kTextMissing);
+    fs::create_directory(dir.file("wizard.txt"));
+    EXPECT_EQ(GetIndexAge(dir.prefix(), "wizard"), IndexAge::kTextMissing) << "a directory is no text";
 }
