@@ -135,7 +135,9 @@ inline std::string Utf8AmongOthers(std::size_t otherLines) {
            ": a description holding both is shown as Windows-1251";
 }
 inline std::string DuplicateName(int64_t firstLine) {
-    return "the spell at line " + std::to_string(firstLine) + " has the same name";
+    std::string text;
+    text.reserve(48);
+    return text.append("the spell at line ").append(std::to_string(firstLine)).append(" has the same name");
 }
 
 // The browser's notice below the list, and the problems dialog.

@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "SpellText.h"
@@ -85,6 +84,9 @@ private:
     void ReportEntry(ParseResult result, const SpellRecord& record);
     // A copy of `name` that stays where it is for the checker's life.
     std::string_view KeepName(std::string_view name);
+    // The line of the first spell named as the current entry, or 0 when
+    // it is the first; remembers the current entry's name.
+    int64_t FirstLineOfName();
 
     std::vector<Diagnostic> m_diagnostics;
     int64_t m_nLine = 0;          // lines read so far: the current line's number
@@ -116,7 +118,14 @@ private:
     std::vector<std::unique_ptr<char[]>> m_nameBlocks;  // the names kept
     std::size_t m_nBlockUsed = 0;
     std::vector<std::string_view> m_entryNames;  // of each entry, as its record keeps it
-    std::unordered_map<std::string_view, int64_t> m_nameLines;  // first line of each spell name
+    // The names seen, by hash, with open addressing: one cache miss a look.
+    struct NameSlot {
+        uint32_t nHash = 0;
+        uint32_t nEntry = 0;  // index in m_entryNames + 1; 0 for an empty slot
+        int64_t nLine = 0;    // of the name line
+    };
+    std::vector<NameSlot> m_nameSlots;
+    std::size_t m_nNames = 0;
 
     // The whole text.
     std::size_t m_nCrEnds = 0;
