@@ -68,6 +68,11 @@ inline constexpr std::string_view kFieldLabels[] = {
     "name", "level", "school", "range", "duration", "area of effect", "components",
     "saving throw", "casting time"};
 inline constexpr std::string_view kSphereLabel = "sphere";
+// Names of the field lines in messages: "the range line".
+inline constexpr std::string_view kSphereLine = "sphere";
+inline constexpr std::string_view kRangeLine = "range";
+inline constexpr std::string_view kDurationLine = "duration";
+inline constexpr std::string_view kAreaLine = "area";
 
 inline std::string ParagraphReadAsSpell(std::string_view previousSpell, std::size_t missing,
                                         std::size_t markers, std::string_view missingMarkers) {

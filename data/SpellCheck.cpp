@@ -35,10 +35,10 @@ std::size_t FieldCapacity(SpellField field) {
 
 std::string_view LineLabel(LineRole role) {
     switch (role) {
-    case LineRole::kSphere: return "sphere";
-    case LineRole::kDuration: return "duration";
-    case LineRole::kArea: return "area";
-    default: return "range";
+    case LineRole::kSphere: return messages::kSphereLine;
+    case LineRole::kDuration: return messages::kDurationLine;
+    case LineRole::kArea: return messages::kAreaLine;
+    default: return messages::kRangeLine;
     }
 }
 
