@@ -96,6 +96,7 @@ fuzz: fuzz-deps
 bench:
 	$(MAKE) build PRESET=release
 	build/release/bin/data_bench
+	build/release/bin/check_bench
 	QT_QPA_PLATFORM=offscreen build/release/bin/ui_bench
 
 dist-build: deps

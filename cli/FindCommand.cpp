@@ -66,12 +66,13 @@ int Fail(const std::string& message) {
 
 }  // namespace
 
-std::optional<int> RunFind(std::string_view spellClass, std::span<char* const> args) {
+std::optional<int> RunFind(const std::string& dataDir, std::string_view spellClass,
+                           std::span<char* const> args) {
     const std::optional<FindArguments> arguments = ParseArguments(args);
     if (!arguments)
         return std::nullopt;
-    const std::string indexPath = IndexPath(spellClass);
-    const std::string textPath = TextPath(spellClass);
+    const std::string indexPath = IndexPath(dataDir, spellClass);
+    const std::string textPath = TextPath(dataDir, spellClass);
 
     IndexReader index;
     if (!index.Open(indexPath))

@@ -3,12 +3,14 @@
 
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
-// Runs `find` on g_strDataDir + spellClass + ".idx" with `args`, the
+// Runs `find` on dataDir + spellClass + ".idx" with `args`, the
 // arguments after the class: [--descriptions] [--level N] [--school TEXT]
 // [TERM...], options anywhere until "--". Prints the matching records in
 // file order as JSON Lines, as dump does. Returns the exit status: 0, also
 // when nothing matches; 1, with one line on stderr, when a file cannot be
 // read. Nothing when the arguments are wrong, for the caller's usage text.
-std::optional<int> RunFind(std::string_view spellClass, std::span<char* const> args);
+std::optional<int> RunFind(const std::string& dataDir, std::string_view spellClass,
+                           std::span<char* const> args);

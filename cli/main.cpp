@@ -3,10 +3,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "BuildConfig.h"
+#include "CheckCommand.h"
 #include "FindCommand.h"
 #include "IndexBuilder.h"
 #include "IndexReader.h"
@@ -25,6 +27,7 @@ constexpr const char* kUsage =
     "usage: spellindex build DATADIR CLASS\n"
     "       spellindex dump DATADIR CLASS [--descriptions]\n"
     "       spellindex find DATADIR CLASS [--descriptions] [--level N] [--school TEXT] [TERM...]\n"
+    "       spellindex check DATADIR CLASS [--json]\n"
     "       spellindex --version\n"
     "\n"
     "  build  builds DATADIR/CLASS.idx from the spell text DATADIR/CLASS.txt\n"
@@ -35,6 +38,9 @@ constexpr const char* kUsage =
     "         case-insensitively, in one of the fields or, with --descriptions,\n"
     "         in the description; --level and --school keep only that level\n"
     "         and School/Sphere\n"
+    "  check  reports lines of DATADIR/CLASS.txt that are probably not read as\n"
+    "         meant, as FILE:LINE: warning: MESSAGE; --json prints JSON Lines;\n"
+    "         exits 1 when there are warnings\n"
     "\n"
     "CLASS is the file name without extension, normally wizard or priest.\n";
 
@@ -47,32 +53,33 @@ bool IsValidClass(std::string_view spellClass) {
     return !spellClass.empty() && spellClass.find('/') == std::string_view::npos;
 }
 
-void SetDataDir(std::string_view dir) {
-    g_strDataDir = dir.empty() ? std::string("./") : std::string(dir);
-    if (g_strDataDir.back() != '/')
-        g_strDataDir.push_back('/');
+// The directory as a data-directory prefix, ending in '/'.
+std::string DataDirPrefix(std::string_view dir) {
+    std::string prefix = dir.empty() ? std::string("./") : std::string(dir);
+    if (prefix.back() != '/')
+        prefix.push_back('/');
+    return prefix;
 }
 
-int Build(std::string_view spellClass) {
-    g_nLevel = 1;
-    const BuildResult result = BuildIndex(spellClass);
+int Build(const std::string& dataDir, std::string_view spellClass) {
+    const BuildResult result = BuildIndexIn(dataDir, spellClass, 1);
     if (!result.ok()) {
         std::fprintf(stderr, "spellindex: %s\n", result.strMessage.c_str());
         return kExitFailure;
     }
-    std::printf("%zu records written to %s\n", result.nRecords, IndexPath(spellClass).c_str());
+    std::printf("%zu records written to %s\n", result.nRecords, IndexPath(dataDir, spellClass).c_str());
     return kExitOk;
 }
 
-int Dump(std::string_view spellClass, bool withDescriptions) {
-    const std::string path = IndexPath(spellClass);
+int Dump(const std::string& dataDir, std::string_view spellClass, bool withDescriptions) {
+    const std::string path = IndexPath(dataDir, spellClass);
     IndexReader index;
     if (!index.Open(path)) {
         std::fprintf(stderr, "spellindex: can't open index %s: %s\n", path.c_str(),
                      std::strerror(errno));
         return kExitFailure;
     }
-    const std::string textPath = TextPath(spellClass);
+    const std::string textPath = TextPath(dataDir, spellClass);
     SpellRecord record;
     while (index.Next(record)) {
         const std::string line =
@@ -109,17 +116,19 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "spellindex: bad class name '%s'\n", argv[3]);
         return Usage(stderr, kExitUsage);
     }
-    SetDataDir(argv[2]);
+    const std::string dataDir = DataDirPrefix(argv[2]);
 
     if (command == "build" && argc == 4)
-        return Build(spellClass);
+        return Build(dataDir, spellClass);
     if (command == "find") {
-        const std::optional<int> status = RunFind(spellClass, {argv + 4, argv + argc});
+        const std::optional<int> status = RunFind(dataDir, spellClass, {argv + 4, argv + argc});
         return status ? *status : Usage(stderr, kExitUsage);
     }
     if (command == "dump" && argc == 4)
-        return Dump(spellClass, false);
+        return Dump(dataDir, spellClass, false);
     if (command == "dump" && argc == 5 && std::strcmp(argv[4], "--descriptions") == 0)
-        return Dump(spellClass, true);
+        return Dump(dataDir, spellClass, true);
+    if (command == "check" && (argc == 4 || (argc == 5 && std::strcmp(argv[4], "--json") == 0)))
+        return RunCheck(dataDir, spellClass, argc == 5);
     return Usage(stderr, kExitUsage);
 }

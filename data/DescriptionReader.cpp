@@ -46,6 +46,10 @@ DescriptionResult ReadDescriptionText(const std::string& textPath, int64_t textO
     LineReader file;
     if (!file.Open(textPath))
         return {DescriptionStatus::kCannotOpenText, {}};
+    return ReadDescriptionFrom(file, textOffset);
+}
+
+DescriptionResult ReadDescriptionFrom(LineReader& file, int64_t textOffset) {
     DescriptionResult result;
     result.status = ReadDescriptionAt(file, textOffset, result.strText);
     return result;

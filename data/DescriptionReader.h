@@ -36,3 +36,5 @@ DescriptionResult ReadDescriptionText(const std::string& textPath, int64_t textO
 // descriptions of one file: repositions `file`, sets `text` (which keeps
 // its capacity) and returns the status.
 DescriptionStatus ReadDescriptionAt(LineReader& file, int64_t textOffset, std::string& text);
+// The same as a result.
+DescriptionResult ReadDescriptionFrom(LineReader& text, int64_t textOffset);

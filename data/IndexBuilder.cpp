@@ -14,7 +14,6 @@
 namespace {
 
 constexpr std::size_t kWriteBlock = 152 * kRecordSize;  // about 64 KiB
-constexpr std::string_view kPriestClass = "priest";
 
 std::string FileName(std::string_view spellClass, std::string_view extension) {
     return std::string(spellClass) + std::string(extension);
@@ -98,8 +97,8 @@ private:
     bool committed_ = false;
 };
 
-BuildResult Failure(BuildStatus status, std::string message) {
-    return {status, 0, std::move(message)};
+BuildResult Failure(BuildStatus status, std::string message, int32_t endLevel) {
+    return {status, 0, endLevel, std::move(message)};
 }
 
 }  // namespace
@@ -122,45 +121,63 @@ bool IndexWriter::Flush() {
 
 void WriteRecord(IndexWriter& index, const SpellRecord& record) { index.Append(record); }
 
-BuildResult BuildIndex(std::string_view spellClass) {
+ParsedText ParseSpells(LineReader& text, bool bPriest, int32_t startLevel, RecordSink& sink,
+                       SpellTextObserver* observer) {
+    ParsedText parsed;
+    ParseState state{startLevel, observer};
+    SpellRecord record;
+    ClearRecord(record);
+    for (;;) {
+        const ParseResult result = ParseSpell(text, record, bPriest, state);
+        if (result == ParseResult::kReadError)
+            parsed.end = TextEnd::kReadError;
+        if (result == ParseResult::kReadError || result == ParseResult::kEnd)
+            break;
+        sink.Put(record);
+        ++parsed.nRecords;
+        if (result == ParseResult::kLastEntry)
+            break;
+        ClearRecord(record);
+    }
+    parsed.nEndLevel = state.nLevel;
+    return parsed;
+}
+
+BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass, int32_t startLevel,
+                         SpellTextObserver* observer) {
     const std::string textName = FileName(spellClass, kTextExtension);
     const std::string indexName = FileName(spellClass, kIndexExtension);
-    const std::string indexPath = IndexPath(spellClass);
+    const std::string indexPath = IndexPath(dataDir, spellClass);
+    int32_t endLevel = startLevel;
     const auto writeFailure = [&](int error) {
         return Failure(BuildStatus::kCannotWriteIndex,
-                       messages::CannotWriteIndex(indexName, std::strerror(error)));
+                       messages::CannotWriteIndex(indexName, std::strerror(error)), endLevel);
     };
 
     LineReader text;
-    if (!text.Open(TextPath(spellClass)))
-        return Failure(BuildStatus::kCannotOpenText, messages::CannotOpenFile(textName));
+    if (!text.Open(TextPath(dataDir, spellClass)))
+        return Failure(BuildStatus::kCannotOpenText, messages::CannotOpenFile(textName), endLevel);
 
     TempFile temp(indexPath);
     if (temp.fd() < 0)
         return writeFailure(temp.error());
 
-    const bool bPriest = spellClass == kPriestClass;
     IndexWriter index(temp.fd());
-    SpellRecord record;
-    std::size_t count = 0;
-    ClearRecord(record);
-    for (;;) {
-        const ParseResult result = ParseSpell(text, record, bPriest);
-        if (result == ParseResult::kReadError)
-            return Failure(BuildStatus::kCannotReadText,
-                           messages::CannotReadFile(textName, std::strerror(text.Error())));
-        if (result == ParseResult::kEnd)
-            break;
-        WriteRecord(index, record);
-        ++count;
-        if (result == ParseResult::kLastEntry)
-            break;
-        ClearRecord(record);
-    }
+    const ParsedText parsed = ParseSpells(text, IsPriestClass(spellClass), startLevel, index, observer);
+    endLevel = parsed.nEndLevel;
+    if (parsed.end == TextEnd::kReadError)
+        return Failure(BuildStatus::kCannotReadText,
+                       messages::CannotReadFile(textName, std::strerror(text.Error())), endLevel);
 
     if (!index.Flush())
         return writeFailure(index.Error());
-    if (!temp.Commit(indexPath, g_strDataDir))
+    if (!temp.Commit(indexPath, dataDir))
         return writeFailure(temp.error());
-    return {BuildStatus::kOk, count, {}};
+    return {BuildStatus::kOk, parsed.nRecords, endLevel, {}};
+}
+
+BuildResult BuildIndex(std::string_view spellClass, SpellTextObserver* observer) {
+    BuildResult result = BuildIndexIn(g_strDataDir, spellClass, g_nLevel, observer);
+    g_nLevel = result.nEndLevel;
+    return result;
 }

@@ -2,21 +2,33 @@
 // Builds a class's index file from its spell text file.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "SpellRecord.h"
 
+class LineReader;
+class SpellTextObserver;
+
+// Receives the records of a build, in the order of their entries.
+class RecordSink {
+public:
+    virtual ~RecordSink() = default;
+    virtual void Put(const SpellRecord& record) = 0;
+};
+
 // Buffered writer of index records to an open file descriptor. A write
 // error is kept and reported by Flush().
-class IndexWriter {
+class IndexWriter final : public RecordSink {
 public:
     explicit IndexWriter(int fd);
     IndexWriter(const IndexWriter&) = delete;
     IndexWriter& operator=(const IndexWriter&) = delete;
 
     void Append(const SpellRecord& record);
+    void Put(const SpellRecord& record) override { Append(record); }
     // Writes out what is buffered. False on a write error; Error() holds
     // the errno.
     bool Flush();
@@ -32,6 +44,24 @@ private:
 // Appends the record's 432 bytes to the index.
 void WriteRecord(IndexWriter& index, const SpellRecord& record);
 
+enum class TextEnd {
+    kEnd,        // the end of the text
+    kReadError,  // reading failed midway
+};
+
+struct ParsedText {
+    TextEnd end = TextEnd::kEnd;
+    std::size_t nRecords = 0;  // records given to the sink
+    int32_t nEndLevel = 1;     // the level counter after the last header
+};
+
+// Parses the entries of `text` from its position to its end, levels
+// counted on from `startLevel`, and gives each complete entry's record to
+// `sink`. An entry that the end of the text cuts off before its
+// description is dropped. An observer is told what the parse sees.
+ParsedText ParseSpells(LineReader& text, bool bPriest, int32_t startLevel, RecordSink& sink,
+                       SpellTextObserver* observer = nullptr);
+
 enum class BuildStatus {
     kOk,
     kCannotOpenText,    // the spell text file cannot be opened
@@ -42,14 +72,23 @@ enum class BuildStatus {
 struct [[nodiscard]] BuildResult {
     BuildStatus status = BuildStatus::kOk;
     std::size_t nRecords = 0;  // records written, on success
+    int32_t nEndLevel = 1;     // the level counter where the parse ended
     std::string strMessage;    // what failed, for the user; empty on success
 
     bool ok() const { return status == BuildStatus::kOk; }
 };
 
-// Builds g_strDataDir + spellClass + ".idx" from the class's ".txt", one
-// record per complete entry, levels counted on from g_nLevel. The index is
+// Builds dataDir + spellClass + ".idx" from the class's ".txt", one record
+// per complete entry, levels counted on from `startLevel`. `dataDir` ends
+// in a separator (or is empty for the current directory). The index is
 // written to a temporary file beside it and renamed over it once complete
 // and synced, so on any failure the old index stays as it was. Without a
-// text file nothing is touched.
-BuildResult BuildIndex(std::string_view spellClass);
+// text file nothing is touched. Keeps no state: builds may run in any
+// thread, one at a time per index file. An observer is told what the
+// parse sees; it changes nothing of the index.
+BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass, int32_t startLevel,
+                         SpellTextObserver* observer = nullptr);
+
+// BuildIndexIn(g_strDataDir, spellClass, g_nLevel); leaves g_nLevel at the
+// level the parse counted to.
+BuildResult BuildIndex(std::string_view spellClass, SpellTextObserver* observer = nullptr);

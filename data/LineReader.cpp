@@ -1,5 +1,6 @@
 #include "LineReader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -7,34 +8,57 @@
 
 namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
-}
+}  // namespace
 
-LineReader::~LineReader() {
+LineReader::~LineReader() { Close(); }
+
+void LineReader::Close() {
     if (fd_ >= 0)
         ::close(fd_);
+    fd_ = -1;
+    memory_ = nullptr;
+    memorySize_ = 0;
+    error_ = 0;
+    data_ = nullptr;
+    begin_ = end_ = 0;
+    bufferPos_ = 0;
 }
 
 bool LineReader::Open(const std::string& path) {
-    if (fd_ >= 0)
-        ::close(fd_);
+    Close();
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    error_ = fd_ < 0 ? errno : 0;
-    begin_ = end_ = 0;
-    bufferPos_ = 0;
-    if (fd_ >= 0)
-        buffer_.resize(kBufferSize);
-    return fd_ >= 0;
+    if (fd_ < 0) {
+        error_ = errno;
+        return false;
+    }
+    buffer_.resize(kBufferSize);
+    data_ = buffer_.data();
+    return true;
 }
 
-// Replaces the (fully consumed) buffer with the next block of the file.
-// False at the end of the file or on an error.
+void LineReader::OpenMemory(std::string_view text, std::size_t windowBytes) {
+    Close();
+    memory_ = text.empty() ? "" : text.data();
+    memorySize_ = static_cast<int64_t>(text.size());
+    window_ = windowBytes == 0 ? text.size() : windowBytes;
+}
+
+// Replaces the (fully consumed) block with the next one. False at the end
+// of the text or on an error.
 bool LineReader::Fill() {
-    if (fd_ < 0 || error_ != 0)
-        return false;
     bufferPos_ += static_cast<int64_t>(end_);
     begin_ = end_ = 0;
+    if (error_ != 0 || !IsOpen())
+        return false;
+    if (memory_) {
+        if (bufferPos_ >= memorySize_)
+            return false;
+        data_ = memory_ + bufferPos_;
+        end_ = static_cast<std::size_t>(std::min<uint64_t>(static_cast<uint64_t>(memorySize_ - bufferPos_), window_));
+        return true;
+    }
     for (;;) {
-        const ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
+        const ssize_t n = ::pread(fd_, buffer_.data(), buffer_.size(), bufferPos_);
         if (n >= 0) {
             end_ = static_cast<std::size_t>(n);
             return n > 0;
@@ -50,7 +74,7 @@ bool LineReader::ReadLine(std::string_view& line) {
     if (begin_ == end_ && !Fill())
         return false;
 
-    const char* start = buffer_.data() + begin_;
+    const char* start = data_ + begin_;
     const std::size_t avail = end_ - begin_;
     if (const auto* nl = static_cast<const char*>(std::memchr(start, '\n', avail))) {
         std::size_t len = static_cast<std::size_t>(nl - start);
@@ -61,7 +85,7 @@ bool LineReader::ReadLine(std::string_view& line) {
         return true;
     }
 
-    // The line runs past the buffer: gather it in spill_.
+    // The line runs past the block: gather it in spill_.
     spill_.assign(start, avail);
     begin_ = end_;
     for (;;) {
@@ -71,17 +95,16 @@ bool LineReader::ReadLine(std::string_view& line) {
             line = spill_;  // last line, no terminator
             return true;
         }
-        const char* chunk = buffer_.data();
-        if (const auto* nl = static_cast<const char*>(std::memchr(chunk, '\n', end_))) {
-            const auto len = static_cast<std::size_t>(nl - chunk);
-            spill_.append(chunk, len);
-            begin_ = len + 1;
+        const auto* nl = static_cast<const char*>(std::memchr(data_, '\n', end_));
+        const std::size_t n = nl ? static_cast<std::size_t>(nl - data_) : end_;
+        spill_.append(data_, n);
+        if (nl) {
+            begin_ = n + 1;
             if (!spill_.empty() && spill_.back() == '\r')
                 spill_.pop_back();
             line = spill_;
             return true;
         }
-        spill_.append(chunk, end_);
         begin_ = end_;
     }
 }
@@ -95,15 +118,11 @@ bool LineReader::ReadString(std::string& line) {
 }
 
 bool LineReader::Seek(int64_t position) {
-    if (fd_ < 0 || position < 0)
+    if (!IsOpen() || position < 0)
         return false;
     if (position >= bufferPos_ && position <= bufferPos_ + static_cast<int64_t>(end_)) {
         begin_ = static_cast<std::size_t>(position - bufferPos_);
         return true;
-    }
-    if (::lseek(fd_, position, SEEK_SET) < 0) {
-        error_ = errno;
-        return false;
     }
     bufferPos_ = position;
     begin_ = end_ = 0;

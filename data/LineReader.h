@@ -1,7 +1,8 @@
 #pragma once
-// Buffered line reading over a spell text file, with byte positions
-// counted in the file as stored.
+// Line reading over a spell text, from a file or from bytes in memory, with
+// byte positions counted in the text as stored.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -17,11 +18,14 @@ public:
     // Opens `path` for reading. False when it cannot be opened; Error()
     // then holds the errno.
     bool Open(const std::string& path);
-    bool IsOpen() const { return fd_ >= 0; }
+    // Reads `text`, which must outlive the reading, handing it out in
+    // pieces of `windowBytes` as a file would come in blocks (0: at once).
+    void OpenMemory(std::string_view text, std::size_t windowBytes = 0);
+    bool IsOpen() const { return fd_ >= 0 || memory_ != nullptr; }
 
     // Reads the next line without its terminator (LF or CR LF; a lone CR is
     // an ordinary character). A last line without terminator is still read.
-    // False at the end of the file, or on a read error (Failed()).
+    // False at the end of the text, or on a read error (Failed()).
     // The view stays valid until the next call on this reader.
     bool ReadLine(std::string_view& line);
     // The same, copying the line.
@@ -30,7 +34,7 @@ public:
     // Byte offset of the start of the next unread line.
     int64_t GetPosition() const { return bufferPos_ + static_cast<int64_t>(begin_); }
     // Makes the next read start at byte `position` from the start of the
-    // file. False for a negative position or when the file cannot seek.
+    // text. False for a negative position or when nothing is open.
     bool Seek(int64_t position);
 
     bool Failed() const { return error_ != 0; }
@@ -38,12 +42,17 @@ public:
 
 private:
     bool Fill();
+    void Close();
 
     int fd_ = -1;
+    const char* memory_ = nullptr;  // the text, when reading from memory
+    int64_t memorySize_ = 0;
+    std::size_t window_ = 0;  // bytes per Fill() from memory
     int error_ = 0;
     std::vector<char> buffer_;
-    std::size_t begin_ = 0;  // next unread byte in buffer_
-    std::size_t end_ = 0;    // end of valid bytes in buffer_
-    int64_t bufferPos_ = 0;  // file offset of buffer_[0]
-    std::string spill_;      // a line that spans buffer refills
+    const char* data_ = nullptr;  // the current block: buffer_ or memory_
+    std::size_t begin_ = 0;       // next unread byte of the block
+    std::size_t end_ = 0;         // end of valid bytes of the block
+    int64_t bufferPos_ = 0;       // text offset of data_[0]
+    std::string spill_;           // a line that spans blocks
 };

@@ -2,6 +2,8 @@
 // Every message the program shows or prints about a failure, in one place.
 // Texts are UTF-8; the two Russian ones are the program's own words.
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -75,5 +77,122 @@ inline std::string CannotWriteOutput(std::string_view reason) {
 inline std::string CannotInsertSpell(std::string_view spellName) {
     return WithReason("can't insert spell ", spellName);
 }
+
+// ---- The check of a spell text, and the notices about an index ----------
+// Quoted texts from the spell file come in as UTF-8, quotes included.
+
+inline std::string Plural(std::size_t n, std::string_view one, std::string_view many) {
+    return std::to_string(n) + " " + std::string(n == 1 ? one : many);
+}
+
+// "190 spells, 3 warnings", and ", 1 note" when there are notes.
+inline std::string CheckSummary(std::size_t spells, std::size_t warnings, std::size_t notes) {
+    std::string text = Plural(spells, "spell", "spells") + ", " + Plural(warnings, "warning", "warnings");
+    if (notes > 0)
+        text += ", " + Plural(notes, "note", "notes");
+    return text;
+}
+
+// Names of the record's fields in messages, in field order.
+inline constexpr std::string_view kFieldLabels[] = {
+    "name", "level", "school", "range", "duration", "area of effect", "components",
+    "saving throw", "casting time"};
+inline constexpr std::string_view kSphereLabel = "sphere";
+// Names of the field lines in messages: "the range line".
+inline constexpr std::string_view kSphereLine = "sphere";
+inline constexpr std::string_view kRangeLine = "range";
+inline constexpr std::string_view kDurationLine = "duration";
+inline constexpr std::string_view kAreaLine = "area";
+
+inline std::string ParagraphReadAsSpell(std::string_view previousSpell, std::size_t missing,
+                                        std::size_t markers, std::string_view missingMarkers) {
+    const std::string lack = "lack " + std::to_string(missing) + " of their " +
+                             std::to_string(markers) + " markers (" + std::string(missingMarkers) + ")";
+    if (previousSpell.empty())
+        return "the field lines of this spell " + lack;
+    return "this line begins with a capital letter after a blank line in the description of " +
+           std::string(previousSpell) + ", so it starts a new spell, whose field lines " + lack +
+           "; to keep it in the description, indent it or begin it with a lower-case letter";
+}
+inline std::string MissingMarker(std::string_view marker, std::string_view lineLabel,
+                                 std::string_view field, std::string_view quotedValue) {
+    return "no \"" + std::string(marker) + "\" on the " + std::string(lineLabel) + " line: the " +
+           std::string(field) + " field" +
+           (quotedValue.empty() ? std::string(" comes out empty") : " comes out as " + std::string(quotedValue));
+}
+inline std::string MissingTab(std::string_view lineLabel, std::string_view field) {
+    return "no tab on the " + std::string(lineLabel) + " line: the " + std::string(field) +
+           " field comes out empty";
+}
+inline std::string TabBeforeValue(std::string_view lineLabel, std::string_view field) {
+    return "the first tab of the " + std::string(lineLabel) + " line stands before the " +
+           std::string(field) + ": the " + std::string(field) + " field comes out empty";
+}
+inline std::string FieldTooLong(std::string_view field, std::size_t bytes, std::size_t kept,
+                                std::string_view quotedKept) {
+    return "the " + std::string(field) + " field is " + std::to_string(bytes) +
+           " bytes long; the index keeps " + std::to_string(kept) + ": " + std::string(quotedKept);
+}
+inline std::string CapitalOutsideAtoZ(std::string_view quotedLetter) {
+    return "begins with the capital " + std::string(quotedLetter) +
+           " after a blank line: only A to Z begin a new spell, so the line is read as description text";
+}
+inline std::string UnknownSchool(std::string_view quotedSchool) {
+    return "the school " + std::string(quotedSchool) +
+           " matches no school keyword: the spell gets the generic icon";
+}
+inline constexpr std::string_view kLevelHeaderFirst =
+    "level header before the first spell: levels count from 1 and each header adds one, so the "
+    "spells under it come out as level 2; first-level spells stand before any header";
+inline constexpr std::string_view kEntryCutOff =
+    "the file ends before this spell's description: the spell is not indexed";
+inline constexpr std::string_view kEndInDescription =
+    "the file ends inside this description: the spell is indexed, but older readers of the format "
+    "drop it";
+inline std::string BlankLinesBefore(std::size_t blanks) {
+    return std::to_string(blanks) +
+           " blank lines before this spell: one or two separate spells; older readers of the format "
+           "read it as part of the description before";
+}
+inline std::string CarriageReturnEnds(std::size_t lines) {
+    return "line ends in a carriage return (CR CR LF): every field keeps the CR, blank lines are not "
+           "blank and spells run together; " +
+           Plural(lines, "line ends", "lines end") + " so";
+}
+inline constexpr std::string_view kCarriageReturnInside =
+    "carriage return inside the line: lines that end in a CR alone run together into one";
+inline std::string NotUtf8AmongUtf8(std::size_t utf8Lines) {
+    return "not valid UTF-8, unlike " + Plural(utf8Lines, "other line", "other lines") +
+           ": a field or description holding it is shown as Windows-1251";
+}
+inline std::string Utf8AmongOthers(std::size_t otherLines) {
+    return "valid UTF-8, unlike " + Plural(otherLines, "other line", "other lines") +
+           ": a description holding both is shown as Windows-1251";
+}
+inline std::string DuplicateName(int64_t firstLine) {
+    std::string text;
+    text.reserve(48);
+    return text.append("the spell at line ").append(std::to_string(firstLine)).append(" has the same name");
+}
+
+// The browser's notice below the list, and the problems dialog.
+inline std::string IndexChanged(std::string_view textName) {
+    return std::string(textName) + " changed after its index was built: descriptions may be wrong";
+}
+inline std::string IndexTextMissing(std::string_view textName) {
+    return std::string(textName) + " is missing: descriptions cannot be shown";
+}
+inline constexpr std::string_view kRebuild = "Rebuild";
+inline std::string IndexedWithProblems(std::size_t spells, std::size_t lines) {
+    return "Indexed " + Plural(spells, "spell", "spells") + "; " +
+           Plural(lines, "line looks", "lines look") + " wrong";
+}
+inline constexpr std::string_view kShowProblems = "Show Problems...";
+inline constexpr std::string_view kCloseNotice = "Close this notice";
+inline std::string ProblemsTitle(std::string_view textName) {
+    return "Problems in " + std::string(textName);
+}
+inline constexpr std::string_view kProblemColumns[] = {"Line", "Message", "Spell"};
+inline constexpr std::string_view kClose = "Close";
 
 }  // namespace messages

@@ -41,10 +41,14 @@ void ResolveDataDirFromExecutable() {
     ResolveDataDir(help.string(), exe.stem().string());
 }
 
-std::string TextPath(std::string_view spellClass) {
-    return g_strDataDir + std::string(spellClass) + std::string(kTextExtension);
+std::string TextPath(std::string_view dataDir, std::string_view spellClass) {
+    return std::string(dataDir).append(spellClass).append(kTextExtension);
 }
 
-std::string IndexPath(std::string_view spellClass) {
-    return g_strDataDir + std::string(spellClass) + std::string(kIndexExtension);
+std::string IndexPath(std::string_view dataDir, std::string_view spellClass) {
+    return std::string(dataDir).append(spellClass).append(kIndexExtension);
 }
+
+std::string TextPath(std::string_view spellClass) { return TextPath(g_strDataDir, spellClass); }
+
+std::string IndexPath(std::string_view spellClass) { return IndexPath(g_strDataDir, spellClass); }

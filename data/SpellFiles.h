@@ -16,6 +16,9 @@ extern int32_t g_nLevel;
 // Number of records in the index most recently loaded into the list.
 extern int32_t g_nRecordCount;
 
+// The priest class's sphere line replaces the school text.
+inline bool IsPriestClass(std::string_view spellClass) { return spellClass == "priest"; }
+
 inline constexpr std::string_view kTextExtension = ".txt";
 inline constexpr std::string_view kIndexExtension = ".idx";
 
@@ -29,6 +32,9 @@ void ResolveDataDir(std::string_view helpPath, std::string_view appName);
 // Calls ResolveDataDir for the running executable.
 void ResolveDataDirFromExecutable();
 
-// g_strDataDir + spellClass + ".txt" / ".idx".
+// dataDir + spellClass + ".txt" / ".idx".
+std::string TextPath(std::string_view dataDir, std::string_view spellClass);
+std::string IndexPath(std::string_view dataDir, std::string_view spellClass);
+// The same in g_strDataDir.
 std::string TextPath(std::string_view spellClass);
 std::string IndexPath(std::string_view spellClass);

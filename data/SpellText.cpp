@@ -5,37 +5,14 @@
 
 namespace {
 
-// Markers and the offset of each value from its marker's position: the
-// marker's length plus one, except "Component", which skips two
-// characters so that "Components:" and "Component:" both work.
-constexpr std::string_view kSphereMarker = "Sphere:";
-constexpr int kSphereOffset = 8;
-constexpr std::string_view kRangeMarker = "Range:";
-constexpr int kRangeOffset = 7;
-constexpr std::string_view kComponentsMarker = "Component";
-constexpr int kComponentsOffset = 11;
-constexpr std::string_view kDurationMarker = "Duration:";
-constexpr int kDurationOffset = 10;
-constexpr std::string_view kCastingTimeMarker = "Casting Time:";
-constexpr int kCastingTimeOffset = 14;
-constexpr std::string_view kAreaMarker = "Area of Effect:";
-constexpr int kAreaOffset = 16;
-constexpr std::string_view kSavingThrowMarker = "Saving Throw:";
-constexpr int kSavingThrowOffset = 14;
-
 std::ptrdiff_t Find(std::string_view line, std::string_view what) {
     const auto p = line.find(what);
     return p == std::string_view::npos ? -1 : static_cast<std::ptrdiff_t>(p);
 }
 
-std::ptrdiff_t ValueStart(std::string_view line, std::string_view marker, int offset) {
-    return Find(line, marker) + offset;
-}
-
-}  // namespace
-
-std::string_view CutToTab(std::string_view line, std::string_view marker, int offset) {
-    const std::ptrdiff_t start = ValueStart(line, marker, offset);
+// The value from `start` up to the line's first tab: empty when the tab is
+// missing or stands at or before the start.
+std::string_view ValueToTab(std::string_view line, std::ptrdiff_t start) {
     const auto tabPos = line.find('\t');
     const std::ptrdiff_t tab = tabPos == std::string_view::npos ? -1 : static_cast<std::ptrdiff_t>(tabPos);
     if (tab - start <= 0)
@@ -43,14 +20,26 @@ std::string_view CutToTab(std::string_view line, std::string_view marker, int of
     return line.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(tab - start));
 }
 
-std::string_view CutToEnd(std::string_view line, std::string_view marker, int offset) {
-    const std::ptrdiff_t start = ValueStart(line, marker, offset);
+// The value from `start` to the end of the line: empty when the start lies
+// at or past the end.
+std::string_view ValueToEnd(std::string_view line, std::ptrdiff_t start) {
     if (start >= static_cast<std::ptrdiff_t>(line.size()))
         return {};
     return line.substr(static_cast<std::size_t>(start));
 }
 
-DescriptionEnd ScanDescription(LineReader& file, std::string* text, std::size_t maxBytes) {
+}  // namespace
+
+std::string_view CutToTab(std::string_view line, std::string_view marker, int offset) {
+    return ValueToTab(line, Find(line, marker) + offset);
+}
+
+std::string_view CutToEnd(std::string_view line, std::string_view marker, int offset) {
+    return ValueToEnd(line, Find(line, marker) + offset);
+}
+
+DescriptionEnd ScanDescription(LineReader& file, std::string* text, std::size_t maxBytes,
+                               SpellTextObserver* observer) {
     const auto append = [&](std::string_view line) {
         if (text && text->size() < maxBytes)
             text->append(line.substr(0, maxBytes - text->size()));
@@ -60,75 +49,153 @@ DescriptionEnd ScanDescription(LineReader& file, std::string* text, std::size_t 
     };
 
     std::string_view line;
+    int64_t lineStart = 0;
+    const auto tell = [&](LineRole role) {
+        if (observer)
+            observer->OnLine(role, line, lineStart);
+    };
     for (;;) {
         // Description lines up to and including the first blank one.
         do {
+            if (observer)
+                lineStart = file.GetPosition();
             if (!file.ReadLine(line))
                 return atEnd();
             append(line);
+            tell(IsBlank(line) ? LineRole::kBlank : LineRole::kDescription);
         } while (!IsBlank(line));
 
         // Any run of further blank lines, then the line that decides.
-        int64_t lineStart;
+        bool blank;
         do {
             lineStart = file.GetPosition();
             if (!file.ReadLine(line))
                 return atEnd();
-        } while (IsBlank(line));
+            blank = IsBlank(line);
+            if (blank)
+                tell(LineRole::kBlank);
+        } while (blank);
 
-        if (BeginsWithUpper(line))
+        if (BeginsWithUpper(line)) {
+            tell(LineRole::kNextEntry);
             return file.Seek(lineStart) ? DescriptionEnd::kNextEntry : DescriptionEnd::kReadError;
+        }
+        tell(LineRole::kParagraph);
         append(line);
     }
 }
 
-ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest) {
+namespace {
+
+// Reads the lines of one entry; an observer, when there is one, is told
+// each line's role and each value.
+class EntryReader {
+public:
+    EntryReader(LineReader& file, SpellTextObserver* observer) : file_(file), observer_(observer) {}
+
     std::string_view line;
-    const auto read = [&] { return file.ReadLine(line); };
+
+    bool Read() {
+        if (observer_)
+            start_ = file_.GetPosition();
+        return file_.ReadLine(line);
+    }
+    void Tell(LineRole role) const {
+        if (observer_)
+            observer_->OnLine(role, line, start_);
+    }
+    bool Read(LineRole role) {
+        if (!Read())
+            return false;
+        Tell(role);
+        return true;
+    }
+    // Stores `value` in `field`, telling the observer first.
+    template <std::size_t N>
+    void Store(char (&field)[N], SpellField which, std::string_view value) const {
+        if (observer_)
+            observer_->OnValue(which, value, nullptr, false);
+        SetField(field, value);
+    }
+    // Cuts the value out of the line and stores it in `field`. A missing
+    // marker stands at position -1.
+    template <std::size_t N>
+    void Cut(char (&field)[N], SpellField which, const FieldCut& cut) const {
+        const std::ptrdiff_t marker = Find(line, cut.marker);
+        const std::ptrdiff_t start = marker + cut.offset;
+        const std::string_view value = cut.toTab ? ValueToTab(line, start) : ValueToEnd(line, start);
+        if (observer_)
+            observer_->OnValue(which, value, &cut, marker >= 0);
+        SetField(field, value);
+    }
+
+private:
+    LineReader& file_;
+    SpellTextObserver* observer_;
+    int64_t start_ = 0;
+};
+
+ParseResult ParseEntry(LineReader& file, SpellRecord& record, bool bPriest, ParseState& state) {
+    EntryReader in(file, state.pObserver);
+    const std::string_view& line = in.line;
     const auto atEnd = [&] { return file.Failed() ? ParseResult::kReadError : ParseResult::kEnd; };
 
-    if (!read())
+    if (!in.Read())
         return atEnd();
     if (line.find(kLevelHeaderMarker) != std::string_view::npos) {
-        ++g_nLevel;
-        if (!read())
+        in.Tell(LineRole::kLevelHeader);
+        ++state.nLevel;
+        if (!in.Read())
             return atEnd();
-        if (IsBlank(line) && !read())
-            return atEnd();
+        if (IsBlank(line)) {
+            in.Tell(LineRole::kOptionalBlank);
+            if (!in.Read())
+                return atEnd();
+        }
     }
-    SetField(record.szName, line);
-    record.nLevel = g_nLevel;
+    in.Tell(LineRole::kName);
+    in.Store(record.szName, kFieldName, line);
+    record.nLevel = state.nLevel;
 
-    if (!read())
+    if (!in.Read(LineRole::kSchool))
         return atEnd();
-    SetField(record.szSchool, line);
+    if (bPriest)
+        SetField(record.szSchool, line);  // until the sphere line replaces it
+    else
+        in.Store(record.szSchool, kFieldSchool, line);
     record.nSchoolImage = GetSchoolImage(line);
 
-    if (!read())
+    if (!in.Read())
         return atEnd();
-    if (IsBlank(line) && !read())
-        return atEnd();
-
-    if (bPriest) {
-        SetField(record.szSchool, CutToEnd(line, kSphereMarker, kSphereOffset));
-        if (!read())
+    if (IsBlank(line)) {
+        in.Tell(LineRole::kOptionalBlank);
+        if (!in.Read())
             return atEnd();
     }
 
-    SetField(record.szRange, CutToTab(line, kRangeMarker, kRangeOffset));
-    SetField(record.szComponents, CutToEnd(line, kComponentsMarker, kComponentsOffset));
+    if (bPriest) {
+        in.Tell(LineRole::kSphere);
+        in.Cut(record.szSchool, kFieldSchool, kSphereCut);
+        if (!in.Read())
+            return atEnd();
+    }
 
-    if (!read())
+    in.Tell(LineRole::kRange);
+    in.Cut(record.szRange, kFieldRange, kRangeCut);
+    in.Cut(record.szComponents, kFieldComponents, kComponentsCut);
+
+    if (!in.Read(LineRole::kDuration))
         return atEnd();
-    SetField(record.szDuration, CutToTab(line, kDurationMarker, kDurationOffset));
-    SetField(record.szCastingTime, CutToEnd(line, kCastingTimeMarker, kCastingTimeOffset));
+    in.Cut(record.szDuration, kFieldDuration, kDurationCut);
+    in.Cut(record.szCastingTime, kFieldCastingTime, kCastingTimeCut);
 
-    if (!read())
+    if (!in.Read(LineRole::kArea))
         return atEnd();
-    SetField(record.szArea, CutToTab(line, kAreaMarker, kAreaOffset));
-    SetField(record.szSavingThrow, CutToEnd(line, kSavingThrowMarker, kSavingThrowOffset));
+    in.Cut(record.szArea, kFieldArea, kAreaCut);
+    in.Cut(record.szSavingThrow, kFieldSavingThrow, kSavingThrowCut);
 
-    if (!read())  // the line after the area line holds nothing the index keeps
+    // The line after the area line holds nothing the index keeps.
+    if (!in.Read(LineRole::kSkipped))
         return atEnd();
 
     // Offsets past 2 GiB do not fit the record's field; such an entry cannot
@@ -138,10 +205,26 @@ ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest) {
         return ParseResult::kEnd;
     record.nTextOffset = static_cast<int32_t>(textOffset);
 
-    switch (ScanDescription(file)) {
+    switch (ScanDescription(file, nullptr, 0, state.pObserver)) {
     case DescriptionEnd::kNextEntry: return ParseResult::kEntry;
     case DescriptionEnd::kEndOfFile: return ParseResult::kLastEntry;
     case DescriptionEnd::kReadError: return ParseResult::kReadError;
     }
     return ParseResult::kReadError;
+}
+
+}  // namespace
+
+ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest, ParseState& state) {
+    const ParseResult result = ParseEntry(file, record, bPriest, state);
+    if (state.pObserver)
+        state.pObserver->OnEntryEnd(result, record);
+    return result;
+}
+
+ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest) {
+    ParseState state{g_nLevel};
+    const ParseResult result = ParseSpell(file, record, bPriest, state);
+    g_nLevel = state.nLevel;
+    return result;
 }

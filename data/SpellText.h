@@ -3,6 +3,7 @@
 // lines, the end of a description, and the parse of one entry.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,61 @@ std::string_view CutToTab(std::string_view line, std::string_view marker, int of
 // the start lies at or past the end.
 std::string_view CutToEnd(std::string_view line, std::string_view marker, int offset);
 
+// Where a field line's value is: after its marker, `offset` characters on
+// from the marker's position (its length plus one, except "Component",
+// which skips two characters so that "Components:" and "Component:" both
+// work), up to the line's first tab or to its end.
+struct FieldCut {
+    std::string_view marker;
+    int offset;
+    bool toTab;
+};
+inline constexpr FieldCut kSphereCut{"Sphere:", 8, false};
+inline constexpr FieldCut kRangeCut{"Range:", 7, true};
+inline constexpr FieldCut kComponentsCut{"Component", 11, false};
+inline constexpr FieldCut kDurationCut{"Duration:", 10, true};
+inline constexpr FieldCut kCastingTimeCut{"Casting Time:", 14, false};
+inline constexpr FieldCut kAreaCut{"Area of Effect:", 16, true};
+inline constexpr FieldCut kSavingThrowCut{"Saving Throw:", 14, false};
+
+// What each line read by the parse is.
+enum class LineRole {
+    kLevelHeader,
+    kOptionalBlank,  // the blank line allowed after a level header or a school line
+    kName,
+    kSchool,
+    kSphere,
+    kRange,
+    kDuration,
+    kArea,
+    kSkipped,      // the line after the area line
+    kDescription,  // a description line, not after a blank line
+    kBlank,        // a blank line in or after a description
+    kParagraph,    // the line after blank lines that continues the description
+    kNextEntry,    // the line after blank lines that begins the next entry;
+                   // the next parse reads it again as its first line
+};
+
+enum class ParseResult;
+
+// Told what the parse sees, for checking a text. The index build passes
+// none, and then nothing is told.
+class SpellTextObserver {
+public:
+    virtual ~SpellTextObserver() = default;
+    // Every line read, with the offset of its start.
+    virtual void OnLine(LineRole role, std::string_view line, int64_t offset) = 0;
+    // A value of the entry, as cut from the line just told, before it is
+    // stored in `field` of the record and cut to the field's width. `cut`
+    // says how it was cut and `markerFound` whether the line holds its
+    // marker; for the name and school lines `cut` is null. A priest's
+    // school is told once, as cut from the sphere line.
+    virtual void OnValue(SpellField field, std::string_view value, const FieldCut* cut,
+                         bool markerFound) = 0;
+    // The end of one parse, with the record as the parse left it.
+    virtual void OnEntryEnd(ParseResult result, const SpellRecord& record) = 0;
+};
+
 enum class DescriptionEnd {
     kNextEntry,  // a line beginning with an upper-case letter follows
     kEndOfFile,  // the file ended inside the description
@@ -39,9 +95,9 @@ enum class DescriptionEnd {
 // letter. That line is not part of the description; on kNextEntry the
 // reader is positioned at its start. When `text` is given, the description
 // lines are appended to it joined with nothing between them (blank lines
-// add nothing), up to `maxBytes` bytes.
+// add nothing), up to `maxBytes` bytes. An observer is told every line.
 DescriptionEnd ScanDescription(LineReader& file, std::string* text = nullptr,
-                               std::size_t maxBytes = 0);
+                               std::size_t maxBytes = 0, SpellTextObserver* observer = nullptr);
 
 enum class ParseResult {
     kEntry,      // a complete entry; the file stands at the next entry
@@ -50,7 +106,15 @@ enum class ParseResult {
     kReadError,
 };
 
+// What the parse of one text carries from entry to entry.
+struct ParseState {
+    int32_t nLevel = 1;  // level of the entries to come; headers raise it
+    SpellTextObserver* pObserver = nullptr;  // told what the parse sees
+};
+
 // Parses the entry at the reader's position into `record` (prepared by
-// ClearRecord). Level headers raise g_nLevel. For the priest class the
-// sphere line replaces the school text.
+// ClearRecord). For the priest class the sphere line replaces the school
+// text.
+ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest, ParseState& state);
+// The same with g_nLevel as the level counter.
 ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest);

@@ -45,13 +45,16 @@ char32_t Cp1251ToUnicode(unsigned char byte) {
 }
 
 bool IsValidUtf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        // Runs of plain ASCII, eight bytes at a time.
-        uint64_t word;
-        if (i + 8 <= text.size() &&
-            (std::memcpy(&word, text.data() + i, 8), (word & 0x8080808080808080ULL) == 0)) {
-            i += 8;
-            continue;
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n;) {
+        // Runs of ASCII eight bytes at a time.
+        if (i + 8 <= n) {
+            uint64_t word;
+            std::memcpy(&word, text.data() + i, sizeof word);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                i += 8;
+                continue;
+            }
         }
         const std::size_t len = Utf8SequenceLength(text, i);
         if (len == 0)

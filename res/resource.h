@@ -5,6 +5,7 @@
 // Dialogs
 inline constexpr int IDD_SPELL_LIST = 102;
 inline constexpr int IDD_SPELL_INFO = 103;
+inline constexpr int IDD_PROBLEMS = 110;
 
 // Icons
 inline constexpr int IDR_MAINFRAME = 128;
@@ -35,6 +36,12 @@ inline constexpr int IDC_FIND_SCHOOL = 1033;
 inline constexpr int IDC_FIND_DESCRIPTIONS = 1034;
 inline constexpr int IDC_FIND_COUNT = 1035;
 inline constexpr int IDC_FIND_CLOSE = 1036;
+// Notice bar below the list, and the problems dialog
+inline constexpr int IDC_NOTICE_BAR = 1040;
+inline constexpr int IDC_NOTICE_TEXT = 1041;
+inline constexpr int IDC_NOTICE_ACTION = 1042;
+inline constexpr int IDC_NOTICE_CLOSE = 1043;
+inline constexpr int IDC_PROBLEM_LIST = 1044;
 
 // Details dialog controls
 inline constexpr int IDC_NAME = 1001;

@@ -17,10 +17,13 @@
 #include <QTreeView>
 
 #include "CFindBar.h"
+#include "CNoticeBar.h"
+#include "CProblemsDlg.h"
 #include "CSpellInfoDlg.h"
 #include "ColumnTables.h"
 #include "DialogUnits.h"
 #include "DisplayText.h"
+#include "IndexAge.h"
 #include "IndexBuilder.h"
 #include "IndexReader.h"
 #include "MessageBox.h"
@@ -172,6 +175,9 @@ void CSpellListDlg::OnInitDialog() {
     m_pFindBar = new CFindBar(m_pModel, m_ctlList, m_ctlProgress, this);
     connect(m_pFindBar, &CFindBar::OpenChanged, this, [this] { OnSize(width(), height()); });
     connect(qApp, &QApplication::focusChanged, this, &CSpellListDlg::OnFocusChanged);
+    m_pNoticeBar = new CNoticeBar(this);
+    connect(m_pNoticeBar, &CNoticeBar::ActionClicked, this, &CSpellListDlg::OnNoticeAction);
+    connect(m_pNoticeBar, &CNoticeBar::Closed, this, &CSpellListDlg::HideNotice);
 
     SetColumnOrder(kFieldName);
     setMinimumSize(MinimumSize());
@@ -207,15 +213,27 @@ void CSpellListDlg::resizeEvent(QResizeEvent* event) {
 void CSpellListDlg::OnSize(int cx, int cy) {
     if (m_ctlList)
         m_ctlList->resize(ListSize(cx, cy));
+    // Below the list stand the notice, when shown, then the find bar.
+    const QWidget* above = m_ctlList;
+    if (m_ctlList && m_pNoticeBar && m_pNoticeBar->isVisibleTo(this)) {
+        m_pNoticeBar->setGeometry(m_ctlList->x(), m_ctlList->y() + m_ctlList->height(),
+                                  m_ctlList->width(), m_pNoticeBar->sizeHint().height());
+        above = m_pNoticeBar;
+    }
     if (m_pFindBar && m_ctlList)
-        m_pFindBar->PlaceBelow(m_ctlList);
+        m_pFindBar->PlaceBelow(above);
+}
+
+int CSpellListDlg::NoticeBarHeight() const {
+    return m_pNoticeBar && m_pNoticeBar->isVisibleTo(this) ? m_pNoticeBar->sizeHint().height() : 0;
 }
 
 QSize CSpellListDlg::ListSize(int cx, int cy) const {
     // The client area less 10 pixels across and 45 down, and less the
-    // find bar while it is open.
+    // notice and the find bar while they are shown.
     const int findBarHeight = m_pFindBar ? m_pFindBar->ReservedHeight() : 0;
-    return {std::max(0, cx - kListMarginX), std::max(0, cy - kListMarginY - findBarHeight)};
+    return {std::max(0, cx - kListMarginX),
+            std::max(0, cy - kListMarginY - findBarHeight - NoticeBarHeight())};
 }
 
 void CSpellListDlg::keyPressEvent(QKeyEvent* event) {
@@ -299,6 +317,7 @@ bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
         ShowMessageBox(Utf8(messages::CannotReadIndex(spellClass + std::string(kIndexExtension),
                                                       std::strerror(index.Error()))),
                        QMessageBox::Ok, this);
+    UpdateIndexNotice(spellClass);
     return true;
 }
 
@@ -352,13 +371,80 @@ void CSpellListDlg::OnCreateIndex() {
     if (answer != QMessageBox::Yes && answer != QMessageBox::No)
         return;  // Escape or the close box: nothing is built
     g_strClass = answer == QMessageBox::Yes ? "wizard" : "priest";
+    if (BuildClassIndex(g_strClass))
+        ReportBuildProblems(g_strClass);
+}
+
+bool CSpellListDlg::BuildClassIndex(const std::string& spellClass) {
+    SpellChecker checker;
     BuildResult result;
     {
         const BusyOperation busy(m_nRepaintIntervalMs);
-        result = BuildIndex(g_strClass);
+        result = BuildIndex(spellClass, &checker);
     }
-    if (!result.ok())
+    if (!result.ok()) {
         ShowMessageBox(Utf8(result.strMessage), QMessageBox::Ok, this);
+        return false;
+    }
+    m_nBuiltSpells = result.nRecords;
+    m_builtProblems = checker.Finish();
+    return true;
+}
+
+void CSpellListDlg::ReportBuildProblems(const std::string& spellClass) {
+    const std::size_t lines = CountWarningLines(m_builtProblems);
+    if (lines > 0)
+        ShowNotice(Notice::kProblems, spellClass, messages::IndexedWithProblems(m_nBuiltSpells, lines),
+                   messages::kShowProblems);
+    else if (m_strNoticeClass == spellClass)
+        HideNotice();  // the index is new and nothing is wrong with it
+}
+
+void CSpellListDlg::UpdateIndexNotice(const std::string& spellClass) {
+    const std::string textName = spellClass + std::string(kTextExtension);
+    switch (GetIndexAge(g_strDataDir, spellClass)) {
+    case IndexAge::kTextChanged:
+        ShowNotice(Notice::kStaleIndex, spellClass, messages::IndexChanged(textName), messages::kRebuild);
+        break;
+    case IndexAge::kTextMissing:
+        ShowNotice(Notice::kStaleIndex, spellClass, messages::IndexTextMissing(textName), {});
+        break;
+    case IndexAge::kCurrent:
+        if (m_nNotice == Notice::kStaleIndex)
+            HideNotice();
+        break;
+    }
+}
+
+void CSpellListDlg::ShowNotice(Notice notice, const std::string& spellClass, const std::string& text,
+                               std::string_view action) {
+    m_nNotice = notice;
+    m_strNoticeClass = spellClass;
+    m_pNoticeBar->ShowNotice(Utf8(text), Utf8(action));
+    OnSize(width(), height());
+}
+
+void CSpellListDlg::HideNotice() {
+    m_nNotice = Notice::kNone;
+    m_strNoticeClass.clear();
+    m_pNoticeBar->hide();
+    OnSize(width(), height());
+}
+
+void CSpellListDlg::OnNoticeAction() {
+    const std::string spellClass = m_strNoticeClass;
+    if (m_nNotice == Notice::kProblems) {
+        CProblemsDlg dlg(this);
+        dlg.SetProblems(spellClass + std::string(kTextExtension), m_builtProblems);
+        dlg.exec();
+        return;
+    }
+    // Rebuild, as Create Index builds, and show the new index.
+    g_nLevel = 1;
+    if (!BuildClassIndex(spellClass))
+        return;
+    LoadIndex(m_pModel->KeyField(), spellClass);
+    ReportBuildProblems(spellClass);
 }
 
 void CSpellListDlg::OnDblclkList(const QModelIndex& /*index*/) { ShowDetails(); }

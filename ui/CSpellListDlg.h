@@ -10,9 +10,11 @@
 #include <QIcon>
 #include <QList>
 
+#include "SpellCheck.h"
 #include "SpellRecord.h"
 
 class CFindBar;
+class CNoticeBar;
 class QModelIndex;
 class QProgressBar;
 class QPushButton;
@@ -52,6 +54,8 @@ public slots:
     void OnDblclkList(const QModelIndex& index);
     void OnOK();
     void ShowDetails();
+    // The notice bar's button: Rebuild, or Show Problems.
+    void OnNoticeAction();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -79,6 +83,21 @@ private:
     void RestoreListState(const ListState& state);
     void OnFocusChanged(QWidget* old, QWidget* now);
 
+    // What the notice bar below the list says.
+    enum class Notice { kNone, kStaleIndex, kProblems };
+    // The height the notice bar, when shown, takes from the list.
+    int NoticeBarHeight() const;
+    void ShowNotice(Notice notice, const std::string& spellClass, const std::string& text,
+                    std::string_view action);
+    void HideNotice();
+    // After a load: tells whether the class's index is older than its text.
+    void UpdateIndexNotice(const std::string& spellClass);
+    // Builds the class's index with the check watching. False after telling
+    // the user why the build failed.
+    bool BuildClassIndex(const std::string& spellClass);
+    // After a build: the problems the check found, if any.
+    void ReportBuildProblems(const std::string& spellClass);
+
     QList<QIcon> m_pImageList;
     QList<QPushButton*> m_buttons;
     QProgressBar* m_ctlProgress = nullptr;
@@ -88,4 +107,10 @@ private:
     std::string m_strListClass;
     CFindBar* m_pFindBar = nullptr;
     int m_nRepaintIntervalMs = 50;
+
+    CNoticeBar* m_pNoticeBar = nullptr;
+    Notice m_nNotice = Notice::kNone;
+    std::string m_strNoticeClass;  // the class the notice is about
+    std::size_t m_nBuiltSpells = 0;           // of the last build
+    std::vector<Diagnostic> m_builtProblems;  // of the last build
 };

@@ -341,3 +341,113 @@ TEST_F(SpellIndexCli, FindFailuresAndWrongArguments) {
         EXPECT_EQ(find.err.substr(0, 7), "usage: ");
     }
 }
+
+// ---- spellindex check ------------------------------------------------------
+
+namespace {
+
+// Two entries; the second's range line has no tab, and the text ends inside
+// its description.
+const std::string kCheckedText =
+    "Quill of Patient Copying\n"
+    "Alteration\n"
+    "Range: Touch\tComponents: V, S, M\n"
+    "Duration: 1 hr./level\tCasting Time: 1 rd.\n"
+    "Area of Effect: One quill\tSaving Throw: None\n"
+    "Source: Tome.\n"
+    "A quill copies one page.\n"
+    "\n"
+    "Ember \"Mote\"\n"
+    "Evokation\n"
+    "Range: 10 yds. Components: V\n"
+    "Duration: Instantaneous\tCasting Time: 1\n"
+    "Area of Effect: One creature\tSaving Throw: 1/2\n"
+    "Source: Tome.\n"
+    "A spark leaps.\n";
+
+}  // namespace
+
+TEST_F(SpellIndexCli, CheckPrintsWarningsLikeACompiler) {
+    WriteFile(dir.file("wizard.txt"), kCheckedText);
+    const RunResult check = SpellIndex({"check", Dir(), "wizard"});
+    EXPECT_EQ(check.status, 1);
+    EXPECT_EQ(check.err, "");
+    const std::string file = dir.file("wizard.txt");
+    EXPECT_EQ(Lines(check.out),
+              (std::vector<std::string>{
+                  file + ":10: warning: Ember \"Mote\": the school \"Evokation\" matches no school keyword: the "
+                         "spell gets the generic icon [unknown-school]",
+                  file + ":11: warning: Ember \"Mote\": no tab on the range line: the range field comes out "
+                         "empty [missing-tab]",
+                  file + ":15: note: Ember \"Mote\": the file ends inside this description: the spell is indexed, "
+                         "but older readers of the format drop it [end-in-description]",
+                  "2 spells, 2 warnings, 1 note"}));
+    // No index is written.
+    EXPECT_FALSE(std::filesystem::exists(dir.file("wizard.idx")));
+}
+
+TEST_F(SpellIndexCli, CheckJsonLines) {
+    WriteFile(dir.file("wizard.txt"), kCheckedText);
+    const RunResult check = SpellIndex({"check", Dir(), "wizard", "--json"});
+    EXPECT_EQ(check.status, 1);
+    EXPECT_EQ(check.err, "2 spells, 2 warnings, 1 note\n");
+    const auto lines = Lines(check.out);
+    ASSERT_EQ(lines.size(), 3u) << check.out;
+    EXPECT_EQ(lines[1], "{\"file\":\"" + dir.file("wizard.txt") +
+                            "\",\"line\":11,\"severity\":\"warning\",\"code\":\"missing-tab\",\"message\":\"no tab "
+                            "on the range line: the range field comes out empty\",\"spell\":\"Ember \\\"Mote\\\"\"}");
+    EXPECT_EQ(lines[2].rfind("{\"file\":\"" + dir.file("wizard.txt") +
+                                 "\",\"line\":15,\"severity\":\"note\",\"code\":\"end-in-description\",",
+                             0),
+              0u)
+        << lines[2];
+}
+
+TEST_F(SpellIndexCli, CheckOfACleanTextExitsWithZero) {
+    // The current directory as DATADIR is not repeated in the file name.
+    std::filesystem::copy_file(std::string(SPELLS_SAMPLES_DIR) + "/priest.txt", dir.file("priest.txt"));
+    RunResult check;
+    {
+        const auto cwd = std::filesystem::current_path();
+        std::filesystem::current_path(dir.path());
+        check = SpellIndex({"check", ".", "priest"});
+        std::filesystem::current_path(cwd);
+    }
+    EXPECT_EQ(check.status, 0);
+    EXPECT_EQ(check.err, "");
+    const auto lines = Lines(check.out);
+    ASSERT_EQ(lines.size(), 2u) << check.out;
+    EXPECT_EQ(lines[0].rfind("priest.txt:292: note: Heartwood Sanctuary: the file ends inside this description", 0),
+              0u)
+        << lines[0];
+    EXPECT_EQ(lines[1], "29 spells, 0 warnings, 1 note");
+
+    WriteFile(dir.file("wizard.txt"), "");
+    const RunResult empty = SpellIndex({"check", Dir(), "wizard", "--json"});
+    EXPECT_EQ(empty.status, 0);
+    EXPECT_EQ(empty.out, "");
+    EXPECT_EQ(empty.err, "0 spells, 0 warnings\n");
+}
+
+TEST_F(SpellIndexCli, CheckFailuresAndUsage) {
+    const RunResult missing = SpellIndex({"check", Dir(), "wizard"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.err, "spellindex: can't open file wizard.txt: No such file or directory\n");
+
+    std::filesystem::create_directory(dir.file("priest.txt"));
+    const RunResult directory = SpellIndex({"check", Dir(), "priest", "--json"});
+    EXPECT_EQ(directory.status, 1);
+    EXPECT_EQ(directory.out, "");
+    EXPECT_EQ(Lines(directory.err).size(), 1u) << directory.err;
+    EXPECT_EQ(directory.err.rfind("spellindex: can't ", 0), 0u) << directory.err;
+    EXPECT_NE(directory.err.find("priest.txt: Is a directory"), std::string::npos) << directory.err;
+
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"check", Dir()}, {"check", Dir(), "wizard", "--yaml"}, {"check", Dir(), "wizard", "--json", "x"}}) {
+        const RunResult run = SpellIndex(args);
+        EXPECT_EQ(run.status, 2) << args.back();
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find("spellindex check DATADIR CLASS [--json]"), std::string::npos) << run.err;
+    }
+}

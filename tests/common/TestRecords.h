@@ -79,6 +79,12 @@ inline std::vector<SpellRecord> ReadIndex(const std::string& path) {
     return records;
 }
 
+// Keeps the records a parse gives it.
+struct RecordList final : RecordSink {
+    void Put(const SpellRecord& record) override { records.push_back(record); }
+    std::vector<SpellRecord> records;
+};
+
 inline Strings DirEntries(const std::filesystem::path& dir) {
     Strings names;
     for (const auto& e : std::filesystem::directory_iterator(dir))
@@ -93,9 +99,7 @@ inline Strings DirEntries(const std::filesystem::path& dir) {
 inline std::vector<SpellRecord> BuildRecords(const TempDir& dir, std::string_view text,
                                              const std::string& cls = "wizard") {
     WriteFile(dir.file(cls + ".txt"), text);
-    g_strDataDir = dir.prefix();
-    g_nLevel = 1;
-    const BuildResult r = BuildIndex(cls);
+    const BuildResult r = BuildIndexIn(dir.prefix(), cls, 1);
     EXPECT_EQ(r.status, BuildStatus::kOk) << r.strMessage;
     EXPECT_EQ(r.strMessage, "");
     EXPECT_EQ(ReadFile(dir.file(cls + ".idx")).size(), r.nRecords * kRecordSize);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -15,8 +16,10 @@
 #include "DescriptionReader.h"
 #include "IndexBuilder.h"
 #include "IndexReader.h"
+#include "LineReader.h"
 #include "SpellFiles.h"
 #include "SpellRecord.h"
+#include "SpellText.h"
 #include "TestFiles.h"
 #include "TestRecords.h"
 
@@ -39,8 +42,6 @@ std::vector<std::string> Fields(const SpellRecord& r) {
 
 class Builder : public testing::Test {
 protected:
-    void SetUp() override { g_strDataDir = dir.prefix(); }
-
     std::vector<SpellRecord> Build(std::string_view text, const std::string& cls = "wizard") {
         return BuildRecords(dir, text, cls);
     }
@@ -267,6 +268,103 @@ TEST_F(Builder, RebuildReplacesIndexWithUsualPermissions) {
     EXPECT_EQ(st.st_mode & 07777, 0666 & ~mask);
 }
 
+// ---- the core: inputs as arguments, state in locals -------------------------
+
+namespace {
+
+const std::string kLeveledText = "First-Level Spells\n" + Entry("A") + "\nSecond-Level Spells\n\n" +
+                                 Entry("B") + "\n" + Entry("C") + "\nThird-Level Spells\n";
+
+using NamesAndLevels = std::vector<std::pair<std::string, int>>;
+
+NamesAndLevels Levels(const std::vector<SpellRecord>& records) {
+    NamesAndLevels out;
+    for (const SpellRecord& r : records)
+        out.emplace_back(FieldText(r.szName), r.nLevel);
+    return out;
+}
+
+}  // namespace
+
+TEST_F(Builder, BuildIndexInTakesDirectoryAndStartLevelAndLeavesGlobalsAlone) {
+    WriteFile(dir.file("wizard.txt"), kLeveledText);
+    g_strDataDir = "/nonexistent/";
+    g_nLevel = 42;
+    const BuildResult r = BuildIndexIn(dir.prefix(), "wizard", 10);
+    EXPECT_TRUE(r.ok()) << r.strMessage;
+    EXPECT_EQ(r.nRecords, 3u);
+    EXPECT_EQ(r.nEndLevel, 13);  // three headers, the last one after every entry
+    EXPECT_EQ(Levels(ReadIndex(dir.file("wizard.idx"))), (NamesAndLevels{{"A", 11}, {"B", 12}, {"C", 12}}));
+    EXPECT_EQ(g_strDataDir, "/nonexistent/");
+    EXPECT_EQ(g_nLevel, 42);
+
+    // Without a text the level stays where it started.
+    EXPECT_EQ(BuildIndexIn(dir.prefix(), "priest", 5).nEndLevel, 5);
+}
+
+TEST_F(Builder, BuildIndexReadsAndLeavesTheGlobals) {
+    WriteFile(dir.file("wizard.txt"), kLeveledText);
+    g_strDataDir = dir.prefix();
+    g_nLevel = 3;
+    const BuildResult r = BuildIndex("wizard");
+    EXPECT_TRUE(r.ok()) << r.strMessage;
+    EXPECT_EQ(g_nLevel, 6);
+    EXPECT_EQ(Levels(ReadIndex(dir.file("wizard.idx"))), (NamesAndLevels{{"A", 4}, {"B", 5}, {"C", 5}}));
+
+    // ParseSpell without a state counts on g_nLevel too.
+    LineReader text;
+    text.OpenMemory(kLeveledText);
+    SpellRecord record;
+    g_nLevel = 1;
+    ASSERT_EQ(ParseSpell(text, record, false), ParseResult::kEntry);
+    EXPECT_EQ(record.nLevel, 2);
+    EXPECT_EQ(g_nLevel, 2);
+}
+
+// The same bytes in memory, handed out in blocks of any size, give the
+// records a build from the file gives.
+TEST_F(Builder, ParseSpellsOverMemoryMatchesTheFileBuild) {
+    const std::string text = ToCrlf(kWizardText) + "\r\n\r\nThird-Level Spells\r\n\r\n" +
+                             Entry("Late", "x\n\n\ty\n\n") + Entry("Last", std::string(300, 'w') + "\n");
+    const std::vector<SpellRecord> fromFile = Build(text);
+    ASSERT_EQ(fromFile.size(), 4u);
+    for (const std::size_t window : {0u, 1u, 2u, 3u, 7u, 64u, 299u, 100000u}) {
+        SCOPED_TRACE(testing::Message() << "window " << window);
+        LineReader reader;
+        reader.OpenMemory(text, window);
+        RecordList sink;
+        const ParsedText parsed = ParseSpells(reader, false, 1, sink);
+        EXPECT_EQ(parsed.end, TextEnd::kEnd);
+        EXPECT_EQ(parsed.nRecords, 4u);
+        EXPECT_EQ(parsed.nEndLevel, 2);
+        ASSERT_EQ(sink.records.size(), fromFile.size());
+        for (std::size_t i = 0; i < fromFile.size(); ++i) {
+            EXPECT_EQ(Fields(sink.records[i]), Fields(fromFile[i])) << i;
+            EXPECT_EQ(sink.records[i].nTextOffset, fromFile[i].nTextOffset) << i;
+        }
+        EXPECT_TRUE(ReadDescriptionFrom(reader, 0).ok());  // reading on from elsewhere works too
+        EXPECT_EQ(ReadDescriptionFrom(reader, fromFile[2].nTextOffset).strText, "x\ty");
+    }
+}
+
+// Builds in two threads at once, each with its own directory and levels.
+TEST(BuilderThreads, BuildsInTwoThreadsKeepTheirOwnLevels) {
+    TempDir a, b;
+    WriteFile(a.file("wizard.txt"), kLeveledText);
+    WriteFile(b.file("priest.txt"), "Second-Level Spells\n" + Entry("P") + "\n" + Entry("Q"));
+    for (int round = 0; round < 20; ++round) {
+        BuildResult inThread;
+        std::thread other([&] { inThread = BuildIndexIn(a.prefix(), "wizard", 1); });
+        const BuildResult here = BuildIndexIn(b.prefix(), "priest", 7);
+        other.join();
+        ASSERT_TRUE(inThread.ok() && here.ok());
+        EXPECT_EQ(inThread.nEndLevel, 4);
+        EXPECT_EQ(here.nEndLevel, 8);
+    }
+    EXPECT_EQ(Levels(ReadIndex(a.file("wizard.idx"))), (NamesAndLevels{{"A", 2}, {"B", 3}, {"C", 3}}));
+    EXPECT_EQ(Levels(ReadIndex(b.file("priest.idx"))), (NamesAndLevels{{"P", 8}, {"Q", 8}}));
+}
+
 // ---- failures --------------------------------------------------------------
 
 namespace {
@@ -276,14 +374,13 @@ const std::string kOldIndex = std::string(kRecordSize, 'O') + std::string(kRecor
 }  // namespace
 
 TEST_F(Builder, MissingTextLeavesIndexUntouched) {
-    g_nLevel = 1;
-    BuildResult r = BuildIndex("wizard");
+    BuildResult r = BuildIndexIn(dir.prefix(), "wizard", 1);
     EXPECT_EQ(r.status, BuildStatus::kCannotOpenText);
     EXPECT_EQ(r.strMessage, "can't open file wizard.txt");
     EXPECT_EQ(DirEntries(dir.path()), Strings{});
 
     WriteFile(dir.file("wizard.idx"), kOldIndex);
-    r = BuildIndex("wizard");
+    r = BuildIndexIn(dir.prefix(), "wizard", 1);
     EXPECT_EQ(r.status, BuildStatus::kCannotOpenText);
     EXPECT_EQ(r.nRecords, 0u);
     EXPECT_EQ(ReadFile(dir.file("wizard.idx")), kOldIndex);
@@ -293,7 +390,7 @@ TEST_F(Builder, MissingTextLeavesIndexUntouched) {
 TEST_F(Builder, TextThatIsADirectory) {
     std::filesystem::create_directory(dir.file("wizard.txt"));
     WriteFile(dir.file("wizard.idx"), kOldIndex);
-    const BuildResult r = BuildIndex("wizard");
+    const BuildResult r = BuildIndexIn(dir.prefix(), "wizard", 1);
     EXPECT_EQ(r.status, BuildStatus::kCannotReadText);
     EXPECT_EQ(r.strMessage, "can't read file wizard.txt: Is a directory");
     EXPECT_EQ(ReadFile(dir.file("wizard.idx")), kOldIndex);

@@ -49,8 +49,7 @@ protected:
     // Writes the class's text and builds its index; the records written.
     std::size_t BuildFrom(std::string_view text, std::string_view cls = "wizard") {
         WriteFile(Txt(cls), text);
-        g_nLevel = 1;
-        const BuildResult r = BuildIndex(cls);
+        const BuildResult r = BuildIndexIn(dir.prefix(), cls, 1);
         EXPECT_TRUE(r.ok()) << r.strMessage;
         return r.nRecords;
     }

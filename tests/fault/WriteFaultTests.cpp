@@ -54,8 +54,7 @@ TEST_F(FaultTest, FileSizeLimitThatFitsTheIndexLetsTheBuildSucceed) {
     {
         const ResourceLimit limit(RLIMIT_FSIZE, kManyCount * kRecordSize);
         ASSERT_TRUE(limit.ok());
-        g_nLevel = 1;
-        result = BuildIndex("wizard");
+        result = BuildIndexIn(dir.prefix(), "wizard", 1);
     }
     EXPECT_TRUE(result.ok()) << result.strMessage;
     EXPECT_EQ(result.nRecords, static_cast<std::size_t>(kManyCount));
@@ -77,8 +76,7 @@ TEST_F(FaultTest, NoDescriptorForTemporaryIndexKeepsOldIndex) {
     {
         const ResourceLimit limit(RLIMIT_NOFILE, static_cast<rlim_t>(probe) + 1);
         ASSERT_TRUE(limit.ok());
-        g_nLevel = 1;
-        result = BuildIndex("wizard");
+        result = BuildIndexIn(dir.prefix(), "wizard", 1);
     }
     EXPECT_EQ(result.status, BuildStatus::kCannotWriteIndex);
     EXPECT_EQ(result.strMessage, "can't write index wizard.idx: Too many open files");

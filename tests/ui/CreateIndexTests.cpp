@@ -14,11 +14,7 @@ protected:
         TempDir other;
         std::filesystem::copy_file(std::string(SPELLS_SAMPLES_DIR) + "/" + spellClass + ".txt",
                                    other.file(spellClass + ".txt"));
-        const std::string saved = g_strDataDir;
-        g_strDataDir = other.prefix();
-        g_nLevel = 1;
-        const BuildResult result = BuildIndex(spellClass);
-        g_strDataDir = saved;
+        const BuildResult result = BuildIndexIn(other.prefix(), spellClass, 1);
         EXPECT_TRUE(result.ok()) << result.strMessage;
         return ReadFile(other.file(spellClass + ".idx"));
     }

@@ -202,8 +202,7 @@ TEST_F(InfoDialogTest, DescriptionBoxShowsTheJoinedDescription) {
     for (const bool crlf : {false, true}) {
         SCOPED_TRACE(crlf ? "CR LF" : "LF");
         WriteFile(Txt("wizard"), crlf ? ToCrlf(text) : text);
-        g_nLevel = 1;
-        ASSERT_TRUE(BuildIndex("wizard").ok());
+        ASSERT_TRUE(BuildIndexIn(dir.prefix(), "wizard", 1).ok());
         const QStringList expected = {"abcdefghi", "First part.\tSecond part.",
                                       "Runs to the end.No separator after it."};
         for (int i = 0; i < expected.size(); ++i)

@@ -139,8 +139,7 @@ protected:
     // Copies the sample text and builds its index in the data directory.
     void BuildSample(const std::string& spellClass) {
         CopySample(spellClass);
-        g_nLevel = 1;
-        const BuildResult result = BuildIndex(spellClass);
+        const BuildResult result = BuildIndexIn(dir.prefix(), spellClass, 1);
         ASSERT_TRUE(result.ok()) << result.strMessage;
         ASSERT_GT(result.nRecords, 2u);
     }

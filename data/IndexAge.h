@@ -1,0 +1,18 @@
+#pragma once
+// Whether a class's index still matches its spell text: an index records
+// byte offsets into the text, so any later edit of the text may move the
+// descriptions.
+
+#include <string>
+#include <string_view>
+
+enum class IndexAge {
+    kCurrent,      // the text is no newer than the index, or there is no index
+    kTextChanged,  // the text was modified after the index was written
+    kTextMissing,  // there is an index but no text file beside it
+};
+
+// Compares the modification times of dataDir + spellClass + ".txt" and
+// ".idx". A text that cannot be looked at, or that is no regular file,
+// counts as missing.
+IndexAge GetIndexAge(const std::string& dataDir, std::string_view spellClass);

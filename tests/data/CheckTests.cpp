@@ -1,0 +1,326 @@
+// The check of spell texts: what it finds where, what it says, and that
+// watching the parse changes nothing of the index.
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "IndexAge.h"
+#include "IndexBuilder.h"
+#include "LineReader.h"
+#include "SpellCheck.h"
+#include "SpellRecord.h"
+#include "TestFiles.h"
+#include "TestRecords.h"
+
+namespace {
+
+// The three field lines and the skipped line of a well-formed entry.
+const std::string kFields =
+    "Range: Touch\tComponents: V\n"
+    "Duration: 1 rd.\tCasting Time: 1\n"
+    "Area of Effect: One\tSaving Throw: None\n"
+    "Notes.\n";
+
+// A well-formed seven-line entry: name, school, fields, one description line.
+std::string Spell(std::string_view name, std::string_view description = "Words.\n") {
+    return std::string(name) + "\nAlteration\n" + kFields + std::string(description);
+}
+
+// Text with "\n" line ends turned into "\r\r\n".
+std::string CrCrLf(std::string_view lf) {
+    std::string out;
+    for (const char c : lf)
+        out += c == '\n' ? std::string("\r\r\n") : std::string(1, c);
+    return out;
+}
+
+CheckResult CheckText(const std::string& text, bool priest = false, std::size_t window = 0) {
+    LineReader reader;
+    reader.OpenMemory(text, window);
+    return CheckSpellText(reader, priest);
+}
+
+// "line: code" of each diagnostic, in order.
+Strings Found(const std::string& text, bool priest = false, std::size_t window = 0) {
+    Strings out;
+    for (const Diagnostic& d : CheckText(text, priest, window).diagnostics)
+        out.push_back(std::to_string(d.nLine) + ": " + std::string(CodeName(d.code)));
+    return out;
+}
+
+struct Case {
+    const char* what;
+    std::string text;
+    Strings expected;
+    bool priest = false;
+};
+
+const std::string kCyrillicWord = "\xD0\xA1\xD0\xBB\xD0\xBE\xD0\xB2\xD0\xBE";  // "Слово" in UTF-8
+const std::string kCp1251Word = "\xD1\xEB\xEE\xE2\xEE";                      // "Слово" in Windows-1251
+
+const Case kCases[] = {
+    {"nothing wrong", Spell("Alpha") + "\n" + Spell("Beta"), {"15: end-in-description"}},
+    {"two blank lines between entries", Spell("Alpha") + "\n\n" + Spell("Beta"), {"16: end-in-description"}},
+    {"the last description ended by a blank line and an entry", Spell("Alpha") + "\n" + Spell("Beta", "Words.\n\nGamma\n"),
+     {"17: entry-cut-off"}},
+    {"empty text", "", {}},
+
+    // A paragraph after a blank line that begins with A..Z starts an entry.
+    {"paragraph read as a spell",
+     Spell("Alpha", "Words.\n\nThe second paragraph.\nIt goes on.\nAnd on.\nStill on.\nMore.\nLast.\n") + "\n" +
+         Spell("Beta"),
+     {"9: paragraph-as-spell", "22: end-in-description"}},
+    {"the first entry without its field lines",
+     "Just some words\nmore words\nand more\nand more\nand more\nskipped\nWords.\n",
+     {"1: paragraph-as-spell", "7: end-in-description"}},
+    {"a paragraph indented or in lower case stays in the description",
+     Spell("Alpha", "Words.\n\n\tThe second paragraph.\n\nthe third.\n\n2 more.\n"), {"13: end-in-description"}},
+
+    // One field line wrong.
+    {"no tab", "Alpha\nAlteration\nRange: Touch Components: V\n" + kFields.substr(kFields.find('\n') + 1) + "W.\n",
+     {"3: missing-tab", "7: end-in-description"}},
+    {"tab right after the marker",
+     "Alpha\nAlteration\nRange: Touch\tComponents: V\nDuration:\t1 rd.\tCasting Time: 1\n"
+     "Area of Effect: One\tSaving Throw: None\nNotes.\nW.\n",
+     {"4: missing-tab", "7: end-in-description"}},
+    {"range marker missing",
+     "Alpha\nAlteration\nDistance: 10 yds.\tComponents: V\n" + kFields.substr(kFields.find('\n') + 1) + "W.\n",
+     {"3: missing-marker", "7: end-in-description"}},
+    {"two markers missing on one line, and a third",
+     "Alpha\nAlteration\nRange: 1\tComponents: V\nLasts: 1 rd.\tCast in: 1\n"
+     "Area of Effect: One\tSaving: None\nNotes.\nW.\n",
+     {"4: missing-marker", "4: missing-marker", "5: missing-marker", "7: end-in-description"}},
+    {"values longer than their fields",
+     std::string(100, 'N') + "\nAlteration\nRange: " + std::string(50, 'r') +
+         "\tComponents: V\nDuration: 1\tCasting Time: " + std::string(20, 'c') +
+         "\nArea of Effect: One\tSaving Throw: None\nNotes.\nW.\n",
+     {"1: field-too-long", "3: field-too-long", "4: field-too-long", "7: end-in-description"}},
+    {"values that just fit",
+     std::string(99, 'N') + "\nAlteration\nRange: " + std::string(49, 'r') +
+         "\tComponents: V\nDuration: 1\tCasting Time: " + std::string(19, 'c') +
+         "\nArea of Effect: One\tSaving Throw: None\nNotes.\nW.\n",
+     {"7: end-in-description"}},
+
+    // Capitals outside A..Z do not begin an entry.
+    {"Cyrillic capital after a blank line", Spell("Alpha", "Words.\n\n" + kCyrillicWord + " here.\n"),
+     {"9: capital-outside-a-z", "9: end-in-description"}},
+    {"Windows-1251 capital after a blank line", Spell("Alpha", "Words.\n\n" + kCp1251Word + " here.\n"),
+     {"9: capital-outside-a-z", "9: end-in-description"}},
+    {"accented Latin capital after a blank line", Spell("Alpha", "Words.\n\n\xC3\x89t\xC3\xA9.\n"),
+     {"9: capital-outside-a-z", "9: end-in-description"}},
+    {"Cyrillic lower case after a blank line", Spell("Alpha", "Words.\n\n\xD1\x81\xD0\xBB\xD0\xBE\xD0\xB2\xD0\xBE.\n"),
+     {"9: end-in-description"}},
+    {"Cyrillic capital not after a blank line", Spell("Alpha", "Words.\n" + kCyrillicWord + ".\n"),
+     {"8: end-in-description"}},
+
+    {"school without a keyword", "Alpha\nEvokation\n" + kFields + "W.\n",
+     {"2: unknown-school", "7: end-in-description"}},
+    {"level header first", "First-Level Spells\n\n" + Spell("Alpha"),
+     {"1: level-header-first", "9: end-in-description"}},
+    {"level header later", Spell("Alpha") + "\nSecond-Level Spells\n" + Spell("Beta"), {"16: end-in-description"}},
+    {"entry cut off", Spell("Alpha") + "\nBeta\nAlteration\nRange: Touch\tComponents: V\n", {"9: entry-cut-off"}},
+    {"level header as the last line", Spell("Alpha") + "\nSecond-Level Spells\n", {"9: entry-cut-off"}},
+    {"three blank lines", Spell("Alpha") + "\n\n\n" + Spell("Beta"),
+     {"11: blank-lines", "17: end-in-description"}},
+    {"three blank lines before a header", Spell("Alpha") + "\n\n\nSecond-Level Spells\n" + Spell("Beta"),
+     {"11: blank-lines", "18: end-in-description"}},
+    {"same name twice", Spell("Alpha") + "\n" + Spell("Beta") + "\n" + Spell("Alpha"),
+     {"17: duplicate-name", "23: end-in-description"}},
+
+    // Line ends.
+    {"CR CR LF line ends: blank lines are not blank", CrCrLf(Spell("Alpha") + "\nBeta\n"),
+     {"1: carriage-return", "9: end-in-description"}},
+    {"CR-only line ends", "Alpha\rAlteration\rRange: Touch\tComponents: V\r", {"1: entry-cut-off", "1: carriage-return"}},
+    {"CR LF line ends", ToCrlf(Spell("Alpha") + "\n" + Spell("Beta")), {"15: end-in-description"}},
+
+    // Encodings: the rarer kind of line is reported.
+    {"one Windows-1251 line among UTF-8 ones",
+     Spell(kCyrillicWord, kCyrillicWord + " one.\n" + kCp1251Word + " two.\n" + kCyrillicWord + " three.\n"),
+     {"8: mixed-encoding", "9: end-in-description"}},
+    {"one UTF-8 line among Windows-1251 ones",
+     Spell(kCp1251Word, kCp1251Word + " one.\n" + kCyrillicWord + " two.\n" + kCp1251Word + " three.\n"),
+     {"8: mixed-encoding", "9: end-in-description"}},
+    {"Windows-1251 throughout", Spell(kCp1251Word, kCp1251Word + " one.\n"), {"7: end-in-description"}},
+
+    // Priests have a sphere line too.
+    {"priest entry", "Alpha\nAlteration\nSphere: All\n" + kFields + "W.\n", {"8: end-in-description"}, true},
+    {"priest sphere marker missing", "Alpha\nAlteration\nSpheres All\n" + kFields + "W.\n",
+     {"3: missing-marker", "8: end-in-description"}, true},
+    {"priest entry without its sphere line", "Alpha\nAlteration\n" + kFields + "W.\n\nBeta\nAlteration\n",
+     {"1: paragraph-as-spell", "9: entry-cut-off"}, true},
+};
+
+}  // namespace
+
+TEST(SpellCheck, FindingsTable) {
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(Found(c.text, c.priest), c.expected) << c.text;
+        // Lines that span the reader's blocks are counted once.
+        EXPECT_EQ(Found(c.text, c.priest, 5), c.expected) << "read in blocks of 5 bytes";
+    }
+}
+
+TEST(SpellCheck, Messages) {
+    const auto diagnostics = [](const std::string& text, bool priest = false) {
+        std::vector<std::string> out;
+        for (const Diagnostic& d : CheckText(text, priest).diagnostics)
+            out.push_back(std::to_string(d.nLine) + " " + std::string(SeverityName(d.severity)) + " [" +
+                          d.strSpell + "] " + d.strMessage);
+        return out;
+    };
+    EXPECT_EQ(diagnostics(Spell("Alpha", "Words.\n\nThe next one.\nb\nc\nd\ne\nf\n")),
+              (Strings{"9 warning [The next one.] this line begins with a capital letter after a blank line in "
+                       "the description of \"Alpha\", so it starts a new spell, whose field lines lack 6 of their "
+                       "6 markers (Range:, Component, Duration:, Casting Time:, Area of Effect:, Saving Throw:); "
+                       "to keep it in the description, indent it or begin it with a lower-case letter",
+                       "14 note [The next one.] the file ends inside this description: the spell is indexed, but "
+                       "older readers of the format drop it"}));
+    EXPECT_EQ(diagnostics("Alpha\nAlteration\nRange: Touch Components: V\nDistance: 1 rd.\tCasting Time: 1\n"
+                          "Area of Effect: " + std::string(60, 'a') + "\tSaving Throw: None\nNotes.\nW.\n\nBeta\n"),
+              (Strings{"3 warning [Alpha] no tab on the range line: the range field comes out empty",
+                       "4 warning [Alpha] no \"Duration:\" on the duration line: the duration field comes out as "
+                       "\" 1 rd.\"",
+                       "5 warning [Alpha] the area of effect field is 60 bytes long; the index keeps 49: \"" +
+                           std::string(49, 'a') + "\"",
+                       "9 warning [Beta] the file ends before this spell's description: the spell is not indexed"}));
+    EXPECT_EQ(diagnostics("Alpha\nAlteration\nSphere:\tAll\nRange:\t5\tComponents: V\n" +
+                              kFields.substr(kFields.find('\n') + 1) + "W.\n",
+                          true)
+                  .front(),
+              "4 warning [Alpha] the first tab of the range line stands before the range: the range field comes "
+              "out empty");
+    EXPECT_EQ(diagnostics(Spell("Alpha\tOne", "Words.\n\n" + kCyrillicWord + ".\n")).front(),
+              "9 warning [Alpha\\tOne] begins with the capital \"\xD0\xA1\" after a blank line: only A to Z begin "
+              "a new spell, so the line is read as description text");
+    EXPECT_EQ(diagnostics("Alpha\nWild\x01Magic\n" + kFields + "W.\n").front(),
+              "2 warning [Alpha] the school \"Wild\\x01Magic\" matches no school keyword: the spell gets the "
+              "generic icon");
+    EXPECT_EQ(diagnostics("First-Level Spells\n" + Spell("Alpha")).front(),
+              "1 warning [Alpha] level header before the first spell: levels count from 1 and each header adds "
+              "one, so the spells under it come out as level 2; first-level spells stand before any header");
+    EXPECT_EQ(diagnostics(Spell("Alpha") + "\n\n\n\n" + Spell("Beta")).front(),
+              "12 warning [Beta] 4 blank lines before this spell: one or two separate spells; older readers of "
+              "the format read it as part of the description before");
+    EXPECT_EQ(diagnostics(Spell("Alpha") + "\n" + Spell("Beta") + "\n" + Spell("Alpha")).front(),
+              "17 warning [Alpha] the spell at line 1 has the same name");
+    EXPECT_EQ(diagnostics("Alpha\r\r\nAlteration\r\r\n").back(),
+              "1 warning [Alpha\\r] line ends in a carriage return (CR CR LF): every field keeps the CR, blank "
+              "lines are not blank and spells run together; 2 lines end so");
+    EXPECT_EQ(diagnostics("Alpha\rAlteration\r").back(),
+              "1 warning [Alpha\\rAlteration\\r] carriage return inside the line: lines that end in a CR alone run "
+              "together into one");
+    EXPECT_EQ(diagnostics(Spell("A", kCyrillicWord + "\n" + kCp1251Word + "\n")).back(),
+              "8 warning [A] not valid UTF-8, unlike 1 other line: a field or description holding it is shown as "
+              "Windows-1251");
+}
+
+TEST(SpellCheck, CountsSpellsAndWarnings) {
+    const CheckResult result =
+        CheckText(Spell("Alpha") + "\n" + Spell("Beta", "Words.\n\nThe end.\nb\nc\nd\ne\nf\n") + "\n" + Spell("Alpha"));
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.nSpells, 4u);
+    EXPECT_EQ(result.diagnostics.size(), 3u);
+    EXPECT_EQ(CountWarnings(result.diagnostics), 2u);
+    EXPECT_EQ(CountWarningLines(result.diagnostics), 2u);
+    // Two warnings on one line count as one line.
+    const CheckResult twoOnOne = CheckText("Alpha\nAlteration\nRange: 1\tComponents: V\nLasts: 1 rd.\tCast in: 1\n"
+                                           "Area of Effect: One\tSaving Throw: None\nNotes.\nW.\n");
+    EXPECT_EQ(CountWarnings(twoOnOne.diagnostics), 2u);
+    EXPECT_EQ(CountWarningLines(twoOnOne.diagnostics), 1u);
+}
+
+TEST(SpellCheck, FileThatCannotBeOpened) {
+    TempDir dir;
+    const CheckResult missing = CheckSpellFile(dir.prefix(), "wizard");
+    EXPECT_EQ(missing.status, CheckStatus::kCannotOpenText);
+    EXPECT_EQ(missing.strMessage, "can't open file wizard.txt: No such file or directory");
+
+    WriteFile(dir.file("priest.txt"), "Alpha\nAlteration\nSpheres: All\n" + kFields + "W.\n");
+    const CheckResult priest = CheckSpellFile(dir.prefix(), "priest");
+    ASSERT_TRUE(priest.ok()) << priest.strMessage;
+    ASSERT_FALSE(priest.diagnostics.empty());
+    EXPECT_EQ(priest.diagnostics[0].code, DiagnosticCode::kMissingMarker) << "checked as a priest text";
+}
+
+// ---- the index does not change when the parse is watched -------------------
+
+namespace {
+
+class Collect final : public RecordSink {
+public:
+    void Put(const SpellRecord& record) override {
+        bytes.resize(bytes.size() + kRecordSize);
+        EncodeRecord(record, RecordBytes(reinterpret_cast<uint8_t*>(bytes.data()) + bytes.size() - kRecordSize,
+                                         kRecordSize));
+    }
+    std::string bytes;
+};
+
+std::string ParsedBytes(const std::string& text, bool priest, SpellTextObserver* observer) {
+    LineReader reader;
+    reader.OpenMemory(text);
+    Collect sink;
+    (void)ParseSpells(reader, priest, 1, sink, observer);
+    return sink.bytes;
+}
+
+}  // namespace
+
+TEST(SpellCheck, WatchedBuildsWriteTheSameIndex) {
+    for (const std::string spellClass : {"wizard", "priest"}) {
+        SCOPED_TRACE(spellClass);
+        TempDir plain, watched;
+        for (const TempDir* d : {&plain, &watched})
+            std::filesystem::copy_file(std::string(SPELLS_SAMPLES_DIR) + "/" + spellClass + ".txt",
+                                       d->file(spellClass + ".txt"));
+        const BuildResult a = BuildIndexIn(plain.prefix(), spellClass, 1);
+        SpellChecker checker;
+        const BuildResult b = BuildIndexIn(watched.prefix(), spellClass, 1, &checker);
+        ASSERT_TRUE(a.ok() && b.ok());
+        EXPECT_EQ(a.nRecords, 29u);
+        EXPECT_EQ(b.nRecords, 29u);
+        EXPECT_EQ(checker.SpellCount(), 29u);
+        const std::string index = ReadFile(plain.file(spellClass + ".idx"));
+        EXPECT_EQ(index.size(), 29 * kRecordSize);
+        EXPECT_TRUE(index == ReadFile(watched.file(spellClass + ".idx")));
+        // The samples are clean.
+        for (const Diagnostic& d : checker.Finish())
+            EXPECT_EQ(d.severity, Severity::kNote) << d.nLine << ": " << d.strMessage;
+    }
+    // And every text of the table.
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.what);
+        SpellChecker checker;
+        EXPECT_TRUE(ParsedBytes(c.text, c.priest, nullptr) == ParsedBytes(c.text, c.priest, &checker));
+    }
+}
+
+// ---- whether an index is older than its text -------------------------------
+
+TEST(IndexAge, ByModificationTimes) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    const auto at = [&](const char* name, int seconds) {
+        fs::last_write_time(dir.file(name), fs::file_time_type::clock::now() + std::chrono::seconds(seconds));
+    };
+    EXPECT_EQ(GetIndexAge(dir.prefix(), "wizard"), IndexAge::kCurrent) << "no files";
+    WriteFile(dir.file("wizard.txt"), "text");
+    EXPECT_EQ(GetIndexAge(dir.prefix(), "wizard"), IndexAge::kCurrent) << "no index";
+    WriteFile(dir.file("wizard.idx"), "");
+    at("wizard.txt", -10);
+    at("wizard.idx", -5);
+    EXPECT_EQ(GetIndexAge(dir.prefix(), "wizard"), IndexAge::kCurrent);
+    fs::last_write_time(dir.file("wizard.idx"), fs::last_write_time(dir.file("wizard.txt")));
+    EXPECT_EQ(GetIndexAge(dir.prefix(), "wizard"), IndexAge::kCurrent) << "same time";
+    at("wizard.txt", -1);
+    EXPECT_EQ(GetIndexAge(dir.prefix(), "wizard"), IndexAge::kTextChanged);
+    fs::remove(dir.file("wizard.txt"));
+    EXPECT_EQ(GetIndexAge(dir.prefix(), "wizard"), IndexAge::kTextMissing);
+    fs::create_directory(dir.file("wizard.txt"));
+    EXPECT_EQ(GetIndexAge(dir.prefix(), "wizard"), IndexAge::kTextMissing) << "a directory is no text";
+}

@@ -1,0 +1,65 @@
+#include "CNoticeBar.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+
+#include "DisplayText.h"
+#include "Messages.h"
+#include "resource.h"
+
+CNoticeBar::CNoticeBar(QWidget* parent) : QFrame(parent) {
+    setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_NOTICE_BAR)));
+    setFrameStyle(QFrame::StyledPanel | QFrame::Plain);
+    // The colours of an information bar, whatever the style.
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, QColor(0xFF, 0xF4, 0xC2));
+    colours.setColor(QPalette::WindowText, Qt::black);
+    setPalette(colours);
+
+    auto* icon = new QLabel(this);
+    const int iconSize = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
+    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, this).pixmap(iconSize, iconSize));
+
+    m_ctlText = new QLabel(this);
+    m_ctlText->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_NOTICE_TEXT)));
+    m_ctlText->setTextFormat(Qt::PlainText);
+    m_ctlText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    m_ctlAction = new QPushButton(this);
+    m_ctlAction->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_NOTICE_ACTION)));
+    m_ctlAction->setAutoDefault(true);
+
+    m_ctlClose = new QToolButton(this);
+    m_ctlClose->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_NOTICE_CLOSE)));
+    m_ctlClose->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton, nullptr, this));
+    m_ctlClose->setAutoRaise(true);
+    m_ctlClose->setToolTip(Utf8(messages::kCloseNotice));
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(6, 2, 2, 2);
+    layout->addWidget(icon);
+    layout->addWidget(m_ctlText, 1);
+    layout->addWidget(m_ctlAction);
+    layout->addWidget(m_ctlClose);
+
+    connect(m_ctlAction, &QPushButton::clicked, this, &CNoticeBar::ActionClicked);
+    connect(m_ctlClose, &QToolButton::clicked, this, [this] {
+        hide();
+        emit Closed();
+    });
+    hide();
+}
+
+void CNoticeBar::ShowNotice(const QString& text, const QString& action) {
+    m_ctlText->setText(text);
+    m_ctlText->setToolTip(text);
+    m_ctlAction->setText(action);
+    m_ctlAction->setVisible(!action.isEmpty());
+    show();
+}
+
+QString CNoticeBar::Text() const { return m_ctlText->text(); }
