@@ -31,7 +31,8 @@ CNoticeBar::CNoticeBar(QWidget* parent) : QFrame(parent) {
 
     m_ctlAction = new QPushButton(this);
     m_ctlAction->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_NOTICE_ACTION)));
-    m_ctlAction->setAutoDefault(true);
+    // Drawn as the default button only while it has the focus.
+    m_ctlAction->setAutoDefault(false);
 
     m_ctlClose = new QToolButton(this);
     m_ctlClose->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_NOTICE_CLOSE)));

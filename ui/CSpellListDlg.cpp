@@ -157,7 +157,6 @@ void CSpellListDlg::OnInitDialog() {
     m_ctlProgress->setRange(0, 100);
     m_ctlProgress->setValue(0);
 
-    m_buttons = {wizard, priest, details, createIndex, exit};
     setTabOrder(m_ctlList, wizard);
     setTabOrder(wizard, priest);
     setTabOrder(priest, details);
@@ -174,6 +173,7 @@ void CSpellListDlg::OnInitDialog() {
 
     m_pFindBar = new CFindBar(m_pModel, m_ctlList, m_ctlProgress, this);
     connect(m_pFindBar, &CFindBar::OpenChanged, this, [this] { OnSize(width(), height()); });
+    m_buttons = {wizard, priest, details, createIndex, exit};
     connect(qApp, &QApplication::focusChanged, this, &CSpellListDlg::OnFocusChanged);
     m_pNoticeBar = new CNoticeBar(this);
     connect(m_pNoticeBar, &CNoticeBar::ActionClicked, this, &CSpellListDlg::OnNoticeAction);
@@ -201,7 +201,12 @@ QSize CSpellListDlg::MinimumSize() const {
 void CSpellListDlg::OnFocusChanged(QWidget* /*old*/, QWidget* now) {
     // As the original's dialog manager did: the focused button looks like
     // the default button, and no other.
-    for (QPushButton* button : m_buttons)
+    // Not findChildren of the whole window: a closing details dialog, a
+    // child of it, moves the focus while its own children are destroyed.
+    QList<QPushButton*> buttons = m_buttons;
+    if (m_pNoticeBar)
+        buttons += m_pNoticeBar->findChildren<QPushButton*>();
+    for (QPushButton* button : buttons)
         button->setDefault(button == now);
 }
 

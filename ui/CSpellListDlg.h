@@ -99,11 +99,11 @@ private:
     void ReportBuildProblems(const std::string& spellClass);
 
     QList<QIcon> m_pImageList;
-    QList<QPushButton*> m_buttons;
     QProgressBar* m_ctlProgress = nullptr;
     QTreeView* m_ctlList = nullptr;
     SpellListModel* m_pModel = nullptr;
     QIcon m_hIcon;
+    QList<QPushButton*> m_buttons;  // the row of buttons at the top
     std::string m_strListClass;
     CFindBar* m_pFindBar = nullptr;
     int m_nRepaintIntervalMs = 50;
