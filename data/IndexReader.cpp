@@ -30,12 +30,20 @@ ssize_t ReadFully(int fd, uint8_t* data, std::size_t size) {
 
 }  // namespace
 
-IndexReader::~IndexReader() {
+IndexReader::~IndexReader() { Close(); }
+
+void IndexReader::Close() {
     if (fd_ >= 0)
         ::close(fd_);
+    fd_ = -1;
+    error_ = 0;
+    recordCount_ = 0;
+    nextOffset_ = 0;
+    begin_ = end_ = 0;
 }
 
 bool IndexReader::Open(const std::string& path) {
+    Close();
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0)
         return false;

@@ -16,8 +16,9 @@ public:
     IndexReader(const IndexReader&) = delete;
     IndexReader& operator=(const IndexReader&) = delete;
 
-    // Opens `path` for reading. False, with errno set, when it cannot be
-    // opened or is a directory.
+    // Opens `path` for reading from its first record, closing what was open
+    // before. False, with errno set, when it cannot be opened or is a
+    // directory.
     bool Open(const std::string& path);
 
     // Whole records in the file when it was opened: its length / 432.
@@ -33,6 +34,8 @@ public:
     int Error() const { return error_; }
 
 private:
+    void Close();
+
     int fd_ = -1;
     int error_ = 0;
     int64_t recordCount_ = 0;

@@ -1,5 +1,7 @@
 #include "SpellText.h"
 
+#include <algorithm>
+
 #include "SchoolImage.h"
 #include "SpellFiles.h"
 
@@ -29,7 +31,7 @@ std::ptrdiff_t Find(std::string_view line, std::string_view what) {
 }
 
 std::ptrdiff_t ValueStart(std::string_view line, std::string_view marker, int offset) {
-    return Find(line, marker) + offset;
+    return std::max<std::ptrdiff_t>(Find(line, marker) + offset, 0);
 }
 
 }  // namespace

@@ -22,11 +22,12 @@ inline bool BeginsWithUpper(std::string_view line) {
 inline constexpr std::string_view kLevelHeaderMarker = "-Level Spells";
 
 // Value from `offset` past the marker up to the line's first tab. A missing
-// marker counts as position -1. Empty when the tab is missing or stands at
-// or before the start.
+// marker counts as position -1; a start before the line's beginning (a
+// zero or negative offset) counts as its beginning. Empty when the tab is
+// missing or stands at or before the start.
 std::string_view CutToTab(std::string_view line, std::string_view marker, int offset);
-// Value from `offset` past the marker to the end of the line; empty when
-// the start lies at or past the end.
+// Value from `offset` past the marker to the end of the line, by the same
+// rules; empty when the start lies at or past the end.
 std::string_view CutToEnd(std::string_view line, std::string_view marker, int offset);
 
 enum class DescriptionEnd {

@@ -48,6 +48,16 @@ inline std::string ReadFile(const std::string& path) {
     return std::move(bytes).str();
 }
 
+// Descriptors this process has open.
+inline std::size_t OpenDescriptors() {
+    std::size_t n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        (void)entry;
+        ++n;
+    }
+    return n;
+}
+
 // Text with "\n" line ends turned into "\r\n".
 inline std::string ToCrlf(std::string_view lf) {
     std::string out;

@@ -266,6 +266,29 @@ TEST(IndexReader, EmptyMissingAndDirectory) {
     EXPECT_FALSE(directory.Next(r));
 }
 
+TEST(IndexReader, OpenAgainStartsOverAndKeepsNoDescriptor) {
+    TempDir dir;
+    WriteFile(dir.file("a.idx"), EncodeAll({MakeRecord("A1"), MakeRecord("A2")}));
+    WriteFile(dir.file("b.idx"), EncodeAll({MakeRecord("B1")}));
+    const std::size_t before = OpenDescriptors();
+    {
+        IndexReader reader;
+        SpellRecord r;
+        for (int i = 0; i < 20; ++i) {
+            ASSERT_TRUE(reader.Open(dir.file(i % 2 ? "b.idx" : "a.idx")));
+            ASSERT_TRUE(reader.Next(r));
+            EXPECT_EQ(FieldText(r.szName), i % 2 ? "B1" : "A1");
+            EXPECT_EQ(reader.LastOffset(), 0);
+            EXPECT_EQ(reader.RecordCount(), i % 2 ? 1 : 2);
+        }
+        EXPECT_FALSE(reader.Open(dir.file("missing.idx")));
+        EXPECT_FALSE(reader.Next(r));
+        EXPECT_EQ(reader.RecordCount(), 0);
+        EXPECT_EQ(OpenDescriptors(), before);
+    }
+    EXPECT_EQ(OpenDescriptors(), before);
+}
+
 TEST(IndexReader, ManyRecordsAcrossReadBlocks) {
     TempDir dir;
     const std::string path = dir.file("big.idx");

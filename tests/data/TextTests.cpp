@@ -70,6 +70,14 @@ TEST(FieldCutting, Table) {
         {"Notes: none.", "Casting Time:", 14, kEnd, ""},
         {"", "Range:", 7, kTab, ""},
         {"", "Sphere:", 8, kEnd, ""},
+        // A start before the line's beginning counts as its beginning.
+        {"Touch\tComponents: V", "Range:", 0, kTab, "Touch"},
+        {"Touch", "Range:", 0, kEnd, "Touch"},
+        {"Touch\tComponents: V", "Range:", -5, kTab, "Touch"},
+        {"Touch", "Sphere:", -100, kEnd, "Touch"},
+        {"xRange: 5\ty", "Range:", -3, kTab, "xRange: 5"},
+        {"\tTouch", "Range:", 0, kTab, ""},
+        {"", "Range:", -1, kEnd, ""},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(testing::Message() << "line '" << c.line << "' marker '" << c.marker << "'");
