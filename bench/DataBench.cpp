@@ -269,11 +269,11 @@ bool SetUpCorpus(std::size_t megabytes) {
     const auto& entries = c.lf.info.entries;
     const std::size_t middle = entries.size() / 2;
     const auto record = ReadRecordAt(c.lf.IndexFile(), static_cast<int64_t>(middle * kRecordSize));
-    if (!record) {
+    if (!record.ok()) {
         std::fprintf(stderr, "data_bench: cannot read record %zu of %s\n", middle, c.lf.IndexFile().c_str());
         return false;
     }
-    c.middleOffset = record->nTextOffset;
+    c.middleOffset = record.record.nTextOffset;
     c.middleBytes = entries[middle].descriptionBytes;
     // Descriptions all over the big text, in a fixed pseudo-random order.
     uint64_t x = 0x9E3779B97F4A7C15ULL;

@@ -11,6 +11,7 @@
 #include "IndexReader.h"
 #include "JsonWriter.h"
 #include "Messages.h"
+#include "RegularFile.h"
 #include "SpellFiles.h"
 #include "SpellRecord.h"
 #include "TextDecoding.h"
@@ -89,7 +90,7 @@ int Dump(const std::string& dataDir, std::string_view spellClass, bool withDescr
     IndexReader index;
     if (!index.Open(path)) {
         std::fprintf(stderr, "spellindex: can't open index %s: %s\n", path.c_str(),
-                     std::strerror(errno));
+                     ErrorReason(index.Error()).c_str());
         return kExitFailure;
     }
     const std::string textPath = TextPath(dataDir, spellClass);

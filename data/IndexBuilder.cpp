@@ -8,6 +8,7 @@
 
 #include "LineReader.h"
 #include "Messages.h"
+#include "RegularFile.h"
 #include "SpellFiles.h"
 #include "SpellText.h"
 
@@ -155,7 +156,8 @@ BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass
 
     LineReader text;
     if (!text.Open(TextPath(dataDir, spellClass)))
-        return Failure(BuildStatus::kCannotOpenText, messages::CannotOpenFile(textName), endLevel);
+        return Failure(BuildStatus::kCannotOpenText,
+                       messages::CannotOpenFile(textName, ErrorReason(text.Error())), endLevel);
 
     TempFile temp(indexPath);
     if (temp.fd() < 0)
@@ -166,7 +168,7 @@ BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass
     endLevel = parsed.nEndLevel;
     if (parsed.end == TextEnd::kReadError)
         return Failure(BuildStatus::kCannotReadText,
-                       messages::CannotReadFile(textName, std::strerror(text.Error())), endLevel);
+                       messages::CannotReadFile(textName, ErrorReason(text.Error())), endLevel);
 
     if (!index.Flush())
         return writeFailure(index.Error());

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <unistd.h>
+
+#include "RegularFile.h"
 
 namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
@@ -26,11 +27,11 @@ void LineReader::Close() {
 
 bool LineReader::Open(const std::string& path) {
     Close();
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) {
-        error_ = errno;
+    const OpenedFile file = OpenRegularFile(path);
+    error_ = file.error;
+    if (file.fd < 0)
         return false;
-    }
+    fd_ = file.fd;
     buffer_.resize(kBufferSize);
     data_ = buffer_.data();
     return true;

@@ -15,8 +15,10 @@ public:
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
-    // Opens `path` for reading. False when it cannot be opened; Error()
-    // then holds the errno.
+    // Opens `path` for reading: regular files only, following links, and
+    // without blocking on the open. False when it cannot be opened; Error()
+    // then holds the errno, EISDIR for a directory or kNotRegularFile
+    // (RegularFile.h) for anything else.
     bool Open(const std::string& path);
     // Reads `text`, which must outlive the reading, handing it out in
     // pieces of `windowBytes` as a file would come in blocks (0: at once).

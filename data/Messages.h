@@ -13,6 +13,8 @@ inline constexpr std::string_view kNoIndex = "нету индекса";
 inline constexpr std::string_view kCreateIndexQuestion = "Вы хотите создать индекс для Wizard?";
 // Caption of every message box.
 inline constexpr std::string_view kCaption = "Spells";
+// The reason given for a FIFO, a device or a socket where a file should be.
+inline constexpr std::string_view kNotRegularFile = "not a regular file";
 
 // "<what> <name>", followed by ": <reason>" when a reason is given.
 inline std::string WithReason(std::string_view what, std::string_view name,

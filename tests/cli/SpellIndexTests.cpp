@@ -204,7 +204,7 @@ TEST_F(SpellIndexCli, FailuresExitWithOneAndOneLine) {
     const RunResult build = SpellIndex({"build", Dir(), "wizard"});
     EXPECT_EQ(build.status, 1);
     EXPECT_EQ(build.out, "");
-    EXPECT_EQ(build.err, "spellindex: can't open file wizard.txt\n");
+    EXPECT_EQ(build.err, "spellindex: can't open file wizard.txt: No such file or directory\n");
     EXPECT_FALSE(std::filesystem::exists(dir.file("wizard.idx")));
 
     const RunResult dump = SpellIndex({"dump", Dir(), "wizard"});

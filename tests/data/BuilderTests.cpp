@@ -376,7 +376,7 @@ const std::string kOldIndex = std::string(kRecordSize, 'O') + std::string(kRecor
 TEST_F(Builder, MissingTextLeavesIndexUntouched) {
     BuildResult r = BuildIndexIn(dir.prefix(), "wizard", 1);
     EXPECT_EQ(r.status, BuildStatus::kCannotOpenText);
-    EXPECT_EQ(r.strMessage, "can't open file wizard.txt");
+    EXPECT_EQ(r.strMessage, "can't open file wizard.txt: No such file or directory");
     EXPECT_EQ(DirEntries(dir.path()), Strings{});
 
     WriteFile(dir.file("wizard.idx"), kOldIndex);
@@ -391,8 +391,8 @@ TEST_F(Builder, TextThatIsADirectory) {
     std::filesystem::create_directory(dir.file("wizard.txt"));
     WriteFile(dir.file("wizard.idx"), kOldIndex);
     const BuildResult r = BuildIndexIn(dir.prefix(), "wizard", 1);
-    EXPECT_EQ(r.status, BuildStatus::kCannotReadText);
-    EXPECT_EQ(r.strMessage, "can't read file wizard.txt: Is a directory");
+    EXPECT_EQ(r.status, BuildStatus::kCannotOpenText);
+    EXPECT_EQ(r.strMessage, "can't open file wizard.txt: Is a directory");
     EXPECT_EQ(ReadFile(dir.file("wizard.idx")), kOldIndex);
     EXPECT_EQ(DirEntries(dir.path()), (Strings{"wizard.idx", "wizard.txt"}));
 }

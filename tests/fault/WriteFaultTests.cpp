@@ -112,8 +112,8 @@ TEST_F(FaultTest, DataDirectoryUnderARegularFile) {
     dlg->OnCreateIndex();
     answer = QMessageBox::No;
     dlg->OnCreateIndex();
-    EXPECT_EQ(MessageTexts(), (QStringList{kCreateQuestion, "can't open file wizard.txt",
-                                     kCreateQuestion, "can't open file priest.txt"}));
+    EXPECT_EQ(MessageTexts(), (QStringList{kCreateQuestion, "can't open file wizard.txt: Not a directory",
+                                           kCreateQuestion, "can't open file priest.txt: Not a directory"}));
     EXPECT_EQ(DirEntries(dir.path()), Strings{"plain"});
     EXPECT_EQ(ReadFile(dir.file("plain")), "not a directory");
 
