@@ -18,8 +18,8 @@ void LineReader::Close() {
         ::close(fd_);
     fd_ = -1;
     memory_ = nullptr;
-    memorySize_ = 0;
     error_ = 0;
+    endOfText_ = 0;
     data_ = nullptr;
     begin_ = end_ = 0;
     bufferPos_ = 0;
@@ -32,6 +32,7 @@ bool LineReader::Open(const std::string& path) {
     if (file.fd < 0)
         return false;
     fd_ = file.fd;
+    endOfText_ = file.size;
     buffer_.resize(kBufferSize);
     data_ = buffer_.data();
     return true;
@@ -40,7 +41,7 @@ bool LineReader::Open(const std::string& path) {
 void LineReader::OpenMemory(std::string_view text, std::size_t windowBytes) {
     Close();
     memory_ = text.empty() ? "" : text.data();
-    memorySize_ = static_cast<int64_t>(text.size());
+    endOfText_ = static_cast<int64_t>(text.size());
     window_ = windowBytes == 0 ? text.size() : windowBytes;
 }
 
@@ -49,20 +50,24 @@ void LineReader::OpenMemory(std::string_view text, std::size_t windowBytes) {
 bool LineReader::Fill() {
     bufferPos_ += static_cast<int64_t>(end_);
     begin_ = end_ = 0;
-    if (error_ != 0 || !IsOpen())
+    if (error_ != 0 || !IsOpen() || bufferPos_ >= endOfText_)
         return false;
+    const auto rest = static_cast<uint64_t>(endOfText_ - bufferPos_);
     if (memory_) {
-        if (bufferPos_ >= memorySize_)
-            return false;
         data_ = memory_ + bufferPos_;
-        end_ = static_cast<std::size_t>(std::min<uint64_t>(static_cast<uint64_t>(memorySize_ - bufferPos_), window_));
+        end_ = static_cast<std::size_t>(std::min<uint64_t>(rest, window_));
         return true;
     }
+    const auto want = static_cast<std::size_t>(std::min<uint64_t>(rest, buffer_.size()));
     for (;;) {
-        const ssize_t n = ::pread(fd_, buffer_.data(), buffer_.size(), bufferPos_);
-        if (n >= 0) {
+        const ssize_t n = ::pread(fd_, buffer_.data(), want, bufferPos_);
+        if (n > 0) {
             end_ = static_cast<std::size_t>(n);
-            return n > 0;
+            return true;
+        }
+        if (n == 0) {  // the file shrank: its end is here from now on
+            endOfText_ = bufferPos_;
+            return false;
         }
         if (errno != EINTR) {
             error_ = errno;

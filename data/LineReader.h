@@ -1,6 +1,10 @@
 #pragma once
 // Line reading over a spell text, from a file or from bytes in memory, with
 // byte positions counted in the text as stored.
+//
+// A file is read as it was when it was opened: up to the length it had
+// then, and an end of file, once met, stays the end (a file that grows or
+// shrinks meanwhile cannot tear a line or add lines).
 
 #include <cstddef>
 #include <cstdint>
@@ -48,9 +52,9 @@ private:
 
     int fd_ = -1;
     const char* memory_ = nullptr;  // the text, when reading from memory
-    int64_t memorySize_ = 0;
-    std::size_t window_ = 0;  // bytes per Fill() from memory
+    std::size_t window_ = 0;        // bytes per Fill() from memory
     int error_ = 0;
+    int64_t endOfText_ = 0;  // length at open; lowered to an end met early
     std::vector<char> buffer_;
     const char* data_ = nullptr;  // the current block: buffer_ or memory_
     std::size_t begin_ = 0;       // next unread byte of the block
