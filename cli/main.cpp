@@ -82,7 +82,7 @@ std::string RecordJson(const SpellRecord& r, int64_t offset, bool withDescriptio
         else
             json.AddNull("description");
     }
-    return json.Finish();
+    return std::move(json).Finish("\n");
 }
 
 int Dump(const std::string& dataDir, std::string_view spellClass, bool withDescriptions) {
@@ -96,8 +96,7 @@ int Dump(const std::string& dataDir, std::string_view spellClass, bool withDescr
     const std::string textPath = TextPath(dataDir, spellClass);
     SpellRecord record;
     while (index.Next(record)) {
-        const std::string line =
-            RecordJson(record, index.LastOffset(), withDescriptions, textPath) + "\n";
+        const std::string line = RecordJson(record, index.LastOffset(), withDescriptions, textPath);
         std::fwrite(line.data(), 1, line.size(), stdout);
     }
     if (index.Failed()) {

@@ -6,11 +6,12 @@
 #include <cstdint>
 #include <string>
 
-class LineReader;
+#include "LineReader.h"
 
 // A description longer than this is cut: only a damaged index pointing into
 // a huge file gets near it.
 inline constexpr std::size_t kMaxDescriptionBytes = 1024 * 1024;
+static_assert(kMaxLineBytes >= kMaxDescriptionBytes + 4, "a line holds a whole description");
 
 enum class DescriptionStatus {
     kOk,

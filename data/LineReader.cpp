@@ -11,6 +11,8 @@ namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
 }  // namespace
 
+LineReader::LineReader(std::size_t maxLineBytes) : maxLineBytes_(maxLineBytes) {}
+
 LineReader::~LineReader() { Close(); }
 
 void LineReader::Close() {
@@ -76,6 +78,10 @@ bool LineReader::Fill() {
     }
 }
 
+std::string_view LineReader::Kept(const char* start, std::size_t length) const {
+    return {start, std::min(length, maxLineBytes_)};
+}
+
 bool LineReader::ReadLine(std::string_view& line) {
     if (begin_ == end_ && !Fill())
         return false;
@@ -87,28 +93,34 @@ bool LineReader::ReadLine(std::string_view& line) {
         begin_ += len + 1;
         if (len > 0 && start[len - 1] == '\r')
             --len;
-        line = std::string_view(start, len);
+        line = Kept(start, len);
         return true;
     }
 
-    // The line runs past the block: gather it in spill_.
-    spill_.assign(start, avail);
+    // The line runs past the block. spill_ keeps its first bytes, one more
+    // than are kept, so that a CR before the LF can still be told.
+    const std::size_t room = maxLineBytes_ + 1;
+    spill_.assign(start, std::min(avail, room));
+    uint64_t length = avail;
     begin_ = end_;
     for (;;) {
         if (!Fill()) {
             if (Failed())
                 return false;
-            line = spill_;  // last line, no terminator
+            line = Kept(spill_.data(), spill_.size());  // last line, no terminator
             return true;
         }
         const auto* nl = static_cast<const char*>(std::memchr(data_, '\n', end_));
         const std::size_t n = nl ? static_cast<std::size_t>(nl - data_) : end_;
-        spill_.append(data_, n);
+        if (spill_.size() < room)
+            spill_.append(data_, std::min(n, room - spill_.size()));
+        length += n;
         if (nl) {
             begin_ = n + 1;
-            if (!spill_.empty() && spill_.back() == '\r')
-                spill_.pop_back();
-            line = spill_;
+            std::size_t len = spill_.size();
+            if (length == len && len > 0 && spill_[len - 1] == '\r')
+                --len;
+            line = Kept(spill_.data(), len);
             return true;
         }
         begin_ = end_;

@@ -5,6 +5,12 @@
 // A file is read as it was when it was opened: up to the length it had
 // then, and an end of file, once met, stays the end (a file that grows or
 // shrinks meanwhile cannot tear a line or add lines).
+//
+// Memory stays bounded whatever the line lengths: of each line only its
+// first maxLineBytes bytes are kept (see the constructor). The rest of a
+// longer line is read and passed over, so positions, blank lines, the first
+// character and the end of the line stay exactly those of the whole line;
+// a marker or a tab that stands only beyond the kept part is not seen.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,9 +18,13 @@
 #include <string_view>
 #include <vector>
 
+// Kept bytes of a line: the longest description (1 MiB) and the few bytes
+// past it that tell whether the cut split a character.
+inline constexpr std::size_t kMaxLineBytes = 1024 * 1024 + 4;
+
 class LineReader {
 public:
-    LineReader() = default;
+    explicit LineReader(std::size_t maxLineBytes = kMaxLineBytes);
     ~LineReader();
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
@@ -30,7 +40,8 @@ public:
     bool IsOpen() const { return fd_ >= 0 || memory_ != nullptr; }
 
     // Reads the next line without its terminator (LF or CR LF; a lone CR is
-    // an ordinary character). A last line without terminator is still read.
+    // an ordinary character), at most its first maxLineBytes bytes. A last
+    // line without terminator is still read.
     // False at the end of the text, or on a read error (Failed()).
     // The view stays valid until the next call on this reader.
     bool ReadLine(std::string_view& line);
@@ -49,7 +60,9 @@ public:
 private:
     bool Fill();
     void Close();
+    std::string_view Kept(const char* start, std::size_t length) const;
 
+    std::size_t maxLineBytes_;
     int fd_ = -1;
     const char* memory_ = nullptr;  // the text, when reading from memory
     std::size_t window_ = 0;        // bytes per Fill() from memory
@@ -60,5 +73,5 @@ private:
     std::size_t begin_ = 0;       // next unread byte of the block
     std::size_t end_ = 0;         // end of valid bytes of the block
     int64_t bufferPos_ = 0;       // text offset of data_[0]
-    std::string spill_;           // a line that spans blocks
+    std::string spill_;           // the kept part of a line that spans blocks
 };

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ChildProcess.h"
 #include "ResourceLimit.h"
 #include "TestFiles.h"
 
@@ -236,6 +237,56 @@ TEST_F(SpellIndexCli, WriteErrorExitsWithOneAndKeepsOldIndex) {
     EXPECT_EQ(build.err, "spellindex: can't write index wizard.idx: File too large\n");
     EXPECT_EQ(ReadFile(dir.file("wizard.idx")), oldIndex);
     EXPECT_EQ(SpellIndex({"build", Dir(), "wizard"}).out, "300 records written to " + dir.file("wizard.idx") + "\n");
+}
+
+// Runs spellindex in a child limited to `addressSpace` bytes of memory,
+// its output to `outPath`; the child's outcome.
+ChildOutcome SpellIndexLimited(const std::vector<std::string>& args, rlim_t addressSpace,
+                               const std::string& outPath) {
+    return RunInChild([&] {
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || ::dup2(out, 1) < 0)
+            ::_exit(126);
+        std::vector<std::string> argStrings = {SPELLINDEX_PATH};
+        argStrings.insert(argStrings.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (auto& a : argStrings)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        const ResourceLimit limit(RLIMIT_AS, addressSpace);
+        ::execv(SPELLINDEX_PATH, argv.data());
+        ::_exit(127);
+        return std::string();
+    });
+}
+
+TEST_F(SpellIndexCli, GigabyteLineTakesBoundedMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves far more address space than the limit";
+#endif
+    const std::string head = "Long\nAlteration\nRange: 0\tComponents: V\nDuration: 1\tCasting Time: 1\n"
+                             "Area of Effect: 1\tSaving Throw: None\nSource.\n";
+    WriteSparse(dir.file("wizard.txt"), head, int64_t{1} << 30, "\n\nNext\n");
+    constexpr rlim_t kLimit = rlim_t{64} << 20;
+    const std::string out = dir.file("out");
+
+    ChildOutcome run = SpellIndexLimited({"build", Dir(), "wizard"}, kLimit, out);
+    EXPECT_TRUE(run.ok()) << (run.exited ? "exit status " : "signal ") << run.status;
+    EXPECT_EQ(ReadFile(out), "1 records written to " + dir.file("wizard.idx") + "\n");
+
+    run = SpellIndexLimited({"dump", Dir(), "wizard", "--descriptions"}, kLimit, out);
+    EXPECT_TRUE(run.ok()) << (run.exited ? "exit status " : "signal ") << run.status;
+    // 1 MiB of zero bytes, each written as \u0000; compared without
+    // printing megabytes on a failure.
+    const std::string prefix = "{\"offset\":0,\"text_offset\":" + std::to_string(head.size()) +
+                               ",\"name\":\"Long\",\"level\":1,\"school_image\":0,\"school\":\"Alteration\","
+                               "\"range\":\"0\",\"duration\":\"1\",\"area\":\"1\",\"components\":\" V\","
+                               "\"saving_throw\":\"None\",\"casting_time\":\"1\",\"description\":\"";
+    const std::string dump = ReadFile(out);
+    EXPECT_EQ(dump.substr(0, prefix.size()), prefix);
+    ASSERT_EQ(dump.size(), prefix.size() + 6 * 1024 * 1024 + 3);
+    EXPECT_EQ(dump.substr(dump.size() - 9), "\\u0000\"}\n");
+    EXPECT_EQ(dump.find_first_not_of("\\u0", prefix.size()), dump.size() - 3);
 }
 
 TEST(SpellIndexUsage, HelpAndWrongArguments) {

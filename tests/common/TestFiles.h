@@ -1,6 +1,7 @@
 #pragma once
 // Scratch directories and small file helpers for tests.
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -46,6 +47,15 @@ inline std::string ReadFile(const std::string& path) {
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return std::move(bytes).str();
+}
+
+// Writes `head`, then `gap` zero bytes as a hole (nothing is written, so
+// gigabytes cost nothing), then `tail`.
+inline void WriteSparse(const std::string& path, std::string_view head, int64_t gap, std::string_view tail) {
+    WriteFile(path, head);
+    std::filesystem::resize_file(path, head.size() + static_cast<uintmax_t>(gap));
+    std::ofstream out(path, std::ios::binary | std::ios::app);
+    out.write(tail.data(), static_cast<std::streamsize>(tail.size()));
 }
 
 // Descriptors this process has open.

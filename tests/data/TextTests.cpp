@@ -183,17 +183,21 @@ std::ostream& operator<<(std::ostream& os, const Line& l) {
     return os << "{" << Hex(l.text.substr(0, 40)) << "(" << l.text.size() << " bytes) @" << l.positionAfter << "}";
 }
 
-std::vector<Line> ReadAllLines(const std::string& path) {
-    LineReader reader;
+std::vector<Line> ReadAllLines(LineReader& reader) {
     std::vector<Line> lines;
-    if (!reader.Open(path))
-        return lines;
     EXPECT_EQ(reader.GetPosition(), 0);
     std::string line;
     while (reader.ReadString(line))
         lines.push_back({line, reader.GetPosition()});
     EXPECT_FALSE(reader.Failed());
     return lines;
+}
+
+std::vector<Line> ReadAllLines(const std::string& path) {
+    LineReader reader;
+    if (!reader.Open(path))
+        return {};
+    return ReadAllLines(reader);
 }
 
 }  // namespace
@@ -225,6 +229,53 @@ TEST(LineReader, TerminatorsPositionsAndLongLines) {
         WriteFile(dir.file("t.txt"), c.text);
         EXPECT_EQ(ReadAllLines(dir.file("t.txt")), c.lines);
     }
+}
+
+// Of a long line only the first bytes are kept; positions, blank lines and
+// line ends stay those of the whole line. From a file (whole lines in one
+// block) and from memory in blocks of 1 and 3 bytes (every line spans
+// blocks).
+TEST(LineReader, LongLinesKeepTheirFirstBytes) {
+    constexpr std::size_t kKeep = 8;
+    const struct {
+        const char* label;
+        std::string text;
+        std::vector<Line> lines;
+    } kCases[] = {
+        {"Short", "short\n\nx", {{"short", 6}, {"", 7}, {"x", 8}}},
+        {"Exactly", "exactly8\nnext", {{"exactly8", 9}, {"next", 13}}},
+        {"OneOver", "ninechars\nnext", {{"ninechar", 10}, {"next", 14}}},
+        {"CrlfAtTheCut", "exactly8\r\n1234567\r\n", {{"exactly8", 10}, {"1234567", 19}}},
+        {"CrlfPastTheCut", "0123456789abc\r\nz", {{"01234567", 15}, {"z", 16}}},
+        {"LastLineCrAtTheCut", "a\n12345678\r", {{"a", 2}, {"12345678", 11}}},
+        {"LastLineLoneCr", "1234567\r", {{"1234567\r", 8}}},
+        {"LoneCrInside", "ab\rcdefghij\n", {{"ab\rcdefg", 12}}},
+        {"LongLastLine", std::string(100, 'y'), {{"yyyyyyyy", 100}}},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.label);
+        TempDir dir;
+        WriteFile(dir.file("t.txt"), c.text);
+        LineReader fromFile(kKeep);
+        ASSERT_TRUE(fromFile.Open(dir.file("t.txt")));
+        EXPECT_EQ(ReadAllLines(fromFile), c.lines);
+        for (const std::size_t window : {1u, 3u}) {
+            LineReader fromMemory(kKeep);
+            fromMemory.OpenMemory(c.text, window);
+            EXPECT_EQ(ReadAllLines(fromMemory), c.lines) << "window " << window;
+        }
+    }
+
+    // A line far longer than the read block, with the default limit.
+    TempDir dir;
+    const std::string huge(3 * kMaxLineBytes, 'h');
+    WriteFile(dir.file("t.txt"), huge + "\r\n\nnext\n");
+    LineReader reader;
+    ASSERT_TRUE(reader.Open(dir.file("t.txt")));
+    EXPECT_EQ(ReadAllLines(reader),
+              (std::vector<Line>{{huge.substr(0, kMaxLineBytes), static_cast<int64_t>(huge.size() + 2)},
+                                 {"", static_cast<int64_t>(huge.size() + 3)},
+                                 {"next", static_cast<int64_t>(huge.size() + 8)}}));
 }
 
 TEST(LineReader, SeekAcrossBufferBoundaries) {
