@@ -9,6 +9,7 @@
 
 namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 }  // namespace
 
 LineReader::LineReader(std::size_t maxLineBytes) : maxLineBytes_(maxLineBytes) {}
@@ -78,14 +79,18 @@ bool LineReader::Fill() {
     }
 }
 
-std::string_view LineReader::Kept(const char* start, std::size_t length) const {
-    return {start, std::min(length, maxLineBytes_)};
+std::string_view LineReader::Kept(const char* start, std::size_t length, int64_t lineStart) const {
+    std::string_view line(start, std::min(length, maxLineBytes_));
+    if (lineStart == 0 && line.starts_with(kByteOrderMark))
+        line.remove_prefix(kByteOrderMark.size());
+    return line;
 }
 
 bool LineReader::ReadLine(std::string_view& line) {
     if (begin_ == end_ && !Fill())
         return false;
 
+    const int64_t lineStart = GetPosition();
     const char* start = data_ + begin_;
     const std::size_t avail = end_ - begin_;
     if (const auto* nl = static_cast<const char*>(std::memchr(start, '\n', avail))) {
@@ -93,7 +98,7 @@ bool LineReader::ReadLine(std::string_view& line) {
         begin_ += len + 1;
         if (len > 0 && start[len - 1] == '\r')
             --len;
-        line = Kept(start, len);
+        line = Kept(start, len, lineStart);
         return true;
     }
 
@@ -107,7 +112,7 @@ bool LineReader::ReadLine(std::string_view& line) {
         if (!Fill()) {
             if (Failed())
                 return false;
-            line = Kept(spill_.data(), spill_.size());  // last line, no terminator
+            line = Kept(spill_.data(), spill_.size(), lineStart);  // last line, no terminator
             return true;
         }
         const auto* nl = static_cast<const char*>(std::memchr(data_, '\n', end_));
@@ -120,7 +125,7 @@ bool LineReader::ReadLine(std::string_view& line) {
             std::size_t len = spill_.size();
             if (length == len && len > 0 && spill_[len - 1] == '\r')
                 --len;
-            line = Kept(spill_.data(), len);
+            line = Kept(spill_.data(), len, lineStart);
             return true;
         }
         begin_ = end_;

@@ -11,6 +11,9 @@
 // longer line is read and passed over, so positions, blank lines, the first
 // character and the end of the line stay exactly those of the whole line;
 // a marker or a tab that stands only beyond the kept part is not seen.
+//
+// A UTF-8 byte-order mark (EF BB BF) at the very start of the text is not
+// part of the first line; positions still count its three bytes.
 
 #include <cstddef>
 #include <cstdint>
@@ -60,7 +63,7 @@ public:
 private:
     bool Fill();
     void Close();
-    std::string_view Kept(const char* start, std::size_t length) const;
+    std::string_view Kept(const char* start, std::size_t length, int64_t lineStart) const;
 
     std::size_t maxLineBytes_;
     int fd_ = -1;

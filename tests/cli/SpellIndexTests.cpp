@@ -165,6 +165,18 @@ TEST_F(SpellIndexCli, DescriptionsAreEscapedOrNullWithoutText) {
         EXPECT_NE(line.find(",\"description\":null}"), std::string::npos) << line;
 }
 
+TEST_F(SpellIndexCli, ByteOrderMarkStaysOutOfTheFirstName) {
+    WriteFile(dir.file("wizard.txt"), "\xEF\xBB\xBF" + kText);
+    ASSERT_EQ(SpellIndex({"build", Dir(), "wizard"}).status, 0);
+    const RunResult dump = SpellIndex({"dump", Dir(), "wizard"});
+    EXPECT_EQ(dump.status, 0);
+    const auto lines = Lines(dump.out);
+    ASSERT_EQ(lines.size(), 2u) << dump.out;
+    const std::string start = "{\"offset\":0,\"text_offset\":" + std::to_string(kText.find("A quill") + 3) +
+                              ",\"name\":\"Quill of Patient Copying\",";
+    EXPECT_EQ(lines[0].substr(0, start.size()), start);
+}
+
 TEST_F(SpellIndexCli, Cp1251TextIsWrittenAsUtf8) {
     // "Призыв" and "Школа" in Windows-1251; the description mixes in a 0x98.
     WriteFile(dir.file("wizard.txt"),

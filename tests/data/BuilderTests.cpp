@@ -268,6 +268,20 @@ TEST_F(Builder, RebuildReplacesIndexWithUsualPermissions) {
     EXPECT_EQ(st.st_mode & 07777, 0666 & ~mask);
 }
 
+TEST_F(Builder, ByteOrderMarkIsNoPartOfTheFirstName) {
+    const std::string bom = "\xEF\xBB\xBF";
+    for (const std::string& text : {bom + kWizardText, bom + ToCrlf(kWizardText), bom + "First-Level Spells\n" + kWizardText}) {
+        SCOPED_TRACE(text.substr(0, 30));
+        const auto records = Build(text);
+        ASSERT_EQ(records.size(), 2u);
+        EXPECT_EQ(FieldText(records[0].szName), "Quill of Patient Copying");
+        EXPECT_EQ(records[0].nLevel, text.find("Level") == std::string::npos ? 1 : 2);
+        EXPECT_EQ(records[0].nTextOffset, OffsetOf(text, "A writing quill"));  // the mark counts
+        EXPECT_EQ(records[1].nTextOffset, OffsetOf(text, "A spark"));
+        EXPECT_EQ(Description(records[0]), "A writing quill copies one page.\tThe material component is fine sand.");
+    }
+}
+
 // ---- the core: inputs as arguments, state in locals -------------------------
 
 namespace {

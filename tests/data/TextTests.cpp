@@ -278,6 +278,44 @@ TEST(LineReader, LongLinesKeepTheirFirstBytes) {
                                  {"next", static_cast<int64_t>(huge.size() + 8)}}));
 }
 
+// A byte-order mark opens the text, not its first line; positions count it.
+TEST(LineReader, ByteOrderMarkAtTheStartIsSkipped) {
+    const std::string bom = "\xEF\xBB\xBF";
+    const struct {
+        const char* label;
+        std::string text;
+        std::vector<Line> lines;
+    } kCases[] = {
+        {"FirstLine", bom + "one\r\ntwo", {{"one", 8}, {"two", 11}}},
+        {"OnlyTheMark", bom, {{"", 3}}},
+        {"MarkThenBlank", bom + "\n\nx", {{"", 4}, {"", 5}, {"x", 6}}},
+        {"TwoMarks", bom + bom + "x\n", {{bom + "x", 8}}},
+        {"CutMark", "\xEF\xBBx\n", {{"\xEF\xBBx", 4}}},
+        {"MarkOnTheSecondLine", "a\n" + bom + "b\n", {{"a", 2}, {bom + "b", 7}}},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.label);
+        TempDir dir;
+        WriteFile(dir.file("t.txt"), c.text);
+        EXPECT_EQ(ReadAllLines(dir.file("t.txt")), c.lines);
+        LineReader fromMemory;
+        fromMemory.OpenMemory(c.text, 1);
+        EXPECT_EQ(ReadAllLines(fromMemory), c.lines);
+    }
+    // Back at the start the mark is skipped again; in the middle of the
+    // text it is not.
+    const std::string text = bom + "one\n" + bom + "two\n";
+    LineReader reader;
+    reader.OpenMemory(text);
+    std::string line;
+    ASSERT_TRUE(reader.Seek(7) && reader.ReadString(line));
+    EXPECT_EQ(line, bom + "two");
+    ASSERT_TRUE(reader.Seek(0) && reader.ReadString(line));
+    EXPECT_EQ(line, "one");
+    ASSERT_TRUE(reader.Seek(1) && reader.ReadString(line));
+    EXPECT_EQ(line, "\xBB\xBFone");
+}
+
 TEST(LineReader, SeekAcrossBufferBoundaries) {
     TempDir dir;
     std::string text;  // 20000 lines of 10 bytes: line n starts at 10 * n
@@ -391,6 +429,13 @@ INSTANTIATE_TEST_SUITE_P(
                     BigCase{"FourByteShifted3", "abc", "\xF0\x9F\x98\x80"},
                     BigCase{"Cp1251", "", "\xE9"}),
     [](const testing::TestParamInfo<BigCase>& param) { return std::string(param.param.label); });
+
+TEST(DescriptionReader, ByteOrderMarkBeforeOffsetZeroIsSkipped) {
+    TempDir dir;
+    WriteFile(dir.file("t.txt"), "\xEF\xBB\xBF" "abc\ndef\n\nNext\n");
+    EXPECT_EQ(ReadDescriptionText(dir.file("t.txt"), 0).strText, "abcdef");
+    EXPECT_EQ(ReadDescriptionText(dir.file("t.txt"), 4).strText, "bcdef");
+}
 
 TEST(DescriptionReader, ExactlyAtLimitIsKeptWhole) {
     TempDir dir;
