@@ -103,7 +103,8 @@ inline bool ReferenceValidUtf8(std::string_view s, std::size_t* count = nullptr)
 // rule: lines end at LF (a CR before it is dropped, a last line needs no
 // LF); description lines up to the first blank one, then any further blank
 // lines, then a line beginning with A-Z ends it, any other line goes on.
-// Lines are joined with nothing between them.
+// Lines are joined with nothing between them. A UTF-8 byte-order mark at
+// the start of the text is no part of the first line.
 inline std::string ReferenceDescription(std::string_view text, std::size_t from) {
     std::size_t pos = from;
     const auto next = [&](std::string_view& line) {
@@ -114,6 +115,8 @@ inline std::string ReferenceDescription(std::string_view text, std::size_t from)
         line = text.substr(pos, end - pos);
         if (lf != std::string_view::npos && !line.empty() && line.back() == '\r')
             line.remove_suffix(1);
+        if (pos == 0 && line.starts_with("\xEF\xBB\xBF"))
+            line.remove_prefix(3);
         pos = lf == std::string_view::npos ? text.size() : lf + 1;
         return true;
     };
