@@ -132,7 +132,10 @@ ParsedText ParseSpells(LineReader& text, bool bPriest, int32_t startLevel, Recor
         const ParseResult result = ParseSpell(text, record, bPriest, state);
         if (result == ParseResult::kReadError)
             parsed.end = TextEnd::kReadError;
-        if (result == ParseResult::kReadError || result == ParseResult::kEnd)
+        if (result == ParseResult::kOffsetTooLarge)
+            parsed.end = TextEnd::kOffsetTooLarge;
+        if (result == ParseResult::kReadError || result == ParseResult::kOffsetTooLarge ||
+            result == ParseResult::kEnd)
             break;
         sink.Put(record);
         ++parsed.nRecords;
@@ -169,6 +172,8 @@ BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass
     if (parsed.end == TextEnd::kReadError)
         return Failure(BuildStatus::kCannotReadText,
                        messages::CannotReadFile(textName, ErrorReason(text.Error())), endLevel);
+    if (parsed.end == TextEnd::kOffsetTooLarge)
+        return Failure(BuildStatus::kTextTooLarge, messages::CannotIndexText(textName), endLevel);
 
     if (!index.Flush())
         return writeFailure(index.Error());

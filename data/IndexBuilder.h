@@ -46,6 +46,7 @@ void WriteRecord(IndexWriter& index, const SpellRecord& record);
 enum class TextEnd {
     kEnd,        // the end of the text
     kReadError,  // reading failed midway
+    kOffsetTooLarge,  // an entry's description starts past 2 GiB
 };
 
 struct ParsedText {
@@ -57,13 +58,15 @@ struct ParsedText {
 // Parses the entries of `text` from its position to its end, levels
 // counted on from `startLevel`, and gives each complete entry's record to
 // `sink`. An entry that the end of the text cuts off before its
-// description is dropped.
+// description is dropped. Stops at a complete entry whose description
+// starts past 2 GiB, which no record can point to (kOffsetTooLarge).
 ParsedText ParseSpells(LineReader& text, bool bPriest, int32_t startLevel, RecordSink& sink);
 
 enum class BuildStatus {
     kOk,
     kCannotOpenText,    // the spell text file cannot be opened
     kCannotReadText,    // reading the spell text file failed midway
+    kTextTooLarge,      // an entry's description starts past 2 GiB
     kCannotWriteIndex,  // the index file cannot be created or written
 };
 

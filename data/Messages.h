@@ -43,6 +43,10 @@ inline std::string CannotWriteIndex(std::string_view name, std::string_view reas
 inline std::string CannotReadIndex(std::string_view name, std::string_view reason) {
     return WithReason("can't read index ", name, reason);
 }
+// "can't index wizard.txt: spells past 2 GiB cannot be stored in the index"
+inline std::string CannotIndexText(std::string_view name) {
+    return WithReason("can't index ", name, "spells past 2 GiB cannot be stored in the index");
+}
 // "can't insert spell <name>": the literal ends in a blank.
 inline std::string CannotInsertSpell(std::string_view spellName) {
     return WithReason("can't insert spell ", spellName);

@@ -133,11 +133,10 @@ ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest, Pars
     if (!read())  // the line after the area line holds nothing the index keeps
         return atEnd();
 
-    // Offsets past 2 GiB do not fit the record's field; such an entry cannot
-    // be indexed.
+    // The record's offset field ends at 2 GiB.
     const int64_t textOffset = file.GetPosition();
     if (textOffset > INT32_MAX)
-        return ParseResult::kEnd;
+        return ParseResult::kOffsetTooLarge;
     record.nTextOffset = static_cast<int32_t>(textOffset);
 
     switch (ScanDescription(file)) {

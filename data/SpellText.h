@@ -50,6 +50,7 @@ enum class ParseResult {
     kLastEntry,  // a complete entry whose description ran to the end of file
     kEnd,        // the file ended before the entry's fields were all read
     kReadError,
+    kOffsetTooLarge,  // a complete entry whose description starts past 2 GiB
 };
 
 // What the parse of one text carries from entry to entry.
@@ -59,7 +60,8 @@ struct ParseState {
 
 // Parses the entry at the reader's position into `record` (prepared by
 // ClearRecord). For the priest class the sphere line replaces the school
-// text.
+// text. On kOffsetTooLarge the record holds every field but the offset,
+// which the record cannot store.
 ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest, ParseState& state);
 // The same with g_nLevel as the level counter.
 ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest);

@@ -301,6 +301,25 @@ TEST_F(SpellIndexCli, GigabyteLineTakesBoundedMemory) {
     EXPECT_EQ(dump.find_first_not_of("\\u0", prefix.size()), dump.size() - 3);
 }
 
+// The second entry's description starts one byte past INT32_MAX, after a
+// hole of zero bytes.
+TEST_F(SpellIndexCli, SpellsPastTwoGigabytesFailTheBuild) {
+    const std::string head = "Ember Mote\nEvocation\nRange: 0\tComponents: V\nDuration: 1\tCasting Time: 1\n"
+                             "Area of Effect: 1\tSaving Throw: None\nSource.\nA spark";
+    const std::string tail = "\n\nFrost Rime\nAlteration\nRange: 0\tComponents: V\nDuration: 1\tCasting Time: 1\n"
+                             "Area of Effect: 1\tSaving Throw: None\nSource.\nThin ice.\n";
+    const int64_t gap = int64_t{INT32_MAX} + 1 - static_cast<int64_t>(head.size() + tail.find("Thin ice."));
+    WriteSparse(dir.file("wizard.txt"), head, gap, tail);
+    const std::string oldIndex(432, 'O');
+    WriteFile(dir.file("wizard.idx"), oldIndex);
+    const RunResult build = SpellIndex({"build", Dir(), "wizard"});
+    EXPECT_EQ(build.status, 1);
+    EXPECT_EQ(build.out, "");
+    EXPECT_EQ(build.err, "spellindex: can't index wizard.txt: spells past 2 GiB cannot be stored in the index\n");
+    EXPECT_EQ(ReadFile(dir.file("wizard.idx")), oldIndex);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+
 TEST(SpellIndexUsage, HelpAndWrongArguments) {
     for (const char* help : {"--help", "-h"}) {
         const RunResult run = SpellIndex({help});
