@@ -2,13 +2,12 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "LineReader.h"
 #include "Messages.h"
 #include "RegularFile.h"
+#include "ReplacementFile.h"
 #include "SpellFiles.h"
 #include "SpellText.h"
 
@@ -35,69 +34,6 @@ bool WriteAll(int fd, const uint8_t* data, std::size_t size, int& error) {
     }
     return true;
 }
-
-// Permissions a newly created file would get: 0666 less the umask.
-mode_t NewFileMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-// Makes a rename in `dir` durable; a failure here loses nothing.
-void SyncDirectory(const std::string& dir) {
-    const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-// The temporary index file: removed again unless Commit() renamed it.
-class TempFile {
-public:
-    explicit TempFile(const std::string& target) : path_(target + ".XXXXXX") {
-        fd_ = ::mkstemp(path_.data());
-        created_ = fd_ >= 0;
-        if (!created_)
-            error_ = errno;
-    }
-    ~TempFile() {
-        if (fd_ >= 0)
-            ::close(fd_);
-        if (created_ && !committed_)
-            ::unlink(path_.c_str());
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-
-    int fd() const { return fd_; }
-    int error() const { return error_; }
-
-    // Syncs, closes and renames the file over `target`. False on failure,
-    // with error() set.
-    bool Commit(const std::string& target, const std::string& dir) {
-        if (::fchmod(fd_, NewFileMode()) != 0 || ::fsync(fd_) != 0) {
-            error_ = errno;
-            return false;
-        }
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0 || ::rename(path_.c_str(), target.c_str()) != 0) {
-            error_ = errno;
-            return false;
-        }
-        committed_ = true;
-        SyncDirectory(dir);
-        return true;
-    }
-
-private:
-    std::string path_;
-    int fd_ = -1;
-    int error_ = 0;
-    bool created_ = false;
-    bool committed_ = false;
-};
 
 BuildResult Failure(BuildStatus status, std::string message, int32_t endLevel) {
     return {status, 0, endLevel, std::move(message)};
@@ -150,23 +86,22 @@ ParsedText ParseSpells(LineReader& text, bool bPriest, int32_t startLevel, Recor
 BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass, int32_t startLevel) {
     const std::string textName = FileName(spellClass, kTextExtension);
     const std::string indexName = FileName(spellClass, kIndexExtension);
-    const std::string indexPath = IndexPath(dataDir, spellClass);
     int32_t endLevel = startLevel;
-    const auto writeFailure = [&](int error) {
-        return Failure(BuildStatus::kCannotWriteIndex,
-                       messages::CannotWriteIndex(indexName, std::strerror(error)), endLevel);
+    const auto replaceFailure = [&](const std::string& reason) {
+        return Failure(BuildStatus::kCannotWriteIndex, messages::CannotWriteIndex(indexName, reason), endLevel);
     };
+    const auto writeFailure = [&](int error) { return replaceFailure(std::strerror(error)); };
 
     LineReader text;
     if (!text.Open(TextPath(dataDir, spellClass)))
         return Failure(BuildStatus::kCannotOpenText,
                        messages::CannotOpenFile(textName, ErrorReason(text.Error())), endLevel);
 
-    TempFile temp(indexPath);
-    if (temp.fd() < 0)
-        return writeFailure(temp.error());
+    ReplacementFile replacement;
+    if (!replacement.Create(dataDir, indexName))
+        return replaceFailure(replacement.Reason());
 
-    IndexWriter index(temp.fd());
+    IndexWriter index(replacement.fd());
     const ParsedText parsed = ParseSpells(text, spellClass == kPriestClass, startLevel, index);
     endLevel = parsed.nEndLevel;
     if (parsed.end == TextEnd::kReadError)
@@ -177,8 +112,8 @@ BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass
 
     if (!index.Flush())
         return writeFailure(index.Error());
-    if (!temp.Commit(indexPath, dataDir))
-        return writeFailure(temp.error());
+    if (!replacement.Commit())
+        return replaceFailure(replacement.Reason());
     return {BuildStatus::kOk, parsed.nRecords, endLevel, {}};
 }
 

@@ -82,10 +82,11 @@ struct [[nodiscard]] BuildResult {
 // Builds dataDir + spellClass + ".idx" from the class's ".txt", one record
 // per complete entry, levels counted on from `startLevel`. `dataDir` ends
 // in a separator (or is empty for the current directory). The index is
-// written to a temporary file beside it and renamed over it once complete
-// and synced, so on any failure the old index stays as it was. Without a
-// text file nothing is touched. Keeps no state: builds may run in any
-// thread, one at a time per index file.
+// written beside the old one and renamed over it once complete and synced
+// (ReplacementFile.h), so on any failure, or when the build is killed, the
+// old index stays as it was; an old index this process may not write is
+// not replaced. Without a text file nothing is touched. Keeps no state:
+// builds may run in any thread.
 BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass, int32_t startLevel);
 
 // BuildIndexIn(g_strDataDir, spellClass, g_nLevel); leaves g_nLevel at the

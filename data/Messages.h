@@ -47,6 +47,11 @@ inline std::string CannotReadIndex(std::string_view name, std::string_view reaso
 inline std::string CannotIndexText(std::string_view name) {
     return WithReason("can't index ", name, "spells past 2 GiB cannot be stored in the index");
 }
+// "can't create a file in /data: reason", the reason for a failed build
+// when the index's directory does not take a new file.
+inline std::string CannotCreateFileIn(std::string_view directory, std::string_view reason) {
+    return WithReason("can't create a file in ", directory, reason);
+}
 // "can't insert spell <name>": the literal ends in a blank.
 inline std::string CannotInsertSpell(std::string_view spellName) {
     return WithReason("can't insert spell ", spellName);
