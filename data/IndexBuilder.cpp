@@ -35,8 +35,22 @@ bool WriteAll(int fd, const uint8_t* data, std::size_t size, int& error) {
     return true;
 }
 
-BuildResult Failure(BuildStatus status, std::string message, int32_t endLevel) {
-    return {status, 0, endLevel, std::move(message)};
+std::string FailureMessage(BuildStatus status, std::string_view file, std::string_view reason) {
+    switch (status) {
+    case BuildStatus::kOk: break;
+    case BuildStatus::kCannotOpenText: return messages::CannotOpenFile(file, reason);
+    case BuildStatus::kCannotReadText: return messages::CannotReadFile(file, reason);
+    case BuildStatus::kTextTooLarge: return messages::CannotIndexText(file);
+    case BuildStatus::kCannotWriteIndex: return messages::CannotWriteIndex(file, reason);
+    }
+    return {};
+}
+
+// A failed build's result: the message names the file of `path` and gives
+// `reason`.
+BuildResult Failure(BuildStatus status, const std::string& path, std::string_view reason, int32_t endLevel) {
+    const std::string_view name = std::string_view(path).substr(path.rfind('/') + 1);
+    return {status, 0, endLevel, FailureMessage(status, name, reason), FailureMessage(status, path, reason)};
 }
 
 }  // namespace
@@ -84,37 +98,34 @@ ParsedText ParseSpells(LineReader& text, bool bPriest, int32_t startLevel, Recor
 }
 
 BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass, int32_t startLevel) {
-    const std::string textName = FileName(spellClass, kTextExtension);
-    const std::string indexName = FileName(spellClass, kIndexExtension);
+    const std::string textPath = TextPath(dataDir, spellClass);
+    const std::string indexPath = IndexPath(dataDir, spellClass);
     int32_t endLevel = startLevel;
-    const auto replaceFailure = [&](const std::string& reason) {
-        return Failure(BuildStatus::kCannotWriteIndex, messages::CannotWriteIndex(indexName, reason), endLevel);
+    const auto indexFailure = [&](std::string_view reason) {
+        return Failure(BuildStatus::kCannotWriteIndex, indexPath, reason, endLevel);
     };
-    const auto writeFailure = [&](int error) { return replaceFailure(std::strerror(error)); };
 
     LineReader text;
-    if (!text.Open(TextPath(dataDir, spellClass)))
-        return Failure(BuildStatus::kCannotOpenText,
-                       messages::CannotOpenFile(textName, ErrorReason(text.Error())), endLevel);
+    if (!text.Open(textPath))
+        return Failure(BuildStatus::kCannotOpenText, textPath, ErrorReason(text.Error()), endLevel);
 
     ReplacementFile replacement;
-    if (!replacement.Create(dataDir, indexName))
-        return replaceFailure(replacement.Reason());
+    if (!replacement.Create(dataDir, FileName(spellClass, kIndexExtension)))
+        return indexFailure(replacement.Reason());
 
     IndexWriter index(replacement.fd());
     const ParsedText parsed = ParseSpells(text, spellClass == kPriestClass, startLevel, index);
     endLevel = parsed.nEndLevel;
     if (parsed.end == TextEnd::kReadError)
-        return Failure(BuildStatus::kCannotReadText,
-                       messages::CannotReadFile(textName, ErrorReason(text.Error())), endLevel);
+        return Failure(BuildStatus::kCannotReadText, textPath, ErrorReason(text.Error()), endLevel);
     if (parsed.end == TextEnd::kOffsetTooLarge)
-        return Failure(BuildStatus::kTextTooLarge, messages::CannotIndexText(textName), endLevel);
+        return Failure(BuildStatus::kTextTooLarge, textPath, {}, endLevel);
 
     if (!index.Flush())
-        return writeFailure(index.Error());
+        return indexFailure(std::strerror(index.Error()));
     if (!replacement.Commit())
-        return replaceFailure(replacement.Reason());
-    return {BuildStatus::kOk, parsed.nRecords, endLevel, {}};
+        return indexFailure(replacement.Reason());
+    return {BuildStatus::kOk, parsed.nRecords, endLevel, {}, {}};
 }
 
 BuildResult BuildIndex(std::string_view spellClass) {

@@ -74,7 +74,8 @@ struct [[nodiscard]] BuildResult {
     BuildStatus status = BuildStatus::kOk;
     std::size_t nRecords = 0;  // records written, on success
     int32_t nEndLevel = 1;     // the level counter where the parse ended
-    std::string strMessage;    // what failed, for the user; empty on success
+    std::string strMessage;    // what failed, naming the file; empty on success
+    std::string strPathMessage;  // the same, naming the file by its full path
 
     bool ok() const { return status == BuildStatus::kOk; }
 };

@@ -52,6 +52,14 @@ inline std::string CannotIndexText(std::string_view name) {
 inline std::string CannotCreateFileIn(std::string_view directory, std::string_view reason) {
     return WithReason("can't create a file in ", directory, reason);
 }
+// "can't write output: reason", when standard output takes no more.
+inline std::string CannotWriteOutput(std::string_view reason) {
+    return WithReason("can't write output", "", reason);
+}
+// "can't open index /data/wizard.idx: reason"
+inline std::string CannotOpenIndex(std::string_view name, std::string_view reason) {
+    return WithReason("can't open index ", name, reason);
+}
 // "can't insert spell <name>": the literal ends in a blank.
 inline std::string CannotInsertSpell(std::string_view spellName) {
     return WithReason("can't insert spell ", spellName);
