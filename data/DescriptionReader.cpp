@@ -1,6 +1,7 @@
 #include "DescriptionReader.h"
 
 #include "LineReader.h"
+#include "RegularFile.h"
 #include "SpellText.h"
 #include "TextDecoding.h"
 
@@ -28,24 +29,24 @@ void CutAtLimit(std::string& text) {
 
 DescriptionResult ReadDescriptionText(const std::string& textPath, int64_t textOffset) {
     if (textOffset < 0)
-        return {DescriptionStatus::kBadOffset, {}};
+        return {DescriptionStatus::kBadOffset, {}, {}};
     LineReader file;
     if (!file.Open(textPath))
-        return {DescriptionStatus::kCannotOpenText, {}};
+        return {DescriptionStatus::kCannotOpenText, {}, ErrorReason(file.Error())};
     return ReadDescriptionFrom(file, textOffset);
 }
 
 DescriptionResult ReadDescriptionFrom(LineReader& file, int64_t textOffset) {
     if (textOffset < 0)
-        return {DescriptionStatus::kBadOffset, {}};
+        return {DescriptionStatus::kBadOffset, {}, {}};
     if (!file.Seek(textOffset))
-        return {DescriptionStatus::kReadError, {}};
+        return {DescriptionStatus::kReadError, {}, {}};
 
     DescriptionResult result;
     // A few bytes over the limit let CutAtLimit tell a split character.
     if (ScanDescription(file, &result.strText, kMaxDescriptionBytes + 4) ==
         DescriptionEnd::kReadError)
-        return {DescriptionStatus::kReadError, {}};
+        return {DescriptionStatus::kReadError, {}, ErrorReason(file.Error())};
     CutAtLimit(result.strText);
     return result;
 }

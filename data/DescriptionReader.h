@@ -22,7 +22,8 @@ enum class DescriptionStatus {
 
 struct [[nodiscard]] DescriptionResult {
     DescriptionStatus status = DescriptionStatus::kOk;
-    std::string strText;  // raw bytes of the text file, lines joined
+    std::string strText;    // raw bytes of the text file, lines joined
+    std::string strReason;  // the system's reason, when it gave one
 
     bool ok() const { return status == DescriptionStatus::kOk; }
 };

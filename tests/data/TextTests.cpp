@@ -384,8 +384,12 @@ TEST(DescriptionReader, OffsetsAndFailures) {
     EXPECT_EQ(pastEnd.status, DescriptionStatus::kOk);
     EXPECT_EQ(pastEnd.strText, "");
     EXPECT_EQ(read(-1).status, DescriptionStatus::kBadOffset);
-    EXPECT_EQ(ReadDescriptionText(dir.file("missing.txt"), 0).status,
-              DescriptionStatus::kCannotOpenText);
+    const DescriptionResult missing = ReadDescriptionText(dir.file("missing.txt"), 0);
+    EXPECT_EQ(missing.status, DescriptionStatus::kCannotOpenText);
+    EXPECT_EQ(missing.strReason, "No such file or directory");
+    const DescriptionResult directory = ReadDescriptionText(dir.path().string(), 0);
+    EXPECT_EQ(directory.status, DescriptionStatus::kCannotOpenText);
+    EXPECT_EQ(directory.strReason, "Is a directory");
 }
 
 struct BigCase {
