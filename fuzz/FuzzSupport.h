@@ -1,17 +1,17 @@
 #pragma once
 // Shared pieces of the fuzz targets: a checked abort, a scratch directory
-// per process, and small reference implementations the library's results
-// are compared with.
+// per process (ScratchDir.h, shared with the tests and benchmarks), and
+// small reference implementations the library's results are compared with.
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "ScratchDir.h"
 #include "SpellRecord.h"
 
 // Aborts with the failed condition, so that libFuzzer keeps the input.
@@ -28,24 +28,10 @@ namespace fuzz {
 
 // A directory of this process's own, on tmpfs when there is one, removed
 // at exit. Ends in '/'.
-inline const std::string& ScratchDir() {
-    static const std::string dir = [] {
-        std::string base = "/tmp";
-        if (::access("/dev/shm", W_OK) == 0)
-            base = "/dev/shm";
-        else if (const char* tmp = std::getenv("TMPDIR"))
-            base = tmp;
-        std::string pattern = base + "/spells-fuzz-XXXXXX";
-        FUZZ_CHECK(::mkdtemp(pattern.data()) != nullptr);
-        static std::string removeAtExit;
-        removeAtExit = pattern;
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(removeAtExit, ec);
-        });
-        return pattern + "/";
-    }();
-    return dir;
+inline const std::string& ScratchPrefix() {
+    static const ScratchDir dir("spells-fuzz", ScratchDir::Place::kMemory);
+    static const std::string prefix = dir.prefix();
+    return prefix;
 }
 
 inline void WriteWhole(const std::string& path, std::string_view bytes) {

@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::string_view index(reinterpret_cast<const char*>(data), indexSize);
     const std::string_view text(reinterpret_cast<const char*>(data) + indexSize, size - indexSize);
 
-    const std::string& dir = fuzz::ScratchDir();
+    const std::string& dir = fuzz::ScratchPrefix();
     const std::string indexPath = dir + "wizard.idx";
     const std::string textPath = dir + "wizard.txt";
     fuzz::WriteWhole(indexPath, index);

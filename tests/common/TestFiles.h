@@ -11,31 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include "ScratchDir.h"
+
 // A fresh directory under the system's temporary directory, removed with
 // everything in it when the object ends.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "spells-test-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            ADD_FAILURE() << "mkdtemp failed";
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-    // The directory as a data-directory prefix, ending in '/'.
-    std::string prefix() const { return path_.string() + "/"; }
-    std::string file(std::string_view name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
+using TempDir = ScratchDir;
 
 inline void WriteFile(const std::string& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
