@@ -93,6 +93,11 @@ RecordResult ReadRecordAt(const std::string& path, int64_t offset) {
         result.strReason = ErrorReason(file.error);
         return result;
     }
+    if (file.size - offset < static_cast<int64_t>(kRecordSize)) {  // past the end, also for the system
+        ::close(file.fd);
+        result.status = RecordStatus::kShortRead;
+        return result;
+    }
     uint8_t bytes[kRecordSize];
     const ssize_t n = ReadFully(file.fd, bytes, kRecordSize, offset);
     const int error = errno;

@@ -260,6 +260,7 @@ TEST(IndexReader, ReadRecordAtSaysWhatWentWrong) {
         {path, -432, RecordStatus::kBadOffset, ""},
         {path, 864, RecordStatus::kShortRead, ""},  // only 100 bytes stand there
         {path, 5000, RecordStatus::kShortRead, ""},  // past the end
+        {path, INT64_MAX, RecordStatus::kShortRead, ""},  // past what the system can seek to
         {dir.file("missing.idx"), 0, RecordStatus::kCannotOpen, "No such file or directory"},
         {path + "/x", 0, RecordStatus::kCannotOpen, "Not a directory"},
         {dir.path().string(), 0, RecordStatus::kNotRegularFile, "Is a directory"},
