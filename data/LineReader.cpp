@@ -79,9 +79,11 @@ bool LineReader::Fill() {
     }
 }
 
-std::string_view LineReader::Kept(const char* start, std::size_t length, int64_t lineStart) const {
+// The part of a line that is kept: its first maxLineBytes_ bytes, without a
+// byte-order mark at the start of the text.
+std::string_view LineReader::Kept(const char* start, std::size_t length, bool atTextStart) const {
     std::string_view line(start, std::min(length, maxLineBytes_));
-    if (lineStart == 0 && line.starts_with(kByteOrderMark))
+    if (atTextStart && line.starts_with(kByteOrderMark))
         line.remove_prefix(kByteOrderMark.size());
     return line;
 }
@@ -90,7 +92,7 @@ bool LineReader::ReadLine(std::string_view& line) {
     if (begin_ == end_ && !Fill())
         return false;
 
-    const int64_t lineStart = GetPosition();
+    const bool atTextStart = bufferPos_ == 0 && begin_ == 0;
     const char* start = data_ + begin_;
     const std::size_t avail = end_ - begin_;
     if (const auto* nl = static_cast<const char*>(std::memchr(start, '\n', avail))) {
@@ -98,7 +100,9 @@ bool LineReader::ReadLine(std::string_view& line) {
         begin_ += len + 1;
         if (len > 0 && start[len - 1] == '\r')
             --len;
-        line = Kept(start, len, lineStart);
+        line = std::string_view(start, len);
+        if (len > maxLineBytes_ || atTextStart) [[unlikely]]
+            line = Kept(start, len, atTextStart);
         return true;
     }
 
@@ -112,7 +116,7 @@ bool LineReader::ReadLine(std::string_view& line) {
         if (!Fill()) {
             if (Failed())
                 return false;
-            line = Kept(spill_.data(), spill_.size(), lineStart);  // last line, no terminator
+            line = Kept(spill_.data(), spill_.size(), atTextStart);  // last line, no terminator
             return true;
         }
         const auto* nl = static_cast<const char*>(std::memchr(data_, '\n', end_));
@@ -125,7 +129,7 @@ bool LineReader::ReadLine(std::string_view& line) {
             std::size_t len = spill_.size();
             if (length == len && len > 0 && spill_[len - 1] == '\r')
                 --len;
-            line = Kept(spill_.data(), len, lineStart);
+            line = Kept(spill_.data(), len, atTextStart);
             return true;
         }
         begin_ = end_;

@@ -63,7 +63,7 @@ public:
 private:
     bool Fill();
     void Close();
-    std::string_view Kept(const char* start, std::size_t length, int64_t lineStart) const;
+    std::string_view Kept(const char* start, std::size_t length, bool atTextStart) const;
 
     std::size_t maxLineBytes_;
     int fd_ = -1;
