@@ -93,11 +93,15 @@ fuzz: fuzz-deps
 	    -artifact_prefix=$(FUZZ_WORK)/$$t- $(FUZZ_WORK)/$$t fuzz/corpus/$$t; \
 	done
 
+# Medians of five runs; BENCH_FLAGS takes any of Google Benchmark's flags.
+BENCH_FLAGS ?= --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+
 bench:
 	$(MAKE) build PRESET=release
-	build/release/bin/data_bench
-	build/release/bin/check_bench
-	QT_QPA_PLATFORM=offscreen build/release/bin/ui_bench
+	build/release/bin/data_bench $(BENCH_FLAGS)
+	build/release/bin/check_bench $(BENCH_FLAGS)
+	QT_QPA_PLATFORM=offscreen build/release/bin/search_bench $(BENCH_FLAGS)
+	QT_QPA_PLATFORM=offscreen build/release/bin/ui_bench $(BENCH_FLAGS)
 
 dist-build: deps
 	cmake -S . -B $(DIST) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \

@@ -38,7 +38,7 @@ std::string JsonLine(const std::string& file, const Diagnostic& d) {
     json.AddString("code", CodeName(d.code));
     json.AddString("message", d.strMessage);
     json.AddString("spell", d.strSpell);
-    return json.Finish() + "\n";
+    return std::move(json).Finish("\n");
 }
 
 }  // namespace

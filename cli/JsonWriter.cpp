@@ -4,7 +4,11 @@
 
 std::string JsonQuote(std::string_view utf8) {
     std::string out;
-    out.reserve(utf8.size() + 2);
+    AppendJsonQuoted(out, utf8);
+    return out;
+}
+
+void AppendJsonQuoted(std::string& out, std::string_view utf8) {
     out += '"';
     for (const char c : utf8) {
         switch (c) {
@@ -26,13 +30,12 @@ std::string JsonQuote(std::string_view utf8) {
         }
     }
     out += '"';
-    return out;
 }
 
 void JsonObject::AddKey(std::string_view key) {
     if (text_.size() > 1)
         text_ += ',';
-    text_ += JsonQuote(key);
+    AppendJsonQuoted(text_, key);
     text_ += ':';
 }
 
@@ -43,7 +46,7 @@ void JsonObject::AddInt(std::string_view key, int64_t value) {
 
 void JsonObject::AddString(std::string_view key, std::string_view utf8) {
     AddKey(key);
-    text_ += JsonQuote(utf8);
+    AppendJsonQuoted(text_, utf8);
 }
 
 void JsonObject::AddNull(std::string_view key) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // Builds one JSON object, keys in the order they are added.
 class JsonObject {
@@ -12,8 +13,11 @@ public:
     // `utf8` must be valid UTF-8; non-ASCII characters are written as is.
     void AddString(std::string_view key, std::string_view utf8);
     void AddNull(std::string_view key);
-    // The finished object, "{...}".
-    std::string Finish() const { return text_ + "}"; }
+    // The finished object, "{...}", followed by `end`.
+    std::string Finish(std::string_view end = {}) && {
+        text_.append("}").append(end);
+        return std::move(text_);
+    }
 
 private:
     void AddKey(std::string_view key);
@@ -22,3 +26,4 @@ private:
 
 // `utf8` as a JSON string literal, quotes included.
 std::string JsonQuote(std::string_view utf8);
+void AppendJsonQuoted(std::string& out, std::string_view utf8);

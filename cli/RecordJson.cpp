@@ -26,5 +26,5 @@ std::string RecordJson(const SpellRecord& r, int64_t offset, bool withDescriptio
         else
             json.AddNull("description");
     }
-    return json.Finish();
+    return std::move(json).Finish();
 }

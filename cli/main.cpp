@@ -1,6 +1,7 @@
 // spellindex: builds and inspects spell index files from the command line.
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "IndexReader.h"
 #include "Messages.h"
 #include "RecordJson.h"
+#include "RegularFile.h"
 #include "SpellFiles.h"
 #include "SpellRecord.h"
 
@@ -44,8 +46,22 @@ constexpr const char* kUsage =
     "\n"
     "CLASS is the file name without extension, normally wizard or priest.\n";
 
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "spellindex: %s\n", message.c_str());
+    return kExitFailure;
+}
+
+// Flushes standard output; a failure when it could not all be written.
+int FinishOutput() {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return Fail(messages::CannotWriteOutput(std::strerror(errno)));
+    return kExitOk;
+}
+
 int Usage(std::FILE* out, int status) {
     std::fputs(kUsage, out);
+    if (out == stdout && FinishOutput() != kExitOk)
+        return kExitFailure;
     return status;
 }
 
@@ -63,44 +79,35 @@ std::string DataDirPrefix(std::string_view dir) {
 
 int Build(const std::string& dataDir, std::string_view spellClass) {
     const BuildResult result = BuildIndexIn(dataDir, spellClass, 1);
-    if (!result.ok()) {
-        std::fprintf(stderr, "spellindex: %s\n", result.strMessage.c_str());
-        return kExitFailure;
-    }
+    if (!result.ok())
+        return Fail(result.strPathMessage);
     std::printf("%zu records written to %s\n", result.nRecords, IndexPath(dataDir, spellClass).c_str());
-    return kExitOk;
+    return FinishOutput();
 }
 
 int Dump(const std::string& dataDir, std::string_view spellClass, bool withDescriptions) {
     const std::string path = IndexPath(dataDir, spellClass);
     IndexReader index;
-    if (!index.Open(path)) {
-        std::fprintf(stderr, "spellindex: can't open index %s: %s\n", path.c_str(),
-                     std::strerror(errno));
-        return kExitFailure;
-    }
+    if (!index.Open(path))
+        return Fail(messages::CannotOpenIndex(path, ErrorReason(index.Error())));
     const std::string textPath = TextPath(dataDir, spellClass);
     SpellRecord record;
     while (index.Next(record)) {
         const std::string line =
             RecordJson(record, index.LastOffset(), withDescriptions, textPath) + "\n";
-        std::fwrite(line.data(), 1, line.size(), stdout);
+        if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size())
+            return FinishOutput();
     }
-    if (index.Failed()) {
-        std::fprintf(stderr, "spellindex: %s\n",
-                     messages::CannotReadIndex(path, std::strerror(index.Error())).c_str());
-        return kExitFailure;
-    }
-    if (std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "spellindex: can't write output: %s\n", std::strerror(errno));
-        return kExitFailure;
-    }
-    return kExitOk;
+    if (index.Failed())
+        return Fail(messages::CannotReadIndex(path, ErrorReason(index.Error())));
+    return FinishOutput();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A closed pipe is an output error like any other, reported with exit 1.
+    std::signal(SIGPIPE, SIG_IGN);
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))
         return Usage(stdout, kExitOk);
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {

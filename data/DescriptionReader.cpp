@@ -1,6 +1,7 @@
 #include "DescriptionReader.h"
 
 #include "LineReader.h"
+#include "RegularFile.h"
 #include "SpellText.h"
 #include "TextDecoding.h"
 
@@ -42,15 +43,17 @@ DescriptionStatus ReadDescriptionAt(LineReader& file, int64_t textOffset, std::s
 
 DescriptionResult ReadDescriptionText(const std::string& textPath, int64_t textOffset) {
     if (textOffset < 0)
-        return {DescriptionStatus::kBadOffset, {}};
+        return {DescriptionStatus::kBadOffset, {}, {}};
     LineReader file;
     if (!file.Open(textPath))
-        return {DescriptionStatus::kCannotOpenText, {}};
+        return {DescriptionStatus::kCannotOpenText, {}, ErrorReason(file.Error())};
     return ReadDescriptionFrom(file, textOffset);
 }
 
 DescriptionResult ReadDescriptionFrom(LineReader& file, int64_t textOffset) {
     DescriptionResult result;
     result.status = ReadDescriptionAt(file, textOffset, result.strText);
+    if (result.status == DescriptionStatus::kReadError && file.Error() != 0)
+        result.strReason = ErrorReason(file.Error());
     return result;
 }

@@ -6,11 +6,12 @@
 #include <cstdint>
 #include <string>
 
-class LineReader;
+#include "LineReader.h"
 
 // A description longer than this is cut: only a damaged index pointing into
 // a huge file gets near it.
 inline constexpr std::size_t kMaxDescriptionBytes = 1024 * 1024;
+static_assert(kMaxLineBytes >= kMaxDescriptionBytes + 4, "a line holds a whole description");
 
 enum class DescriptionStatus {
     kOk,
@@ -21,7 +22,8 @@ enum class DescriptionStatus {
 
 struct [[nodiscard]] DescriptionResult {
     DescriptionStatus status = DescriptionStatus::kOk;
-    std::string strText;  // raw bytes of the text file, lines joined
+    std::string strText;    // raw bytes of the text file, lines joined
+    std::string strReason;  // the system's reason, when it gave one
 
     bool ok() const { return status == DescriptionStatus::kOk; }
 };

@@ -2,12 +2,12 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "LineReader.h"
 #include "Messages.h"
+#include "RegularFile.h"
+#include "ReplacementFile.h"
 #include "SpellFiles.h"
 #include "SpellText.h"
 
@@ -34,71 +34,22 @@ bool WriteAll(int fd, const uint8_t* data, std::size_t size, int& error) {
     return true;
 }
 
-// Permissions a newly created file would get: 0666 less the umask.
-mode_t NewFileMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+std::string FailureMessage(BuildStatus status, std::string_view file, std::string_view reason) {
+    switch (status) {
+    case BuildStatus::kOk: break;
+    case BuildStatus::kCannotOpenText: return messages::CannotOpenFile(file, reason);
+    case BuildStatus::kCannotReadText: return messages::CannotReadFile(file, reason);
+    case BuildStatus::kTextTooLarge: return messages::CannotIndexText(file);
+    case BuildStatus::kCannotWriteIndex: return messages::CannotWriteIndex(file, reason);
+    }
+    return {};
 }
 
-// Makes a rename in `dir` durable; a failure here loses nothing.
-void SyncDirectory(const std::string& dir) {
-    const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-// The temporary index file: removed again unless Commit() renamed it.
-class TempFile {
-public:
-    explicit TempFile(const std::string& target) : path_(target + ".XXXXXX") {
-        fd_ = ::mkstemp(path_.data());
-        created_ = fd_ >= 0;
-        if (!created_)
-            error_ = errno;
-    }
-    ~TempFile() {
-        if (fd_ >= 0)
-            ::close(fd_);
-        if (created_ && !committed_)
-            ::unlink(path_.c_str());
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-
-    int fd() const { return fd_; }
-    int error() const { return error_; }
-
-    // Syncs, closes and renames the file over `target`. False on failure,
-    // with error() set.
-    bool Commit(const std::string& target, const std::string& dir) {
-        if (::fchmod(fd_, NewFileMode()) != 0 || ::fsync(fd_) != 0) {
-            error_ = errno;
-            return false;
-        }
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0 || ::rename(path_.c_str(), target.c_str()) != 0) {
-            error_ = errno;
-            return false;
-        }
-        committed_ = true;
-        SyncDirectory(dir);
-        return true;
-    }
-
-private:
-    std::string path_;
-    int fd_ = -1;
-    int error_ = 0;
-    bool created_ = false;
-    bool committed_ = false;
-};
-
-BuildResult Failure(BuildStatus status, std::string message, int32_t endLevel) {
-    return {status, 0, endLevel, std::move(message)};
+// A failed build's result: the message names the file of `path` and gives
+// `reason`.
+BuildResult Failure(BuildStatus status, const std::string& path, std::string_view reason, int32_t endLevel) {
+    const std::string_view name = std::string_view(path).substr(path.rfind('/') + 1);
+    return {status, 0, endLevel, FailureMessage(status, name, reason), FailureMessage(status, path, reason)};
 }
 
 }  // namespace
@@ -131,7 +82,10 @@ ParsedText ParseSpells(LineReader& text, bool bPriest, int32_t startLevel, Recor
         const ParseResult result = ParseSpell(text, record, bPriest, state);
         if (result == ParseResult::kReadError)
             parsed.end = TextEnd::kReadError;
-        if (result == ParseResult::kReadError || result == ParseResult::kEnd)
+        if (result == ParseResult::kOffsetTooLarge)
+            parsed.end = TextEnd::kOffsetTooLarge;
+        if (result == ParseResult::kReadError || result == ParseResult::kOffsetTooLarge ||
+            result == ParseResult::kEnd)
             break;
         sink.Put(record);
         ++parsed.nRecords;
@@ -145,35 +99,34 @@ ParsedText ParseSpells(LineReader& text, bool bPriest, int32_t startLevel, Recor
 
 BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass, int32_t startLevel,
                          SpellTextObserver* observer) {
-    const std::string textName = FileName(spellClass, kTextExtension);
-    const std::string indexName = FileName(spellClass, kIndexExtension);
+    const std::string textPath = TextPath(dataDir, spellClass);
     const std::string indexPath = IndexPath(dataDir, spellClass);
     int32_t endLevel = startLevel;
-    const auto writeFailure = [&](int error) {
-        return Failure(BuildStatus::kCannotWriteIndex,
-                       messages::CannotWriteIndex(indexName, std::strerror(error)), endLevel);
+    const auto indexFailure = [&](std::string_view reason) {
+        return Failure(BuildStatus::kCannotWriteIndex, indexPath, reason, endLevel);
     };
 
     LineReader text;
-    if (!text.Open(TextPath(dataDir, spellClass)))
-        return Failure(BuildStatus::kCannotOpenText, messages::CannotOpenFile(textName), endLevel);
+    if (!text.Open(textPath))
+        return Failure(BuildStatus::kCannotOpenText, textPath, ErrorReason(text.Error()), endLevel);
 
-    TempFile temp(indexPath);
-    if (temp.fd() < 0)
-        return writeFailure(temp.error());
+    ReplacementFile replacement;
+    if (!replacement.Create(dataDir, FileName(spellClass, kIndexExtension)))
+        return indexFailure(replacement.Reason());
 
-    IndexWriter index(temp.fd());
+    IndexWriter index(replacement.fd());
     const ParsedText parsed = ParseSpells(text, IsPriestClass(spellClass), startLevel, index, observer);
     endLevel = parsed.nEndLevel;
     if (parsed.end == TextEnd::kReadError)
-        return Failure(BuildStatus::kCannotReadText,
-                       messages::CannotReadFile(textName, std::strerror(text.Error())), endLevel);
+        return Failure(BuildStatus::kCannotReadText, textPath, ErrorReason(text.Error()), endLevel);
+    if (parsed.end == TextEnd::kOffsetTooLarge)
+        return Failure(BuildStatus::kTextTooLarge, textPath, {}, endLevel);
 
     if (!index.Flush())
-        return writeFailure(index.Error());
-    if (!temp.Commit(indexPath, dataDir))
-        return writeFailure(temp.error());
-    return {BuildStatus::kOk, parsed.nRecords, endLevel, {}};
+        return indexFailure(std::strerror(index.Error()));
+    if (!replacement.Commit())
+        return indexFailure(replacement.Reason());
+    return {BuildStatus::kOk, parsed.nRecords, endLevel, {}, {}};
 }
 
 BuildResult BuildIndex(std::string_view spellClass, SpellTextObserver* observer) {

@@ -47,6 +47,7 @@ void WriteRecord(IndexWriter& index, const SpellRecord& record);
 enum class TextEnd {
     kEnd,        // the end of the text
     kReadError,  // reading failed midway
+    kOffsetTooLarge,  // an entry's description starts past 2 GiB
 };
 
 struct ParsedText {
@@ -58,7 +59,9 @@ struct ParsedText {
 // Parses the entries of `text` from its position to its end, levels
 // counted on from `startLevel`, and gives each complete entry's record to
 // `sink`. An entry that the end of the text cuts off before its
-// description is dropped. An observer is told what the parse sees.
+// description is dropped. Stops at a complete entry whose description
+// starts past 2 GiB, which no record can point to (kOffsetTooLarge). An
+// observer is told what the parse sees.
 ParsedText ParseSpells(LineReader& text, bool bPriest, int32_t startLevel, RecordSink& sink,
                        SpellTextObserver* observer = nullptr);
 
@@ -66,6 +69,7 @@ enum class BuildStatus {
     kOk,
     kCannotOpenText,    // the spell text file cannot be opened
     kCannotReadText,    // reading the spell text file failed midway
+    kTextTooLarge,      // an entry's description starts past 2 GiB
     kCannotWriteIndex,  // the index file cannot be created or written
 };
 
@@ -73,7 +77,8 @@ struct [[nodiscard]] BuildResult {
     BuildStatus status = BuildStatus::kOk;
     std::size_t nRecords = 0;  // records written, on success
     int32_t nEndLevel = 1;     // the level counter where the parse ended
-    std::string strMessage;    // what failed, for the user; empty on success
+    std::string strMessage;    // what failed, naming the file; empty on success
+    std::string strPathMessage;  // the same, naming the file by its full path
 
     bool ok() const { return status == BuildStatus::kOk; }
 };
@@ -81,11 +86,12 @@ struct [[nodiscard]] BuildResult {
 // Builds dataDir + spellClass + ".idx" from the class's ".txt", one record
 // per complete entry, levels counted on from `startLevel`. `dataDir` ends
 // in a separator (or is empty for the current directory). The index is
-// written to a temporary file beside it and renamed over it once complete
-// and synced, so on any failure the old index stays as it was. Without a
-// text file nothing is touched. Keeps no state: builds may run in any
-// thread, one at a time per index file. An observer is told what the
-// parse sees; it changes nothing of the index.
+// written beside the old one and renamed over it once complete and synced
+// (ReplacementFile.h), so on any failure, or when the build is killed, the
+// old index stays as it was; an old index this process may not write is
+// not replaced. Without a text file nothing is touched. Keeps no state:
+// builds may run in any thread. An observer is told what the parse sees;
+// it changes nothing of the index.
 BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass, int32_t startLevel,
                          SpellTextObserver* observer = nullptr);
 

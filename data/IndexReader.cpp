@@ -2,20 +2,22 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
+
+#include "RegularFile.h"
 
 namespace {
 
 constexpr std::size_t kReadBlock = 150 * kRecordSize;  // about 64 KiB
 
-// Reads up to `size` bytes at the current position, retrying short reads.
-// Returns the count read, or -1 with errno set.
-ssize_t ReadFully(int fd, uint8_t* data, std::size_t size) {
+// Reads up to `size` bytes at `offset`, or at the current position when
+// `offset` is negative, retrying short reads. Returns the count read, or -1
+// with errno set.
+ssize_t ReadFully(int fd, uint8_t* data, std::size_t size, int64_t offset = -1) {
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::read(fd, data + done, size - done);
+        const ssize_t n = offset < 0 ? ::read(fd, data + done, size - done)
+                                     : ::pread(fd, data + done, size - done, offset + static_cast<int64_t>(done));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -30,25 +32,26 @@ ssize_t ReadFully(int fd, uint8_t* data, std::size_t size) {
 
 }  // namespace
 
-IndexReader::~IndexReader() {
+IndexReader::~IndexReader() { Close(); }
+
+void IndexReader::Close() {
     if (fd_ >= 0)
         ::close(fd_);
+    fd_ = -1;
+    error_ = 0;
+    recordCount_ = 0;
+    nextOffset_ = 0;
+    begin_ = end_ = 0;
 }
 
 bool IndexReader::Open(const std::string& path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0)
+    Close();
+    const OpenedFile file = OpenRegularFile(path);
+    error_ = file.error;
+    if (file.fd < 0)
         return false;
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        ::close(fd_);
-        errno = error;
-        fd_ = -1;
-        return false;
-    }
-    if (S_ISREG(st.st_mode))
-        recordCount_ = st.st_size / static_cast<int64_t>(kRecordSize);
+    fd_ = file.fd;
+    recordCount_ = file.size / static_cast<int64_t>(kRecordSize);
     buffer_.resize(kReadBlock);
     return true;
 }
@@ -77,18 +80,35 @@ bool IndexReader::Next(SpellRecord& record) {
     return true;
 }
 
-std::optional<SpellRecord> ReadRecordAt(const std::string& path, int64_t offset) {
-    if (offset < 0)
-        return std::nullopt;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
+RecordResult ReadRecordAt(const std::string& path, int64_t offset) {
+    RecordResult result;
+    if (offset < 0) {
+        result.status = RecordStatus::kBadOffset;
+        return result;
+    }
+    const OpenedFile file = OpenRegularFile(path);
+    if (file.fd < 0) {
+        result.status = file.error == EISDIR || file.error == kNotRegularFile ? RecordStatus::kNotRegularFile
+                                                                              : RecordStatus::kCannotOpen;
+        result.strReason = ErrorReason(file.error);
+        return result;
+    }
+    if (file.size - offset < static_cast<int64_t>(kRecordSize)) {  // past the end, also for the system
+        ::close(file.fd);
+        result.status = RecordStatus::kShortRead;
+        return result;
+    }
     uint8_t bytes[kRecordSize];
-    ssize_t n = -1;
-    if (::lseek(fd, offset, SEEK_SET) == offset)
-        n = ReadFully(fd, bytes, kRecordSize);
-    ::close(fd);
-    if (n != static_cast<ssize_t>(kRecordSize))
-        return std::nullopt;
-    return DecodeRecord(ConstRecordBytes(bytes, kRecordSize));
+    const ssize_t n = ReadFully(file.fd, bytes, kRecordSize, offset);
+    const int error = errno;
+    ::close(file.fd);
+    if (n < 0) {
+        result.status = RecordStatus::kReadError;
+        result.strReason = ErrorReason(error);
+    } else if (n != static_cast<ssize_t>(kRecordSize)) {
+        result.status = RecordStatus::kShortRead;
+    } else {
+        result.record = DecodeRecord(ConstRecordBytes(bytes, kRecordSize));
+    }
+    return result;
 }

@@ -3,7 +3,6 @@
 // offset for the details.
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,8 +15,10 @@ public:
     IndexReader(const IndexReader&) = delete;
     IndexReader& operator=(const IndexReader&) = delete;
 
-    // Opens `path` for reading. False, with errno set, when it cannot be
-    // opened or is a directory.
+    // Opens `path` for reading from its first record, closing what was open
+    // before: regular files only, following links, and without blocking on
+    // the open. False when it cannot be opened; Error() then holds the
+    // errno, EISDIR for a directory or kNotRegularFile (RegularFile.h).
     bool Open(const std::string& path);
 
     // Whole records in the file when it was opened: its length / 432.
@@ -33,6 +34,8 @@ public:
     int Error() const { return error_; }
 
 private:
+    void Close();
+
     int fd_ = -1;
     int error_ = 0;
     int64_t recordCount_ = 0;
@@ -42,7 +45,22 @@ private:
     std::size_t end_ = 0;
 };
 
-// The record at byte `offset` of the index file `path`; nothing when the
-// file cannot be opened, the offset is negative, or fewer than 432 bytes
-// stand there.
-std::optional<SpellRecord> ReadRecordAt(const std::string& path, int64_t offset);
+enum class RecordStatus {
+    kOk,
+    kCannotOpen,      // the index file cannot be opened
+    kNotRegularFile,  // a directory, FIFO, device or socket stands there
+    kBadOffset,       // a negative record offset
+    kShortRead,       // fewer than 432 bytes stand at the offset
+    kReadError,       // reading failed
+};
+
+struct [[nodiscard]] RecordResult {
+    RecordStatus status = RecordStatus::kOk;
+    SpellRecord record;     // the record read, when ok()
+    std::string strReason;  // the system's reason, when it gave one
+
+    bool ok() const { return status == RecordStatus::kOk; }
+};
+
+// The record at byte `offset` of the index file `path`.
+RecordResult ReadRecordAt(const std::string& path, int64_t offset);

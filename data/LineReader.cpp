@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <unistd.h>
+
+#include "RegularFile.h"
 
 namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 }  // namespace
+
+LineReader::LineReader(std::size_t maxLineBytes) : maxLineBytes_(maxLineBytes) {}
 
 LineReader::~LineReader() { Close(); }
 
@@ -17,8 +21,8 @@ void LineReader::Close() {
         ::close(fd_);
     fd_ = -1;
     memory_ = nullptr;
-    memorySize_ = 0;
     error_ = 0;
+    endOfText_ = 0;
     data_ = nullptr;
     begin_ = end_ = 0;
     bufferPos_ = 0;
@@ -26,11 +30,12 @@ void LineReader::Close() {
 
 bool LineReader::Open(const std::string& path) {
     Close();
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) {
-        error_ = errno;
+    const OpenedFile file = OpenRegularFile(path);
+    error_ = file.error;
+    if (file.fd < 0)
         return false;
-    }
+    fd_ = file.fd;
+    endOfText_ = file.size;
     buffer_.resize(kBufferSize);
     data_ = buffer_.data();
     return true;
@@ -39,7 +44,7 @@ bool LineReader::Open(const std::string& path) {
 void LineReader::OpenMemory(std::string_view text, std::size_t windowBytes) {
     Close();
     memory_ = text.empty() ? "" : text.data();
-    memorySize_ = static_cast<int64_t>(text.size());
+    endOfText_ = static_cast<int64_t>(text.size());
     window_ = windowBytes == 0 ? text.size() : windowBytes;
 }
 
@@ -48,20 +53,24 @@ void LineReader::OpenMemory(std::string_view text, std::size_t windowBytes) {
 bool LineReader::Fill() {
     bufferPos_ += static_cast<int64_t>(end_);
     begin_ = end_ = 0;
-    if (error_ != 0 || !IsOpen())
+    if (error_ != 0 || !IsOpen() || bufferPos_ >= endOfText_)
         return false;
+    const auto rest = static_cast<uint64_t>(endOfText_ - bufferPos_);
     if (memory_) {
-        if (bufferPos_ >= memorySize_)
-            return false;
         data_ = memory_ + bufferPos_;
-        end_ = static_cast<std::size_t>(std::min<uint64_t>(static_cast<uint64_t>(memorySize_ - bufferPos_), window_));
+        end_ = static_cast<std::size_t>(std::min<uint64_t>(rest, window_));
         return true;
     }
+    const auto want = static_cast<std::size_t>(std::min<uint64_t>(rest, buffer_.size()));
     for (;;) {
-        const ssize_t n = ::pread(fd_, buffer_.data(), buffer_.size(), bufferPos_);
-        if (n >= 0) {
+        const ssize_t n = ::pread(fd_, buffer_.data(), want, bufferPos_);
+        if (n > 0) {
             end_ = static_cast<std::size_t>(n);
-            return n > 0;
+            return true;
+        }
+        if (n == 0) {  // the file shrank: its end is here from now on
+            endOfText_ = bufferPos_;
+            return false;
         }
         if (errno != EINTR) {
             error_ = errno;
@@ -70,10 +79,20 @@ bool LineReader::Fill() {
     }
 }
 
+// The part of a line that is kept: its first maxLineBytes_ bytes, without a
+// byte-order mark at the start of the text.
+std::string_view LineReader::Kept(const char* start, std::size_t length, bool atTextStart) const {
+    std::string_view line(start, std::min(length, maxLineBytes_));
+    if (atTextStart && line.starts_with(kByteOrderMark))
+        line.remove_prefix(kByteOrderMark.size());
+    return line;
+}
+
 bool LineReader::ReadLine(std::string_view& line) {
     if (begin_ == end_ && !Fill())
         return false;
 
+    const bool atTextStart = bufferPos_ == 0 && begin_ == 0;
     const char* start = data_ + begin_;
     const std::size_t avail = end_ - begin_;
     if (const auto* nl = static_cast<const char*>(std::memchr(start, '\n', avail))) {
@@ -82,27 +101,35 @@ bool LineReader::ReadLine(std::string_view& line) {
         if (len > 0 && start[len - 1] == '\r')
             --len;
         line = std::string_view(start, len);
+        if (len > maxLineBytes_ || atTextStart) [[unlikely]]
+            line = Kept(start, len, atTextStart);
         return true;
     }
 
-    // The line runs past the block: gather it in spill_.
-    spill_.assign(start, avail);
+    // The line runs past the block. spill_ keeps its first bytes, one more
+    // than are kept, so that a CR before the LF can still be told.
+    const std::size_t room = maxLineBytes_ + 1;
+    spill_.assign(start, std::min(avail, room));
+    uint64_t length = avail;
     begin_ = end_;
     for (;;) {
         if (!Fill()) {
             if (Failed())
                 return false;
-            line = spill_;  // last line, no terminator
+            line = Kept(spill_.data(), spill_.size(), atTextStart);  // last line, no terminator
             return true;
         }
         const auto* nl = static_cast<const char*>(std::memchr(data_, '\n', end_));
         const std::size_t n = nl ? static_cast<std::size_t>(nl - data_) : end_;
-        spill_.append(data_, n);
+        if (spill_.size() < room)
+            spill_.append(data_, std::min(n, room - spill_.size()));
+        length += n;
         if (nl) {
             begin_ = n + 1;
-            if (!spill_.empty() && spill_.back() == '\r')
-                spill_.pop_back();
-            line = spill_;
+            std::size_t len = spill_.size();
+            if (length == len && len > 0 && spill_[len - 1] == '\r')
+                --len;
+            line = Kept(spill_.data(), len, atTextStart);
             return true;
         }
         begin_ = end_;

@@ -1,6 +1,19 @@
 #pragma once
 // Line reading over a spell text, from a file or from bytes in memory, with
 // byte positions counted in the text as stored.
+//
+// A file is read as it was when it was opened: up to the length it had
+// then, and an end of file, once met, stays the end (a file that grows or
+// shrinks meanwhile cannot tear a line or add lines).
+//
+// Memory stays bounded whatever the line lengths: of each line only its
+// first maxLineBytes bytes are kept (see the constructor). The rest of a
+// longer line is read and passed over, so positions, blank lines, the first
+// character and the end of the line stay exactly those of the whole line;
+// a marker or a tab that stands only beyond the kept part is not seen.
+//
+// A UTF-8 byte-order mark (EF BB BF) at the very start of the text is not
+// part of the first line; positions still count its three bytes.
 
 #include <cstddef>
 #include <cstdint>
@@ -8,15 +21,21 @@
 #include <string_view>
 #include <vector>
 
+// Kept bytes of a line: the longest description (1 MiB) and the few bytes
+// past it that tell whether the cut split a character.
+inline constexpr std::size_t kMaxLineBytes = 1024 * 1024 + 4;
+
 class LineReader {
 public:
-    LineReader() = default;
+    explicit LineReader(std::size_t maxLineBytes = kMaxLineBytes);
     ~LineReader();
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
-    // Opens `path` for reading. False when it cannot be opened; Error()
-    // then holds the errno.
+    // Opens `path` for reading: regular files only, following links, and
+    // without blocking on the open. False when it cannot be opened; Error()
+    // then holds the errno, EISDIR for a directory or kNotRegularFile
+    // (RegularFile.h) for anything else.
     bool Open(const std::string& path);
     // Reads `text`, which must outlive the reading, handing it out in
     // pieces of `windowBytes` as a file would come in blocks (0: at once).
@@ -24,7 +43,8 @@ public:
     bool IsOpen() const { return fd_ >= 0 || memory_ != nullptr; }
 
     // Reads the next line without its terminator (LF or CR LF; a lone CR is
-    // an ordinary character). A last line without terminator is still read.
+    // an ordinary character), at most its first maxLineBytes bytes. A last
+    // line without terminator is still read.
     // False at the end of the text, or on a read error (Failed()).
     // The view stays valid until the next call on this reader.
     bool ReadLine(std::string_view& line);
@@ -43,16 +63,18 @@ public:
 private:
     bool Fill();
     void Close();
+    std::string_view Kept(const char* start, std::size_t length, bool atTextStart) const;
 
+    std::size_t maxLineBytes_;
     int fd_ = -1;
     const char* memory_ = nullptr;  // the text, when reading from memory
-    int64_t memorySize_ = 0;
-    std::size_t window_ = 0;  // bytes per Fill() from memory
+    std::size_t window_ = 0;        // bytes per Fill() from memory
     int error_ = 0;
+    int64_t endOfText_ = 0;  // length at open; lowered to an end met early
     std::vector<char> buffer_;
     const char* data_ = nullptr;  // the current block: buffer_ or memory_
     std::size_t begin_ = 0;       // next unread byte of the block
     std::size_t end_ = 0;         // end of valid bytes of the block
     int64_t bufferPos_ = 0;       // text offset of data_[0]
-    std::string spill_;           // a line that spans blocks
+    std::string spill_;           // the kept part of a line that spans blocks
 };

@@ -17,6 +17,8 @@ inline constexpr std::string_view kCreateIndexQuestion = "Вы хотите со
 inline constexpr std::string_view kCaption = "Spells";
 // The reason given when the browser runs out of memory while it loads a list.
 inline constexpr std::string_view kNotEnoughMemory = "not enough memory";
+// The reason given for a FIFO, a device or a socket where a file should be.
+inline constexpr std::string_view kNotRegularFile = "not a regular file";
 
 // "<what> <name>", followed by ": <reason>" when a reason is given.
 inline std::string WithReason(std::string_view what, std::string_view name,
@@ -72,6 +74,15 @@ inline std::string TooManyArguments(std::string_view extra) {
 // "can't write output: reason"
 inline std::string CannotWriteOutput(std::string_view reason) {
     return WithReason("can't write output", "", reason);
+}
+// "can't index wizard.txt: spells past 2 GiB cannot be stored in the index"
+inline std::string CannotIndexText(std::string_view name) {
+    return WithReason("can't index ", name, "spells past 2 GiB cannot be stored in the index");
+}
+// "can't create a file in /data: reason", the reason for a failed build
+// when the index's directory does not take a new file.
+inline std::string CannotCreateFileIn(std::string_view directory, std::string_view reason) {
+    return WithReason("can't create a file in ", directory, reason);
 }
 // "can't insert spell <name>": the literal ends in a blank.
 inline std::string CannotInsertSpell(std::string_view spellName) {

@@ -16,6 +16,7 @@
 // 108   4  nSchoolImage     312  50  szComponents
 // 112  50  szSchool
 inline constexpr std::size_t kRecordSize = 432;
+inline constexpr std::size_t kIntSize = 4;
 
 inline constexpr std::size_t kTextOffsetPos = 0;
 inline constexpr std::size_t kNamePos = 4;
@@ -32,6 +33,19 @@ inline constexpr std::size_t kSavingThrowPos = 362;
 inline constexpr std::size_t kCastingTimePos = 412;
 inline constexpr std::size_t kCastingTimeSize = 20;
 
+// Each field starts where the one before it ends, and the last one ends
+// the record.
+static_assert(kTextOffsetPos == 0);
+static_assert(kNamePos == kTextOffsetPos + kIntSize);
+static_assert(kLevelPos == kNamePos + kNameSize);
+static_assert(kSchoolImagePos == kLevelPos + kIntSize);
+static_assert(kSchoolPos == kSchoolImagePos + kIntSize);
+static_assert(kRangePos == kSchoolPos + kFieldSize);
+static_assert(kDurationPos == kRangePos + kFieldSize);
+static_assert(kAreaPos == kDurationPos + kFieldSize);
+static_assert(kComponentsPos == kAreaPos + kFieldSize);
+static_assert(kSavingThrowPos == kComponentsPos + kFieldSize);
+static_assert(kCastingTimePos == kSavingThrowPos + kFieldSize);
 static_assert(kCastingTimePos + kCastingTimeSize == kRecordSize);
 
 struct SpellRecord {
@@ -47,6 +61,15 @@ struct SpellRecord {
     char szSavingThrow[kFieldSize] = {};
     char szCastingTime[kCastingTimeSize] = {};
 };
+
+// The fields in memory have the widths they have on disk.
+static_assert(sizeof SpellRecord::nTextOffset == kIntSize && sizeof SpellRecord::nLevel == kIntSize &&
+              sizeof SpellRecord::nSchoolImage == kIntSize);
+static_assert(sizeof SpellRecord::szName == kNameSize && sizeof SpellRecord::szSchool == kFieldSize &&
+              sizeof SpellRecord::szRange == kFieldSize && sizeof SpellRecord::szDuration == kFieldSize &&
+              sizeof SpellRecord::szArea == kFieldSize && sizeof SpellRecord::szComponents == kFieldSize &&
+              sizeof SpellRecord::szSavingThrow == kFieldSize &&
+              sizeof SpellRecord::szCastingTime == kCastingTimeSize);
 
 // The nine fields the user sees, in the order used by the list columns and
 // everywhere else a field is named by number.

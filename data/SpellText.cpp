@@ -1,5 +1,7 @@
 #include "SpellText.h"
 
+#include <algorithm>
+
 #include "SchoolImage.h"
 #include "SpellFiles.h"
 
@@ -11,8 +13,10 @@ std::ptrdiff_t Find(std::string_view line, std::string_view what) {
 }
 
 // The value from `start` up to the line's first tab: empty when the tab is
-// missing or stands at or before the start.
+// missing or stands at or before the start. A start before the line (a
+// missing marker with a small offset) counts from its beginning.
 std::string_view ValueToTab(std::string_view line, std::ptrdiff_t start) {
+    start = std::max<std::ptrdiff_t>(start, 0);
     const auto tabPos = line.find('\t');
     const std::ptrdiff_t tab = tabPos == std::string_view::npos ? -1 : static_cast<std::ptrdiff_t>(tabPos);
     if (tab - start <= 0)
@@ -21,8 +25,9 @@ std::string_view ValueToTab(std::string_view line, std::ptrdiff_t start) {
 }
 
 // The value from `start` to the end of the line: empty when the start lies
-// at or past the end.
+// at or past the end; a start before the line counts from its beginning.
 std::string_view ValueToEnd(std::string_view line, std::ptrdiff_t start) {
+    start = std::max<std::ptrdiff_t>(start, 0);
     if (start >= static_cast<std::ptrdiff_t>(line.size()))
         return {};
     return line.substr(static_cast<std::size_t>(start));
@@ -198,11 +203,10 @@ ParseResult ParseEntry(LineReader& file, SpellRecord& record, bool bPriest, Pars
     if (!in.Read(LineRole::kSkipped))
         return atEnd();
 
-    // Offsets past 2 GiB do not fit the record's field; such an entry cannot
-    // be indexed.
+    // The record's offset field ends at 2 GiB.
     const int64_t textOffset = file.GetPosition();
     if (textOffset > INT32_MAX)
-        return ParseResult::kEnd;
+        return ParseResult::kOffsetTooLarge;
     record.nTextOffset = static_cast<int32_t>(textOffset);
 
     switch (ScanDescription(file, nullptr, 0, state.pObserver)) {

@@ -22,11 +22,12 @@ inline bool BeginsWithUpper(std::string_view line) {
 inline constexpr std::string_view kLevelHeaderMarker = "-Level Spells";
 
 // Value from `offset` past the marker up to the line's first tab. A missing
-// marker counts as position -1. Empty when the tab is missing or stands at
-// or before the start.
+// marker counts as position -1; a start before the line's beginning (a
+// zero or negative offset) counts as its beginning. Empty when the tab is
+// missing or stands at or before the start.
 std::string_view CutToTab(std::string_view line, std::string_view marker, int offset);
-// Value from `offset` past the marker to the end of the line; empty when
-// the start lies at or past the end.
+// Value from `offset` past the marker to the end of the line, by the same
+// rules; empty when the start lies at or past the end.
 std::string_view CutToEnd(std::string_view line, std::string_view marker, int offset);
 
 // Where a field line's value is: after its marker, `offset` characters on
@@ -104,6 +105,7 @@ enum class ParseResult {
     kLastEntry,  // a complete entry whose description ran to the end of file
     kEnd,        // the file ended before the entry's fields were all read
     kReadError,
+    kOffsetTooLarge,  // a complete entry whose description starts past 2 GiB
 };
 
 // What the parse of one text carries from entry to entry.
@@ -114,7 +116,8 @@ struct ParseState {
 
 // Parses the entry at the reader's position into `record` (prepared by
 // ClearRecord). For the priest class the sphere line replaces the school
-// text.
+// text. On kOffsetTooLarge the record holds every field but the offset,
+// which the record cannot store.
 ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest, ParseState& state);
 // The same with g_nLevel as the level counter.
 ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest);

@@ -1,17 +1,17 @@
 #pragma once
 // Shared pieces of the fuzz targets: a checked abort, a scratch directory
-// per process, and small reference implementations the library's results
-// are compared with.
+// per process (ScratchDir.h, shared with the tests and benchmarks), and
+// small reference implementations the library's results are compared with.
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "ScratchDir.h"
 #include "SpellRecord.h"
 
 // Aborts with the failed condition, so that libFuzzer keeps the input.
@@ -24,28 +24,18 @@
         }                                                                              \
     } while (0)
 
+// The harness's own loops are kept out of the coverage that guides the
+// fuzzer: they only check, and tracing them costs most of the run time.
+#define FUZZ_HARNESS __attribute__((no_sanitize("coverage")))
+
 namespace fuzz {
 
 // A directory of this process's own, on tmpfs when there is one, removed
 // at exit. Ends in '/'.
-inline const std::string& ScratchDir() {
-    static const std::string dir = [] {
-        std::string base = "/tmp";
-        if (::access("/dev/shm", W_OK) == 0)
-            base = "/dev/shm";
-        else if (const char* tmp = std::getenv("TMPDIR"))
-            base = tmp;
-        std::string pattern = base + "/spells-fuzz-XXXXXX";
-        FUZZ_CHECK(::mkdtemp(pattern.data()) != nullptr);
-        static std::string removeAtExit;
-        removeAtExit = pattern;
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(removeAtExit, ec);
-        });
-        return pattern + "/";
-    }();
-    return dir;
+inline const std::string& ScratchPrefix() {
+    static const ScratchDir dir("spells-fuzz", ScratchDir::Place::kMemory);
+    static const std::string prefix = dir.prefix();
+    return prefix;
 }
 
 inline void WriteWhole(const std::string& path, std::string_view bytes) {
@@ -103,8 +93,9 @@ inline bool ReferenceValidUtf8(std::string_view s, std::size_t* count = nullptr)
 // rule: lines end at LF (a CR before it is dropped, a last line needs no
 // LF); description lines up to the first blank one, then any further blank
 // lines, then a line beginning with A-Z ends it, any other line goes on.
-// Lines are joined with nothing between them.
-inline std::string ReferenceDescription(std::string_view text, std::size_t from) {
+// Lines are joined with nothing between them. A UTF-8 byte-order mark at
+// the start of the text is no part of the first line.
+FUZZ_HARNESS inline std::string ReferenceDescription(std::string_view text, std::size_t from) {
     std::size_t pos = from;
     const auto next = [&](std::string_view& line) {
         if (pos >= text.size())
@@ -114,6 +105,8 @@ inline std::string ReferenceDescription(std::string_view text, std::size_t from)
         line = text.substr(pos, end - pos);
         if (lf != std::string_view::npos && !line.empty() && line.back() == '\r')
             line.remove_suffix(1);
+        if (pos == 0 && line.starts_with("\xEF\xBB\xBF"))
+            line.remove_prefix(3);
         pos = lf == std::string_view::npos ? text.size() : lf + 1;
         return true;
     };

@@ -13,7 +13,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -78,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::string_view index(reinterpret_cast<const char*>(data), indexSize);
     const std::string_view text(reinterpret_cast<const char*>(data) + indexSize, size - indexSize);
 
-    const std::string& dir = fuzz::ScratchDir();
+    const std::string& dir = fuzz::ScratchPrefix();
     const std::string indexPath = dir + "wizard.idx";
     const std::string textPath = dir + "wizard.txt";
     fuzz::WriteWhole(indexPath, index);
@@ -95,8 +94,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         FUZZ_CHECK(reader.LastOffset() == offset);
         const std::string_view bytes = index.substr(static_cast<std::size_t>(offset), kRecordSize);
         FUZZ_CHECK(SameBytes(record, bytes));
-        const std::optional<SpellRecord> at = ReadRecordAt(indexPath, offset);
-        FUZZ_CHECK(at.has_value() && SameBytes(*at, bytes));
+        const RecordResult at = ReadRecordAt(indexPath, offset);
+        FUZZ_CHECK(at.ok() && SameBytes(at.record, bytes));
         CheckRecord(record, textPath, text);
         ++count;
     }
@@ -109,11 +108,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const auto n = static_cast<int64_t>(indexSize);
     for (const int64_t offset : {int64_t{-1}, int64_t{INT32_MIN}, n - 1, n, n - 431, int64_t{1},
                                  int64_t{INT32_MAX}, INT64_MAX}) {
-        const std::optional<SpellRecord> at = ReadRecordAt(indexPath, offset);
+        const RecordResult at = ReadRecordAt(indexPath, offset);
         const bool fits = offset >= 0 && offset <= n - static_cast<int64_t>(kRecordSize);
-        FUZZ_CHECK(at.has_value() == fits);
+        FUZZ_CHECK(at.ok() == fits);
+        FUZZ_CHECK(at.status == (fits ? RecordStatus::kOk
+                                 : offset < 0 ? RecordStatus::kBadOffset
+                                              : RecordStatus::kShortRead));
         if (fits)
-            FUZZ_CHECK(SameBytes(*at, index.substr(static_cast<std::size_t>(offset), kRecordSize)));
+            FUZZ_CHECK(SameBytes(at.record, index.substr(static_cast<std::size_t>(offset), kRecordSize)));
     }
     return 0;
 }

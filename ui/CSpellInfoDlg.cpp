@@ -161,9 +161,9 @@ void CSpellInfoDlg::OnInitDialog() {
 }
 
 std::optional<int32_t> CSpellInfoDlg::ReadRecord() {
-    const std::optional<SpellRecord> record =
-        ReadRecordAt(m_strPath + std::string(kIndexExtension), m_nOffset);
-    if (!record) {
+    const RecordResult result = ReadRecordAt(m_strPath + std::string(kIndexExtension), m_nOffset);
+    const SpellRecord* record = &result.record;
+    if (!result.ok()) {
         ShowMessageBox(Utf8(messages::kNoIndex), QMessageBox::Ok, this);
         return std::nullopt;
     }

@@ -1,9 +1,11 @@
 // Runs the spellindex executable and checks what it prints and returns.
 
+#include <csignal>
 #include <cstdint>
 #include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
+#include <functional>
+#include <grp.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -11,10 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include "ChildProcess.h"
 #include "ResourceLimit.h"
 #include "TestFiles.h"
-
-extern char** environ;
 
 namespace {
 
@@ -24,42 +25,70 @@ struct RunResult {
     std::string err;
 };
 
-// Runs spellindex; a `fileSizeLimit` makes its file writes fail with EFBIG
-// past that size (SIGXFSZ ignored, as the child inherits).
-RunResult SpellIndex(const std::vector<std::string>& args, rlim_t fileSizeLimit = RLIM_INFINITY) {
+// Prepares the child process before spellindex replaces it.
+using Prepare = std::function<void()>;
+
+// Runs spellindex in a child process, its output to files, after
+// `prepare` has run in that child.
+RunResult SpellIndex(const std::vector<std::string>& args, const Prepare& prepare = {}) {
     TempDir io;
     const std::string outPath = io.file("stdout");
     const std::string errPath = io.file("stderr");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<std::string> argStrings = {SPELLINDEX_PATH};
-    argStrings.insert(argStrings.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : argStrings)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-
+    Child child([&] {
+        for (const auto& [fd, path] : {std::pair{1, &outPath}, std::pair{2, &errPath}}) {
+            const int file = ::open(path->c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (file < 0 || ::dup2(file, fd) < 0)
+                ::_exit(126);
+        }
+        if (prepare)
+            prepare();
+        std::vector<std::string> argStrings = {SPELLINDEX_PATH};
+        argStrings.insert(argStrings.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (auto& a : argStrings)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        ::execv(SPELLINDEX_PATH, argv.data());
+        ::_exit(127);
+        return std::string();
+    });
+    const ChildOutcome outcome = child.Wait();
     RunResult run;
-    pid_t pid = 0;
-    int rc = 0;
-    {
-        const ResourceLimit limit(RLIMIT_FSIZE, fileSizeLimit);
-        EXPECT_TRUE(limit.ok());
-        rc = posix_spawn(&pid, SPELLINDEX_PATH, &actions, nullptr, argv.data(), environ);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) {
-        ADD_FAILURE() << "posix_spawn failed: " << rc;
-        return run;
-    }
-    int wstatus = 0;
-    if (::waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus))
-        run.status = WEXITSTATUS(wstatus);
+    run.status = outcome.exited ? outcome.status : -1;
     run.out = ReadFile(outPath);
     run.err = ReadFile(errPath);
     return run;
+}
+
+// File writes past `bytes` fail with EFBIG (SIGXFSZ ignored).
+Prepare FileSizeLimit(rlim_t bytes) {
+    return [bytes] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, bytes};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    };
+}
+
+// At most `bytes` of address space.
+Prepare AddressSpaceLimit(rlim_t bytes) {
+    return [bytes] {
+        const rlimit limit{bytes, bytes};
+        ::setrlimit(RLIMIT_AS, &limit);
+    };
+}
+
+// Standard output goes to `fd` instead.
+Prepare StdoutTo(int fd) {
+    return [fd] { ::dup2(fd, 1); };
+}
+
+// Runs as the unprivileged user (when the tests run as root).
+Prepare Unprivileged() {
+    return [] {
+        if (RunningAsRoot() &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(kUnprivilegedId) != 0 || ::setuid(kUnprivilegedId) != 0))
+            ::_exit(125);
+    };
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -164,6 +193,18 @@ TEST_F(SpellIndexCli, DescriptionsAreEscapedOrNullWithoutText) {
         EXPECT_NE(line.find(",\"description\":null}"), std::string::npos) << line;
 }
 
+TEST_F(SpellIndexCli, ByteOrderMarkStaysOutOfTheFirstName) {
+    WriteFile(dir.file("wizard.txt"), "\xEF\xBB\xBF" + kText);
+    ASSERT_EQ(SpellIndex({"build", Dir(), "wizard"}).status, 0);
+    const RunResult dump = SpellIndex({"dump", Dir(), "wizard"});
+    EXPECT_EQ(dump.status, 0);
+    const auto lines = Lines(dump.out);
+    ASSERT_EQ(lines.size(), 2u) << dump.out;
+    const std::string start = "{\"offset\":0,\"text_offset\":" + std::to_string(kText.find("A quill") + 3) +
+                              ",\"name\":\"Quill of Patient Copying\",";
+    EXPECT_EQ(lines[0].substr(0, start.size()), start);
+}
+
 TEST_F(SpellIndexCli, Cp1251TextIsWrittenAsUtf8) {
     // "Призыв" and "Школа" in Windows-1251; the description mixes in a 0x98.
     WriteFile(dir.file("wizard.txt"),
@@ -204,7 +245,7 @@ TEST_F(SpellIndexCli, FailuresExitWithOneAndOneLine) {
     const RunResult build = SpellIndex({"build", Dir(), "wizard"});
     EXPECT_EQ(build.status, 1);
     EXPECT_EQ(build.out, "");
-    EXPECT_EQ(build.err, "spellindex: can't open file wizard.txt\n");
+    EXPECT_EQ(build.err, "spellindex: can't open file " + dir.file("wizard.txt") + ": No such file or directory\n");
     EXPECT_FALSE(std::filesystem::exists(dir.file("wizard.idx")));
 
     const RunResult dump = SpellIndex({"dump", Dir(), "wizard"});
@@ -230,12 +271,119 @@ TEST_F(SpellIndexCli, WriteErrorExitsWithOneAndKeepsOldIndex) {
     WriteFile(dir.file("wizard.txt"), text);
     const std::string oldIndex(1000, 'O');
     WriteFile(dir.file("wizard.idx"), oldIndex);
-    const RunResult build = SpellIndex({"build", Dir(), "wizard"}, 8192);
+    const RunResult build = SpellIndex({"build", Dir(), "wizard"}, FileSizeLimit(8192));
     EXPECT_EQ(build.status, 1);
     EXPECT_EQ(build.out, "");
-    EXPECT_EQ(build.err, "spellindex: can't write index wizard.idx: File too large\n");
+    EXPECT_EQ(build.err, "spellindex: can't write index " + dir.file("wizard.idx") + ": File too large\n");
     EXPECT_EQ(ReadFile(dir.file("wizard.idx")), oldIndex);
     EXPECT_EQ(SpellIndex({"build", Dir(), "wizard"}).out, "300 records written to " + dir.file("wizard.idx") + "\n");
+}
+
+TEST_F(SpellIndexCli, GigabyteLineTakesBoundedMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves far more address space than the limit";
+#endif
+    const std::string head = "Long\nAlteration\nRange: 0\tComponents: V\nDuration: 1\tCasting Time: 1\n"
+                             "Area of Effect: 1\tSaving Throw: None\nSource.\n";
+    WriteSparse(dir.file("wizard.txt"), head, int64_t{1} << 30, "\n\nNext\n");
+    const Prepare limit = AddressSpaceLimit(rlim_t{64} << 20);
+
+    const RunResult build = SpellIndex({"build", Dir(), "wizard"}, limit);
+    EXPECT_EQ(build.status, 0) << build.err;
+    EXPECT_EQ(build.out, "1 records written to " + dir.file("wizard.idx") + "\n");
+
+    const RunResult run = SpellIndex({"dump", Dir(), "wizard", "--descriptions"}, limit);
+    EXPECT_EQ(run.status, 0) << run.err;
+    // 1 MiB of zero bytes, each written as \u0000; compared without
+    // printing megabytes on a failure.
+    const std::string prefix = "{\"offset\":0,\"text_offset\":" + std::to_string(head.size()) +
+                               ",\"name\":\"Long\",\"level\":1,\"school_image\":0,\"school\":\"Alteration\","
+                               "\"range\":\"0\",\"duration\":\"1\",\"area\":\"1\",\"components\":\" V\","
+                               "\"saving_throw\":\"None\",\"casting_time\":\"1\",\"description\":\"";
+    const std::string& dump = run.out;
+    EXPECT_EQ(dump.substr(0, prefix.size()), prefix);
+    ASSERT_EQ(dump.size(), prefix.size() + 6 * 1024 * 1024 + 3);
+    EXPECT_EQ(dump.substr(dump.size() - 9), "\\u0000\"}\n");
+    EXPECT_EQ(dump.find_first_not_of("\\u0", prefix.size()), dump.size() - 3);
+}
+
+// The second entry's description starts one byte past INT32_MAX, after a
+// hole of zero bytes.
+TEST_F(SpellIndexCli, SpellsPastTwoGigabytesFailTheBuild) {
+    const std::string head = "Ember Mote\nEvocation\nRange: 0\tComponents: V\nDuration: 1\tCasting Time: 1\n"
+                             "Area of Effect: 1\tSaving Throw: None\nSource.\nA spark";
+    const std::string tail = "\n\nFrost Rime\nAlteration\nRange: 0\tComponents: V\nDuration: 1\tCasting Time: 1\n"
+                             "Area of Effect: 1\tSaving Throw: None\nSource.\nThin ice.\n";
+    const int64_t gap = int64_t{INT32_MAX} + 1 - static_cast<int64_t>(head.size() + tail.find("Thin ice."));
+    WriteSparse(dir.file("wizard.txt"), head, gap, tail);
+    const std::string oldIndex(432, 'O');
+    WriteFile(dir.file("wizard.idx"), oldIndex);
+    const RunResult build = SpellIndex({"build", Dir(), "wizard"});
+    EXPECT_EQ(build.status, 1);
+    EXPECT_EQ(build.out, "");
+    EXPECT_EQ(build.err, "spellindex: can't index " + dir.file("wizard.txt") +
+                             ": spells past 2 GiB cannot be stored in the index\n");
+    EXPECT_EQ(ReadFile(dir.file("wizard.idx")), oldIndex);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+
+// Standard output that takes nothing: a full device, a pipe nobody reads.
+TEST_F(SpellIndexCli, OutputThatCannotBeWrittenIsAFailure) {
+    WriteFile(dir.file("wizard.txt"), kText);
+    const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(full, 0);
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    ::close(pipeEnds[0]);  // nobody reads
+    const struct {
+        std::vector<std::string> args;
+        int fd;
+        const char* reason;
+    } kCases[] = {
+        {{"build", Dir(), "wizard"}, full, "No space left on device"},
+        {{"dump", Dir(), "wizard"}, full, "No space left on device"},
+        {{"dump", Dir(), "wizard", "--descriptions"}, pipeEnds[1], "Broken pipe"},
+        {{"--help"}, full, "No space left on device"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.args[0] + " " + c.reason);
+        const RunResult run = SpellIndex(c.args, StdoutTo(c.fd));
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, std::string("spellindex: can't write output: ") + c.reason + "\n");
+    }
+    ::close(full);
+    ::close(pipeEnds[1]);
+}
+
+// Files the user may not read or write: the full path and the reason. As
+// root the runs drop to the unprivileged user first.
+TEST_F(SpellIndexCli, ErrorsNameThePathAndTheReason) {
+    WriteFile(dir.file("wizard.txt"), kText);
+    ::chmod(dir.file("wizard.txt").c_str(), 0600);
+    ::chmod(dir.path().c_str(), 0777);
+    RunResult run = SpellIndex({"build", Dir(), "wizard"}, Unprivileged());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "spellindex: can't open file " + dir.file("wizard.txt") + ": Permission denied\n");
+
+    ::chmod(dir.file("wizard.txt").c_str(), 0644);
+    WriteFile(dir.file("wizard.idx"), std::string(432, 'O'));
+    ::chmod(dir.file("wizard.idx").c_str(), 0444);
+    run = SpellIndex({"build", Dir(), "wizard"}, Unprivileged());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "spellindex: can't write index " + dir.file("wizard.idx") + ": Permission denied\n");
+
+    ::chmod(dir.file("wizard.idx").c_str(), 0);
+    run = SpellIndex({"dump", Dir(), "wizard"}, Unprivileged());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "spellindex: can't open index " + dir.file("wizard.idx") + ": Permission denied\n");
+
+    std::filesystem::remove(dir.file("wizard.idx"));
+    ::chmod(dir.path().c_str(), 0555);
+    run = SpellIndex({"build", Dir(), "wizard"}, Unprivileged());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "spellindex: can't write index " + dir.file("wizard.idx") + ": can't create a file in " +
+                           Dir() + ": Permission denied\n");
+    ::chmod(dir.path().c_str(), 0700);
 }
 
 TEST(SpellIndexUsage, HelpAndWrongArguments) {

@@ -1,6 +1,7 @@
 #pragma once
 // Scratch directories and small file helpers for tests.
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,31 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include "ScratchDir.h"
+
 // A fresh directory under the system's temporary directory, removed with
 // everything in it when the object ends.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "spells-test-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            ADD_FAILURE() << "mkdtemp failed";
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-    // The directory as a data-directory prefix, ending in '/'.
-    std::string prefix() const { return path_.string() + "/"; }
-    std::string file(std::string_view name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
+using TempDir = ScratchDir;
 
 inline void WriteFile(const std::string& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -46,6 +27,25 @@ inline std::string ReadFile(const std::string& path) {
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return std::move(bytes).str();
+}
+
+// Writes `head`, then `gap` zero bytes as a hole (nothing is written, so
+// gigabytes cost nothing), then `tail`.
+inline void WriteSparse(const std::string& path, std::string_view head, int64_t gap, std::string_view tail) {
+    WriteFile(path, head);
+    std::filesystem::resize_file(path, head.size() + static_cast<uintmax_t>(gap));
+    std::ofstream out(path, std::ios::binary | std::ios::app);
+    out.write(tail.data(), static_cast<std::streamsize>(tail.size()));
+}
+
+// Descriptors this process has open.
+inline std::size_t OpenDescriptors() {
+    std::size_t n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        (void)entry;
+        ++n;
+    }
+    return n;
 }
 
 // Text with "\n" line ends turned into "\r\n".

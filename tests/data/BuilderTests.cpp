@@ -268,6 +268,20 @@ TEST_F(Builder, RebuildReplacesIndexWithUsualPermissions) {
     EXPECT_EQ(st.st_mode & 07777, 0666 & ~mask);
 }
 
+TEST_F(Builder, ByteOrderMarkIsNoPartOfTheFirstName) {
+    const std::string bom = "\xEF\xBB\xBF";
+    for (const std::string& text : {bom + kWizardText, bom + ToCrlf(kWizardText), bom + "First-Level Spells\n" + kWizardText}) {
+        SCOPED_TRACE(text.substr(0, 30));
+        const auto records = Build(text);
+        ASSERT_EQ(records.size(), 2u);
+        EXPECT_EQ(FieldText(records[0].szName), "Quill of Patient Copying");
+        EXPECT_EQ(records[0].nLevel, text.find("Level") == std::string::npos ? 1 : 2);
+        EXPECT_EQ(records[0].nTextOffset, OffsetOf(text, "A writing quill"));  // the mark counts
+        EXPECT_EQ(records[1].nTextOffset, OffsetOf(text, "A spark"));
+        EXPECT_EQ(Description(records[0]), "A writing quill copies one page.\tThe material component is fine sand.");
+    }
+}
+
 // ---- the core: inputs as arguments, state in locals -------------------------
 
 namespace {
@@ -376,7 +390,7 @@ const std::string kOldIndex = std::string(kRecordSize, 'O') + std::string(kRecor
 TEST_F(Builder, MissingTextLeavesIndexUntouched) {
     BuildResult r = BuildIndexIn(dir.prefix(), "wizard", 1);
     EXPECT_EQ(r.status, BuildStatus::kCannotOpenText);
-    EXPECT_EQ(r.strMessage, "can't open file wizard.txt");
+    EXPECT_EQ(r.strMessage, "can't open file wizard.txt: No such file or directory");
     EXPECT_EQ(DirEntries(dir.path()), Strings{});
 
     WriteFile(dir.file("wizard.idx"), kOldIndex);
@@ -391,8 +405,8 @@ TEST_F(Builder, TextThatIsADirectory) {
     std::filesystem::create_directory(dir.file("wizard.txt"));
     WriteFile(dir.file("wizard.idx"), kOldIndex);
     const BuildResult r = BuildIndexIn(dir.prefix(), "wizard", 1);
-    EXPECT_EQ(r.status, BuildStatus::kCannotReadText);
-    EXPECT_EQ(r.strMessage, "can't read file wizard.txt: Is a directory");
+    EXPECT_EQ(r.status, BuildStatus::kCannotOpenText);
+    EXPECT_EQ(r.strMessage, "can't open file wizard.txt: Is a directory");
     EXPECT_EQ(ReadFile(dir.file("wizard.idx")), kOldIndex);
     EXPECT_EQ(DirEntries(dir.path()), (Strings{"wizard.idx", "wizard.txt"}));
 }

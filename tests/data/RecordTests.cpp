@@ -5,6 +5,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -236,15 +237,43 @@ TEST(IndexReader, TrailingPartialRecordIsIgnored) {
     EXPECT_FALSE(reader.Next(r));
     EXPECT_FALSE(reader.Failed());
 
-    const auto second = ReadRecordAt(path, 432);
-    ASSERT_TRUE(second.has_value());
-    EXPECT_EQ(FieldText(second->szName), "Second");
-    EXPECT_EQ(second->nTextOffset, 20);
-    EXPECT_TRUE(ReadRecordAt(path, 0).has_value());
-    EXPECT_FALSE(ReadRecordAt(path, -432).has_value());
-    EXPECT_FALSE(ReadRecordAt(path, 864).has_value());   // only 100 bytes stand there
-    EXPECT_FALSE(ReadRecordAt(path, 5000).has_value());  // past the end
-    EXPECT_FALSE(ReadRecordAt(dir.file("missing.idx"), 0).has_value());
+    const RecordResult second = ReadRecordAt(path, 432);
+    ASSERT_EQ(second.status, RecordStatus::kOk);
+    EXPECT_EQ(FieldText(second.record.szName), "Second");
+    EXPECT_EQ(second.record.nTextOffset, 20);
+    EXPECT_EQ(second.strReason, "");
+}
+
+TEST(IndexReader, ReadRecordAtSaysWhatWentWrong) {
+    TempDir dir;
+    const std::string path = dir.file("wizard.idx");
+    WriteFile(path, EncodeAll({MakeRecord("First"), MakeRecord("Second")}) + std::string(100, 'z'));
+    ASSERT_EQ(::mkfifo(dir.file("fifo.idx").c_str(), 0600), 0);
+    const struct {
+        std::string path;
+        int64_t offset;
+        RecordStatus status;
+        std::string reason;
+    } kCases[] = {
+        {path, 0, RecordStatus::kOk, ""},
+        {path, 1, RecordStatus::kOk, ""},  // any offset with 432 bytes after it
+        {path, -432, RecordStatus::kBadOffset, ""},
+        {path, 864, RecordStatus::kShortRead, ""},  // only 100 bytes stand there
+        {path, 5000, RecordStatus::kShortRead, ""},  // past the end
+        {path, INT64_MAX, RecordStatus::kShortRead, ""},  // past what the system can seek to
+        {dir.file("missing.idx"), 0, RecordStatus::kCannotOpen, "No such file or directory"},
+        {path + "/x", 0, RecordStatus::kCannotOpen, "Not a directory"},
+        {dir.path().string(), 0, RecordStatus::kNotRegularFile, "Is a directory"},
+        {dir.file("fifo.idx"), 0, RecordStatus::kNotRegularFile, "not a regular file"},
+        {"/dev/zero", 0, RecordStatus::kNotRegularFile, "not a regular file"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(testing::Message() << c.path << " at " << c.offset);
+        const RecordResult r = ReadRecordAt(c.path, c.offset);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.ok(), c.status == RecordStatus::kOk);
+        EXPECT_EQ(r.strReason, c.reason);
+    }
 }
 
 TEST(IndexReader, EmptyMissingAndDirectory) {
@@ -263,7 +292,31 @@ TEST(IndexReader, EmptyMissingAndDirectory) {
 
     IndexReader directory;
     EXPECT_FALSE(directory.Open(dir.path().string()));
+    EXPECT_EQ(directory.Error(), EISDIR);
     EXPECT_FALSE(directory.Next(r));
+}
+
+TEST(IndexReader, OpenAgainStartsOverAndKeepsNoDescriptor) {
+    TempDir dir;
+    WriteFile(dir.file("a.idx"), EncodeAll({MakeRecord("A1"), MakeRecord("A2")}));
+    WriteFile(dir.file("b.idx"), EncodeAll({MakeRecord("B1")}));
+    const std::size_t before = OpenDescriptors();
+    {
+        IndexReader reader;
+        SpellRecord r;
+        for (int i = 0; i < 20; ++i) {
+            ASSERT_TRUE(reader.Open(dir.file(i % 2 ? "b.idx" : "a.idx")));
+            ASSERT_TRUE(reader.Next(r));
+            EXPECT_EQ(FieldText(r.szName), i % 2 ? "B1" : "A1");
+            EXPECT_EQ(reader.LastOffset(), 0);
+            EXPECT_EQ(reader.RecordCount(), i % 2 ? 1 : 2);
+        }
+        EXPECT_FALSE(reader.Open(dir.file("missing.idx")));
+        EXPECT_FALSE(reader.Next(r));
+        EXPECT_EQ(reader.RecordCount(), 0);
+        EXPECT_EQ(OpenDescriptors(), before);
+    }
+    EXPECT_EQ(OpenDescriptors(), before);
 }
 
 TEST(IndexReader, ManyRecordsAcrossReadBlocks) {

@@ -70,6 +70,14 @@ TEST(FieldCutting, Table) {
         {"Notes: none.", "Casting Time:", 14, kEnd, ""},
         {"", "Range:", 7, kTab, ""},
         {"", "Sphere:", 8, kEnd, ""},
+        // A start before the line's beginning counts as its beginning.
+        {"Touch\tComponents: V", "Range:", 0, kTab, "Touch"},
+        {"Touch", "Range:", 0, kEnd, "Touch"},
+        {"Touch\tComponents: V", "Range:", -5, kTab, "Touch"},
+        {"Touch", "Sphere:", -100, kEnd, "Touch"},
+        {"xRange: 5\ty", "Range:", -3, kTab, "xRange: 5"},
+        {"\tTouch", "Range:", 0, kTab, ""},
+        {"", "Range:", -1, kEnd, ""},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(testing::Message() << "line '" << c.line << "' marker '" << c.marker << "'");
@@ -175,17 +183,21 @@ std::ostream& operator<<(std::ostream& os, const Line& l) {
     return os << "{" << Hex(l.text.substr(0, 40)) << "(" << l.text.size() << " bytes) @" << l.positionAfter << "}";
 }
 
-std::vector<Line> ReadAllLines(const std::string& path) {
-    LineReader reader;
+std::vector<Line> ReadAllLines(LineReader& reader) {
     std::vector<Line> lines;
-    if (!reader.Open(path))
-        return lines;
     EXPECT_EQ(reader.GetPosition(), 0);
     std::string line;
     while (reader.ReadString(line))
         lines.push_back({line, reader.GetPosition()});
     EXPECT_FALSE(reader.Failed());
     return lines;
+}
+
+std::vector<Line> ReadAllLines(const std::string& path) {
+    LineReader reader;
+    if (!reader.Open(path))
+        return {};
+    return ReadAllLines(reader);
 }
 
 }  // namespace
@@ -217,6 +229,91 @@ TEST(LineReader, TerminatorsPositionsAndLongLines) {
         WriteFile(dir.file("t.txt"), c.text);
         EXPECT_EQ(ReadAllLines(dir.file("t.txt")), c.lines);
     }
+}
+
+// Of a long line only the first bytes are kept; positions, blank lines and
+// line ends stay those of the whole line. From a file (whole lines in one
+// block) and from memory in blocks of 1 and 3 bytes (every line spans
+// blocks).
+TEST(LineReader, LongLinesKeepTheirFirstBytes) {
+    constexpr std::size_t kKeep = 8;
+    const struct {
+        const char* label;
+        std::string text;
+        std::vector<Line> lines;
+    } kCases[] = {
+        {"Short", "short\n\nx", {{"short", 6}, {"", 7}, {"x", 8}}},
+        {"Exactly", "exactly8\nnext", {{"exactly8", 9}, {"next", 13}}},
+        {"OneOver", "ninechars\nnext", {{"ninechar", 10}, {"next", 14}}},
+        {"CrlfAtTheCut", "exactly8\r\n1234567\r\n", {{"exactly8", 10}, {"1234567", 19}}},
+        {"CrlfPastTheCut", "0123456789abc\r\nz", {{"01234567", 15}, {"z", 16}}},
+        {"LastLineCrAtTheCut", "a\n12345678\r", {{"a", 2}, {"12345678", 11}}},
+        {"LastLineLoneCr", "1234567\r", {{"1234567\r", 8}}},
+        {"LoneCrInside", "ab\rcdefghij\n", {{"ab\rcdefg", 12}}},
+        {"LongLastLine", std::string(100, 'y'), {{"yyyyyyyy", 100}}},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.label);
+        TempDir dir;
+        WriteFile(dir.file("t.txt"), c.text);
+        LineReader fromFile(kKeep);
+        ASSERT_TRUE(fromFile.Open(dir.file("t.txt")));
+        EXPECT_EQ(ReadAllLines(fromFile), c.lines);
+        for (const std::size_t window : {1u, 3u}) {
+            LineReader fromMemory(kKeep);
+            fromMemory.OpenMemory(c.text, window);
+            EXPECT_EQ(ReadAllLines(fromMemory), c.lines) << "window " << window;
+        }
+    }
+
+    // A line far longer than the read block, with the default limit.
+    TempDir dir;
+    const std::string huge(3 * kMaxLineBytes, 'h');
+    WriteFile(dir.file("t.txt"), huge + "\r\n\nnext\n");
+    LineReader reader;
+    ASSERT_TRUE(reader.Open(dir.file("t.txt")));
+    EXPECT_EQ(ReadAllLines(reader),
+              (std::vector<Line>{{huge.substr(0, kMaxLineBytes), static_cast<int64_t>(huge.size() + 2)},
+                                 {"", static_cast<int64_t>(huge.size() + 3)},
+                                 {"next", static_cast<int64_t>(huge.size() + 8)}}));
+}
+
+// A byte-order mark opens the text, not its first line; positions count it.
+TEST(LineReader, ByteOrderMarkAtTheStartIsSkipped) {
+    const std::string bom = "\xEF\xBB\xBF";
+    const struct {
+        const char* label;
+        std::string text;
+        std::vector<Line> lines;
+    } kCases[] = {
+        {"FirstLine", bom + "one\r\ntwo", {{"one", 8}, {"two", 11}}},
+        {"OnlyTheMark", bom, {{"", 3}}},
+        {"MarkThenBlank", bom + "\n\nx", {{"", 4}, {"", 5}, {"x", 6}}},
+        {"TwoMarks", bom + bom + "x\n", {{bom + "x", 8}}},
+        {"CutMark", "\xEF\xBBx\n", {{"\xEF\xBBx", 4}}},
+        {"MarkOnTheSecondLine", "a\n" + bom + "b\n", {{"a", 2}, {bom + "b", 7}}},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.label);
+        TempDir dir;
+        WriteFile(dir.file("t.txt"), c.text);
+        EXPECT_EQ(ReadAllLines(dir.file("t.txt")), c.lines);
+        LineReader fromMemory;
+        fromMemory.OpenMemory(c.text, 1);
+        EXPECT_EQ(ReadAllLines(fromMemory), c.lines);
+    }
+    // Back at the start the mark is skipped again; in the middle of the
+    // text it is not.
+    const std::string text = bom + "one\n" + bom + "two\n";
+    LineReader reader;
+    reader.OpenMemory(text);
+    std::string line;
+    ASSERT_TRUE(reader.Seek(7) && reader.ReadString(line));
+    EXPECT_EQ(line, bom + "two");
+    ASSERT_TRUE(reader.Seek(0) && reader.ReadString(line));
+    EXPECT_EQ(line, "one");
+    ASSERT_TRUE(reader.Seek(1) && reader.ReadString(line));
+    EXPECT_EQ(line, "\xBB\xBFone");
 }
 
 TEST(LineReader, SeekAcrossBufferBoundaries) {
@@ -287,8 +384,12 @@ TEST(DescriptionReader, OffsetsAndFailures) {
     EXPECT_EQ(pastEnd.status, DescriptionStatus::kOk);
     EXPECT_EQ(pastEnd.strText, "");
     EXPECT_EQ(read(-1).status, DescriptionStatus::kBadOffset);
-    EXPECT_EQ(ReadDescriptionText(dir.file("missing.txt"), 0).status,
-              DescriptionStatus::kCannotOpenText);
+    const DescriptionResult missing = ReadDescriptionText(dir.file("missing.txt"), 0);
+    EXPECT_EQ(missing.status, DescriptionStatus::kCannotOpenText);
+    EXPECT_EQ(missing.strReason, "No such file or directory");
+    const DescriptionResult directory = ReadDescriptionText(dir.path().string(), 0);
+    EXPECT_EQ(directory.status, DescriptionStatus::kCannotOpenText);
+    EXPECT_EQ(directory.strReason, "Is a directory");
 }
 
 struct BigCase {
@@ -332,6 +433,13 @@ INSTANTIATE_TEST_SUITE_P(
                     BigCase{"FourByteShifted3", "abc", "\xF0\x9F\x98\x80"},
                     BigCase{"Cp1251", "", "\xE9"}),
     [](const testing::TestParamInfo<BigCase>& param) { return std::string(param.param.label); });
+
+TEST(DescriptionReader, ByteOrderMarkBeforeOffsetZeroIsSkipped) {
+    TempDir dir;
+    WriteFile(dir.file("t.txt"), "\xEF\xBB\xBF" "abc\ndef\n\nNext\n");
+    EXPECT_EQ(ReadDescriptionText(dir.file("t.txt"), 0).strText, "abcdef");
+    EXPECT_EQ(ReadDescriptionText(dir.file("t.txt"), 4).strText, "bcdef");
+}
 
 TEST(DescriptionReader, ExactlyAtLimitIsKeptWhole) {
     TempDir dir;

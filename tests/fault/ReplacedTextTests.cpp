@@ -124,13 +124,14 @@ TEST_F(ReplacedText, RemovedTextIsReportedAndTheFieldsStillShown) {
     EXPECT_EQ(frost.description, "");
 }
 
-TEST_F(ReplacedText, TextThatIsADirectoryShowsNoDescription) {
+// Like any text that cannot be opened as a file.
+TEST_F(ReplacedText, TextThatIsADirectoryIsReportedAndTheFieldsStillShown) {
     std::filesystem::remove(Txt());
     std::filesystem::create_directory(Txt());
     const DetailsView ember = ShowDetails(kEmber);
     EXPECT_EQ(ember.name, "Ember Mote");
     EXPECT_EQ(ember.description, "");
-    EXPECT_EQ(MessageTexts(), QStringList{});
+    EXPECT_EQ(MessageTexts(), QStringList{"can't open file wizard.txt"});
 }
 
 }  // namespace

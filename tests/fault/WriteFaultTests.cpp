@@ -101,6 +101,16 @@ TEST_F(FaultTest, IndexPathIsANonEmptyDirectory) {
     EXPECT_EQ(ReadFile(Idx() + "/keep"), "kept");
 }
 
+// The message of a failed build gives the file's name and the reason.
+TEST_F(FaultTest, CreateIndexWithoutTextNamesTheReason) {
+    auto dlg = ListDialog();
+    answer = QMessageBox::No;
+    dlg->OnCreateIndex();
+    EXPECT_EQ(MessageTexts(),
+              (QStringList{kCreateQuestion, "can't open file priest.txt: No such file or directory"}));
+    EXPECT_EQ(DirEntries(dir.path()), Strings{});
+}
+
 // The data directory lies under a regular file: nothing can be read or
 // created there, and the file is left alone.
 TEST_F(FaultTest, DataDirectoryUnderARegularFile) {
@@ -112,8 +122,8 @@ TEST_F(FaultTest, DataDirectoryUnderARegularFile) {
     dlg->OnCreateIndex();
     answer = QMessageBox::No;
     dlg->OnCreateIndex();
-    EXPECT_EQ(MessageTexts(), (QStringList{kCreateQuestion, "can't open file wizard.txt",
-                                     kCreateQuestion, "can't open file priest.txt"}));
+    EXPECT_EQ(MessageTexts(), (QStringList{kCreateQuestion, "can't open file wizard.txt: Not a directory",
+                                           kCreateQuestion, "can't open file priest.txt: Not a directory"}));
     EXPECT_EQ(DirEntries(dir.path()), Strings{"plain"});
     EXPECT_EQ(ReadFile(dir.file("plain")), "not a directory");
 

@@ -46,9 +46,9 @@ protected:
         ASSERT_TRUE(messages.empty()) << MessageTexts().join('|').toStdString();
     }
     SpellRecord RecordOfRow(const std::string& spellClass, int row) {
-        const std::optional<SpellRecord> record = ReadRecordAt(Idx(spellClass), Offset(row));
-        EXPECT_TRUE(record.has_value()) << "row " << row;
-        return record.value_or(SpellRecord{});
+        const RecordResult read = ReadRecordAt(Idx(spellClass), Offset(row));
+        EXPECT_TRUE(read.ok()) << "row " << row;
+        return read.record;
     }
     DetailsView Expected(const std::string& spellClass, int row) {
         return ExpectedDetails(RecordOfRow(spellClass, row), Txt(spellClass));

@@ -1,0 +1,56 @@
+#pragma once
+// A new version of a file, written beside it and renamed over it only when
+// complete and synced, so that the file is always the old one or the whole
+// new one.
+//
+// The new file has no name while it is written (O_TMPFILE) where the file
+// system allows. Otherwise, and for the moment between its linking and the
+// rename, it is named "<name>.tmp-XXXXXX" and locked (flock) by its writer.
+// So a writer killed at any point leaves nothing that lasts: an unnamed
+// file goes with its writer, and the next Create() for the same file
+// removes the named ones whose lock is free.
+
+#include <string>
+#include <sys/types.h>
+
+class ReplacementFile {
+public:
+    ReplacementFile() = default;
+    // Removes the new file unless Commit() put it in place.
+    ~ReplacementFile();
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    // Prepares to replace `name` in the directory `dir` (a prefix ending
+    // in '/', or empty for the current directory). An existing file must be
+    // a regular file this process may open for writing; its permission bits
+    // pass to the new file, which otherwise gets 0666 less the umask.
+    // False when that does not hold or the new file cannot be created;
+    // Reason() says why, naming the directory when the cause lies there.
+    bool Create(const std::string& dir, const std::string& name);
+
+    // The new file, open for writing.
+    int fd() const { return fd_; }
+
+    // Syncs the new file and renames it over the old one. False on failure,
+    // with Reason() set; the old file then stays as it was.
+    bool Commit();
+
+    const std::string& Reason() const { return reason_; }
+
+    // Test seam: named files even where the file system has unnamed ones.
+    static void UseNamedFilesOnly(bool namedOnly);
+
+private:
+    bool Fail(std::string reason);
+    bool FailToCreate(int error);
+    bool CreateNamed();
+
+    std::string dir_;     // the directory, as given
+    std::string target_;  // dir_ + name
+    std::string path_;    // the new file's name, once it has one
+    std::string reason_;
+    int fd_ = -1;
+    bool named_ = false;
+    bool committed_ = false;
+};
