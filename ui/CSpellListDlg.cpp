@@ -199,7 +199,7 @@ QSize CSpellListDlg::MinimumSize() const {
 }
 
 void CSpellListDlg::OnFocusChanged(QWidget* /*old*/, QWidget* now) {
-    // As the original's dialog manager did: the focused button looks like
+    // As a dialog manager draws them: the focused button looks like
     // the default button, and no other.
     // Not findChildren of the whole window: a closing details dialog, a
     // child of it, moves the focus while its own children are destroyed.
@@ -347,11 +347,11 @@ void CSpellListDlg::SetColumnOrder(int nKey) {
     if (!IsColumnField(nKey))
         return;
     m_pModel->SetKeyField(nKey);
-    // The table's widths suit the original's font; scaled to this one.
+    // The table's widths suit a font of base unit 6; scaled to this one.
     const DialogUnits dlu(font());
     for (int column = 0; column < kColumnCount; ++column)
         m_ctlList->header()->resizeSection(
-            column, dlu.FromOriginalPixels(g_nColumnWidths[ColumnField(nKey, column)]));
+            column, dlu.FromBaseUnit6Pixels(g_nColumnWidths[ColumnField(nKey, column)]));
 }
 
 bool CSpellListDlg::InsertSpell(const SpellRecord& record, int /*nKey*/, int64_t recordOffset) {

@@ -7,8 +7,8 @@
 inline constexpr int kColumnCount = 9;
 
 extern const char g_szColumnNames[kColumnCount][20];
-// Widths in pixels of the original's dialog font; DialogUnits scales them
-// to the font in use.
+// Widths in pixels for an 8-point dialog font whose horizontal base unit
+// is 6 pixels; DialogUnits scales them to the font in use.
 extern const int g_nColumnWidths[kColumnCount];
 
 // True for a field number 0..8, the only numbers that may index the

@@ -19,9 +19,9 @@ public:
     QRect Rect(const QRect& units) const {
         return Rect(units.x(), units.y(), units.width(), units.height());
     }
-    // A width in pixels chosen for the original's dialog font, whose
+    // A width in pixels chosen for an 8-point dialog font, whose
     // horizontal base unit is 6 pixels, scaled to this font.
-    int FromOriginalPixels(int pixels) const { return Scale(pixels, baseX_, 6); }
+    int FromBaseUnit6Pixels(int pixels) const { return Scale(pixels, baseX_, 6); }
 
 private:
     // units * base / divisor, rounded to nearest.

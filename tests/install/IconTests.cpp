@@ -34,7 +34,7 @@ const char* const kSchoolNames[] = {
     "school_evocation",  "school_divination", "school_necromancy",  "school_all",
 };
 
-// The 16 colours of the original icons' palette.
+// The standard 16-colour palette the 1x icons are drawn in.
 const QRgb kSixteenColours[] = {
     0xff000000, 0xff800000, 0xff008000, 0xff808000, 0xff000080, 0xff800080, 0xff008080, 0xffc0c0c0,
     0xff808080, 0xffff0000, 0xff00ff00, 0xffffff00, 0xff0000ff, 0xffff00ff, 0xff00ffff, 0xffffffff,
