@@ -59,7 +59,12 @@ DescriptionEnd ScanDescription(LineReader& file, std::string* text, std::size_t 
         if (observer)
             observer->OnLine(role, line, lineStart);
     };
+    // Without anyone to see the lines, those before the next blank one
+    // need not be handed out one by one.
+    const bool skip = text == nullptr && observer == nullptr;
     for (;;) {
+        if (skip)
+            file.SkipNonBlankLines();
         // Description lines up to and including the first blank one.
         do {
             if (observer)
