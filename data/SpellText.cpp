@@ -173,7 +173,7 @@ ParseResult ParseEntry(LineReader& file, SpellRecord& record, bool bPriest, Pars
         SetField(record.szSchool, line);  // until the sphere line replaces it
     else
         in.Store(record.szSchool, kFieldSchool, line);
-    record.nSchoolImage = GetSchoolImage(line);
+    record.nSchoolImage = state.schoolImages.Get(line);
 
     if (!in.Read())
         return atEnd();
@@ -232,7 +232,8 @@ ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest, Pars
 }
 
 ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest) {
-    ParseState state{g_nLevel};
+    ParseState state;
+    state.nLevel = g_nLevel;
     const ParseResult result = ParseSpell(file, record, bPriest, state);
     g_nLevel = state.nLevel;
     return result;
