@@ -75,7 +75,9 @@ void WriteRecord(IndexWriter& index, const SpellRecord& record) { index.Append(r
 ParsedText ParseSpells(LineReader& text, bool bPriest, int32_t startLevel, RecordSink& sink,
                        SpellTextObserver* observer) {
     ParsedText parsed;
-    ParseState state{startLevel, observer};
+    ParseState state;
+    state.nLevel = startLevel;
+    state.pObserver = observer;
     SpellRecord record;
     ClearRecord(record);
     for (;;) {

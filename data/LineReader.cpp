@@ -136,6 +136,25 @@ bool LineReader::ReadLine(std::string_view& line) {
     }
 }
 
+void LineReader::SkipNonBlankLines() {
+    // At the start of the text a byte-order mark may stand before the
+    // terminator of a blank line: ReadLine tells.
+    if (bufferPos_ == 0 && begin_ == 0)
+        return;
+    const char* const block = data_;
+    const char* const end = block + end_;
+    const char* p = block + begin_;
+    // p is a line's start. A blank line is its terminator alone, LF or CR
+    // LF; a line whose second byte lies past the block is left to ReadLine.
+    while (p + 1 < end && *p != '\n' && !(*p == '\r' && p[1] == '\n')) {
+        const auto* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        if (!nl)
+            break;
+        p = nl + 1;
+    }
+    begin_ = static_cast<std::size_t>(p - block);
+}
+
 bool LineReader::ReadString(std::string& line) {
     std::string_view view;
     if (!ReadLine(view))

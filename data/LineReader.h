@@ -50,6 +50,12 @@ public:
     bool ReadLine(std::string_view& line);
     // The same, copying the line.
     bool ReadString(std::string& line);
+    // Passes over lines that are not blank, as ReadLine would, without
+    // handing them out: afterwards the next line is blank, or is the line
+    // that runs on past the current block, or the text has ended. Lines
+    // passed over cannot be told apart from lines read, so a caller that
+    // looks only for the next blank line may call this first.
+    void SkipNonBlankLines();
 
     // Byte offset of the start of the next unread line.
     int64_t GetPosition() const { return bufferPos_ + static_cast<int64_t>(begin_); }

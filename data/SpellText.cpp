@@ -59,7 +59,12 @@ DescriptionEnd ScanDescription(LineReader& file, std::string* text, std::size_t 
         if (observer)
             observer->OnLine(role, line, lineStart);
     };
+    // Without anyone to see the lines, those before the next blank one
+    // need not be handed out one by one.
+    const bool skip = text == nullptr && observer == nullptr;
     for (;;) {
+        if (skip)
+            file.SkipNonBlankLines();
         // Description lines up to and including the first blank one.
         do {
             if (observer)
@@ -168,7 +173,7 @@ ParseResult ParseEntry(LineReader& file, SpellRecord& record, bool bPriest, Pars
         SetField(record.szSchool, line);  // until the sphere line replaces it
     else
         in.Store(record.szSchool, kFieldSchool, line);
-    record.nSchoolImage = GetSchoolImage(line);
+    record.nSchoolImage = state.schoolImages.Get(line);
 
     if (!in.Read())
         return atEnd();
@@ -227,7 +232,8 @@ ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest, Pars
 }
 
 ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest) {
-    ParseState state{g_nLevel};
+    ParseState state;
+    state.nLevel = g_nLevel;
     const ParseResult result = ParseSpell(file, record, bPriest, state);
     g_nLevel = state.nLevel;
     return result;

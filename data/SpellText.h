@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "LineReader.h"
+#include "SchoolImage.h"
 #include "SpellRecord.h"
 
 // A blank line has no characters at all; a line of spaces is not blank.
@@ -112,6 +113,7 @@ enum class ParseResult {
 struct ParseState {
     int32_t nLevel = 1;  // level of the entries to come; headers raise it
     SpellTextObserver* pObserver = nullptr;  // told what the parse sees
+    SchoolImageCache schoolImages;  // the images of the school lines met so far
 };
 
 // Parses the entry at the reader's position into `record` (prepared by

@@ -354,6 +354,51 @@ TEST(LineReader, SeekAcrossBufferBoundaries) {
     EXPECT_FALSE(reader.Failed());
 }
 
+// Skipping stops at the next blank line (LF or CR LF alone), wherever the
+// blocks of the text end; what is read after it is what ReadLine alone
+// would give.
+TEST(LineReader, SkipNonBlankLinesStopsAtTheNextBlankLine) {
+    const struct {
+        const char* label;
+        std::string text;
+        int64_t start;
+        int64_t afterBlank;  // position after the first blank line; -1: none
+        std::string next;    // the line after it
+    } kCases[] = {
+        {"Lf", "x\nab\ncd\n\nEf\n", 2, 9, "Ef"},
+        {"CrLf", "x\r\nab\r\ncd\r\n\r\nEf\r\n", 3, 13, "Ef"},
+        {"BlankHere", "x\n\nE\n", 2, 3, "E"},
+        {"CrLfBlankHere", "x\r\n\r\nE\r\n", 3, 5, "E"},
+        {"LoneCrIsNoBlank", "x\nab\n\r\r\n\nEf\n", 2, 9, "Ef"},
+        {"CrInsideALine", "x\nab\r\ncd\r\r\n\r\nE\n", 2, 13, "E"},
+        {"SpacesAreNoBlank", "x\n \n\t\n\n\nE", 2, 7, ""},
+        {"NoBlank", "x\nab\ncd", 2, -1, ""},
+        {"BlankIsLast", "x\nab\n\n", 2, 6, ""},
+        {"CrAtTheEnd", "x\nab\n\r", 2, -1, ""},
+        {"AtTheStartTheMarkCounts", "\xEF\xBB\xBF\nE\n", 0, 4, "E"},
+    };
+    for (const auto& c : kCases) {
+        for (const std::size_t window : {0u, 1u, 2u, 3u, 4u, 5u, 7u}) {
+            SCOPED_TRACE(testing::Message() << c.label << ", window " << window);
+            LineReader reader;
+            reader.OpenMemory(c.text, window);
+            std::string_view line;
+            for (int64_t at = 0; at < c.start; at = reader.GetPosition())
+                ASSERT_TRUE(reader.ReadLine(line));  // into the block, as a parse would be
+            ASSERT_EQ(reader.GetPosition(), c.start);
+            reader.SkipNonBlankLines();
+            bool blank = false;
+            while (!blank && reader.ReadLine(line))
+                blank = line.empty();
+            EXPECT_EQ(blank ? reader.GetPosition() : -1, c.afterBlank);
+            if (blank && reader.ReadLine(line))
+                EXPECT_EQ(line, c.next);
+            else
+                EXPECT_EQ(c.next, "");
+        }
+    }
+}
+
 TEST(LineReader, MissingFile) {
     TempDir dir;
     LineReader reader;
