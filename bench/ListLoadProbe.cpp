@@ -1,0 +1,96 @@
+// A list load as a user meets it, in a fresh process: the main window is
+// shown empty, "Wizard" is clicked, and the program reports the time to
+// the click's return and to the first painted frame of the loaded list,
+// and the peak resident memory above the empty window.
+//   list_load_probe [RECORDS]    (default 1000000; offscreen unless
+//                                 QT_QPA_PLATFORM or DISPLAY says otherwise)
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <unistd.h>
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QPushButton>
+#include <QTreeView>
+
+#include "BenchIndex.h"
+#include "CSpellListDlg.h"
+#include "MessageBox.h"
+#include "SpellFiles.h"
+
+namespace {
+
+// Notes the paints of a widget.
+class PaintWatch : public QObject {
+public:
+    bool painted = false;
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            painted = true;
+        return false;
+    }
+};
+
+void WaitForPaint(const PaintWatch& watch) {
+    while (!watch.painted)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+double MiB(int64_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const int64_t records = argc > 1 ? std::atoll(argv[1]) : 1000000;
+    QApplication app(argc, argv);
+    SetMessageBoxHook([](const QString& text, QMessageBox::StandardButtons) {
+        std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
+        return QMessageBox::Ok;
+    });
+
+    const std::filesystem::path dir = ScratchRoot() / ("spells-loadprobe-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    WriteBenchIndex(dir / "wizard.idx", records);
+
+    int status = 0;
+    {
+        CSpellListDlg dlg;
+        g_strDataDir = dir.string() + "/";
+        auto* list = dlg.findChild<QTreeView*>(QStringLiteral("IDC_SPELL_LIST"));
+        auto* wizard = dlg.findChild<QPushButton*>(QStringLiteral("IDC_WIZARD"));
+        PaintWatch watch;
+        list->viewport()->installEventFilter(&watch);
+        dlg.show();
+        WaitForPaint(watch);
+        QApplication::processEvents();
+
+        ResetPeakRss();
+        const int64_t empty = CurrentRss();
+        QElapsedTimer clock;
+        clock.start();
+        wizard->click();
+        const double loadMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        watch.painted = false;
+        WaitForPaint(watch);
+        const double frameMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        const int64_t peak = PeakRss();
+        const int rows = list->model()->rowCount();
+        std::printf("records=%lld rows=%d load_ms=%.1f first_frame_ms=%.1f empty_MiB=%.1f "
+                    "peak_MiB=%.1f above_empty_MiB=%.1f\n",
+                    static_cast<long long>(records), rows, loadMs, frameMs, MiB(empty), MiB(peak),
+                    MiB(peak - empty));
+        if (rows != records)
+            status = 1;
+    }
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+    return status;
+}
