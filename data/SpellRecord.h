@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
@@ -73,10 +74,8 @@ SpellRecord DecodeRecord(ConstRecordBytes in);
 // whole width when a damaged record has no terminator.
 template <std::size_t N>
 std::string_view FieldText(const char (&field)[N]) {
-    std::size_t n = 0;
-    while (n < N && field[n] != '\0')
-        ++n;
-    return {field, n};
+    const void* zero = std::memchr(field, '\0', N);
+    return {field, zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - field) : N};
 }
 
 // Stores a value and its terminator. A value longer than the field is cut
