@@ -2,6 +2,7 @@
 // The index record: one spell's short fields and the offset of its description
 // in the spell text file. The index file is these records back to back.
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -74,8 +75,20 @@ SpellRecord DecodeRecord(ConstRecordBytes in);
 // whole width when a damaged record has no terminator.
 template <std::size_t N>
 std::string_view FieldText(const char (&field)[N]) {
-    const void* zero = std::memchr(field, '\0', N);
-    return {field, zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - field) : N};
+    // Eight bytes at a time: most texts end in their first word or two.
+    std::size_t n = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr uint64_t kOnes = 0x0101010101010101u;
+        for (; n + 8 <= N; n += 8) {
+            uint64_t word;
+            std::memcpy(&word, field + n, 8);
+            if (const uint64_t zeros = (word - kOnes) & ~word & (kOnes << 7))
+                return {field, n + static_cast<std::size_t>(std::countr_zero(zeros)) / 8};
+        }
+    }
+    while (n < N && field[n] != '\0')
+        ++n;
+    return {field, n};
 }
 
 // Stores a value and its terminator. A value longer than the field is cut
