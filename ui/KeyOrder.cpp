@@ -68,12 +68,13 @@ void KeyOrder::Add(std::string_view raw) {
 
 void KeyOrder::Sort(const std::function<void()>& keepAlive) {
     // An in-place radix sort, most significant byte first: each range of
-    // entries that agree so far is split into 256 by its next byte; ties
-    // over a whole chunk go on to the keys' next chunk; short ranges are
-    // ordered by insertion. Equal keys end up ordered by row.
+    // entries that agree so far is split into 256 by the first byte in
+    // which they differ; ties over a whole chunk go on to the keys' next
+    // chunk; short ranges are ordered by insertion. Equal keys end up
+    // ordered by row.
     std::vector<Range> pending;
     if (entries_.size() > 1)
-        pending.push_back({0, entries_.size(), 7, 0});
+        pending.push_back({0, entries_.size(), 0});
     std::size_t work = 0;
     while (!pending.empty()) {
         const Range range = pending.back();
@@ -96,44 +97,41 @@ void KeyOrder::SortRange(const Range& range, std::vector<Range>& pending) {
         return;
     }
     Entry* const a = entries_.data() + range.begin;
-    for (int byte = range.byte; byte >= 0; --byte) {
-        const int shift = 8 * byte;
-        const auto digit = [shift](const Entry& e) { return static_cast<std::size_t>((e.chunk >> shift) & 0xFF); };
-        std::array<std::size_t, 256> count{};
-        for (std::size_t i = 0; i < n; ++i)
-            ++count[digit(a[i])];
-        if (count[digit(a[0])] == n)
-            continue;  // one byte for all: on to the next
-
-        std::array<std::size_t, 256> next;
-        std::array<std::size_t, 256> end;
-        std::size_t sum = 0;
-        for (std::size_t d = 0; d < 256; ++d) {
-            next[d] = sum;
-            sum += count[d];
-            end[d] = sum;
-        }
-        // Every entry moves straight to its bucket, swapping out the one there.
-        for (std::size_t d = 0; d < 256; ++d) {
-            while (next[d] < end[d]) {
-                Entry moving = a[next[d]];
-                for (std::size_t to = digit(moving); to != d; to = digit(moving))
-                    std::swap(moving, a[next[to]++]);
-                a[next[d]++] = moving;
-            }
-        }
-        for (std::size_t d = 0; d < 256; ++d) {
-            if (count[d] < 2)
-                continue;
-            const std::size_t begin = range.begin + end[d] - count[d];
-            if (byte > 0)
-                pending.push_back({begin, begin + count[d], byte - 1, range.chunk});
-            else
-                Resolve(begin, begin + count[d], range.chunk, pending);
-        }
+    // The bytes all entries share are skipped: the split is on the first
+    // byte in which some differ.
+    uint64_t differ = 0;
+    for (std::size_t i = 1; i < n; ++i)
+        differ |= a[i].chunk ^ a[0].chunk;
+    if (differ == 0) {
+        Resolve(range.begin, range.end, range.chunk, pending);
         return;
     }
-    Resolve(range.begin, range.end, range.chunk, pending);
+    const int shift = (63 - std::countl_zero(differ)) / 8 * 8;
+    const auto digit = [shift](const Entry& e) { return static_cast<std::size_t>((e.chunk >> shift) & 0xFF); };
+    std::array<std::size_t, 256> count{};
+    for (std::size_t i = 0; i < n; ++i)
+        ++count[digit(a[i])];
+    std::array<std::size_t, 256> next;
+    std::array<std::size_t, 256> end;
+    std::size_t sum = 0;
+    for (std::size_t d = 0; d < 256; ++d) {
+        next[d] = sum;
+        sum += count[d];
+        end[d] = sum;
+    }
+    // Every entry moves straight to its bucket, swapping out the one there.
+    for (std::size_t d = 0; d < 256; ++d) {
+        while (next[d] < end[d]) {
+            Entry moving = a[next[d]];
+            for (std::size_t to = digit(moving); to != d; to = digit(moving))
+                std::swap(moving, a[next[to]++]);
+            a[next[d]++] = moving;
+        }
+    }
+    // Each bucket agrees on the bytes so far; its own split comes later.
+    for (std::size_t d = 0; d < 256; ++d)
+        if (count[d] >= 2)
+            pending.push_back({range.begin + end[d] - count[d], range.begin + end[d], range.chunk});
 }
 
 void KeyOrder::SortSmall(const Range& range, std::vector<Range>& pending) {
@@ -169,5 +167,5 @@ void KeyOrder::Resolve(std::size_t begin, std::size_t end, std::size_t chunk,
     }
     for (std::size_t i = begin; i < end; ++i)
         a[i].chunk = a[i].rest == kNoRest ? 0 : rest_[a[i].rest + chunk];
-    pending.push_back({begin, end, 7, chunk + 1});
+    pending.push_back({begin, end, chunk + 1});
 }

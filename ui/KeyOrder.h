@@ -37,11 +37,12 @@ private:
     };
     static constexpr uint32_t kNoRest = UINT32_MAX;
 
+    // Entries that agree on their keys before `chunk` and on the chunk's
+    // bytes ordered so far.
     struct Range {
         std::size_t begin;
         std::size_t end;
-        int byte;            // the chunk byte to order by, 7 (first) to 0
-        std::size_t chunk;   // which chunk of the keys the entries hold
+        std::size_t chunk;  // which chunk of the keys the entries hold
     };
     void SortRange(const Range& range, std::vector<Range>& pending);
     void SortSmall(const Range& range, std::vector<Range>& pending);
