@@ -10,38 +10,34 @@
 namespace {
 
 constexpr uint8_t kReference = 0xF0;
-constexpr std::size_t kNoSlot = SIZE_MAX;
 // A reference takes two bytes: shorter texts are always stored.
 constexpr std::size_t kShortestShared = 2;
 
-// A hash of the text's length and of its first and last bytes (eight of
-// each when it has that many).
-std::size_t Slot(std::string_view text, int bits) {
+}  // namespace
+
+// The first and last bytes of a text of two or more: eight of each from
+// eight bytes up, four from four, else two and one. With the length they
+// tell texts of up to sixteen bytes apart.
+RowTextStore::Words RowTextStore::WordsOf(std::string_view text) {
     const char* p = text.data();
     const std::size_t n = text.size();
-    uint64_t head = 0;
-    uint64_t tail = 0;
+    Words words{0, 0};
     if (n >= 8) {
-        std::memcpy(&head, p, 8);
-        std::memcpy(&tail, p + n - 8, 8);
+        std::memcpy(&words.head, p, 8);
+        std::memcpy(&words.tail, p + n - 8, 8);
     } else if (n >= 4) {
-        uint32_t h;
-        uint32_t t;
-        std::memcpy(&h, p, 4);
-        std::memcpy(&t, p + n - 4, 4);
-        head = h;
-        tail = t;
-    } else {  // two or three bytes
-        uint16_t h;
-        std::memcpy(&h, p, 2);
-        head = h;
-        tail = static_cast<unsigned char>(p[n - 1]);
+        uint32_t head;
+        uint32_t tail;
+        std::memcpy(&head, p, 4);
+        std::memcpy(&tail, p + n - 4, 4);
+        words = {head, tail};
+    } else {
+        uint16_t head;
+        std::memcpy(&head, p, 2);
+        words = {head, static_cast<unsigned char>(p[n - 1])};
     }
-    const uint64_t h = (head ^ (tail * 0x9E3779B97F4A7C15u) ^ n) * 0xBF58476D1CE4E5B9u;
-    return static_cast<std::size_t>(h >> (64 - bits));
+    return words;
 }
-
-}  // namespace
 
 RowTextStore::RowTextStore() = default;
 RowTextStore::~RowTextStore() = default;
@@ -59,61 +55,62 @@ uint64_t RowTextStore::Reserve(std::size_t bytes) {
 }
 
 std::optional<RowTextStore::Handle> RowTextStore::Append(const Fields& fields, int32_t textOffset) {
-    // First what each field becomes, then the row's bytes in one go.
-    std::array<std::size_t, kFieldCount> ids;    // dictionary entry, or kNoSlot
-    std::array<std::size_t, kFieldCount> newSlots;  // where a new entry goes, or kNoSlot
-    std::size_t bytes = 4;
-    for (std::size_t f = 0; f < kFieldCount; ++f) {
-        const std::string_view text = fields[f];
+    // Room for the row as if every text were stored; what references
+    // save is given back at the end.
+    std::size_t room = 4 + kFieldCount;
+    for (const std::string_view text : fields) {
         if (text.size() > kMaxTextLength)
             return std::nullopt;
-        ids[f] = kNoSlot;
-        newSlots[f] = kNoSlot;
-        Dictionary& dictionary = dictionaries_[f];
-        if (dictionary.enabled && text.size() >= kShortestShared) {
-            if (dictionary.byHash.empty())
-                dictionary.byHash.assign(std::size_t{1} << kSlotBits, 0);
-            const std::size_t slot = Slot(text, kSlotBits);
-            ++dictionary.lookups;
-            const std::size_t id = dictionary.byHash[slot];
-            if (id != 0 && EntryText(dictionary.entries[id - 1]) == text) {
-                ++dictionary.hits;
-                ids[f] = id - 1;
-                bytes += 2;
-                continue;
-            }
-            if (dictionary.entries.size() < kMaxIds)
-                newSlots[f] = slot;
-            else if (dictionary.hits * 4 < dictionary.lookups && dictionary.lookups >= 4 * kMaxIds)
-                dictionary.enabled = false;  // a full dictionary of texts that rarely repeat
-        }
-        bytes += 1 + text.size();
+        room += text.size();
     }
-
-    const uint64_t place = Reserve(bytes);
+    const uint64_t place = Reserve(room);
     uint8_t* const begin = blocks_.back().get() + (place & (kBlockSize - 1));
     uint8_t* out = begin;
     const auto offset = static_cast<uint32_t>(textOffset);
     for (int shift = 0; shift < 32; shift += 8)
         *out++ = static_cast<uint8_t>(offset >> shift);
+
     for (std::size_t f = 0; f < kFieldCount; ++f) {
-        if (ids[f] != kNoSlot) {
-            *out++ = static_cast<uint8_t>(kReference | (ids[f] >> 8));
-            *out++ = static_cast<uint8_t>(ids[f] & 0xFF);
-            continue;
-        }
         const std::string_view text = fields[f];
-        *out++ = static_cast<uint8_t>(text.size());
-        if (!text.empty())
-            std::memcpy(out, text.data(), text.size());
-        if (newSlots[f] != kNoSlot) {
-            Dictionary& dictionary = dictionaries_[f];
-            const uint64_t textPlace = place + static_cast<uint64_t>(out - begin);
-            dictionary.entries.push_back(textPlace << 8 | text.size());
-            dictionary.byHash[newSlots[f]] = static_cast<uint16_t>(dictionary.entries.size());
+        const std::size_t n = text.size();
+        Dictionary& dictionary = dictionaries_[f];
+        std::size_t newSlot = kSlots;
+        Words words{0, 0};
+        if (dictionary.enabled && n >= kShortestShared) {
+            if (dictionary.byHash.empty())
+                dictionary.byHash.assign(kSlots, 0);
+            words = WordsOf(text);
+            const uint64_t h = (words.head ^ (words.tail * 0x9E3779B97F4A7C15u) ^ n) * 0xBF58476D1CE4E5B9u;
+            const auto slot = static_cast<std::size_t>(h >> (64 - kSlotBits));
+            ++dictionary.lookups;
+            if (const std::size_t id = dictionary.byHash[slot]; id != 0) {
+                const uint64_t entry = dictionary.entries[id - 1];
+                const Words& known = dictionary.words[id - 1];
+                if ((entry & 0xFF) == n && known.head == words.head && known.tail == words.tail &&
+                    (n <= 16 || std::memcmp(At(entry >> 8) + 8, text.data() + 8, n - 16) == 0)) {
+                    ++dictionary.hits;
+                    *out++ = static_cast<uint8_t>(kReference | ((id - 1) >> 8));
+                    *out++ = static_cast<uint8_t>((id - 1) & 0xFF);
+                    continue;
+                }
+            }
+            if (dictionary.entries.size() < kMaxIds)
+                newSlot = slot;
+            else if (dictionary.hits * 4 < dictionary.lookups && dictionary.lookups >= 4 * kMaxIds)
+                dictionary.enabled = false;  // a full dictionary of texts that rarely repeat
         }
-        out += text.size();
+        *out++ = static_cast<uint8_t>(n);
+        if (n != 0)
+            std::memcpy(out, text.data(), n);
+        if (newSlot != kSlots) {
+            const uint64_t textPlace = place + static_cast<uint64_t>(out - begin);
+            dictionary.entries.push_back(textPlace << 8 | n);
+            dictionary.words.push_back(words);
+            dictionary.byHash[newSlot] = static_cast<uint16_t>(dictionary.entries.size());
+        }
+        out += n;
     }
+    blockUsed_ -= room - static_cast<std::size_t>(out - begin);
     return place;
 }
 
@@ -156,6 +153,7 @@ int32_t RowTextStore::TextOffset(Handle row) const {
 void RowTextStore::EndAppending() {
     for (Dictionary& dictionary : dictionaries_) {
         dictionary.byHash = {};
+        dictionary.words = {};
         dictionary.entries.shrink_to_fit();
     }
 }

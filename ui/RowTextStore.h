@@ -42,6 +42,11 @@ public:
     // Drops what only appending needs; the rows stay readable.
     void EndAppending();
 
+    // Bytes the rows take, the unused ends of full blocks included.
+    std::size_t Bytes() const {
+        return blocks_.empty() ? 0 : (blocks_.size() - 1) * kBlockSize + blockUsed_;
+    }
+
 private:
     static constexpr int kBlockBits = 20;
     static constexpr std::size_t kBlockSize = std::size_t{1} << kBlockBits;
@@ -49,9 +54,16 @@ private:
     // of its first copy, found again through a small hash table.
     static constexpr std::size_t kMaxIds = 4096;
     static constexpr int kSlotBits = 12;
+    static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
+    struct Words {
+        uint64_t head;
+        uint64_t tail;
+    };
+    static Words WordsOf(std::string_view text);
     struct Dictionary {
-        std::vector<uint64_t> entries;  // place << 8 | length
-        std::vector<uint16_t> byHash;  // id + 1 by hash of the text; 0 for none
+        std::vector<uint64_t> entries;  // place << 8 | length, by id
+        std::vector<Words> words;       // WordsOf() each entry, by id
+        std::vector<uint16_t> byHash;   // id + 1 by hash of the text; 0 for none
         uint64_t lookups = 0;
         uint64_t hits = 0;
         bool enabled = true;
