@@ -1,7 +1,8 @@
 // A list load as a user meets it, in a fresh process: the main window is
 // shown empty, "Wizard" is clicked, and the program reports the time to
 // the click's return and to the first painted frame of the loaded list,
-// and the peak resident memory above the empty window.
+// and the peak resident memory above the empty window; then the time to
+// open the find bar (Ctrl+F) and the peak memory with it.
 //   list_load_probe [RECORDS]    (default 1000000; offscreen unless
 //                                 QT_QPA_PLATFORM or DISPLAY says otherwise)
 
@@ -20,6 +21,7 @@
 #include <QTreeView>
 
 #include "BenchIndex.h"
+#include "CFindBar.h"
 #include "CSpellListDlg.h"
 #include "MessageBox.h"
 #include "SpellFiles.h"
@@ -84,11 +86,22 @@ int main(int argc, char** argv) {
         const double frameMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
         const int64_t peak = PeakRss();
         const int rows = list->model()->rowCount();
+
+        // Then Ctrl+F: the find bar up to its first frame.
+        auto* bar = dlg.findChild<CFindBar*>(QStringLiteral("IDC_FIND_BAR"));
+        PaintWatch barWatch;
+        bar->installEventFilter(&barWatch);
+        clock.restart();
+        bar->OnFind();
+        WaitForPaint(barWatch);
+        const double findBarMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        const int64_t findBarPeak = PeakRss();
         // The view lays out its rows at the first paint: the peak may come then.
         std::printf("records=%lld rows=%d load_ms=%.1f first_frame_ms=%.1f empty_MiB=%.1f "
-                    "peak_MiB=%.1f above_empty_MiB=%.1f (loading %.1f)\n",
+                    "peak_MiB=%.1f above_empty_MiB=%.1f (loading %.1f) find_bar_ms=%.1f "
+                    "with_find_bar_MiB=%.1f\n",
                     static_cast<long long>(records), rows, loadMs, frameMs, MiB(empty), MiB(peak),
-                    MiB(peak - empty), MiB(loadPeak - empty));
+                    MiB(peak - empty), MiB(loadPeak - empty), findBarMs, MiB(findBarPeak - empty));
         if (rows != records)
             status = 1;
     }

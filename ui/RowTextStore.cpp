@@ -64,6 +64,7 @@ std::optional<RowTextStore::Handle> RowTextStore::Append(const Fields& fields, i
         room += text.size();
     }
     const uint64_t place = Reserve(room);
+    textBytes_ += room - 4 - kFieldCount;
     uint8_t* const begin = blocks_.back().get() + (place & (kBlockSize - 1));
     uint8_t* out = begin;
     const auto offset = static_cast<uint32_t>(textOffset);

@@ -38,10 +38,15 @@ public:
     std::string_view Field(Handle row, int field) const;
     Fields AllFields(Handle row) const;
     int32_t TextOffset(Handle row) const;
+    // Asks the processor to fetch a row that will be read soon: rows read
+    // in list order stand scattered in the store.
+    void Prefetch(Handle row) const { __builtin_prefetch(At(row)); }
 
     // Drops what only appending needs; the rows stay readable.
     void EndAppending();
 
+    // Bytes of all the rows' field texts, each counted where it repeats.
+    uint64_t TextBytes() const { return textBytes_; }
     // Bytes the rows take, the unused ends of full blocks included.
     std::size_t Bytes() const {
         return blocks_.empty() ? 0 : (blocks_.size() - 1) * kBlockSize + blockUsed_;
@@ -80,5 +85,6 @@ private:
 
     std::vector<std::unique_ptr<uint8_t[]>> blocks_;
     std::size_t blockUsed_ = kBlockSize;  // bytes used of the last block
+    uint64_t textBytes_ = 0;
     std::array<Dictionary, kFieldCount> dictionaries_;
 };
