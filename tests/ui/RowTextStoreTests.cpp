@@ -74,6 +74,7 @@ TEST(RowTextStore, RepeatedTextsAreKeptOnce) {
     for (int i = 0; i < 1000; ++i)
         ASSERT_TRUE(store.Append(View(fields), i).has_value());
     EXPECT_EQ(store.Bytes(), 4u + 9u * 11u + 999u * (4u + 9u * 2u));
+    EXPECT_EQ(store.TextBytes(), 1000u * 9u * 10u);
 }
 
 // More distinct texts than a field's dictionary holds, names that never
