@@ -1,18 +1,22 @@
 // Browser benchmarks, offscreen: loading indexes of growing size into the
-// real main dialog, against a plain read of the same file; opening a
-// spell's details; start-up to the first painted frame. The list loads of
-// 100,000 and 1,000,000 records are BM_LoadIndex/100000 and /1000000.
+// real main dialog, against a plain read of the same file and against the
+// floor of a load (read, fold the keys, sort); opening a spell's details;
+// start-up to the first painted frame.
 
 #include <benchmark/benchmark.h>
 
-#include <array>
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -20,77 +24,28 @@
 #include <QEvent>
 #include <QTreeView>
 
+#include "BenchIndex.h"
 #include "CSpellInfoDlg.h"
 #include "CSpellListDlg.h"
 #include "IndexBuilder.h"
+#include "MessageBox.h"
 #include "SpellFiles.h"
 #include "SpellRecord.h"
+#include "SpellSearch.h"
 #include "UiBenchSupport.h"
 
 namespace {
 
 std::string ClassFor(int64_t records) { return "bench" + std::to_string(records); }
 
-// An index of `records` records with varied names, levels and schools,
-// written by the library's own index writer.
-void WriteIndex(const std::string& path, int64_t records) {
-    static constexpr std::array<const char*, 16> kWords = {
-        "Arcane", "Bolt",  "Cloud", "Dweomer", "Ember", "Frost", "Glyph",  "Hex",
-        "Iron",   "Jolt",  "Kiln",  "Lantern", "Mist",  "Nova",  "Orison", "Ward"};
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    IndexWriter writer(fd);
-    uint32_t state = 12345;
-    const auto next = [&] { return state = state * 1664525u + 1013904223u; };
-    for (int64_t i = 0; i < records; ++i) {
-        SpellRecord r;
-        const std::string name = std::string(kWords[next() >> 28]) + " " + kWords[next() >> 28] +
-                                 " of " + kWords[next() >> 28] + " " + std::to_string(next() % 1000);
-        SetField(r.szName, name);
-        r.nLevel = static_cast<int32_t>(1 + next() % 9);
-        r.nSchoolImage = static_cast<int32_t>(next() % 9);
-        r.nTextOffset = static_cast<int32_t>(i * 700);
-        SetField(r.szSchool, "Conjuration/Summoning");
-        SetField(r.szRange, std::to_string(next() % 100) + " yds.");
-        SetField(r.szDuration, std::to_string(next() % 10) + " rds./level");
-        SetField(r.szArea, "20-ft. radius");
-        SetField(r.szComponents, " V, S, M");
-        SetField(r.szSavingThrow, (next() & 1) ? "Neg." : "1/2");
-        SetField(r.szCastingTime, std::to_string(1 + next() % 9));
-        WriteRecord(writer, r);
-    }
-    if (!writer.Flush())
-        std::fprintf(stderr, "ui_bench: cannot write %s\n", path.c_str());
-    ::close(fd);
-}
-
 const std::string& EnsureIndex(int64_t records) {
     static std::map<int64_t, std::string> made;
     auto& spellClass = made[records];
     if (spellClass.empty()) {
         spellClass = ClassFor(records);
-        WriteIndex(IndexPath(BenchDataDir(), spellClass), records);
+        WriteBenchIndex(IndexPath(BenchDataDir(), spellClass), records);
     }
     return spellClass;
-}
-
-// Peak resident memory since the last reset, in bytes.
-int64_t PeakRss() {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        if (key == "VmHWM:") {
-            int64_t kb = 0;
-            status >> kb;
-            return kb * 1024;
-        }
-        status.ignore(1 << 20, '\n');
-    }
-    return 0;
-}
-
-void ResetPeakRss() {
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
 }
 
 void BM_PlainRead(benchmark::State& state) {
@@ -107,10 +62,61 @@ void BM_PlainRead(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// The floor of a list load: read the index file, fold every record's key
+// field (the name) and sort the row numbers by it with std::sort on the
+// first eight folded bytes, then the whole folded key, the row number
+// breaking ties. A load does all of this and more.
+void BM_LoadFloor(benchmark::State& state) {
+    const std::string path = IndexPath(BenchDataDir(), EnsureIndex(state.range(0)));
+    struct Entry {
+        uint64_t prefix;
+        uint64_t keyBegin;
+        uint32_t keyLength;
+        uint32_t row;
+    };
+    std::vector<uint8_t> buffer(150 * kRecordSize);
+    for (auto _ : state) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat st {};
+        ::fstat(fd, &st);
+        std::vector<Entry> entries;
+        entries.reserve(static_cast<std::size_t>(st.st_size) / kRecordSize);
+        std::string keys;
+        std::size_t have = 0;
+        for (ssize_t n; (n = ::read(fd, buffer.data() + have, buffer.size() - have)) > 0;) {
+            have += static_cast<std::size_t>(n);
+            std::size_t at = 0;
+            for (; at + kRecordSize <= have; at += kRecordSize) {
+                const char* name = reinterpret_cast<const char*>(buffer.data() + at + kNamePos);
+                const std::size_t begin = keys.size();
+                AppendSearchText(keys, std::string_view(name, ::strnlen(name, kNameSize)));
+                const std::size_t length = keys.size() - begin;
+                uint64_t prefix = 0;
+                for (std::size_t b = 0; b < 8; ++b)
+                    prefix = (prefix << 8) | (b < length ? static_cast<unsigned char>(keys[begin + b]) : 0u);
+                entries.push_back({prefix, begin, static_cast<uint32_t>(length),
+                                   static_cast<uint32_t>(entries.size())});
+            }
+            std::memmove(buffer.data(), buffer.data() + at, have - at);
+            have -= at;
+        }
+        ::close(fd);
+        const std::string_view allKeys = keys;
+        std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+            if (a.prefix != b.prefix)
+                return a.prefix < b.prefix;
+            const int order = allKeys.substr(a.keyBegin, a.keyLength).compare(allKeys.substr(b.keyBegin, b.keyLength));
+            return order != 0 ? order < 0 : a.row < b.row;
+        });
+        benchmark::DoNotOptimize(entries.data());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
 void BM_LoadIndex(benchmark::State& state) {
     const std::string& spellClass = EnsureIndex(state.range(0));
     CSpellListDlg dlg;
-    g_strDataDir = BenchDataDir();  // the dialog resolved it from the executable
+    g_strDataDir = BenchDataDir();
     dlg.show();
     QApplication::processEvents();
     int64_t peak = 0;
@@ -146,7 +152,9 @@ void BM_OpenDetails(benchmark::State& state) {
     }();
     static const bool built = [] {
         std::ofstream(TextPath(BenchDataDir(), "details"), std::ios::binary) << text;
-        return BuildIndexIn(BenchDataDir(), "details", 1).ok();
+        g_strDataDir = BenchDataDir();
+        g_nLevel = 1;
+        return BuildIndex("details").ok();
     }();
     if (!built) {
         state.SkipWithError("build failed");
@@ -183,6 +191,7 @@ void BM_StartupToFirstPaint(benchmark::State& state) {
 }
 
 BENCHMARK(BM_PlainRead)->RangeMultiplier(10)->Range(1000, 1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadFloor)->RangeMultiplier(10)->Range(1000, 1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadIndex)->RangeMultiplier(10)->Range(1000, 1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenDetails)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StartupToFirstPaint)->Unit(benchmark::kMillisecond);

@@ -74,7 +74,7 @@ bool IndexReader::Next(SpellRecord& record) {
         if (end_ < kRecordSize)
             return false;
     }
-    record = DecodeRecord(ConstRecordBytes(buffer_.data() + begin_, kRecordSize));
+    DecodeRecord(ConstRecordBytes(buffer_.data() + begin_, kRecordSize), record);
     begin_ += kRecordSize;
     nextOffset_ += static_cast<int64_t>(kRecordSize);
     return true;

@@ -55,8 +55,13 @@ void EncodeRecord(const SpellRecord& r, RecordBytes out) {
 }
 
 SpellRecord DecodeRecord(ConstRecordBytes in) {
-    const uint8_t* p = in.data();
     SpellRecord r;
+    DecodeRecord(in, r);
+    return r;
+}
+
+void DecodeRecord(ConstRecordBytes in, SpellRecord& r) {
+    const uint8_t* p = in.data();
     r.nTextOffset = DecodeFixed32(p + kTextOffsetPos);
     DecodeText(r.szName, p + kNamePos);
     r.nLevel = DecodeFixed32(p + kLevelPos);
@@ -68,7 +73,6 @@ SpellRecord DecodeRecord(ConstRecordBytes in) {
     DecodeText(r.szComponents, p + kComponentsPos);
     DecodeText(r.szSavingThrow, p + kSavingThrowPos);
     DecodeText(r.szCastingTime, p + kCastingTimePos);
-    return r;
 }
 
 void SetField(char* field, std::size_t width, std::string_view value) {

@@ -2,8 +2,10 @@
 // The index record: one spell's short fields and the offset of its description
 // in the spell text file. The index file is these records back to back.
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
@@ -91,12 +93,24 @@ using ConstRecordBytes = std::span<const uint8_t, kRecordSize>;
 
 void EncodeRecord(const SpellRecord& record, RecordBytes out);
 SpellRecord DecodeRecord(ConstRecordBytes in);
+// The same into `out`, every byte of which it sets.
+void DecodeRecord(ConstRecordBytes in, SpellRecord& out);
 
 // The significant text of a field: its bytes up to the first zero, or the
 // whole width when a damaged record has no terminator.
 template <std::size_t N>
 std::string_view FieldText(const char (&field)[N]) {
+    // Eight bytes at a time: most texts end in their first word or two.
     std::size_t n = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr uint64_t kOnes = 0x0101010101010101u;
+        for (; n + 8 <= N; n += 8) {
+            uint64_t word;
+            std::memcpy(&word, field + n, 8);
+            if (const uint64_t zeros = (word - kOnes) & ~word & (kOnes << 7))
+                return {field, n + static_cast<std::size_t>(std::countr_zero(zeros)) / 8};
+        }
+    }
     while (n < N && field[n] != '\0')
         ++n;
     return {field, n};

@@ -105,6 +105,8 @@ CFindBar::~CFindBar() = default;
 void CFindBar::OnFind() {
     if (!IsOpen()) {
         show();
+        if (filtersStale_)
+            FillFilters(filtersPriest_);
         emit OpenChanged();
         m_ctlText->setFocus(Qt::ShortcutFocusReason);
         Search();
@@ -134,11 +136,18 @@ void CFindBar::OnListLoaded(const std::string& textPath, bool priest) {
     // The load has set the progress bar anew: nothing of it to restore.
     m_pRunner->Cancel();
     progressTaken_ = false;
-    FillFilters(priest);
+    // With no filter chosen a closed bar offers the new list's levels and
+    // schools when it opens: a load need not scan its rows for them.
+    filtersPriest_ = priest;
+    if (IsOpen() || m_ctlLevel->currentIndex() > 0 || m_ctlSchool->currentIndex() > 0)
+        FillFilters(priest);
+    else
+        filtersStale_ = true;
     Search();
 }
 
 void CFindBar::FillFilters(bool priest) {
+    filtersStale_ = false;
     const std::shared_ptr<const SpellSearchIndex> index = m_pModel->SearchIndex();
     const QVariant level = m_ctlLevel->currentData();
     const std::string school =
@@ -167,7 +176,6 @@ void CFindBar::FillFilters(bool priest) {
 void CFindBar::Search() {
     if (!IsOpen())
         return;
-    const std::shared_ptr<const SpellSearchIndex> index = m_pModel->SearchIndex();
     std::optional<int32_t> level;
     if (m_ctlLevel->currentIndex() > 0)
         level = m_ctlLevel->currentData().toInt();
@@ -177,7 +185,10 @@ void CFindBar::Search() {
     SpellQuery query = MakeQuery(ToUtf8(m_ctlText->text()), level,
                                  school ? std::optional<std::string_view>(*school) : std::nullopt,
                                  m_ctlDescriptions->isChecked());
-    if (!index || query.MatchesEverything()) {
+    std::shared_ptr<const SpellSearchIndex> index;
+    if (!query.MatchesEverything())
+        index = m_pModel->SearchIndex();  // built by the first search of a list
+    if (!index) {
         m_pRunner->Cancel();
         RestoreProgress();
         const bool wasFiltered = m_pModel->IsFiltered();
@@ -223,7 +234,7 @@ void CFindBar::RestoreProgress() {
 
 void CFindBar::OnSearchFinished(const SearchResult& result, const SpellSearchIndex* index) {
     RestoreProgress();
-    if (index != m_pModel->SearchIndex().get())
+    if (!m_pModel->IsSearchIndex(index))
         return;  // rows of a list that is no longer shown
     if (!result.ok()) {
         // The descriptions cannot be read: the search goes on without them.

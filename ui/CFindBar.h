@@ -78,6 +78,10 @@ private:
     SearchRunner* m_pRunner = nullptr;
 
     std::string m_strTextPath;
+    // The filters still offer the levels and schools of an earlier list;
+    // filtersPriest_ tells which kind of list is shown.
+    bool filtersStale_ = false;
+    bool filtersPriest_ = false;
     std::size_t inPlaceFieldBytes_;
     // The progress bar's state from before a worker search took it over.
     bool progressTaken_ = false;

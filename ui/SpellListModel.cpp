@@ -10,18 +10,9 @@
 
 namespace {
 
-// Sort key of a field text: the display text case-folded, as UTF-8, so
-// that byte order is code point order. Plain ASCII takes a short cut.
-void AppendSortKey(std::string& keys, std::string_view raw) {
-    const bool ascii = std::all_of(raw.begin(), raw.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii) {
-        for (const char c : raw)
-            keys += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        return;
-    }
-    keys += DisplayText(raw).toCaseFolded().toStdString();
-}
+// Rows ahead of the one read that a pass in list order asks the processor
+// to fetch: they stand scattered in memory.
+constexpr std::size_t kReadAhead = 16;
 
 }  // namespace
 
@@ -37,16 +28,8 @@ int SpellListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : kColumnCount;
 }
 
-std::string_view SpellListModel::FieldBytes(std::string_view text, const Row& row, int field) {
-    uint64_t begin = row.textBegin;
-    const auto n = static_cast<std::size_t>(field);
-    for (std::size_t f = 0; f < n; ++f)
-        begin += row.lengths[f];
-    return text.substr(begin, row.lengths[n]);
-}
-
 QString SpellListModel::FieldDisplayText(const Row& row, int field) const {
-    return DisplayText(FieldBytes(text_, row, field));
+    return DisplayText(texts_.Field(row.texts, field));
 }
 
 QVariant SpellListModel::data(const QModelIndex& index, int role) const {
@@ -62,7 +45,7 @@ QVariant SpellListModel::data(const QModelIndex& index, int role) const {
             return icons_[row.schoolImage];
         return {};
     case RecordOffsetRole:
-        return QVariant::fromValue<qint64>(row.recordOffset);
+        return QVariant::fromValue<qint64>(OffsetOf(row));
     case SchoolImageRole:
         return row.schoolImage;
     default:
@@ -91,124 +74,78 @@ void SpellListModel::BeginLoad(std::size_t expectedRows) {
     // A head start for small lists only: a file can claim any number of
     // records, so memory beyond this grows with the records read.
     constexpr std::size_t kHeadStartRows = 1 << 16;
-    constexpr std::size_t kTypicalRowText = 96;
     const std::size_t rows = std::min(expectedRows, kHeadStartRows);
     pending_.reserve(rows);
-    pendingTextOffsets_.reserve(rows);
-    pendingText_.reserve(rows * kTypicalRowText);
+    pendingOrder_.Reserve(rows);
 }
 
 bool SpellListModel::AppendRecord(const SpellRecord& record, int64_t recordOffset) {
-    if (pending_.size() >= static_cast<std::size_t>(INT_MAX))
+    constexpr auto kRecordBytes = static_cast<int64_t>(kRecordSize);
+    if (pending_.size() >= static_cast<std::size_t>(INT_MAX) || recordOffset < 0 ||
+        recordOffset % kRecordBytes != 0 || recordOffset / kRecordBytes > UINT32_MAX)
         return false;
-    Row row{pendingText_.size(), recordOffset, record.nSchoolImage, {}};
     LevelDigits scratch;
-    for (int field = 0; field < kFieldCount; ++field) {
-        const std::string_view text = RecordFieldView(record, field, scratch);
-        if (text.size() > UINT8_MAX) {  // no field is that wide; refuse rather than wrap
-            pendingText_.resize(row.textBegin);
-            return false;
-        }
-        row.lengths[static_cast<std::size_t>(field)] = static_cast<uint8_t>(text.size());
-        pendingText_.append(text);
-    }
-    pending_.push_back(row);
-    pendingTextOffsets_.push_back(record.nTextOffset);
+    RowTextStore::Fields fields;
+    for (int field = 0; field < kFieldCount; ++field)
+        fields[static_cast<std::size_t>(field)] = RecordFieldView(record, field, scratch);
+    const std::optional<RowTextStore::Handle> texts = pendingTexts_.Append(fields, record.nTextOffset);
+    if (!texts)  // no field is that wide
+        return false;
+    pendingOrder_.Add(fields[static_cast<std::size_t>(keyField_)]);
+    pending_.push_back({*texts, record.nSchoolImage, static_cast<uint32_t>(recordOffset / kRecordBytes)});
     return true;
 }
 
 void SpellListModel::FinishLoad(const std::function<void()>& keepAlive) {
-    // One stable sort over precomputed keys: equal keys keep file order.
-    // The first eight key bytes, packed big-endian, settle most comparisons
-    // without touching the key text.
-    struct SortEntry {
-        uint64_t prefix;
-        uint64_t keyBegin;
-        uint32_t keyLength;
-        uint32_t row;
-    };
-    constexpr std::size_t kStep = 1 << 14;  // rows of work between calls of keepAlive
-    const auto tick = [&keepAlive] {
-        if (keepAlive)
-            keepAlive();
-    };
-
-    std::size_t keyBytes = 0;  // exact for ASCII keys; folding others may grow them
-    for (const Row& row : pending_)
-        keyBytes += row.lengths[static_cast<std::size_t>(keyField_)];
-    std::string keys;
-    keys.reserve(keyBytes);
-    std::vector<SortEntry> entries;
-    entries.reserve(pending_.size());
-    for (std::size_t i = 0; i < pending_.size(); ++i) {
-        const std::size_t keyBegin = keys.size();
-        AppendSortKey(keys, FieldBytes(pendingText_, pending_[i], keyField_));
-        const std::size_t keyLength = keys.size() - keyBegin;
-        uint64_t prefix = 0;
-        for (std::size_t b = 0; b < 8; ++b)
-            prefix = (prefix << 8) |
-                     (b < keyLength ? static_cast<unsigned char>(keys[keyBegin + b]) : 0u);
-        entries.push_back({prefix, keyBegin, static_cast<uint32_t>(keyLength),
-                           static_cast<uint32_t>(i)});
-        if ((i + 1) % kStep == 0)
-            tick();
-    }
-    const std::string_view allKeys = keys;
-    const auto less = [&](const SortEntry& a, const SortEntry& b) {
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
-        return allKeys.substr(a.keyBegin, a.keyLength) < allKeys.substr(b.keyBegin, b.keyLength);
-    };
-    // Sorted runs of kStep entries, then merged pairwise: the same order
-    // as one stable sort, in steps short enough to keep the window alive.
-    const auto at = [&entries](std::size_t i) {
-        return entries.begin() + static_cast<std::ptrdiff_t>(std::min(i, entries.size()));
-    };
-    for (std::size_t begin = 0; begin < entries.size(); begin += kStep) {
-        std::stable_sort(at(begin), at(begin + kStep), less);
-        tick();
-    }
-    for (std::size_t run = kStep; run < entries.size(); run *= 2)
-        for (std::size_t begin = 0; begin + run < entries.size(); begin += 2 * run) {
-            std::inplace_merge(at(begin), at(begin + run), at(begin + 2 * run), less);
-            tick();
-        }
-
+    pendingOrder_.Sort(keepAlive);
     std::vector<Row> sorted;
-    sorted.reserve(entries.size());
-    auto search = std::make_shared<SpellSearchIndex>();
-    search->Reserve(entries.size());
-    for (const SortEntry& entry : entries) {
-        const Row& row = pending_[entry.row];
-        sorted.push_back(row);
-        std::array<std::string_view, kFieldCount> fields;
-        for (int field = 0; field < kFieldCount; ++field)
-            fields[static_cast<std::size_t>(field)] = FieldBytes(pendingText_, row, field);
-        search->AddRow(fields, pendingTextOffsets_[entry.row]);
+    sorted.reserve(pending_.size());
+    for (std::size_t i = 0; i < pending_.size(); ++i) {
+        if (i + kReadAhead < pending_.size())
+            __builtin_prefetch(&pending_[pendingOrder_.RowAt(i + kReadAhead)]);
+        sorted.push_back(pending_[pendingOrder_.RowAt(i)]);
     }
+    pendingTexts_.EndAppending();
 
     beginResetModel();
     rows_ = std::move(sorted);
-    text_ = std::move(pendingText_);
-    searchIndex_ = std::move(search);
+    texts_ = std::move(pendingTexts_);
+    loaded_ = true;
+    searchIndex_.reset();
     visible_ = {};
     filtered_ = false;
     endResetModel();
-    pending_ = {};
-    pendingText_ = {};
-    pendingTextOffsets_ = {};
+    AbandonLoad();
 }
 
 void SpellListModel::AbandonLoad() {
     pending_ = {};
-    pendingText_ = {};
-    pendingTextOffsets_ = {};
+    pendingTexts_ = {};
+    pendingOrder_ = {};
+}
+
+std::shared_ptr<const SpellSearchIndex> SpellListModel::SearchIndex() const {
+    if (searchIndex_ || !loaded_)
+        return searchIndex_;
+    auto index = std::make_shared<SpellSearchIndex>();
+    // Folded ASCII is as long as the text; each field ends in a zero. One
+    // byte more a row lets the last rows fold without moving the rest.
+    const std::size_t rows = rows_.size();
+    index->Reserve(rows, rows == 0 ? 0 : static_cast<std::size_t>(texts_.TextBytes() / rows) + kFieldCount + 2);
+    for (std::size_t i = 0; i < rows; ++i) {
+        if (i + kReadAhead < rows)
+            texts_.Prefetch(rows_[i + kReadAhead].texts);
+        const Row& row = rows_[i];
+        index->AddRow(texts_.AllFields(row.texts), texts_.TextOffset(row.texts));
+    }
+    searchIndex_ = std::move(index);
+    return searchIndex_;
 }
 
 int64_t SpellListModel::RecordOffset(int row) const {
     if (row < 0 || row >= rowCount())
         return -1;
-    return rows_[LoadedRow(row)].recordOffset;
+    return OffsetOf(rows_[LoadedRow(row)]);
 }
 
 void SpellListModel::SetFilter(std::vector<uint32_t> rows) {

@@ -14,6 +14,8 @@
 #include <QIcon>
 #include <QList>
 
+#include "KeyOrder.h"
+#include "RowTextStore.h"
 #include "SpellRecord.h"
 
 class SpellSearchIndex;
@@ -50,7 +52,8 @@ public:
     // Memory follows the records appended, whatever the hint; growing it
     // may throw std::bad_alloc, after which AbandonLoad() is still safe.
     void BeginLoad(std::size_t expectedRows);
-    // False when the list cannot take another row.
+    // False when the list cannot take another row, or when `recordOffset`
+    // is not a record's offset (a multiple of 432 below 2^32 records).
     bool AppendRecord(const SpellRecord& record, int64_t recordOffset);
     // Calls `keepAlive` every few thousand rows of its work.
     void FinishLoad(const std::function<void()>& keepAlive = {});
@@ -58,8 +61,13 @@ public:
 
     int64_t RecordOffset(int row) const;
 
-    // The loaded rows in list order, for searching; built by FinishLoad().
-    std::shared_ptr<const SpellSearchIndex> SearchIndex() const { return searchIndex_; }
+    // The loaded rows in list order, for searching: built at the first call
+    // after a load (a scan of every row), null before the first load.
+    std::shared_ptr<const SpellSearchIndex> SearchIndex() const;
+    // True when `index` is the search index of the shown rows.
+    bool IsSearchIndex(const SpellSearchIndex* index) const {
+        return index != nullptr && index == searchIndex_.get();
+    }
     // Shows only the loaded rows `rows` (ascending, distinct numbers in list order),
     // or all of them again.
     void SetFilter(std::vector<uint32_t> rows);
@@ -69,29 +77,30 @@ public:
 
 private:
     struct Row {
-        uint64_t textBegin;   // the row's field texts in text_, in field order
-        int64_t recordOffset;
+        RowTextStore::Handle texts;
         int32_t schoolImage;
-        std::array<uint8_t, kFieldCount> lengths;  // bytes of each field text
+        uint32_t record;  // the record offset / 432
     };
 
-    // The bytes of `field` of `row` in `text`, the arena the row lives in.
-    static std::string_view FieldBytes(std::string_view text, const Row& row, int field);
+    static int64_t OffsetOf(const Row& row) {
+        return static_cast<int64_t>(row.record) * static_cast<int64_t>(kRecordSize);
+    }
     QString FieldDisplayText(const Row& row, int field) const;
 
     int keyField_ = kFieldName;
     QList<QIcon> icons_;
-    std::vector<Row> rows_;     // shown
-    std::string text_;
-    std::vector<Row> pending_;  // being loaded
-    std::string pendingText_;
-    std::vector<int32_t> pendingTextOffsets_;
+    std::vector<Row> rows_;  // shown
+    RowTextStore texts_;
+    bool loaded_ = false;
+    std::vector<Row> pending_;  // being loaded, in file order
+    RowTextStore pendingTexts_;
+    KeyOrder pendingOrder_;
 
     // The filter: the loaded rows shown, when filtered_.
     std::size_t LoadedRow(int row) const {
         return filtered_ ? visible_[static_cast<std::size_t>(row)] : static_cast<std::size_t>(row);
     }
-    std::shared_ptr<const SpellSearchIndex> searchIndex_;
+    mutable std::shared_ptr<const SpellSearchIndex> searchIndex_;
     std::vector<uint32_t> visible_;
     bool filtered_ = false;
 };

@@ -91,6 +91,39 @@ TEST(RecordLayout, AnyBytesSurviveDecodeAndEncode) {
     }
 }
 
+TEST(RecordLayout, DecodingIntoARecordSetsEveryByte) {
+    std::mt19937 rng(7);
+    Bytes in;
+    for (auto& byte : in)
+        byte = static_cast<uint8_t>(rng());
+    SpellRecord out;
+    std::memset(static_cast<void*>(&out), 0xAA, sizeof out);
+    DecodeRecord(in, out);
+    EXPECT_EQ(Encode(out), in);
+}
+
+// A text ends at its first zero wherever that stands, whatever bytes come
+// before and after it (high bits, ones); with no zero it fills the field.
+TEST(RecordFields, TextEndsAtTheFirstZeroAtAnyPlace) {
+    const uint8_t fills[] = {'a', 0x80, 0xFF, 0x01, 0x7F};
+    for (const uint8_t fill : fills) {
+        for (std::size_t end = 0; end <= 100; ++end) {
+            Bytes in;
+            in.fill(fill);
+            if (end < 100)
+                in[4 + end] = 0;
+            if (end < 50)
+                in[112 + end] = 0;
+            if (end < 20)
+                in[412 + end] = 0;
+            const SpellRecord r = DecodeRecord(in);
+            EXPECT_EQ(FieldText(r.szName).size(), end) << int{fill};
+            EXPECT_EQ(FieldText(r.szSchool).size(), std::min<std::size_t>(end, 50)) << int{fill};
+            EXPECT_EQ(FieldText(r.szCastingTime).size(), std::min<std::size_t>(end, 20)) << int{fill};
+        }
+    }
+}
+
 TEST(RecordFields, FieldWithoutTerminatorIsReadAtFullWidth) {
     Bytes in{};
     std::memset(in.data() + 4, 'N', 100);

@@ -166,6 +166,40 @@ TEST_F(FindBarTest, HeaderClickKeepsTheQueryAndClassSwitchResetsMissingFilters) 
     EXPECT_EQ(count->text(), QStringLiteral("1 of 1"));
 }
 
+// Loads while the bar is closed change its filters as they would with the
+// bar open, whether or not a filter was chosen.
+TEST_F(FindBarTest, ClosedBarOffersTheShownListsFilters) {
+    LoadWizard();
+    WriteFile(Txt("priest"), kPriestText);
+    g_nLevel = 1;
+    ASSERT_TRUE(BuildIndex("priest").ok());
+    Click("IDC_PRIEST");
+    Find(list);
+    EXPECT_EQ(Items(level), (QStringList{"All levels", "1"}));
+    EXPECT_EQ(Items(school), (QStringList{"All spheres", "All"}));
+    EXPECT_EQ(count->text(), QStringLiteral("1 of 1"));
+    QTest::keyClick(field, Qt::Key_Escape);
+
+    Click("IDC_WIZARD");
+    Find(list);
+    level->setCurrentIndex(level->findText("4"));
+    QTest::keyClick(field, Qt::Key_Escape);
+    ClickHeader(ColumnCaptioned("Level"));
+    Find(list);
+    EXPECT_EQ(level->currentText(), QStringLiteral("4"));
+    EXPECT_EQ(count->text(), QStringLiteral("5 of 29"));
+    QTest::keyClick(field, Qt::Key_Escape);
+
+    // The priest list has no level 4: gone for good, though wizard has it.
+    Click("IDC_PRIEST");
+    Click("IDC_WIZARD");
+    Find(list);
+    EXPECT_EQ(level->currentIndex(), 0);
+    EXPECT_EQ(Items(level), (QStringList{"All levels", "1", "2", "3", "4", "5", "6"}));
+    EXPECT_EQ(count->text(), QStringLiteral("29 of 29"));
+    EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(FindBarTest, EnterAndDoubleClickOpenTheFilteredRowsSpell) {
     LoadWizard();
     const std::vector<SpellRecord> records = ReadIndex(Idx());

@@ -508,4 +508,49 @@ TEST_F(SpellListTest, LoadsRepaintUnderTheBusyCursorWhileReadingAndOrdering) {
     EXPECT_EQ(Text(kRecords - 1, 0), QStringLiteral("Spell 9999"));
 }
 
+// A long sort that stops to repaint the shown rows still orders the new
+// ones by key, equal keys in file order: seven names, ten thousand each.
+TEST_F(SpellListTest, EqualKeysStayInFileOrderThroughRepaints) {
+    constexpr int kRecords = 70000;
+    const char* const names[] = {"Mist", "arc", "MIST", "Arc", "ward", "Bolt", "mist"};
+    std::vector<SpellRecord> records;
+    for (int i = 0; i < kRecords; ++i)
+        records.push_back(MakeRecord(names[i % 7]));
+    WriteFile(Idx("wizard"), EncodeAll(records));
+    dlg->SetRepaintInterval(0);
+    int paints = 0;
+    struct PaintWatch : QObject {
+        std::function<void()> onPaint;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint)
+                onPaint();
+            return false;
+        }
+    } watch;
+    watch.onPaint = [&] {
+        ++paints;
+        list->viewport()->update();  // each paint asks for the next
+    };
+    list->viewport()->installEventFilter(&watch);
+    ASSERT_TRUE(dlg->LoadIndex(kFieldName, "wizard"));
+    list->viewport()->removeEventFilter(&watch);
+    EXPECT_GT(paints, 10);
+    ASSERT_EQ(model->rowCount(), kRecords);
+    // "arc" and "Arc" (records 1, 3, 8, 10, ...), "Bolt", "Mist", "MIST" and "mist", "ward".
+    const struct {
+        int row;
+        QString name;
+        int64_t record;
+    } expected[] = {
+        {0, "arc", 1},          {1, "Arc", 3},          {2, "arc", 8},      {19999, "Arc", 69996},
+        {20000, "Bolt", 5},     {29999, "Bolt", 69998}, {30000, "Mist", 0}, {30001, "MIST", 2},
+        {30002, "mist", 6},     {59999, "mist", 69999}, {60000, "ward", 4}, {69999, "ward", 69997},
+    };
+    for (const auto& e : expected) {
+        EXPECT_EQ(Text(e.row, 0), e.name) << "row " << e.row;
+        EXPECT_EQ(Offset(e.row), e.record * static_cast<int64_t>(kRecordSize)) << "row " << e.row;
+    }
+    ExpectOrderedBy(0);
+}
+
 }  // namespace
