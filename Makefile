@@ -102,6 +102,8 @@ bench:
 	build/release/bin/check_bench $(BENCH_FLAGS)
 	QT_QPA_PLATFORM=offscreen build/release/bin/search_bench $(BENCH_FLAGS)
 	QT_QPA_PLATFORM=offscreen build/release/bin/ui_bench $(BENCH_FLAGS)
+	QT_QPA_PLATFORM=offscreen build/release/bin/list_load_probe 100000
+	QT_QPA_PLATFORM=offscreen build/release/bin/list_load_probe 1000000
 
 dist-build: deps
 	cmake -S . -B $(DIST) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \

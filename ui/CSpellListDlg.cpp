@@ -55,9 +55,10 @@ public:
     BusyOperation(const BusyOperation&) = delete;
     BusyOperation& operator=(const BusyOperation&) = delete;
 
-    // Repaints when the interval has passed since the last repaint.
+    // Repaints when the interval has passed since the last repaint, and
+    // every time with an interval of 0.
     void KeepPainting() {
-        if (timer_.hasExpired(interval_))
+        if (interval_ == 0 || timer_.hasExpired(interval_))
             Repaint();
     }
 

@@ -20,6 +20,8 @@ constexpr std::size_t kWorkStep = std::size_t{1} << 14;
 // Up to eight bytes as one number, the first byte most significant.
 uint64_t Pack(const char* bytes, std::size_t n) {
     uint64_t value = 0;
+    if (n == 0)
+        return value;
     std::memcpy(&value, bytes, n);
     if constexpr (std::endian::native == std::endian::little)
         value = __builtin_bswap64(value);

@@ -19,8 +19,8 @@ public:
     void Add(std::string_view raw);
     std::size_t Size() const { return entries_.size(); }
 
-    // Orders the rows added so far, calling `keepAlive` (when given) every
-    // few thousand rows of work.
+    // Orders the rows added so far, once, calling `keepAlive` (when given)
+    // every few thousand rows of work. Nothing can be added afterwards.
     void Sort(const std::function<void()>& keepAlive = {});
     // The row at place `i` of the order (after Sort()).
     uint32_t RowAt(std::size_t i) const { return entries_[i].row; }
