@@ -69,8 +69,8 @@ Prepare FileSizeLimit(rlim_t bytes) {
     };
 }
 
-// At most `bytes` of address space.
-Prepare AddressSpaceLimit(rlim_t bytes) {
+// At most `bytes` of address space (unused where ASan leaves out its tests).
+[[maybe_unused]] Prepare AddressSpaceLimit(rlim_t bytes) {
     return [bytes] {
         const rlimit limit{bytes, bytes};
         ::setrlimit(RLIMIT_AS, &limit);
@@ -279,10 +279,9 @@ TEST_F(SpellIndexCli, WriteErrorExitsWithOneAndKeepsOldIndex) {
     EXPECT_EQ(SpellIndex({"build", Dir(), "wizard"}).out, "300 records written to " + dir.file("wizard.idx") + "\n");
 }
 
+// Not built under ASan: AddressSanitizer reserves far more address space than the limit.
+#if !defined(__SANITIZE_ADDRESS__)
 TEST_F(SpellIndexCli, GigabyteLineTakesBoundedMemory) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "AddressSanitizer reserves far more address space than the limit";
-#endif
     const std::string head = "Long\nAlteration\nRange: 0\tComponents: V\nDuration: 1\tCasting Time: 1\n"
                              "Area of Effect: 1\tSaving Throw: None\nSource.\n";
     WriteSparse(dir.file("wizard.txt"), head, int64_t{1} << 30, "\n\nNext\n");
@@ -306,6 +305,7 @@ TEST_F(SpellIndexCli, GigabyteLineTakesBoundedMemory) {
     EXPECT_EQ(dump.substr(dump.size() - 9), "\\u0000\"}\n");
     EXPECT_EQ(dump.find_first_not_of("\\u0", prefix.size()), dump.size() - 3);
 }
+#endif
 
 // The second entry's description starts one byte past INT32_MAX, after a
 // hole of zero bytes.
