@@ -200,10 +200,10 @@ QSize CSpellListDlg::MinimumSize() const {
 }
 
 void CSpellListDlg::OnFocusChanged(QWidget* /*old*/, QWidget* now) {
-    // As a dialog manager draws them: the focused button looks like
-    // the default button, and no other.
-    // Not findChildren of the whole window: a closing details dialog, a
-    // child of it, moves the focus while its own children are destroyed.
+    // The focused button looks like the default button, and no other. The
+    // buttons are listed, not found with findChildren: a closing details
+    // dialog, a child of this one, moves the focus while its own children
+    // are being destroyed.
     QList<QPushButton*> buttons = m_buttons;
     if (m_pNoticeBar)
         buttons += m_pNoticeBar->findChildren<QPushButton*>();
