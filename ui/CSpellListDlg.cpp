@@ -317,7 +317,7 @@ bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
         return false;
     }
     m_strListClass = spellClass;
-    m_pFindBar->OnListLoaded(TextPath(spellClass), spellClass == "priest");
+    m_pFindBar->OnListLoaded(TextPath(spellClass), IsPriestClass(spellClass));
 
     if (index.Failed())
         ShowMessageBox(Utf8(messages::CannotReadIndex(spellClass + std::string(kIndexExtension),
