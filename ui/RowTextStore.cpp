@@ -85,10 +85,10 @@ std::optional<RowTextStore::Handle> RowTextStore::Append(const Fields& fields, i
             const auto slot = static_cast<std::size_t>(h >> (64 - kSlotBits));
             ++dictionary.lookups;
             if (const std::size_t id = dictionary.byHash[slot]; id != 0) {
-                const uint64_t entry = dictionary.entries[id - 1];
-                const Words& known = dictionary.words[id - 1];
-                if ((entry & 0xFF) == n && known.head == words.head && known.tail == words.tail &&
-                    (n <= 16 || std::memcmp(At(entry >> 8) + 8, text.data() + 8, n - 16) == 0)) {
+                const Known& known = dictionary.known[id - 1];
+                if ((known.entry & 0xFF) == n && known.words.head == words.head &&
+                    known.words.tail == words.tail &&
+                    (n <= 16 || std::memcmp(At(known.entry >> 8) + 8, text.data() + 8, n - 16) == 0)) {
                     ++dictionary.hits;
                     *out++ = static_cast<uint8_t>(kReference | ((id - 1) >> 8));
                     *out++ = static_cast<uint8_t>((id - 1) & 0xFF);
@@ -106,7 +106,7 @@ std::optional<RowTextStore::Handle> RowTextStore::Append(const Fields& fields, i
         if (newSlot != kSlots) {
             const uint64_t textPlace = place + static_cast<uint64_t>(out - begin);
             dictionary.entries.push_back(textPlace << 8 | n);
-            dictionary.words.push_back(words);
+            dictionary.known.push_back({words, textPlace << 8 | n});
             dictionary.byHash[newSlot] = static_cast<uint16_t>(dictionary.entries.size());
         }
         out += n;
@@ -154,7 +154,7 @@ int32_t RowTextStore::TextOffset(Handle row) const {
 void RowTextStore::EndAppending() {
     for (Dictionary& dictionary : dictionaries_) {
         dictionary.byHash = {};
-        dictionary.words = {};
+        dictionary.known = {};
         dictionary.entries.shrink_to_fit();
     }
 }

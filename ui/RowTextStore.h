@@ -65,9 +65,14 @@ private:
         uint64_t tail;
     };
     static Words WordsOf(std::string_view text);
+    // What appending compares a text with: one cache line an entry.
+    struct Known {
+        Words words;     // WordsOf() the entry's text
+        uint64_t entry;  // as in entries
+    };
     struct Dictionary {
         std::vector<uint64_t> entries;  // place << 8 | length, by id
-        std::vector<Words> words;       // WordsOf() each entry, by id
+        std::vector<Known> known;       // by id, while appending
         std::vector<uint16_t> byHash;   // id + 1 by hash of the text; 0 for none
         uint64_t lookups = 0;
         uint64_t hits = 0;

@@ -71,9 +71,10 @@ void SpellListModel::SetKeyField(int keyField) {
 
 void SpellListModel::BeginLoad(std::size_t expectedRows) {
     AbandonLoad();
-    // A head start for small lists only: a file can claim any number of
+    // A head start of address space: pages never written take no memory,
+    // and rows up to this many never move. A file can claim any number of
     // records, so memory beyond this grows with the records read.
-    constexpr std::size_t kHeadStartRows = 1 << 16;
+    constexpr std::size_t kHeadStartRows = 1 << 20;
     const std::size_t rows = std::min(expectedRows, kHeadStartRows);
     pending_.reserve(rows);
     pendingOrder_.Reserve(rows);
