@@ -101,7 +101,7 @@ namespace {
 // each line's role and each value.
 class EntryReader {
 public:
-    EntryReader(LineReader& file, SpellTextObserver* observer) : file_(file), observer_(observer) {}
+    EntryReader(LineReader& file, ParseState& state) : file_(file), state_(state), observer_(state.pObserver) {}
 
     std::string_view line;
 
@@ -125,7 +125,13 @@ public:
     void Store(char (&field)[N], SpellField which, std::string_view value) const {
         if (observer_)
             observer_->OnValue(which, value, nullptr, false);
-        SetField(field, value);
+        Keep(field, which, value);
+    }
+    // Stores `value` in `field` without telling, noting where the field's
+    // first zero now is so that the record is cleared without a search.
+    template <std::size_t N>
+    void Keep(char (&field)[N], SpellField which, std::string_view value) const {
+        state_.fieldZeros[static_cast<std::size_t>(which)] = static_cast<uint8_t>(SetField(field, value));
     }
     // Cuts the value out of the line and stores it in `field`. A missing
     // marker stands at position -1.
@@ -136,17 +142,18 @@ public:
         const std::string_view value = cut.toTab ? ValueToTab(line, start) : ValueToEnd(line, start);
         if (observer_)
             observer_->OnValue(which, value, &cut, marker >= 0);
-        SetField(field, value);
+        Keep(field, which, value);
     }
 
 private:
     LineReader& file_;
+    ParseState& state_;
     SpellTextObserver* observer_;
     int64_t start_ = 0;
 };
 
 ParseResult ParseEntry(LineReader& file, SpellRecord& record, bool bPriest, ParseState& state) {
-    EntryReader in(file, state.pObserver);
+    EntryReader in(file, state);
     const std::string_view& line = in.line;
     const auto atEnd = [&] { return file.Failed() ? ParseResult::kReadError : ParseResult::kEnd; };
 
@@ -170,7 +177,7 @@ ParseResult ParseEntry(LineReader& file, SpellRecord& record, bool bPriest, Pars
     if (!in.Read(LineRole::kSchool))
         return atEnd();
     if (bPriest)
-        SetField(record.szSchool, line);  // until the sphere line replaces it
+        in.Keep(record.szSchool, kFieldSchool, line);  // until the sphere line replaces it
     else
         in.Store(record.szSchool, kFieldSchool, line);
     record.nSchoolImage = state.schoolImages.Get(line);

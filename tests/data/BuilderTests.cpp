@@ -255,6 +255,18 @@ TEST_F(Builder, ManyEntriesAcrossBuffers) {
     }
 }
 
+// Each record is cleared to spaces up to its text fields' first zeros before
+// the next entry is stored, so a name keeps the spaces and bytes of earlier,
+// longer names, a zero byte inside a name included.
+TEST_F(Builder, NamesKeepWhatEarlierNamesLeftBehindTheirZero) {
+    const std::string text = Entry("Fireball") + "\n" + Entry(std::string("Sle\0ep", 6)) + "\n" + Entry("Web");
+    const auto records = Build(text);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(std::string(records[0].szName, 10), std::string("Fireball\0\0", 10));
+    EXPECT_EQ(std::string(records[1].szName, 10), std::string("Sle\0ep\0 \0\0", 10));
+    EXPECT_EQ(std::string(records[2].szName, 10), std::string("Web\0ep\0 \0\0", 10));
+}
+
 TEST_F(Builder, RebuildReplacesIndexWithUsualPermissions) {
     WriteFile(dir.file("wizard.idx"), std::string(5000, 'O'));
     const auto records = Build(kWizardText);

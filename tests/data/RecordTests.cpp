@@ -169,6 +169,35 @@ TEST(RecordFields, ClearRecordBlanksTextUpToFirstZero) {
     EXPECT_EQ(r.nSchoolImage, 6);
 }
 
+// SetField tells where the field's first zero now is, and clearing with
+// those positions writes what searching for the zeros writes.
+TEST(RecordFields, KnownFirstZerosClearLikeTheSearch) {
+    using namespace std::string_literals;
+    const struct {
+        std::string value;
+        std::size_t zero;
+    } kCases[] = {
+        {"", 0},         {"V", 1},         {"1/2", 3},        {"Neg.", 4},     {"1 rd.", 5},
+        {"Instant", 7},  {"One quill", 9}, {"a\0c"s, 1},       {"abc\0efgh"s, 3}, {"abcdefghijk\0mnop"s, 11},
+        {"\0"s, 0},      {"abcdefg\0"s, 7}, {std::string(60, 'x'), 49},
+    };
+    SpellRecord searched;
+    SpellRecord known;
+    FieldZeros zeros{};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(testing::PrintToString(c.value));
+        ClearRecord(searched);
+        ClearRecord(known, zeros);
+        ASSERT_EQ(std::string(known.szRange, kFieldSize), std::string(searched.szRange, kFieldSize));
+        SetField(searched.szRange, c.value);
+        zeros[kFieldRange] = static_cast<uint8_t>(SetField(known.szRange, c.value));
+        EXPECT_EQ(zeros[kFieldRange], c.zero);
+    }
+    // After the 49 x's: all spaces up to the zero at 49.
+    ClearRecord(known, zeros);
+    EXPECT_EQ(std::string(known.szRange, kFieldSize), std::string(49, ' ') + '\0');
+}
+
 struct SetFieldCase {
     const char* label;
     std::string value;

@@ -399,6 +399,35 @@ TEST(LineReader, SkipNonBlankLinesStopsAtTheNextBlankLine) {
     }
 }
 
+// The same over lines long enough for the search that looks at many bytes
+// a step: the blank line, or a lone CR that only looks like one, at every
+// place within and across those steps, in blocks of several sizes.
+TEST(LineReader, SkipNonBlankLinesFindsBlankLinesAnywhereInLongRuns) {
+    for (const std::string eol : {"\n", "\r\n"}) {
+        for (std::size_t before = 1; before < 70; ++before) {
+            std::string text = "x" + eol + std::string(before, 'a') + eol;
+            text += "b\r" + eol + "\rc" + eol + std::string(40, 'd') + eol;  // CR, but no blank line
+            const auto afterBlank = static_cast<int64_t>(text.size() + eol.size());
+            text += eol + "Ef" + eol + std::string(40, 'g') + eol;  // the blank line well inside the text
+            for (const std::size_t window : {0u, 33u, 64u}) {
+                SCOPED_TRACE(testing::Message() << "eol " << eol.size() << ", before " << before << ", window "
+                                                << window);
+                LineReader reader;
+                reader.OpenMemory(text, window);
+                std::string_view line;
+                ASSERT_TRUE(reader.ReadLine(line));
+                reader.SkipNonBlankLines();
+                bool blank = false;
+                while (!blank && reader.ReadLine(line))
+                    blank = line.empty();
+                EXPECT_EQ(blank ? reader.GetPosition() : -1, afterBlank);
+                ASSERT_TRUE(reader.ReadLine(line));
+                EXPECT_EQ(line, "Ef");
+            }
+        }
+    }
+}
+
 TEST(LineReader, MissingFile) {
     TempDir dir;
     LineReader reader;
