@@ -56,6 +56,14 @@ public:
     // passed over cannot be told apart from lines read, so a caller that
     // looks only for the next blank line may call this first.
     void SkipNonBlankLines();
+    // The first byte of the next line when it is already in the current
+    // block, else -1 (then ReadLine tells). Never at the start of the text,
+    // where a byte-order mark may stand before it.
+    int PeekByte() const {
+        if (begin_ == end_ || (bufferPos_ == 0 && begin_ == 0))
+            return -1;
+        return static_cast<unsigned char>(data_[begin_]);
+    }
 
     // Byte offset of the start of the next unread line.
     int64_t GetPosition() const { return bufferPos_ + static_cast<int64_t>(begin_); }

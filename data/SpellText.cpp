@@ -75,16 +75,29 @@ DescriptionEnd ScanDescription(LineReader& file, std::string* text, std::size_t 
             tell(IsBlank(line) ? LineRole::kBlank : LineRole::kDescription);
         } while (!IsBlank(line));
 
-        // Any run of further blank lines, then the line that decides.
-        bool blank;
-        do {
+        // Any run of further blank lines, then the line that decides. When
+        // no one sees the lines, the next line's first byte, if the block
+        // holds it, decides without reading the line: a capital begins the
+        // next entry; anything else leaves the description going on, which
+        // the pass to the next blank line handles, blank lines included.
+        bool blank = true;
+        while (blank) {
+            if (skip) {
+                const int first = file.PeekByte();
+                if (first >= 'A' && first <= 'Z')
+                    return DescriptionEnd::kNextEntry;  // the reader stands at its start
+                if (first >= 0)
+                    break;
+            }
             lineStart = file.GetPosition();
             if (!file.ReadLine(line))
                 return atEnd();
             blank = IsBlank(line);
             if (blank)
                 tell(LineRole::kBlank);
-        } while (blank);
+        }
+        if (blank)
+            continue;  // decided by its first byte: the description goes on
 
         if (BeginsWithUpper(line)) {
             tell(LineRole::kNextEntry);

@@ -177,6 +177,8 @@ TEST_F(Builder, EntryBoundariesAndDescriptions) {
         {"BlankThenLowerContinues", Entry("A", "a1\n\nand more\n\n") + Entry("B"), {{"A", "a1and more"}, {"B", "Some words."}}},
         {"BlankThenNonAsciiContinues", Entry("A", "a1\n\n\xC3\x89lan\n\n") + Entry("B"), {{"A", "a1\xC3\x89lan"}, {"B", "Some words."}}},
         {"LoneCrIsText", Entry("A", "a\rb\n\nc\r\r\n\n") + Entry("B"), {{"A", "a\rbc\r"}, {"B", "Some words."}}},
+        {"BlankThenLoneCrContinues", Entry("A", "a1\n\n\rB\n\n") + Entry("B"), {{"A", "a1\rB"}, {"B", "Some words."}}},
+        {"CrLfBlankAfterLfBlank", Entry("A", "a1\n\n\r\n") + Entry("B"), {{"A", "a1"}, {"B", "Some words."}}},
         {"EmptyDescription", Entry("A", "\n") + Entry("B"), {{"A", ""}, {"B", "Some words."}}},
         {"UpperWithoutBlankContinues", Entry("A", "a1\nBig\n\n") + Entry("B"), {{"A", "a1Big"}, {"B", "Some words."}}},
         {"SpacesOnlyLineIsNotBlank", Entry("A", "a1\n   \n") + Entry("B", "b1\n") + "\n" + Entry("C", "c1\n"),
@@ -191,9 +193,18 @@ TEST_F(Builder, EntryBoundariesAndDescriptions) {
     for (const auto& c : kCases) {
         SCOPED_TRACE(testing::Message() << c.label << ":\n" << c.text);
         Spells got;
-        for (const SpellRecord& r : Build(c.text))
+        const std::vector<SpellRecord> built = Build(c.text);
+        for (const SpellRecord& r : built)
             got.emplace_back(FieldText(r.szName), Description(r));
         EXPECT_EQ(got, c.expected);
+        // Lines that straddle blocks are decided alike.
+        for (const std::size_t window : {1u, 2u, 3u, 5u}) {
+            LineReader reader;
+            reader.OpenMemory(c.text, window);
+            RecordList sink;
+            ParseSpells(reader, false, 1, sink);
+            EXPECT_EQ(EncodeAll(sink.records), EncodeAll(built)) << "window " << window;
+        }
     }
 }
 
