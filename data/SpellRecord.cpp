@@ -152,7 +152,7 @@ void FillWithSpacesUpTo(char (&field)[N], uint8_t zero) {
 std::size_t SetField(char* field, std::size_t width, std::string_view value) {
     if (width == 0)
         return 0;
-    const std::string_view kept = CutToLength(value, width - 1);
+    const std::string_view kept = value.size() < width ? value : CutToLength(value, width - 1);
     const bool zeroInside = CopyTellingZero(field, kept.data(), kept.size());
     field[kept.size()] = '\0';
     if (zeroInside)
