@@ -231,6 +231,31 @@ TEST(LineReader, TerminatorsPositionsAndLongLines) {
     }
 }
 
+// Lines of every length up to 90 bytes, LF and CR LF, each line's end at
+// every place of the 16-byte steps the search takes and of the blocks: from
+// a file of several blocks (the last one short, after longer ones) and from
+// memory in blocks of several sizes.
+TEST(LineReader, LinesOfEveryLengthAtEveryPlace) {
+    std::string text;
+    std::vector<Line> lines;
+    for (std::size_t round = 0; text.size() < 150000; ++round) {
+        for (std::size_t length = 0; length <= 90; ++length) {
+            const std::string eol = (round + length) % 3 == 0 ? "\r\n" : "\n";
+            const std::string line(length, static_cast<char>('a' + length % 26));
+            text += line + eol;
+            lines.push_back({line, static_cast<int64_t>(text.size())});
+        }
+    }
+    TempDir dir;
+    WriteFile(dir.file("t.txt"), text);
+    EXPECT_EQ(ReadAllLines(dir.file("t.txt")), lines);
+    for (const std::size_t window : {17u, 31u, 64u, 1000u}) {
+        LineReader reader;
+        reader.OpenMemory(text, window);
+        EXPECT_EQ(ReadAllLines(reader), lines) << "window " << window;
+    }
+}
+
 // Of a long line only the first bytes are kept; positions, blank lines and
 // line ends stay those of the whole line. From a file (whole lines in one
 // block) and from memory in blocks of 1 and 3 bytes (every line spans
