@@ -4,6 +4,9 @@
 #include <charconv>
 #include <cstring>
 #include <iterator>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "TextDecoding.h"
 
@@ -78,9 +81,9 @@ void DecodeRecord(ConstRecordBytes in, SpellRecord& r) {
 
 namespace {
 
-// Small copies and fills by overlapping word stores: field values are
-// short, and these run for every field of every record, where a library
-// call or a string instruction costs more than the bytes.
+// Small copies and fills without library calls or string instructions,
+// which cost more than the few bytes of a field value: these run for every
+// field of every record.
 constexpr uint64_t kOnes = 0x0101010101010101u;
 
 uint64_t Load64(const char* in) {
@@ -127,6 +130,7 @@ bool CopyTellingZero(char* out, const char* in, std::size_t n) {
     return in[0] == '\0' || in[n / 2] == '\0' || in[n - 1] == '\0';
 }
 
+#if !defined(__SSE2__)
 // Spaces over the first `n` bytes of a field.
 void FillSpaces(char* out, std::size_t n) {
     constexpr uint64_t kSpaces = kOnes * ' ';
@@ -141,10 +145,33 @@ void FillSpaces(char* out, std::size_t n) {
         out[0] = out[n / 2] = out[n - 1] = ' ';
     }
 }
+#endif
 
+// Spaces over the bytes of the field before `zero`.
 template <std::size_t N>
 void FillWithSpacesUpTo(char (&field)[N], uint8_t zero) {
+#if defined(__SSE2__)
+    // The whole field in 16-byte pieces, the last one ending at the field's
+    // end: bytes before `zero` become spaces, the others are written back
+    // as they were, every piece read before any is written. No branch on
+    // the length, which changes from record to record.
+    static_assert(N >= 16);
+    constexpr std::size_t kPieces = (N + 15) / 16;
+    const __m128i end = _mm_set1_epi8(static_cast<char>(std::min<std::size_t>(zero, N)));
+    const __m128i spaces = _mm_set1_epi8(' ');
+    const __m128i lanes = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    __m128i pieces[kPieces];
+    for (std::size_t i = 0; i < kPieces; ++i)
+        pieces[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(field + std::min(16 * i, N - 16)));
+    for (std::size_t i = 0; i < kPieces; ++i) {
+        const std::size_t at = std::min(16 * i, N - 16);
+        const __m128i before = _mm_cmplt_epi8(_mm_add_epi8(lanes, _mm_set1_epi8(static_cast<char>(at))), end);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(field + at),
+                         _mm_or_si128(_mm_and_si128(before, spaces), _mm_andnot_si128(before, pieces[i])));
+    }
+#else
     FillSpaces(field, std::min<std::size_t>(zero, N));
+#endif
 }
 
 }  // namespace
