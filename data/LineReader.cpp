@@ -16,8 +16,8 @@
 namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
 // Bytes after the buffer that may be read, never used: room for reading a
-// block's last bytes 16 at a time.
-constexpr std::size_t kReadSlack = 16;
+// block's last bytes 64 at a time.
+constexpr std::size_t kReadSlack = 64;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // The first LF in [p, end) whose next byte, also before end, is LF or CR:
@@ -72,20 +72,25 @@ __attribute__((target("avx2"))) const char* FindLfBeforeLfOrCrAvx2(const char* p
 #endif
 
 // The first LF in [p, end), or null; bytes up to `readable` may be read.
-// Most lines the parse reads are short field lines: their end is found 16
-// bytes a step without a call; longer lines go on with memchr.
+// Most lines the parse reads are field lines shorter than 64 bytes: their
+// end is found in one step of 64 bytes without a call, and without a
+// branch on their length; longer lines go on with memchr.
 const char* FindLf(const char* p, const char* end, const char* readable) {
 #if defined(__SSE2__)
-    const __m128i lf = _mm_set1_epi8('\n');
-    for (int step = 0; step < 4 && p < end && readable - p >= 16; ++step, p += 16) {
-        if (const auto mask = static_cast<uint32_t>(_mm_movemask_epi8(
-                _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), lf)))) {
+    if (readable - p >= 64) {
+        const __m128i lf = _mm_set1_epi8('\n');
+        const auto lfs = [&](int at) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+            return uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lf)))} << at;
+        };
+        if (const uint64_t mask = lfs(0) | lfs(16) | lfs(32) | lfs(48)) {
             const char* const hit = p + std::countr_zero(mask);
             return hit < end ? hit : nullptr;
         }
+        if (end - p <= 64)
+            return nullptr;
+        p += 64;
     }
-    if (p >= end)
-        return nullptr;
 #else
     (void)readable;
 #endif
