@@ -147,10 +147,11 @@ public:
         state_.fieldZeros[static_cast<std::size_t>(which)] = static_cast<uint8_t>(SetField(field, value));
     }
     // Cuts the value out of the line and stores it in `field`. A missing
-    // marker stands at position -1.
+    // marker stands at position -1. `leading`: the marker usually begins
+    // the line, which is then the first place to look.
     template <std::size_t N>
-    void Cut(char (&field)[N], SpellField which, const FieldCut& cut) const {
-        const std::ptrdiff_t marker = Find(line, cut.marker);
+    void Cut(char (&field)[N], SpellField which, const FieldCut& cut, bool leading = false) const {
+        const std::ptrdiff_t marker = leading && line.starts_with(cut.marker) ? 0 : Find(line, cut.marker);
         const std::ptrdiff_t start = marker + cut.offset;
         const std::string_view value = cut.toTab ? ValueToTab(line, start) : ValueToEnd(line, start);
         if (observer_)
@@ -205,23 +206,23 @@ ParseResult ParseEntry(LineReader& file, SpellRecord& record, bool bPriest, Pars
 
     if (bPriest) {
         in.Tell(LineRole::kSphere);
-        in.Cut(record.szSchool, kFieldSchool, kSphereCut);
+        in.Cut(record.szSchool, kFieldSchool, kSphereCut, true);
         if (!in.Read())
             return atEnd();
     }
 
     in.Tell(LineRole::kRange);
-    in.Cut(record.szRange, kFieldRange, kRangeCut);
+    in.Cut(record.szRange, kFieldRange, kRangeCut, true);
     in.Cut(record.szComponents, kFieldComponents, kComponentsCut);
 
     if (!in.Read(LineRole::kDuration))
         return atEnd();
-    in.Cut(record.szDuration, kFieldDuration, kDurationCut);
+    in.Cut(record.szDuration, kFieldDuration, kDurationCut, true);
     in.Cut(record.szCastingTime, kFieldCastingTime, kCastingTimeCut);
 
     if (!in.Read(LineRole::kArea))
         return atEnd();
-    in.Cut(record.szArea, kFieldArea, kAreaCut);
+    in.Cut(record.szArea, kFieldArea, kAreaCut, true);
     in.Cut(record.szSavingThrow, kFieldSavingThrow, kSavingThrowCut);
 
     // The line after the area line holds nothing the index keeps.

@@ -110,6 +110,16 @@ TEST_F(Builder, WizardEntries) {
     EXPECT_EQ(Description(records[1]), "A spark leaps from the caster's fingertip.");
 }
 
+// A marker that does not begin its line is looked for along it.
+TEST_F(Builder, MarkersAnywhereInTheirLines) {
+    const auto records = Build(
+        "Odd Lines\nAlteration\n Range: 10\tComponents: V\nSpell Duration: 2 rds.\tCasting Time: 1\n"
+        "xArea of Effect: cone\tSaving Throw: None\nNotes.\nWords.\n");
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(Fields(records[0]), (Strings{"Odd Lines", "1", "Alteration", "10", "2 rds.", "cone", " V", "None",
+                                           "1", "0"}));
+}
+
 TEST_F(Builder, PriestSphereReplacesSchoolButNotItsImage) {
     const auto records = Build(kPriestText, "priest");
     ASSERT_EQ(records.size(), 2u);
