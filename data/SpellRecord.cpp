@@ -104,6 +104,23 @@ constexpr uint64_t ZeroBytes(uint64_t word) { return (word - kOnes) & ~word & (k
 
 // Copies `n` bytes and tells whether any of them is zero.
 bool CopyTellingZero(char* out, const char* in, std::size_t n) {
+#if defined(__SSE2__)
+    if (n >= 16) {
+        // Pieces of 16 bytes, the last one ending at the end.
+        const __m128i zero = _mm_setzero_si128();
+        __m128i zeros = zero;
+        const auto copy = [&](std::size_t at) {
+            const __m128i piece = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + at));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), piece);
+            zeros = _mm_or_si128(zeros, _mm_cmpeq_epi8(piece, zero));
+        };
+        copy(0);
+        for (std::size_t at = 16; at + 16 < n; at += 16)
+            copy(at);
+        copy(n - 16);
+        return _mm_movemask_epi8(zeros) != 0;
+    }
+#endif
     if (n >= 8) {
         uint64_t zeros = 0;
         for (std::size_t i = 0; i + 8 < n; i += 8) {
