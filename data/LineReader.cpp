@@ -101,6 +101,7 @@ using BlankSearch = const char* (*)(const char*, const char*);
 
 BlankSearch ChooseBlankSearch() {
 #if defined(SPELLS_HAVE_AVX2_SEARCH)
+    __builtin_cpu_init();  // this runs among the static initialisers
     if (__builtin_cpu_supports("avx2"))
         return FindLfBeforeLfOrCrAvx2;
 #endif

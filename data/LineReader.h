@@ -86,10 +86,10 @@ private:
     int error_ = 0;
     int64_t endOfText_ = 0;  // length at open; lowered to an end met early
     std::vector<char> buffer_;
-    const char* data_ = nullptr;  // the current block: buffer_ or memory_
-    const char* readable_ = nullptr;  // end of the bytes that may be read past a block
-    std::size_t begin_ = 0;       // next unread byte of the block
-    std::size_t end_ = 0;         // end of valid bytes of the block
-    int64_t bufferPos_ = 0;       // text offset of data_[0]
+    const char* data_ = nullptr;      // the current block: buffer_ or memory_
+    const char* readable_ = nullptr;  // end of the bytes that may be read, past the block's end too
+    std::size_t begin_ = 0;           // next unread byte of the block
+    std::size_t end_ = 0;             // end of valid bytes of the block
+    int64_t bufferPos_ = 0;           // text offset of data_[0]
     std::string spill_;           // the kept part of a line that spans blocks
 };
