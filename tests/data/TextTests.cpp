@@ -11,6 +11,7 @@
 
 #include "DescriptionReader.h"
 #include "LineReader.h"
+#include "LineSearch.h"
 #include "SpellText.h"
 #include "TestFiles.h"
 #include "TextDecoding.h"
@@ -450,6 +451,38 @@ TEST(LineReader, SkipNonBlankLinesFindsBlankLinesAnywhereInLongRuns) {
                 EXPECT_EQ(line, "Ef");
             }
         }
+    }
+}
+
+// Each way of the blank-line search the processor runs finds the first LF
+// followed by LF or CR, wherever it stands among the steps, and never one
+// whose next byte lies past the end.
+TEST(LineSearch, EveryWayFindsTheFirstLfBeforeALineEnd) {
+    const std::vector<LfBeforeLfOrCrSearch> searches = LfBeforeLfOrCrSearches();
+    ASSERT_FALSE(searches.empty());
+    EXPECT_EQ(searches.back().name, "bytewise");
+    for (const LfBeforeLfOrCrSearch& search : searches) {
+        SCOPED_TRACE(std::string(search.name));
+        const auto find = [&](std::string_view text, std::size_t end) -> long {
+            const char* hit = search.find(text.data(), text.data() + end);
+            return hit ? hit - text.data() : -1;
+        };
+        for (const std::string pair : {"\n\n", "\n\r"}) {
+            for (std::size_t at = 0; at < 200; ++at) {
+                // Lone LFs and CRs before it, none of them a match.
+                std::string text(at, 'a');
+                for (std::size_t i = 3; i + 1 < at; i += 7)
+                    text[i] = i % 2 ? '\n' : '\r';
+                text += pair + std::string(70, 'b');
+                ASSERT_EQ(find(text, text.size()), static_cast<long>(at)) << "at " << at;
+                ASSERT_EQ(find(text, at + 2), static_cast<long>(at)) << "at " << at;
+                ASSERT_EQ(find(text, at + 1), -1) << "the next byte lies past the end, at " << at;
+            }
+        }
+        EXPECT_EQ(find("", 0), -1);
+        EXPECT_EQ(find("\r\n\r\n", 4), 1);
+        EXPECT_EQ(find(std::string(300, '\n'), 300), 0);
+        EXPECT_EQ(find(std::string(300, 'x') + "\n", 301), -1);
     }
 }
 
