@@ -11,7 +11,7 @@
 
 #include "DescriptionReader.h"
 #include "LineReader.h"
-#include "LineSearch.h"
+#include "BlankLineSearch.h"
 #include "SpellText.h"
 #include "TestFiles.h"
 #include "TextDecoding.h"
@@ -457,7 +457,7 @@ TEST(LineReader, SkipNonBlankLinesFindsBlankLinesAnywhereInLongRuns) {
 // Each way of the blank-line search the processor runs finds the first LF
 // followed by LF or CR, wherever it stands among the steps, and never one
 // whose next byte lies past the end.
-TEST(LineSearch, EveryWayFindsTheFirstLfBeforeALineEnd) {
+TEST(BlankLineSearch, EveryWayFindsTheFirstLfBeforeALineEnd) {
     const std::vector<LfBeforeLfOrCrSearch> searches = LfBeforeLfOrCrSearches();
     ASSERT_FALSE(searches.empty());
     EXPECT_EQ(searches.back().name, "bytewise");

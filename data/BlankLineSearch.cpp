@@ -1,8 +1,7 @@
-#include "LineSearch.h"
+#include "BlankLineSearch.h"
 
 #include <bit>
 #include <cstdint>
-#include <cstring>
 #if defined(__x86_64__)
 #include <immintrin.h>
 #elif defined(__SSE2__)
@@ -92,31 +91,6 @@ std::vector<LfBeforeLfOrCrSearch> Searches() {
 }
 
 }  // namespace
-
-// Most lines the parse reads are field lines shorter than 64 bytes: their
-// end is found in one step of 64 bytes without a call, and without a
-// branch on their length; longer lines go on with memchr.
-const char* FindLf(const char* p, const char* end, const char* readable) {
-#if defined(__SSE2__)
-    if (readable - p >= static_cast<std::ptrdiff_t>(kFindLfReadAhead)) {
-        const __m128i lf = _mm_set1_epi8('\n');
-        const auto lfs = [&](int at) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
-            return uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lf)))} << at;
-        };
-        if (const uint64_t mask = lfs(0) | lfs(16) | lfs(32) | lfs(48)) {
-            const char* const hit = p + std::countr_zero(mask);
-            return hit < end ? hit : nullptr;
-        }
-        if (end - p <= 64)
-            return nullptr;
-        p += 64;
-    }
-#else
-    (void)readable;
-#endif
-    return static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-}
 
 const char* FindLfBeforeLfOrCr(const char* p, const char* end) {
     static const auto best = Searches().front().find;  // the fastest the processor runs
