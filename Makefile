@@ -100,7 +100,6 @@ bench:
 	$(MAKE) build PRESET=release
 	build/release/bin/data_bench $(BENCH_FLAGS)
 	build/release/bin/check_bench $(BENCH_FLAGS)
-	QT_QPA_PLATFORM=offscreen build/release/bin/search_bench $(BENCH_FLAGS)
 	QT_QPA_PLATFORM=offscreen build/release/bin/ui_bench $(BENCH_FLAGS)
 	QT_QPA_PLATFORM=offscreen build/release/bin/list_load_probe 100000
 	QT_QPA_PLATFORM=offscreen build/release/bin/list_load_probe 1000000

@@ -12,23 +12,19 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 #include <vector>
 
 #include <benchmark/benchmark.h>
 
 #include "GenerateSpellText.h"
 #include "IndexBuilder.h"
+#include "ScratchDir.h"
 #include "SpellCheck.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 struct Text {
     std::string dir;  // ends in '/'
@@ -36,28 +32,9 @@ struct Text {
 };
 
 Text g_text;
-std::string g_scratch;
 
-void RemoveScratch() {
-    if (!g_scratch.empty()) {
-        std::error_code ec;
-        fs::remove_all(g_scratch, ec);
-    }
-}
-
-bool MakeText(std::size_t megabytes) {
-    std::error_code ec;
-    fs::path base = "/dev/shm";
-    if (::access(base.c_str(), W_OK) != 0)
-        base = fs::temp_directory_path(ec);
-    std::string pattern = (base / "spells-check-bench-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) {
-        std::perror("check_bench: mkdtemp");
-        return false;
-    }
-    g_scratch = pattern;
-    std::atexit(RemoveScratch);
-    g_text.dir = g_scratch + "/";
+bool MakeText(std::size_t megabytes, const ScratchDir& scratch) {
+    g_text.dir = scratch.prefix();
 
     SpellTextOptions options;
     options.targetBytes = megabytes * 1000 * 1000;
@@ -147,7 +124,10 @@ int main(int argc, char** argv) {
     }
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data()) || megabytes == 0 || !MakeText(megabytes))
+    if (benchmark::ReportUnrecognizedArguments(count, args.data()) || megabytes == 0)
+        return 1;
+    const ScratchDir scratch("spells-check-bench", ScratchDir::Place::kMemory);
+    if (!MakeText(megabytes, scratch))
         return 1;
 
     const auto ms = benchmark::kMillisecond;

@@ -24,6 +24,7 @@
 #include "CFindBar.h"
 #include "CSpellListDlg.h"
 #include "MessageBox.h"
+#include "ScratchDir.h"
 #include "SpellFiles.h"
 
 namespace {
@@ -58,14 +59,13 @@ int main(int argc, char** argv) {
         return QMessageBox::Ok;
     });
 
-    const std::filesystem::path dir = ScratchRoot() / ("spells-loadprobe-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    WriteBenchIndex(dir / "wizard.idx", records);
+    const ScratchDir scratch("spells-loadprobe", ScratchDir::Place::kMemory);
+    WriteBenchIndex(scratch.file("wizard.idx"), records);
 
     int status = 0;
     {
         CSpellListDlg dlg;
-        g_strDataDir = dir.string() + "/";
+        g_strDataDir = scratch.prefix();
         auto* list = dlg.findChild<QTreeView*>(QStringLiteral("IDC_SPELL_LIST"));
         auto* wizard = dlg.findChild<QPushButton*>(QStringLiteral("IDC_WIZARD"));
         PaintWatch watch;
@@ -105,7 +105,5 @@ int main(int argc, char** argv) {
         if (rows != records)
             status = 1;
     }
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
     return status;
 }

@@ -29,57 +29,21 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include "BenchIndex.h"
 #include "CFindBar.h"
 #include "CSpellListDlg.h"
 #include "GenerateSpellText.h"
 #include "IndexBuilder.h"
 #include "IndexReader.h"
-#include "MessageBox.h"
 #include "SpellFiles.h"
 #include "SpellListModel.h"
 #include "SpellSearch.h"
+#include "UiBenchSupport.h"
 
 namespace {
 
-std::filesystem::path g_benchDir;
-
-std::filesystem::path ScratchRoot() {
-    std::error_code ec;
-    if (std::filesystem::is_directory("/dev/shm", ec))
-        return "/dev/shm";
-    return std::filesystem::temp_directory_path();
-}
-
-// Some Cyrillic in the rows: "огненный" (fiery) and "щит" (shield).
-constexpr std::string_view kCyrillicFiery = "\xD0\xBE\xD0\xB3\xD0\xBD\xD0\xB5\xD0\xBD\xD0\xBD\xD1\x8B\xD0\xB9";
+// Some Cyrillic in the rows: "щит" (shield).
 constexpr std::string_view kCyrillicShield = "\xD0\xA9\xD0\xB8\xD1\x82";
-
-// A record like those of a real list, with varied names, levels and schools.
-SpellRecord MakeBenchRecord(uint32_t& state, int64_t i) {
-    static constexpr std::array<std::string_view, 16> kWords = {
-        "Arcane", "Bolt",  "Cloud", "Dweomer", "Ember", "Frost", "Glyph",  "Hex",
-        "Iron",   "Jolt",  "Kiln",  "Lantern", "Mist",  "Nova",  "Orison", "Ward"};
-    static constexpr std::array<std::string_view, 6> kSchools = {
-        "Conjuration/Summoning", "Evocation", "Alteration", "Necromancy", "Illusion/Phantasm", "Divination"};
-    const auto next = [&] { return state = state * 1664525u + 1013904223u; };
-    SpellRecord r;
-    std::string name = std::string(kWords[next() >> 28]) + " " + std::string(kWords[next() >> 28]) + " of " +
-                       std::string(kWords[next() >> 28]) + " " + std::to_string(next() % 1000);
-    if (next() % 16 == 0)
-        name = std::string(kCyrillicFiery) + " " + std::string(kCyrillicShield) + " " + std::to_string(i % 1000);
-    SetField(r.szName, name);
-    r.nLevel = static_cast<int32_t>(1 + next() % 9);
-    r.nSchoolImage = static_cast<int32_t>(next() % 9);
-    r.nTextOffset = static_cast<int32_t>(i * 700);
-    SetField(r.szSchool, kSchools[next() % kSchools.size()]);
-    SetField(r.szRange, std::to_string(next() % 100) + " yds.");
-    SetField(r.szDuration, std::to_string(next() % 10) + " rds./level");
-    SetField(r.szArea, "20-ft. radius");
-    SetField(r.szComponents, " V, S, M");
-    SetField(r.szSavingThrow, (next() & 1) ? "Neg." : "1/2");
-    SetField(r.szCastingTime, std::to_string(1 + next() % 9));
-    return r;
-}
 
 // The real list model loaded with `rows` records, and the same rows' field
 // texts side by side for the plain scan.
@@ -97,7 +61,7 @@ LoadedList& List(int64_t rows) {
     list.model->BeginLoad(static_cast<std::size_t>(rows));
     uint32_t state = 12345;
     for (int64_t i = 0; i < rows; ++i) {
-        const SpellRecord r = MakeBenchRecord(state, i);
+        const SpellRecord r = MakeBenchRecord(state, i, BenchRecords::kSearch);
         list.model->AppendRecord(r, i * static_cast<int64_t>(kRecordSize));
         for (int field = 0; field < kFieldCount; ++field)
             list.rowTexts += RecordFieldText(r, field) + '\0';
@@ -230,7 +194,7 @@ TextList& Text(int kind) {
     TextList& text = texts[kind];
     if (!text.textPath.empty())
         return text;
-    const std::string base = (g_benchDir / "text0.txt").string();
+    const std::string base = BenchDataDir() + "text0.txt";
     if (!std::filesystem::exists(base)) {
         SpellTextOptions options;
         options.targetBytes = kTextBytes;
@@ -239,10 +203,10 @@ TextList& Text(int kind) {
             std::fprintf(stderr, "can't write %s\n", error.c_str());
     }
     text.spellClass = "text" + std::to_string(kind);
-    text.textPath = (g_benchDir / (text.spellClass + ".txt")).string();
+    text.textPath = BenchDataDir() + text.spellClass + ".txt";
     if (kind != 0)
         WriteCyrillic(base, text.textPath, kind == 2);
-    g_strDataDir = g_benchDir.string() + "/";
+    g_strDataDir = BenchDataDir();
     g_nLevel = 1;
     const BuildResult built = BuildIndex(text.spellClass);
     if (!built.ok())
@@ -333,18 +297,10 @@ int64_t ThreadCpuNs() {
 void BM_TypingStall(benchmark::State& state) {
     const int64_t rows = state.range(0);
     const std::string spellClass = "typing" + std::to_string(rows);
-    g_strDataDir = g_benchDir.string() + "/";
-    {
-        std::ofstream out(IndexPath(spellClass), std::ios::binary | std::ios::trunc);
-        uint32_t seed = 12345;
-        std::array<uint8_t, kRecordSize> bytes;
-        for (int64_t i = 0; i < rows; ++i) {
-            EncodeRecord(MakeBenchRecord(seed, i), bytes);
-            out.write(reinterpret_cast<const char*>(bytes.data()), kRecordSize);
-        }
-    }
+    g_strDataDir = BenchDataDir();
+    WriteBenchIndex(IndexPath(spellClass), rows, BenchRecords::kSearch);
     CSpellListDlg dlg;
-    g_strDataDir = g_benchDir.string() + "/";
+    g_strDataDir = BenchDataDir();
     dlg.show();
     dlg.LoadIndex(0, spellClass);
     auto* bar = dlg.findChild<CFindBar*>(QStringLiteral("IDC_FIND_BAR"));
@@ -409,23 +365,3 @@ BENCHMARK(BM_SearchIndexBuild)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DescriptionSearch)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DescriptionReadMemmem)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypingStall)->Arg(1'000'000)->Iterations(1)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    SetMessageBoxHook([](const QString& text, QMessageBox::StandardButtons) {
-        std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
-        return QMessageBox::Ok;
-    });
-    g_benchDir = ScratchRoot() / ("spells-searchbench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(g_benchDir);
-
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-
-    std::error_code ec;
-    std::filesystem::remove_all(g_benchDir, ec);
-    return 0;
-}

@@ -93,7 +93,7 @@ ParsedText ParseSpells(LineReader& text, bool bPriest, int32_t startLevel, Recor
         ++parsed.nRecords;
         if (result == ParseResult::kLastEntry)
             break;
-        ClearRecord(record);
+        ClearRecord(record, state.fieldZeros);
     }
     parsed.nEndLevel = state.nLevel;
     return parsed;

@@ -56,6 +56,14 @@ public:
     // passed over cannot be told apart from lines read, so a caller that
     // looks only for the next blank line may call this first.
     void SkipNonBlankLines();
+    // The first byte of the next line when it is already in the current
+    // block, else -1 (then ReadLine tells). Never at the start of the text,
+    // where a byte-order mark may stand before it.
+    int PeekByte() const {
+        if (begin_ == end_ || (bufferPos_ == 0 && begin_ == 0))
+            return -1;
+        return static_cast<unsigned char>(data_[begin_]);
+    }
 
     // Byte offset of the start of the next unread line.
     int64_t GetPosition() const { return bufferPos_ + static_cast<int64_t>(begin_); }
@@ -78,9 +86,10 @@ private:
     int error_ = 0;
     int64_t endOfText_ = 0;  // length at open; lowered to an end met early
     std::vector<char> buffer_;
-    const char* data_ = nullptr;  // the current block: buffer_ or memory_
-    std::size_t begin_ = 0;       // next unread byte of the block
-    std::size_t end_ = 0;         // end of valid bytes of the block
-    int64_t bufferPos_ = 0;       // text offset of data_[0]
+    const char* data_ = nullptr;      // the current block: buffer_ or memory_
+    const char* readable_ = nullptr;  // end of the bytes that may be read, past the block's end too
+    std::size_t begin_ = 0;           // next unread byte of the block
+    std::size_t end_ = 0;             // end of valid bytes of the block
+    int64_t bufferPos_ = 0;           // text offset of data_[0]
     std::string spill_;           // the kept part of a line that spans blocks
 };

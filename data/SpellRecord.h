@@ -2,6 +2,7 @@
 // The index record: one spell's short fields and the offset of its description
 // in the spell text file. The index file is these records back to back.
 
+#include <array>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -119,17 +120,25 @@ std::string_view FieldText(const char (&field)[N]) {
 // Stores a value and its terminator. A value longer than the field is cut
 // to width - 1 bytes; a cut that would split a UTF-8 character of a valid
 // UTF-8 value drops that character whole. Bytes after the terminator are
-// left as they were.
-void SetField(char* field, std::size_t width, std::string_view value);
+// left as they were. Returns where the field's first zero byte now stands:
+// the stored length, or less when the value holds a zero byte.
+std::size_t SetField(char* field, std::size_t width, std::string_view value);
 template <std::size_t N>
-void SetField(char (&field)[N], std::string_view value) {
-    SetField(field, N, value);
+std::size_t SetField(char (&field)[N], std::string_view value) {
+    return SetField(field, N, value);
 }
 
 // Prepares the record for the next spell: each text field is filled with
 // spaces up to its first zero byte (which stays), the integers are zeroed
 // except nSchoolImage.
 void ClearRecord(SpellRecord& record);
+
+// Where each text field's first zero byte stands, by field number (the
+// level's slot is unused): what SetField returned.
+using FieldZeros = std::array<uint8_t, kFieldCount>;
+// The same clearing for a record whose first zeros are known, without
+// looking for them. A position past a field counts as its end.
+void ClearRecord(SpellRecord& record, const FieldZeros& zeros);
 
 // Room for a level's decimal digits.
 struct LevelDigits {

@@ -75,16 +75,29 @@ DescriptionEnd ScanDescription(LineReader& file, std::string* text, std::size_t 
             tell(IsBlank(line) ? LineRole::kBlank : LineRole::kDescription);
         } while (!IsBlank(line));
 
-        // Any run of further blank lines, then the line that decides.
-        bool blank;
-        do {
+        // Any run of further blank lines, then the line that decides. When
+        // no one sees the lines, the next line's first byte, if the block
+        // holds it, decides without reading the line: a capital begins the
+        // next entry; anything else leaves the description going on, which
+        // the pass to the next blank line handles, blank lines included.
+        bool blank = true;
+        while (blank) {
+            if (skip) {
+                const int first = file.PeekByte();
+                if (first >= 'A' && first <= 'Z')
+                    return DescriptionEnd::kNextEntry;  // the reader stands at its start
+                if (first >= 0)
+                    break;
+            }
             lineStart = file.GetPosition();
             if (!file.ReadLine(line))
                 return atEnd();
             blank = IsBlank(line);
             if (blank)
                 tell(LineRole::kBlank);
-        } while (blank);
+        }
+        if (blank)
+            continue;  // decided by its first byte: the description goes on
 
         if (BeginsWithUpper(line)) {
             tell(LineRole::kNextEntry);
@@ -101,7 +114,7 @@ namespace {
 // each line's role and each value.
 class EntryReader {
 public:
-    EntryReader(LineReader& file, SpellTextObserver* observer) : file_(file), observer_(observer) {}
+    EntryReader(LineReader& file, ParseState& state) : file_(file), state_(state), observer_(state.pObserver) {}
 
     std::string_view line;
 
@@ -125,28 +138,36 @@ public:
     void Store(char (&field)[N], SpellField which, std::string_view value) const {
         if (observer_)
             observer_->OnValue(which, value, nullptr, false);
-        SetField(field, value);
+        Keep(field, which, value);
+    }
+    // Stores `value` in `field` without telling, noting where the field's
+    // first zero now is so that the record is cleared without a search.
+    template <std::size_t N>
+    void Keep(char (&field)[N], SpellField which, std::string_view value) const {
+        state_.fieldZeros[static_cast<std::size_t>(which)] = static_cast<uint8_t>(SetField(field, value));
     }
     // Cuts the value out of the line and stores it in `field`. A missing
-    // marker stands at position -1.
+    // marker stands at position -1. `leading`: the marker usually begins
+    // the line, which is then the first place to look.
     template <std::size_t N>
-    void Cut(char (&field)[N], SpellField which, const FieldCut& cut) const {
-        const std::ptrdiff_t marker = Find(line, cut.marker);
+    void Cut(char (&field)[N], SpellField which, const FieldCut& cut, bool leading = false) const {
+        const std::ptrdiff_t marker = leading && line.starts_with(cut.marker) ? 0 : Find(line, cut.marker);
         const std::ptrdiff_t start = marker + cut.offset;
         const std::string_view value = cut.toTab ? ValueToTab(line, start) : ValueToEnd(line, start);
         if (observer_)
             observer_->OnValue(which, value, &cut, marker >= 0);
-        SetField(field, value);
+        Keep(field, which, value);
     }
 
 private:
     LineReader& file_;
+    ParseState& state_;
     SpellTextObserver* observer_;
     int64_t start_ = 0;
 };
 
 ParseResult ParseEntry(LineReader& file, SpellRecord& record, bool bPriest, ParseState& state) {
-    EntryReader in(file, state.pObserver);
+    EntryReader in(file, state);
     const std::string_view& line = in.line;
     const auto atEnd = [&] { return file.Failed() ? ParseResult::kReadError : ParseResult::kEnd; };
 
@@ -170,7 +191,7 @@ ParseResult ParseEntry(LineReader& file, SpellRecord& record, bool bPriest, Pars
     if (!in.Read(LineRole::kSchool))
         return atEnd();
     if (bPriest)
-        SetField(record.szSchool, line);  // until the sphere line replaces it
+        in.Keep(record.szSchool, kFieldSchool, line);  // until the sphere line replaces it
     else
         in.Store(record.szSchool, kFieldSchool, line);
     record.nSchoolImage = state.schoolImages.Get(line);
@@ -185,23 +206,23 @@ ParseResult ParseEntry(LineReader& file, SpellRecord& record, bool bPriest, Pars
 
     if (bPriest) {
         in.Tell(LineRole::kSphere);
-        in.Cut(record.szSchool, kFieldSchool, kSphereCut);
+        in.Cut(record.szSchool, kFieldSchool, kSphereCut, true);
         if (!in.Read())
             return atEnd();
     }
 
     in.Tell(LineRole::kRange);
-    in.Cut(record.szRange, kFieldRange, kRangeCut);
+    in.Cut(record.szRange, kFieldRange, kRangeCut, true);
     in.Cut(record.szComponents, kFieldComponents, kComponentsCut);
 
     if (!in.Read(LineRole::kDuration))
         return atEnd();
-    in.Cut(record.szDuration, kFieldDuration, kDurationCut);
+    in.Cut(record.szDuration, kFieldDuration, kDurationCut, true);
     in.Cut(record.szCastingTime, kFieldCastingTime, kCastingTimeCut);
 
     if (!in.Read(LineRole::kArea))
         return atEnd();
-    in.Cut(record.szArea, kFieldArea, kAreaCut);
+    in.Cut(record.szArea, kFieldArea, kAreaCut, true);
     in.Cut(record.szSavingThrow, kFieldSavingThrow, kSavingThrowCut);
 
     // The line after the area line holds nothing the index keeps.

@@ -110,6 +110,16 @@ TEST_F(Builder, WizardEntries) {
     EXPECT_EQ(Description(records[1]), "A spark leaps from the caster's fingertip.");
 }
 
+// A marker that does not begin its line is looked for along it.
+TEST_F(Builder, MarkersAnywhereInTheirLines) {
+    const auto records = Build(
+        "Odd Lines\nAlteration\n Range: 10\tComponents: V\nSpell Duration: 2 rds.\tCasting Time: 1\n"
+        "xArea of Effect: cone\tSaving Throw: None\nNotes.\nWords.\n");
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(Fields(records[0]), (Strings{"Odd Lines", "1", "Alteration", "10", "2 rds.", "cone", " V", "None",
+                                           "1", "0"}));
+}
+
 TEST_F(Builder, PriestSphereReplacesSchoolButNotItsImage) {
     const auto records = Build(kPriestText, "priest");
     ASSERT_EQ(records.size(), 2u);
@@ -177,6 +187,8 @@ TEST_F(Builder, EntryBoundariesAndDescriptions) {
         {"BlankThenLowerContinues", Entry("A", "a1\n\nand more\n\n") + Entry("B"), {{"A", "a1and more"}, {"B", "Some words."}}},
         {"BlankThenNonAsciiContinues", Entry("A", "a1\n\n\xC3\x89lan\n\n") + Entry("B"), {{"A", "a1\xC3\x89lan"}, {"B", "Some words."}}},
         {"LoneCrIsText", Entry("A", "a\rb\n\nc\r\r\n\n") + Entry("B"), {{"A", "a\rbc\r"}, {"B", "Some words."}}},
+        {"BlankThenLoneCrContinues", Entry("A", "a1\n\n\rB\n\n") + Entry("B"), {{"A", "a1\rB"}, {"B", "Some words."}}},
+        {"CrLfBlankAfterLfBlank", Entry("A", "a1\n\n\r\n") + Entry("B"), {{"A", "a1"}, {"B", "Some words."}}},
         {"EmptyDescription", Entry("A", "\n") + Entry("B"), {{"A", ""}, {"B", "Some words."}}},
         {"UpperWithoutBlankContinues", Entry("A", "a1\nBig\n\n") + Entry("B"), {{"A", "a1Big"}, {"B", "Some words."}}},
         {"SpacesOnlyLineIsNotBlank", Entry("A", "a1\n   \n") + Entry("B", "b1\n") + "\n" + Entry("C", "c1\n"),
@@ -191,9 +203,18 @@ TEST_F(Builder, EntryBoundariesAndDescriptions) {
     for (const auto& c : kCases) {
         SCOPED_TRACE(testing::Message() << c.label << ":\n" << c.text);
         Spells got;
-        for (const SpellRecord& r : Build(c.text))
+        const std::vector<SpellRecord> built = Build(c.text);
+        for (const SpellRecord& r : built)
             got.emplace_back(FieldText(r.szName), Description(r));
         EXPECT_EQ(got, c.expected);
+        // Lines that straddle blocks are decided alike.
+        for (const std::size_t window : {1u, 2u, 3u, 5u}) {
+            LineReader reader;
+            reader.OpenMemory(c.text, window);
+            RecordList sink;
+            ParseSpells(reader, false, 1, sink);
+            EXPECT_EQ(EncodeAll(sink.records), EncodeAll(built)) << "window " << window;
+        }
     }
 }
 
@@ -253,6 +274,18 @@ TEST_F(Builder, ManyEntriesAcrossBuffers) {
             expected += std::string(100000, 'w');
         ASSERT_EQ(Description(r), expected) << "record " << i;
     }
+}
+
+// Each record is cleared to spaces up to its text fields' first zeros before
+// the next entry is stored, so a name keeps the spaces and bytes of earlier,
+// longer names, a zero byte inside a name included.
+TEST_F(Builder, NamesKeepWhatEarlierNamesLeftBehindTheirZero) {
+    const std::string text = Entry("Fireball") + "\n" + Entry(std::string("Sle\0ep", 6)) + "\n" + Entry("Web");
+    const auto records = Build(text);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(std::string(records[0].szName, 10), std::string("Fireball\0\0", 10));
+    EXPECT_EQ(std::string(records[1].szName, 10), std::string("Sle\0ep\0 \0\0", 10));
+    EXPECT_EQ(std::string(records[2].szName, 10), std::string("Web\0ep\0 \0\0", 10));
 }
 
 TEST_F(Builder, RebuildReplacesIndexWithUsualPermissions) {

@@ -169,6 +169,54 @@ TEST(RecordFields, ClearRecordBlanksTextUpToFirstZero) {
     EXPECT_EQ(r.nSchoolImage, 6);
 }
 
+// SetField tells where the field's first zero now is, and clearing with
+// those positions writes what searching for the zeros writes, for fields
+// of each width (a name of 100 bytes, a range of 50, a casting time of 20).
+TEST(RecordFields, KnownFirstZerosClearLikeTheSearch) {
+    using namespace std::string_literals;
+    const struct {
+        std::string value;
+        std::size_t name, range, castingTime;  // the first zeros
+    } kCases[] = {
+        {"", 0, 0, 0},
+        {"V", 1, 1, 1},
+        {"1/2", 3, 3, 3},
+        {"Neg.", 4, 4, 4},
+        {"Instant", 7, 7, 7},
+        {"One quill", 9, 9, 9},
+        {"a\0c"s, 1, 1, 1},
+        {"abc\0efgh"s, 3, 3, 3},
+        {"abcdefghijk\0mnop"s, 11, 11, 11},
+        {"\0"s, 0, 0, 0},
+        {"abcdefg\0"s, 7, 7, 7},
+        {std::string(60, 'x'), 60, 49, 19},
+        {"Ice", 3, 3, 3},
+        {std::string(120, 'y'), 99, 49, 19},
+        {"abcdefghijklmnopqrstuvwxyz0123456789", 36, 36, 19},
+    };
+    SpellRecord searched;
+    SpellRecord known;
+    FieldZeros zeros{};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(testing::PrintToString(c.value));
+        ClearRecord(searched);
+        ClearRecord(known, zeros);
+        ASSERT_EQ(Encode(known), Encode(searched));
+        SetField(searched.szName, c.value);
+        SetField(searched.szRange, c.value);
+        SetField(searched.szCastingTime, c.value);
+        zeros[kFieldName] = static_cast<uint8_t>(SetField(known.szName, c.value));
+        zeros[kFieldRange] = static_cast<uint8_t>(SetField(known.szRange, c.value));
+        zeros[kFieldCastingTime] = static_cast<uint8_t>(SetField(known.szCastingTime, c.value));
+        EXPECT_EQ(zeros[kFieldName], c.name);
+        EXPECT_EQ(zeros[kFieldRange], c.range);
+        EXPECT_EQ(zeros[kFieldCastingTime], c.castingTime);
+    }
+    ClearRecord(known, zeros);
+    EXPECT_EQ(std::string(known.szRange, kFieldSize), std::string(36, ' ') + '\0' + std::string(12, ' ') + '\0');
+    EXPECT_EQ(std::string(known.szCastingTime, kCastingTimeSize), std::string(19, ' ') + '\0');
+}
+
 struct SetFieldCase {
     const char* label;
     std::string value;

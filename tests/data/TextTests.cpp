@@ -11,6 +11,7 @@
 
 #include "DescriptionReader.h"
 #include "LineReader.h"
+#include "BlankLineSearch.h"
 #include "SpellText.h"
 #include "TestFiles.h"
 #include "TextDecoding.h"
@@ -231,6 +232,31 @@ TEST(LineReader, TerminatorsPositionsAndLongLines) {
     }
 }
 
+// Lines of every length up to 90 bytes, LF and CR LF, each line's end at
+// every place of the 16-byte steps the search takes and of the blocks: from
+// a file of several blocks (the last one short, after longer ones) and from
+// memory in blocks of several sizes.
+TEST(LineReader, LinesOfEveryLengthAtEveryPlace) {
+    std::string text;
+    std::vector<Line> lines;
+    for (std::size_t round = 0; text.size() < 150000; ++round) {
+        for (std::size_t length = 0; length <= 90; ++length) {
+            const std::string eol = (round + length) % 3 == 0 ? "\r\n" : "\n";
+            const std::string line(length, static_cast<char>('a' + length % 26));
+            text += line + eol;
+            lines.push_back({line, static_cast<int64_t>(text.size())});
+        }
+    }
+    TempDir dir;
+    WriteFile(dir.file("t.txt"), text);
+    EXPECT_EQ(ReadAllLines(dir.file("t.txt")), lines);
+    for (const std::size_t window : {17u, 31u, 64u, 1000u}) {
+        LineReader reader;
+        reader.OpenMemory(text, window);
+        EXPECT_EQ(ReadAllLines(reader), lines) << "window " << window;
+    }
+}
+
 // Of a long line only the first bytes are kept; positions, blank lines and
 // line ends stay those of the whole line. From a file (whole lines in one
 // block) and from memory in blocks of 1 and 3 bytes (every line spans
@@ -396,6 +422,67 @@ TEST(LineReader, SkipNonBlankLinesStopsAtTheNextBlankLine) {
             else
                 EXPECT_EQ(c.next, "");
         }
+    }
+}
+
+// The same over lines long enough for the search that looks at many bytes
+// a step: the blank line, or a lone CR that only looks like one, at every
+// place within and across those steps, in blocks of several sizes.
+TEST(LineReader, SkipNonBlankLinesFindsBlankLinesAnywhereInLongRuns) {
+    for (const std::string eol : {"\n", "\r\n"}) {
+        for (std::size_t before = 1; before < 70; ++before) {
+            std::string text = "x" + eol + std::string(before, 'a') + eol;
+            text += "b\r" + eol + "\rc" + eol + std::string(40, 'd') + eol;  // CR, but no blank line
+            const auto afterBlank = static_cast<int64_t>(text.size() + eol.size());
+            text += eol + "Ef" + eol + std::string(40, 'g') + eol;  // the blank line well inside the text
+            for (const std::size_t window : {0u, 33u, 64u}) {
+                SCOPED_TRACE(testing::Message() << "eol " << eol.size() << ", before " << before << ", window "
+                                                << window);
+                LineReader reader;
+                reader.OpenMemory(text, window);
+                std::string_view line;
+                ASSERT_TRUE(reader.ReadLine(line));
+                reader.SkipNonBlankLines();
+                bool blank = false;
+                while (!blank && reader.ReadLine(line))
+                    blank = line.empty();
+                EXPECT_EQ(blank ? reader.GetPosition() : -1, afterBlank);
+                ASSERT_TRUE(reader.ReadLine(line));
+                EXPECT_EQ(line, "Ef");
+            }
+        }
+    }
+}
+
+// Each way of the blank-line search the processor runs finds the first LF
+// followed by LF or CR, wherever it stands among the steps, and never one
+// whose next byte lies past the end.
+TEST(BlankLineSearch, EveryWayFindsTheFirstLfBeforeALineEnd) {
+    const std::vector<LfBeforeLfOrCrSearch> searches = LfBeforeLfOrCrSearches();
+    ASSERT_FALSE(searches.empty());
+    EXPECT_EQ(searches.back().name, "bytewise");
+    for (const LfBeforeLfOrCrSearch& search : searches) {
+        SCOPED_TRACE(std::string(search.name));
+        const auto find = [&](std::string_view text, std::size_t end) -> long {
+            const char* hit = search.find(text.data(), text.data() + end);
+            return hit ? hit - text.data() : -1;
+        };
+        for (const std::string pair : {"\n\n", "\n\r"}) {
+            for (std::size_t at = 0; at < 200; ++at) {
+                // Lone LFs and CRs before it, none of them a match.
+                std::string text(at, 'a');
+                for (std::size_t i = 3; i + 1 < at; i += 7)
+                    text[i] = i % 2 ? '\n' : '\r';
+                text += pair + std::string(70, 'b');
+                ASSERT_EQ(find(text, text.size()), static_cast<long>(at)) << "at " << at;
+                ASSERT_EQ(find(text, at + 2), static_cast<long>(at)) << "at " << at;
+                ASSERT_EQ(find(text, at + 1), -1) << "the next byte lies past the end, at " << at;
+            }
+        }
+        EXPECT_EQ(find("", 0), -1);
+        EXPECT_EQ(find("\r\n\r\n", 4), 1);
+        EXPECT_EQ(find(std::string(300, '\n'), 300), 0);
+        EXPECT_EQ(find(std::string(300, 'x') + "\n", 301), -1);
     }
 }
 
