@@ -7,7 +7,10 @@
 //  - the same bytes handed out in blocks of a size the input chooses, as a
 //    file comes in blocks, so that lines span blocks anywhere;
 //  - a text without CR with its line ends turned into CR LF (the offsets
-//    moved by one per line before them).
+//    moved by one per line before them);
+//  - the same bytes with the checker watching the parse, which then reads
+//    every line where the build alone passes over descriptions: the same
+//    records byte for byte.
 
 #include <algorithm>
 #include <cstddef>
@@ -22,6 +25,7 @@
 #include "IndexBuilder.h"
 #include "LineReader.h"
 #include "SchoolImage.h"
+#include "SpellCheck.h"
 #include "SpellRecord.h"
 
 namespace {
@@ -31,12 +35,14 @@ struct RecordList final : RecordSink {
     std::vector<SpellRecord> records;
 };
 
-// The records of `text`, read in blocks of `window` bytes (0: at once).
-std::vector<SpellRecord> Parse(std::string_view text, bool bPriest, std::size_t window) {
+// The records of `text`, read in blocks of `window` bytes (0: at once),
+// with `checker` watching when there is one.
+std::vector<SpellRecord> Parse(std::string_view text, bool bPriest, std::size_t window,
+                               SpellChecker* checker = nullptr) {
     LineReader reader;
     reader.OpenMemory(text, window);
     RecordList sink;
-    const ParsedText parsed = ParseSpells(reader, bPriest, 1, sink);
+    const ParsedText parsed = ParseSpells(reader, bPriest, 1, sink, checker);
     FUZZ_CHECK(parsed.end == TextEnd::kEnd);
     FUZZ_CHECK(parsed.nRecords == sink.records.size());
     FUZZ_CHECK(parsed.nEndLevel >= 1);
@@ -109,6 +115,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     for (const bool bPriest : {false, true}) {
         const std::vector<SpellRecord> records = Parse(text, bPriest, 0);
         Check(records, text);
+
+        SpellChecker checker;
+        const std::vector<SpellRecord> watched = Parse(text, bPriest, 0, &checker);
+        FUZZ_CHECK(watched.size() == records.size());
+        for (std::size_t i = 0; i < records.size(); ++i)
+            FUZZ_CHECK(std::memcmp(&watched[i], &records[i], sizeof(SpellRecord)) == 0);
+        checker.Finish();
 
         const std::vector<SpellRecord> blocks = Parse(text, bPriest, window);
         FUZZ_CHECK(blocks.size() == records.size());
