@@ -8,10 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
-
-#include <unistd.h>
 
 #include <QAbstractItemModel>
 #include <QApplication>
