@@ -13,11 +13,11 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QEvent>
 #include <QPlainTextEdit>
 
 #include "CSpellInfoDlg.h"
 #include "IndexBuilder.h"
+#include "PaintWatch.h"
 #include "SpellFiles.h"
 #include "SpellRecord.h"
 
@@ -66,17 +66,6 @@ private:
 
     std::filesystem::path dir_;
     bool built_ = false;
-};
-
-// Notes the first paint of a widget.
-class PaintWatch : public QObject {
-public:
-    bool painted = false;
-    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            painted = true;
-        return false;
-    }
 };
 
 void BM_DetailsOpen(benchmark::State& state) {

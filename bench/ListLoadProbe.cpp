@@ -13,7 +13,6 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEvent>
 #include <QPushButton>
 #include <QTreeView>
 
@@ -21,21 +20,11 @@
 #include "CFindBar.h"
 #include "CSpellListDlg.h"
 #include "MessageBox.h"
+#include "PaintWatch.h"
 #include "ScratchDir.h"
 #include "SpellFiles.h"
 
 namespace {
-
-// Notes the paints of a widget.
-class PaintWatch : public QObject {
-public:
-    bool painted = false;
-    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            painted = true;
-        return false;
-    }
-};
 
 void WaitForPaint(const PaintWatch& watch) {
     while (!watch.painted)

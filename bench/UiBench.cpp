@@ -21,7 +21,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEvent>
 #include <QTreeView>
 
 #include "BenchIndex.h"
@@ -29,6 +28,7 @@
 #include "CSpellListDlg.h"
 #include "IndexBuilder.h"
 #include "MessageBox.h"
+#include "PaintWatch.h"
 #include "SpellFiles.h"
 #include "SpellRecord.h"
 #include "SpellSearch.h"
@@ -171,15 +171,6 @@ void BM_OpenDetails(benchmark::State& state) {
 
 // From constructing the main dialog to its first painted frame.
 void BM_StartupToFirstPaint(benchmark::State& state) {
-    class PaintWatch : public QObject {
-    public:
-        bool painted = false;
-        bool eventFilter(QObject*, QEvent* e) override {
-            if (e->type() == QEvent::Paint)
-                painted = true;
-            return false;
-        }
-    };
     for (auto _ : state) {
         CSpellListDlg dlg;
         PaintWatch watch;

@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QToolTip>
 
+#include "PaintWatch.h"
 #include "SchoolIcons.h"
 #include "UiTestSupport.h"
 
@@ -481,14 +482,7 @@ TEST_F(SpellListTest, LoadsRepaintUnderTheBusyCursorWhileReadingAndOrdering) {
     WriteFile(Idx("wizard"), EncodeAll(records));
     dlg->SetRepaintInterval(0);
     int reading = 0, ordering = 0, idle = 0;
-    struct PaintWatch : QObject {
-        std::function<void()> onPaint;
-        bool eventFilter(QObject*, QEvent* event) override {
-            if (event->type() == QEvent::Paint)
-                onPaint();
-            return false;
-        }
-    } watch;
+    PaintWatch watch;
     watch.onPaint = [&] {
         const QCursor* cursor = QApplication::overrideCursor();
         int& count = !cursor || cursor->shape() != Qt::WaitCursor ? idle
@@ -519,14 +513,7 @@ TEST_F(SpellListTest, EqualKeysStayInFileOrderThroughRepaints) {
     WriteFile(Idx("wizard"), EncodeAll(records));
     dlg->SetRepaintInterval(0);
     int paints = 0;
-    struct PaintWatch : QObject {
-        std::function<void()> onPaint;
-        bool eventFilter(QObject*, QEvent* event) override {
-            if (event->type() == QEvent::Paint)
-                onPaint();
-            return false;
-        }
-    } watch;
+    PaintWatch watch;
     watch.onPaint = [&] {
         ++paints;
         list->viewport()->update();  // each paint asks for the next
