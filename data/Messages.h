@@ -198,6 +198,11 @@ inline std::string IndexTextMissing(std::string_view textName) {
     return std::string(textName) + " is missing: descriptions cannot be shown";
 }
 inline constexpr std::string_view kRebuild = "Rebuild";
+// The first start found no sample lists to set up the data folder with.
+inline std::string NoSpellLists(std::string_view folder) {
+    return "No spell lists yet: put wizard.txt or priest.txt into " + std::string(folder) +
+           " and press Create Index";
+}
 inline std::string IndexedWithProblems(std::size_t spells, std::size_t lines) {
     return "Indexed " + Plural(spells, "spell", "spells") + "; " +
            Plural(lines, "line looks", "lines look") + " wrong";
