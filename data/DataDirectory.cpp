@@ -3,16 +3,18 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
 #include "IndexBuilder.h"
 #include "Messages.h"
+#include "RegularFile.h"
 #include "SpellFiles.h"
 
 namespace {
@@ -54,7 +56,7 @@ bool HoldsSpellFiles(const std::string& prefix) {
 DataDirResult Given(DataDirSource source, std::string_view dir) {
     DataDirResult result{source, WithSlash(dir), false, {}};
     if (const int error = DirectoryError(result.strDir); error != 0)
-        result.strMessage = messages::CannotUseDataDir(result.strDir, std::strerror(error));
+        result.strMessage = messages::CannotUseDataDir(result.strDir, ErrorReason(error));
     return result;
 }
 
@@ -99,18 +101,52 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
-// A scratch folder, removed with its contents unless Keep() was called.
+constexpr std::size_t kScratchSuffixLength = 6;  // mkdtemp's XXXXXX
+
+// "." + name + "-", the start of the scratch folders set up for `name`.
+std::string ScratchPrefix(const std::string& name) { return "." + name + "-"; }
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// A scratch folder "<parent>/.<name>-XXXXXX", locked (flock) by its maker
+// while it lives and removed with its contents unless Keep() was called.
+// The lock tells a running set-up from a killed one's leftovers.
 class ScratchFolder {
 public:
-    explicit ScratchFolder(std::string pattern) : path_(std::move(pattern)) {
-        made_ = ::mkdtemp(path_.data()) != nullptr;
-        error_ = made_ ? 0 : errno;
+    ScratchFolder(const std::string& parent, const std::string& name) {
+        // A leftover remover may take a new folder before it is locked here.
+        for (int tries = 0; tries < 100; ++tries) {
+            path_ = WithSlash(parent) + ScratchPrefix(name) + std::string(kScratchSuffixLength, 'X');
+            if (::mkdtemp(path_.data()) == nullptr) {
+                error_ = errno;
+                return;
+            }
+            lock_ = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (lock_ < 0) {
+                if (errno == ENOENT)
+                    continue;
+                error_ = errno;
+                return;
+            }
+            struct stat locked {};
+            struct stat named {};
+            if (::flock(lock_, LOCK_EX) == 0 && ::fstat(lock_, &locked) == 0 &&
+                ::lstat(path_.c_str(), &named) == 0 && SameFile(locked, named)) {
+                made_ = true;
+                return;
+            }
+            ::close(lock_);
+            lock_ = -1;
+        }
+        error_ = EEXIST;
     }
     ~ScratchFolder() {
         if (made_ && !kept_) {
             std::error_code ec;
             std::filesystem::remove_all(path_, ec);
         }
+        if (lock_ >= 0)
+            ::close(lock_);
     }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
@@ -121,10 +157,50 @@ public:
 
 private:
     std::string path_;
+    int lock_ = -1;
     int error_ = 0;
     bool made_ = false;
     bool kept_ = false;
 };
+
+// Removes the scratch folders for `name` in `parent` that set-ups killed
+// part way left behind: those whose lock is free.
+void RemoveLeftovers(const std::string& parent, const std::string& name) {
+    DIR* listing = ::opendir(parent.c_str());
+    if (!listing)
+        return;
+    const int dirFd = ::dirfd(listing);
+    const std::string prefix = ScratchPrefix(name);
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string_view file = entry->d_name;
+        if (file.size() != prefix.size() + kScratchSuffixLength || !file.starts_with(prefix))
+            continue;
+        const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat locked {};
+        struct stat now {};
+        // Removed only while it is locked here and still the folder that
+        // was locked.
+        if (::fstat(fd, &locked) == 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            ::fstatat(dirFd, entry->d_name, &now, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(locked, now)) {
+            std::error_code ec;
+            std::filesystem::remove_all(WithSlash(parent) + std::string(file), ec);
+        }
+        ::close(fd);
+    }
+    ::closedir(listing);
+}
+
+// Whether `samplesDir` holds the text of either class.
+bool HoldsSamples(const std::string& samplesDir) {
+    for (const std::string_view spellClass : kSpellClasses) {
+        const std::string sample = samplesDir + std::string(spellClass) + std::string(kTextExtension);
+        if (::access(sample.c_str(), F_OK) == 0)
+            return true;
+    }
+    return false;
+}
 
 // Puts g_strDataDir and g_nLevel back as they were.
 class SavedGlobals {
@@ -152,7 +228,7 @@ std::string FillFolder(const std::string& folder, const std::string& samplesDir)
         if (::access(sample.c_str(), F_OK) != 0)
             continue;
         if (const int error = CopyNewFile(sample, folder + text); error != 0)
-            return messages::CannotOpenFile(sample, std::strerror(error));
+            return messages::CannotOpenFile(sample, ErrorReason(error));
         g_strDataDir = folder;
         g_nLevel = 1;
         const BuildResult built = BuildIndex(spellClass);
@@ -164,10 +240,12 @@ std::string FillFolder(const std::string& folder, const std::string& samplesDir)
 
 }  // namespace
 
+bool IsAbsolute(std::string_view path) { return !path.empty() && path.front() == '/'; }
+
 std::string UserDataDir(const DataDirInputs& inputs) {
-    if (!inputs.strXdgDataHome.empty() && inputs.strXdgDataHome.front() == '/')
+    if (IsAbsolute(inputs.strXdgDataHome))
         return WithSlash(inputs.strXdgDataHome) + std::string(kUserFolderName) + "/";
-    if (inputs.strHome.empty())
+    if (!IsAbsolute(inputs.strHome))
         return {};
     return WithSlash(inputs.strHome) + ".local/share/" + std::string(kUserFolderName) + "/";
 }
@@ -189,26 +267,31 @@ DataDirResult SeedUserDataDir(const std::string& dir, const std::string& samples
     DataDirResult result{DataDirSource::kUserFolder, WithSlash(dir), false, {}};
     const std::string path = WithoutSlash(dir);
     const auto fail = [&result](int error) {
-        result.strMessage = messages::CannotCreateDataDir(result.strDir, std::strerror(error));
+        result.strMessage = messages::CannotCreateDataDir(result.strDir, ErrorReason(error));
         return result;
     };
-
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) {
-        if (!S_ISDIR(st.st_mode))
-            result.strMessage = messages::CannotUseDataDir(result.strDir, std::strerror(ENOTDIR));
-        return result;
-    }
-    if (errno != ENOENT)
-        return fail(errno);
 
     const std::size_t slash = path.rfind('/');
     const std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    RemoveLeftovers(parent, name);
+
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (!S_ISDIR(st.st_mode))
+            result.strMessage = messages::CannotUseDataDir(result.strDir, ErrorReason(ENOTDIR));
+        return result;
+    }
+    if (errno != ENOENT)
+        return fail(errno);
+    if (!HoldsSamples(WithSlash(samplesDir))) {
+        result.bNoSamples = true;  // nothing to fill it with: the user is told
+        return result;
+    }
     if (const int error = MakeDirectories(parent); error != 0)
         return fail(error);
 
-    ScratchFolder scratch(WithSlash(parent) + "." + name + "-XXXXXX");
+    ScratchFolder scratch(parent, name);
     if (scratch.error() != 0)
         return fail(scratch.error());
     if (std::string failure = FillFolder(scratch.path() + "/", WithSlash(samplesDir)); !failure.empty()) {
@@ -248,8 +331,12 @@ DataDirInputs DataDirInputsOfProcess(std::string_view commandLineDir) {
     inputs.strEnvironment = env("SPELLS_DATA_DIR");
     inputs.strXdgDataHome = env("XDG_DATA_HOME");
     inputs.strHome = env("HOME");
+    // A relative HOME names no home: the data folder would land wherever
+    // the program was started.
+    if (!IsAbsolute(inputs.strHome))
+        inputs.strHome.clear();
     if (inputs.strHome.empty())
-        if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_dir)
+        if (const passwd* user = ::getpwuid(::getuid()); user && IsAbsolute(user->pw_dir ? user->pw_dir : ""))
             inputs.strHome = user->pw_dir;
 
     const std::string saved = g_strDataDir;

@@ -34,6 +34,7 @@ struct [[nodiscard]] DataDirResult {
     std::string strDir;      // the data directory, ending in '/'
     bool bSeeded = false;    // the user folder was created by this call
     std::string strMessage;  // why it cannot be used, for the user; empty on success
+    bool bNoSamples = false;  // the user folder is missing: nothing to fill it with
 
     bool ok() const { return strMessage.empty(); }
 };
@@ -42,8 +43,8 @@ struct [[nodiscard]] DataDirResult {
 inline constexpr std::string_view kSpellClasses[] = {"wizard", "priest"};
 
 // The user's data folder: $XDG_DATA_HOME/spells/ when XDG_DATA_HOME is an
-// absolute path (a relative one is ignored), else $HOME/.local/share/spells/.
-// Empty when neither is known.
+// absolute path (a relative one is ignored), else $HOME/.local/share/spells/
+// when HOME is an absolute path. Empty when neither is known.
 std::string UserDataDir(const DataDirInputs& inputs);
 
 // Picks the data directory by the order above. Creates nothing; fails when
@@ -56,13 +57,19 @@ DataDirResult ChooseDataDir(const DataDirInputs& inputs);
 // `dir` is either missing or complete. Missing parent folders are created
 // (mode 0700). An existing `dir` is never touched. Uses and restores
 // g_strDataDir and g_nLevel. bSeeded tells whether the folder was made.
+// Without a sample text nothing is created, and bNoSamples says so. The
+// scratch folders of set-ups killed part way (".spells-XXXXXX" beside
+// `dir`) are removed; a running set-up holds a lock on its own.
 DataDirResult SeedUserDataDir(const std::string& dir, const std::string& samplesDir);
 
 // ChooseDataDir, then SeedUserDataDir for the user folder; on success sets
 // g_strDataDir to the result.
 DataDirResult SettleDataDir(const DataDirInputs& inputs, const std::string& samplesDir);
 
-// The inputs of this process: its environment (HOME falling back to the
-// password database) and the directory of the running executable, with
+// Whether `path` starts at the root.
+bool IsAbsolute(std::string_view path);
+
+// The inputs of this process: its environment (HOME, unless relative,
+// falling back to the password database) and the directory of the running executable, with
 // `commandLineDir` from the command line.
 DataDirInputs DataDirInputsOfProcess(std::string_view commandLineDir);

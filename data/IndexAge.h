@@ -13,6 +13,8 @@ enum class IndexAge {
 };
 
 // Compares the modification times of dataDir + spellClass + ".txt" and
-// ".idx". A text that cannot be looked at, or that is no regular file,
+// ".idx". A build gives the index the time its text had when the build
+// began (IndexBuilder.h), so an index is current for the text it was built
+// from whatever the clock said, and any later save makes the text newer. A text that cannot be looked at, or that is no regular file,
 // counts as missing.
 IndexAge GetIndexAge(const std::string& dataDir, std::string_view spellClass);

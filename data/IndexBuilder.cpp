@@ -1,7 +1,7 @@
 #include "IndexBuilder.h"
 
 #include <cerrno>
-#include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "LineReader.h"
@@ -41,6 +41,7 @@ std::string FailureMessage(BuildStatus status, std::string_view file, std::strin
     case BuildStatus::kCannotReadText: return messages::CannotReadFile(file, reason);
     case BuildStatus::kTextTooLarge: return messages::CannotIndexText(file);
     case BuildStatus::kCannotWriteIndex: return messages::CannotWriteIndex(file, reason);
+    case BuildStatus::kTextChanged: return messages::TextChangedWhileIndexed(file);
     }
     return {};
 }
@@ -50,6 +51,20 @@ std::string FailureMessage(BuildStatus status, std::string_view file, std::strin
 BuildResult Failure(BuildStatus status, const std::string& path, std::string_view reason, int32_t endLevel) {
     const std::string_view name = std::string_view(path).substr(path.rfind('/') + 1);
     return {status, 0, endLevel, FailureMessage(status, name, reason), FailureMessage(status, path, reason)};
+}
+
+bool SameTime(const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// Whether the text read through `fd`, which was `before` when the build
+// began, is still the file at `path` and unchanged.
+bool TextUnchanged(int fd, const std::string& path, const struct stat& before) {
+    struct stat now {};
+    if (::fstat(fd, &now) != 0 || now.st_size != before.st_size || !SameTime(now.st_mtim, before.st_mtim))
+        return false;
+    struct stat named {};
+    return ::stat(path.c_str(), &named) == 0 && named.st_dev == before.st_dev && named.st_ino == before.st_ino;
 }
 
 }  // namespace
@@ -111,6 +126,9 @@ BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass
     LineReader text;
     if (!text.Open(textPath))
         return Failure(BuildStatus::kCannotOpenText, textPath, ErrorReason(text.Error()), endLevel);
+    struct stat textAtStart {};
+    if (::fstat(text.FileDescriptor(), &textAtStart) != 0)
+        return Failure(BuildStatus::kCannotReadText, textPath, ErrorReason(errno), endLevel);
 
     ReplacementFile replacement;
     if (!replacement.Create(dataDir, FileName(spellClass, kIndexExtension)))
@@ -125,7 +143,10 @@ BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass
         return Failure(BuildStatus::kTextTooLarge, textPath, {}, endLevel);
 
     if (!index.Flush())
-        return indexFailure(std::strerror(index.Error()));
+        return indexFailure(ErrorReason(index.Error()));
+    if (!TextUnchanged(text.FileDescriptor(), textPath, textAtStart))
+        return Failure(BuildStatus::kTextChanged, textPath, {}, endLevel);
+    replacement.SetModificationTime(textAtStart.st_mtim);
     if (!replacement.Commit())
         return indexFailure(replacement.Reason());
     return {BuildStatus::kOk, parsed.nRecords, endLevel, {}, {}};

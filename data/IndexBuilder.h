@@ -71,6 +71,7 @@ enum class BuildStatus {
     kCannotReadText,    // reading the spell text file failed midway
     kTextTooLarge,      // an entry's description starts past 2 GiB
     kCannotWriteIndex,  // the index file cannot be created or written
+    kTextChanged,       // the text was written to or replaced while it was read
 };
 
 struct [[nodiscard]] BuildResult {
@@ -89,7 +90,12 @@ struct [[nodiscard]] BuildResult {
 // written beside the old one and renamed over it once complete and synced
 // (ReplacementFile.h), so on any failure, or when the build is killed, the
 // old index stays as it was; an old index this process may not write is
-// not replaced. Without a text file nothing is touched. Keeps no state:
+// not replaced. Without a text file nothing is touched.
+// The new index carries the text's modification time as the build found
+// it, so an index is never older than the text it was built from, and a
+// text saved after the build started is newer than the index. A text
+// found changed at the end of the build (another size or time, or another
+// file under its name) fails the build with kTextChanged. Keeps no state:
 // builds may run in any thread. An observer is told what the parse sees;
 // it changes nothing of the index.
 BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass, int32_t startLevel,

@@ -41,6 +41,8 @@ public:
     // pieces of `windowBytes` as a file would come in blocks (0: at once).
     void OpenMemory(std::string_view text, std::size_t windowBytes = 0);
     bool IsOpen() const { return fd_ >= 0 || memory_ != nullptr; }
+    // The open file, for a look at its state; -1 when reading from memory.
+    int FileDescriptor() const { return fd_; }
 
     // Reads the next line without its terminator (LF or CR LF; a lone CR is
     // an ordinary character), at most its first maxLineBytes bytes. A last

@@ -79,6 +79,10 @@ inline std::string CannotWriteOutput(std::string_view reason) {
 inline std::string CannotIndexText(std::string_view name) {
     return WithReason("can't index ", name, "spells past 2 GiB cannot be stored in the index");
 }
+// The text was saved while its index was built from it.
+inline std::string TextChangedWhileIndexed(std::string_view name) {
+    return WithReason("can't index ", name, "it changed while it was read; build the index again");
+}
 // "can't create a file in /data: reason", the reason for a failed build
 // when the index's directory does not take a new file.
 inline std::string CannotCreateFileIn(std::string_view directory, std::string_view reason) {
@@ -194,6 +198,11 @@ inline std::string IndexTextMissing(std::string_view textName) {
     return std::string(textName) + " is missing: descriptions cannot be shown";
 }
 inline constexpr std::string_view kRebuild = "Rebuild";
+// The first start found no sample lists to set up the data folder with.
+inline std::string NoSpellLists(std::string_view folder) {
+    return "No spell lists yet: put wizard.txt or priest.txt into " + std::string(folder) +
+           " and press Create Index";
+}
 inline std::string IndexedWithProblems(std::size_t spells, std::size_t lines) {
     return "Indexed " + Plural(spells, "spell", "spells") + "; " +
            Plural(lines, "line looks", "lines look") + " wrong";

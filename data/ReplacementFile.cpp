@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <random>
@@ -121,8 +120,8 @@ bool ReplacementFile::Fail(std::string reason) {
 
 bool ReplacementFile::FailToCreate(int error) {
     if (IsDirectoryError(error))
-        return Fail(messages::CannotCreateFileIn(DirectoryShown(dir_), std::strerror(error)));
-    return Fail(std::strerror(error));
+        return Fail(messages::CannotCreateFileIn(DirectoryShown(dir_), ErrorReason(error)));
+    return Fail(ErrorReason(error));
 }
 
 bool ReplacementFile::Create(const std::string& dir, const std::string& name) {
@@ -132,14 +131,14 @@ bool ReplacementFile::Create(const std::string& dir, const std::string& name) {
     struct stat old {};
     const bool replacing = ::stat(target_.c_str(), &old) == 0;
     if (!replacing && errno != ENOENT)
-        return Fail(std::strerror(errno));
+        return Fail(ErrorReason(errno));
     if (replacing) {
         if (const int error = RegularFileError(old.st_mode))
             return Fail(ErrorReason(error));
         // Only a file this process could write is replaced.
         const int probe = ::open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (probe < 0)
-            return Fail(std::strerror(errno));
+            return Fail(ErrorReason(errno));
         ::close(probe);
     }
 
@@ -156,7 +155,7 @@ bool ReplacementFile::Create(const std::string& dir, const std::string& name) {
         return false;
 
     if (replacing && ::fchmod(fd_, old.st_mode & 0777) != 0)
-        return Fail(std::strerror(errno));
+        return Fail(ErrorReason(errno));
     return true;
 }
 
@@ -183,20 +182,30 @@ bool ReplacementFile::CreateNamed() {
     return FailToCreate(EEXIST);
 }
 
+void ReplacementFile::SetModificationTime(const struct timespec& time) {
+    stamp_ = true;
+    time_ = time;
+}
+
 bool ReplacementFile::Commit() {
+    if (stamp_) {
+        const struct timespec times[2] = {{0, UTIME_NOW}, time_};  // access, modification
+        if (::futimens(fd_, times) != 0)
+            return Fail(ErrorReason(errno));
+    }
     if (::fsync(fd_) != 0)
-        return Fail(std::strerror(errno));
+        return Fail(ErrorReason(errno));
     for (int i = 0; !named_ && i < kNameTries; ++i) {
         path_ = NewFileName(target_);
         if (LinkUnnamed(fd_, path_) == 0)
             named_ = true;
         else if (errno != EEXIST)
-            return Fail(std::strerror(errno));
+            return Fail(ErrorReason(errno));
     }
     if (!named_)
-        return Fail(std::strerror(EEXIST));
+        return Fail(ErrorReason(EEXIST));
     if (::rename(path_.c_str(), target_.c_str()) != 0)
-        return Fail(std::strerror(errno));
+        return Fail(ErrorReason(errno));
     committed_ = true;
     ::close(fd_);  // after the sync, nothing is left to report
     fd_ = -1;

@@ -11,6 +11,7 @@
 // removes the named ones whose lock is free.
 
 #include <string>
+#include <ctime>
 #include <sys/types.h>
 
 class ReplacementFile {
@@ -32,6 +33,10 @@ public:
     // The new file, open for writing.
     int fd() const { return fd_; }
 
+    // Gives the new file this modification time when it is committed
+    // (instead of the time of its last write).
+    void SetModificationTime(const struct timespec& time);
+
     // Syncs the new file and renames it over the old one. False on failure,
     // with Reason() set; the old file then stays as it was.
     bool Commit();
@@ -51,6 +56,8 @@ private:
     std::string path_;    // the new file's name, once it has one
     std::string reason_;
     int fd_ = -1;
+    bool stamp_ = false;
+    struct timespec time_ {};
     bool named_ = false;
     bool committed_ = false;
 };

@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QFile>
 #include <QMetaObject>
 #include <QPushButton>
 #include <QStringList>
@@ -32,40 +31,9 @@ void Print(std::FILE* out, const QString& text) {
     std::fflush(out);
 }
 
-// Answers --help and --version with a core application alone, so that
-// they work without a display. Returns -1 when a window is needed.
-int AnswerWithoutWindows(int argc, char** argv) {
-    int count = argc;
-    std::vector<char*> args(argv, argv + argc);
-    args.push_back(nullptr);
-    const QCoreApplication core(count, args.data());
-    const CommandLine command = ParseCommandLine(QCoreApplication::arguments());
-    if (command.action == CommandLine::Action::kHelp) {
-        Print(stdout, CommandLineHelp());
-        return kExitOk;
-    }
-    if (command.action == CommandLine::Action::kVersion) {
-        Print(stdout, VersionLine() + QLatin1Char('\n'));
-        return kExitOk;
-    }
-    return -1;
-}
-
-}  // namespace
-
-int CSpellBrowserApp::Run(int argc, char** argv) {
-    QCoreApplication::setApplicationName(QStringLiteral("Spells"));
-    QCoreApplication::setApplicationVersion(QString::fromLatin1(kProductVersion));
-    if (const int code = AnswerWithoutWindows(argc, argv); code >= 0)
-        return code;
-    QApplication app(argc, argv);
-    QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
-    QApplication::setWindowIcon(LoadMainIcon());
-    return Start(QApplication::arguments());
-}
-
-int CSpellBrowserApp::Start(const QStringList& arguments) {
-    const CommandLine command = ParseCommandLine(arguments);
+// Answers a command line that opens no window: the help, the version, or a
+// mistake with the usage. Returns -1 when a window is needed.
+int AnswerWithoutWindow(const CommandLine& command) {
     switch (command.action) {
     case CommandLine::Action::kHelp:
         Print(stdout, CommandLineHelp());
@@ -80,9 +48,38 @@ int CSpellBrowserApp::Start(const QStringList& arguments) {
     case CommandLine::Action::kRun:
         break;
     }
+    return -1;
+}
 
-    const DataDirInputs inputs =
-        DataDirInputsOfProcess(QFile::encodeName(command.strDataDir).toStdString());
+}  // namespace
+
+int CSpellBrowserApp::Run(int argc, char** argv) {
+    QCoreApplication::setApplicationName(QStringLiteral("Spells"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kProductVersion));
+    {
+        // The whole command line is judged with a core application alone,
+        // so that no answer but a window needs a display.
+        int count = argc;
+        std::vector<char*> args(argv, argv + argc);
+        args.push_back(nullptr);
+        const QCoreApplication core(count, args.data());
+        const CommandLine command = ParseCommandLine(WithoutQtOptions(ArgumentsOf(argc, argv)));
+        if (const int code = AnswerWithoutWindow(command); code >= 0)
+            return code;
+    }
+    QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
+    QApplication::setWindowIcon(LoadMainIcon());
+    // QApplication took its own options out of argv.
+    return Start(ArgumentsOf(argc, argv));
+}
+
+int CSpellBrowserApp::Start(const QStringList& arguments) {
+    const CommandLine command = ParseCommandLine(arguments);
+    if (const int code = AnswerWithoutWindow(command); code >= 0)
+        return code;
+
+    const DataDirInputs inputs = DataDirInputsOfProcess(ArgumentBytes(command.strDataDir));
     const DataDirResult dataDir =
         SettleDataDir(inputs, inputs.strExecutableDir + kSamplesFromExecutable);
     if (!dataDir.ok()) {
@@ -92,6 +89,7 @@ int CSpellBrowserApp::Start(const QStringList& arguments) {
         return kExitFailure;
     }
     m_strStartClass = command.strClass.toStdString();
+    m_bNoSpellLists = dataDir.bNoSamples;
     InitInstance();
     return kExitOk;
 }
@@ -105,6 +103,8 @@ bool CSpellBrowserApp::InitInstance() {
     if (button)
         if (auto* b = dlg.findChild<QPushButton*>(QString::fromLatin1(button)))
             QMetaObject::invokeMethod(b, &QPushButton::click, Qt::QueuedConnection);
+    if (m_bNoSpellLists)
+        dlg.ShowNoSpellListsNotice();
     dlg.exec();
     return false;
 }

@@ -8,8 +8,9 @@
 
 class CSpellBrowserApp {
 public:
-    // Creates the Qt application, runs Start, returns the exit code.
-    // --help and --version are answered before any window system is needed.
+    // Creates the Qt application, runs Start, returns the exit code. A
+    // command line that opens no window (--help, --version, a mistake) is
+    // answered before any window system is needed.
     int Run(int argc, char** argv);
 
     // Runs the program for `arguments` (the program's name first, Qt's own
@@ -24,6 +25,7 @@ public:
 
 private:
     std::string m_strStartClass;  // "wizard", "priest" or empty
+    bool m_bNoSpellLists = false;  // the data folder could not be set up: no samples
 };
 
 extern CSpellBrowserApp theApp;

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 #include <new>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -379,6 +380,8 @@ void CSpellListDlg::OnCreateIndex() {
     g_strClass = answer == QMessageBox::Yes ? "wizard" : "priest";
     if (BuildClassIndex(g_strClass))
         ReportBuildProblems(g_strClass);
+    if (m_nNotice == Notice::kNoSpellLists && ::access(IndexPath(g_strClass).c_str(), F_OK) == 0)
+        HideNotice();
 }
 
 bool CSpellListDlg::BuildClassIndex(const std::string& spellClass) {
@@ -416,7 +419,7 @@ void CSpellListDlg::UpdateIndexNotice(const std::string& spellClass) {
         ShowNotice(Notice::kStaleIndex, spellClass, messages::IndexTextMissing(textName), {});
         break;
     case IndexAge::kCurrent:
-        if (m_nNotice == Notice::kStaleIndex)
+        if (m_nNotice == Notice::kStaleIndex || m_nNotice == Notice::kNoSpellLists)
             HideNotice();
         break;
     }
@@ -428,6 +431,10 @@ void CSpellListDlg::ShowNotice(Notice notice, const std::string& spellClass, con
     m_strNoticeClass = spellClass;
     m_pNoticeBar->ShowNotice(Utf8(text), Utf8(action));
     OnSize(width(), height());
+}
+
+void CSpellListDlg::ShowNoSpellListsNotice() {
+    ShowNotice(Notice::kNoSpellLists, {}, messages::NoSpellLists(g_strDataDir), {});
 }
 
 void CSpellListDlg::HideNotice() {

@@ -56,6 +56,9 @@ public slots:
     void ShowDetails();
     // The notice bar's button: Rebuild, or Show Problems.
     void OnNoticeAction();
+    // Tells the user that the data folder holds no spell lists and how to
+    // add one; the notice goes once an index is built.
+    void ShowNoSpellListsNotice();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -84,7 +87,7 @@ private:
     void OnFocusChanged(QWidget* old, QWidget* now);
 
     // What the notice bar below the list says.
-    enum class Notice { kNone, kStaleIndex, kProblems };
+    enum class Notice { kNone, kStaleIndex, kProblems, kNoSpellLists };
     // The height the notice bar, when shown, takes from the list.
     int NoticeBarHeight() const;
     void ShowNotice(Notice notice, const std::string& spellClass, const std::string& text,

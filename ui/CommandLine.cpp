@@ -1,11 +1,17 @@
 #include "CommandLine.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <span>
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 
 #include "BuildConfig.h"
 #include "DataDirectory.h"
 #include "Messages.h"
+#include "TextDecoding.h"
 
 namespace {
 
@@ -40,7 +46,102 @@ CommandLine Error(const std::string& text) {
     return command;
 }
 
+// Options of QGuiApplication and QApplication (with the xcb platform's) that
+// take the next argument as their value, and those that stand alone.
+constexpr std::string_view kQtValueOptions[] = {
+    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "geometry",
+    "qwindowtitle", "title", "qwindowicon", "icon", "style", "stylesheet", "session", "display", "name",
+};
+constexpr std::string_view kQtFlags[] = {"reverse", "testability", "widgetcount", "sync", "nograb", "dograb"};
+// Options given as "-name=value".
+constexpr std::string_view kQtJoinedOptions[] = {"style=", "stylesheet=", "qmljsdebugger="};
+
+QLatin1String Latin1(std::string_view text) { return QLatin1String(text.data(), static_cast<qsizetype>(text.size())); }
+
+bool IsOneOf(const QString& name, std::span<const std::string_view> names) {
+    return std::any_of(names.begin(), names.end(), [&name](std::string_view n) { return name == Latin1(n); });
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+constexpr char16_t kEscapedByte = 0xDC00;  // + the byte, for 0x80..0xFF
+
 }  // namespace
+
+QString ArgumentText(std::string_view bytes) {
+    QString text;
+    for (std::size_t i = 0; i < bytes.size();) {
+        if (const std::size_t n = Utf8SequenceLength(bytes, i); n > 0) {
+            text += QString::fromUtf8(bytes.data() + i, static_cast<qsizetype>(n));
+            i += n;
+        } else {
+            text += QChar(static_cast<char16_t>(kEscapedByte + static_cast<uint8_t>(bytes[i])));
+            ++i;
+        }
+    }
+    return text;
+}
+
+std::string ArgumentBytes(const QString& text) {
+    std::string bytes;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text.at(i).unicode();
+        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            AppendUtf8(bytes, QChar::surrogateToUcs4(unit, text.at(i + 1).unicode()));
+            ++i;
+        } else if (unit >= kEscapedByte + 0x80 && unit <= kEscapedByte + 0xFF) {
+            bytes += static_cast<char>(unit - kEscapedByte);
+        } else {
+            AppendUtf8(bytes, unit);
+        }
+    }
+    return bytes;
+}
+
+QStringList ArgumentsOf(int argc, const char* const* argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << ArgumentText(argv[i]);
+    return arguments;
+}
+
+QStringList WithoutQtOptions(const QStringList& arguments) {
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (i == 0 || !argument.startsWith(QLatin1Char('-'))) {
+            kept << argument;
+            continue;
+        }
+        const QString name = argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1);
+        const bool joined = std::any_of(std::begin(kQtJoinedOptions), std::end(kQtJoinedOptions),
+                                        [&name](std::string_view prefix) { return name.startsWith(Latin1(prefix)); });
+        if (joined || IsOneOf(name, kQtFlags))
+            continue;
+        if (i + 1 < arguments.size() && IsOneOf(name, kQtValueOptions)) {
+            ++i;  // and its value
+            continue;
+        }
+        kept << argument;
+    }
+    return kept;
+}
 
 CommandLine ParseCommandLine(const QStringList& arguments) {
     Parser p;

@@ -3,47 +3,43 @@
 // next build removes it once its writer is gone. New files left by builds
 // that still run, and files of other names, stay.
 
-#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <thread>
 
 #include "ChildProcess.h"
 #include "Deadline.h"
 #include "ReplacementFile.h"
+#include "SpellText.h"
 #include "TestRecords.h"
 
 namespace {
 
 const std::string kOldIndex = std::string(kRecordSize, 'O');
 
-// About 40 MB of entries: a build that takes a while.
-std::string LargeText() {
+constexpr int kEntries = 2000;
+constexpr int kKilledAtEntry = 1500;  // past several blocks of new index
+
+std::string ManyEntries() {
     const std::string entry = Entry("Spell", std::string(150, 'w') + "\n\n");
     std::string text;
-    text.reserve(40'000'000 + entry.size());
-    while (text.size() < 40'000'000)
+    for (int i = 0; i < kEntries; ++i)
         text += entry;
     return text;
 }
 
-// The size of the file that `pid` has open in `dir` beside the text, or -1
-// while it has none.
-int64_t NewFileSize(pid_t pid, const TempDir& dir) {
-    const std::filesystem::path fds = "/proc/" + std::to_string(pid) + "/fd";
-    std::error_code ec;
-    for (const auto& fd : std::filesystem::directory_iterator(fds, ec)) {
-        const std::string target = std::filesystem::read_symlink(fd.path(), ec).string();
-        if (ec || target.rfind(dir.path().string() + "/", 0) != 0 || target == dir.file("wizard.txt"))
-            continue;
-        struct stat st {};
-        if (::stat(fd.path().c_str(), &st) == 0)
-            return st.st_size;
+// Kills its own process with SIGKILL at the end of an entry, from within
+// the build, so the build is always halfway when it dies.
+struct KillAtEntry final : SpellTextObserver {
+    void OnLine(LineRole, std::string_view, int64_t) override {}
+    void OnValue(SpellField, std::string_view, const FieldCut*, bool) override {}
+    void OnEntryEnd(ParseResult, const SpellRecord&) override {
+        if (++entries == kKilledAtEntry)
+            ::raise(SIGKILL);
     }
-    return -1;
-}
+    int entries = 0;
+};
 
 class KilledBuild : public testing::TestWithParam<bool> {
 protected:
@@ -59,17 +55,14 @@ INSTANTIATE_TEST_SUITE_P(NewFiles, KilledBuild, testing::Values(false, true),
 
 TEST_P(KilledBuild, LeavesNothingThatLasts) {
     const bool named = GetParam();
-    WriteFile(dir.file("wizard.txt"), LargeText());
+    WriteFile(dir.file("wizard.txt"), ManyEntries());
     WriteFile(dir.file("wizard.idx"), kOldIndex);
 
     Child child([&] {
         ReplacementFile::UseNamedFilesOnly(named);
-        return BuildIndexIn(dir.prefix(), "wizard", 1).strMessage;
+        KillAtEntry killer;
+        return BuildIndexIn(dir.prefix(), "wizard", 1, &killer).strMessage;
     });
-    // Killed once it has written a megabyte of its new index.
-    while (NewFileSize(child.pid(), dir) < (1 << 20))
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ::kill(child.pid(), SIGKILL);
     const ChildOutcome outcome = child.Wait();
     ASSERT_FALSE(outcome.exited);
     EXPECT_EQ(outcome.status, SIGKILL);
@@ -80,6 +73,7 @@ TEST_P(KilledBuild, LeavesNothingThatLasts) {
         ASSERT_EQ(left.size(), 3u);
         EXPECT_EQ(left[1].substr(0, 15), "wizard.idx.tmp-");
         EXPECT_EQ(left[1].size(), 21u);
+        EXPECT_GE(std::filesystem::file_size(dir.file(left[1])), 1000 * kRecordSize) << "written halfway";
     } else {
         EXPECT_EQ(left, (Strings{"wizard.idx", "wizard.txt"}));
     }

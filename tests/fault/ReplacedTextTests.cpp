@@ -3,7 +3,14 @@
 // the text now holds at the recorded offset, by the usual end rule: empty
 // at or past the end of the file, never bytes from anywhere else.
 
+#include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
+#include <utility>
+
 #include "FaultSupport.h"
+#include "IndexAge.h"
+#include "SpellText.h"
 
 namespace fault {
 namespace {
@@ -132,6 +139,74 @@ TEST_F(ReplacedText, TextThatIsADirectoryIsReportedAndTheFieldsStillShown) {
     EXPECT_EQ(ember.name, "Ember Mote");
     EXPECT_EQ(ember.description, "");
     EXPECT_EQ(MessageTexts(), QStringList{"can't open file wizard.txt"});
+}
+
+// ---- a text saved while its index is built ---------------------------------
+
+// Runs `action` once, when the build has parsed its first entry.
+struct ActionAtFirstEntry final : SpellTextObserver {
+    explicit ActionAtFirstEntry(std::function<void()> f) : action(std::move(f)) {}
+    void OnLine(LineRole, std::string_view, int64_t) override {}
+    void OnValue(SpellField, std::string_view, const FieldCut*, bool) override {}
+    void OnEntryEnd(ParseResult, const SpellRecord&) override {
+        if (action)
+            std::exchange(action, nullptr)();
+    }
+    std::function<void()> action;
+};
+
+// Sets the file's modification time to `seconds` since the epoch.
+void SetTime(const std::string& path, time_t seconds) {
+    const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
+}
+
+time_t TimeOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return st.st_mtim.tv_sec;
+}
+
+constexpr time_t kYear2000 = 946684800;
+constexpr time_t kYear2200 = 7258118400;
+
+TEST_F(FaultTest, IndexTakesTheTimeOfTheTextItWasBuiltFrom) {
+    for (const time_t textTime : {kYear2000, kYear2200}) {  // in the past, and in the future
+        WriteFile(Txt(), kThreeSpells);
+        SetTime(Txt(), textTime);
+        ASSERT_EQ(BuildIndexIn(dir.prefix(), "wizard", 1).nRecords, 3u);
+        EXPECT_EQ(TimeOf(Idx()), textTime);
+        EXPECT_EQ(GetIndexAge(dir.prefix(), "wizard"), IndexAge::kCurrent) << textTime;
+        // A save after the build began is newer than the index.
+        SetTime(Txt(), textTime + 1);
+        EXPECT_EQ(GetIndexAge(dir.prefix(), "wizard"), IndexAge::kTextChanged) << textTime;
+    }
+}
+
+TEST_F(FaultTest, TextSavedDuringTheBuildFailsItAndKeepsTheOldIndex) {
+    const std::string newText = Entry("Other Spell", "Other words.\n\n") + kThreeSpells;
+    const std::string tmp = dir.file("wizard.txt.new");
+    const struct {
+        const char* how;
+        std::function<void()> save;
+    } kCases[] = {
+        {"written in place", [&] { WriteFile(Txt(), newText); }},
+        {"replaced by rename", [&] { WriteFile(tmp, newText); std::filesystem::rename(tmp, Txt()); }},
+        {"touched", [&] { SetTime(Txt(), kYear2000 + 5); }},
+    };
+    for (const auto& c : kCases) {
+        ASSERT_EQ(BuildFrom(kThreeSpells), 3u);
+        SetTime(Txt(), kYear2000);
+        SetTime(Idx(), kYear2000);
+        const std::string oldIndex = ReadFile(Idx());
+        ActionAtFirstEntry saveText(c.save);
+        const BuildResult r = BuildIndexIn(dir.prefix(), "wizard", 1, &saveText);
+        EXPECT_EQ(r.status, BuildStatus::kTextChanged) << c.how;
+        EXPECT_EQ(r.strMessage, "can't index wizard.txt: it changed while it was read; build the index again")
+            << c.how;
+        EXPECT_EQ(ReadFile(Idx()), oldIndex) << c.how;
+        EXPECT_EQ(GetIndexAge(dir.prefix(), "wizard"), IndexAge::kTextChanged) << c.how;
+    }
 }
 
 }  // namespace

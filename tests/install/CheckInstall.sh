@@ -4,6 +4,8 @@
 #   CheckInstall.sh validate    SOURCE BUILD ROOT APP_ID  desktop file and metainfo
 #   CheckInstall.sh first-start SOURCE BUILD ROOT APP_ID  the installed browser's
 #       first start with an empty home folder sets up its data folder
+#   CheckInstall.sh first-start-without-samples ...  a browser without sample
+#       lists beside it creates nothing on its first start
 set -u
 step=$1 source=$2 build=$3 root=$4 id=$5
 usr=$root/usr
@@ -107,9 +109,27 @@ first_start() {
     echo "first start set up $data"
 }
 
+first_start_without_samples() {
+    local pid scratch
+    scratch=$(mktemp -d) || fail "mktemp"
+    trap 'rm -rf "$scratch"' EXIT
+    mkdir -p "$scratch/opt/bin" && cp "$usr/bin/spellbrowser" "$scratch/opt/bin/" || fail "copy"
+    env -u XDG_DATA_HOME -u SPELLS_DATA_DIR HOME="$scratch/home" QT_QPA_PLATFORM=offscreen \
+        "$scratch/opt/bin/spellbrowser" &
+    pid=$!
+    # The data folder would be settled before the window opens.
+    sleep 3
+    kill -0 $pid 2>/dev/null || fail "spellbrowser ended without samples"
+    kill -TERM $pid
+    wait $pid
+    [ ! -e "$scratch/home" ] || fail "created: $(find "$scratch/home")"
+    echo "first start without samples created nothing"
+}
+
 case $step in
 tree) tree ;;
 validate) validate ;;
 first-start) first_start ;;
+first-start-without-samples) first_start_without_samples ;;
 *) fail "unknown step $step" ;;
 esac

@@ -2,10 +2,14 @@
 // of the user's data folder.
 
 #include <algorithm>
+#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -94,6 +98,10 @@ TEST(DataDirOrder, FirstMatchingStepWins) {
          DataDirSource::kUserFolder, "@/home/.local/share/spells/", ""},
         {"relative XDG_DATA_HOME is ignored", "", "", "", "xdg", "@/home",
          DataDirSource::kUserFolder, "@/home/.local/share/spells/", ""},
+        {"relative HOME is no home", "", "", "", "", "home",
+         DataDirSource::kUserFolder, "", "can't find the home folder for the data folder"},
+        {"relative HOME beside XDG_DATA_HOME", "", "", "", "@/xdg", "home",
+         DataDirSource::kUserFolder, "@/xdg/spells/", ""},
         {"no home at all", "", "", "", "", "",
          DataDirSource::kUserFolder, "", "can't find the home folder for the data folder"},
     };
@@ -171,11 +179,42 @@ TEST_F(Seeding, ExistingFolderIsNeverTouched) {
     EXPECT_TRUE(DirEntriesOf(User()).empty()) << "an empty folder stays empty";
 }
 
-TEST_F(Seeding, WithoutSamplesTheFolderIsCreatedEmpty) {
+TEST_F(Seeding, WithoutSamplesNothingIsCreated) {
     const DataDirResult result = SeedUserDataDir(User(), root.prefix() + "no-samples");
     ASSERT_TRUE(result.ok()) << result.strMessage;
-    EXPECT_TRUE(result.bSeeded);
-    EXPECT_TRUE(DirEntriesOf(User()).empty());
+    EXPECT_FALSE(result.bSeeded);
+    EXPECT_TRUE(result.bNoSamples);
+    EXPECT_EQ(result.strDir, User());
+    EXPECT_TRUE(DirEntriesOf(root.prefix()).empty());
+}
+
+TEST_F(Seeding, LeftoversOfKilledSetUpsAreRemovedUnlessHeld) {
+    const std::string share = root.prefix() + "share/";
+    for (const char* name : {".spells-abc123", ".spells-Held99", ".spells-long1234", ".other-abc123"}) {
+        fs::create_directories(share + name + "/sub");
+        WriteFile(share + name + "/sub/wizard.txt", "x");
+    }
+    // A set-up still running holds the lock on its folder.
+    const int held = ::open((share + ".spells-Held99").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    fs::create_directories(User());  // an existing folder: the leftovers go all the same
+    ASSERT_TRUE(SeedUserDataDir(User(), Samples()).ok());
+    EXPECT_EQ(DirEntriesOf(share), (std::vector<std::string>{".other-abc123", ".spells-Held99",
+                                                             ".spells-long1234", "spells"}));
+    ::close(held);
+    fs::remove(User());
+    ASSERT_TRUE(SeedUserDataDir(User(), Samples()).ok());
+    EXPECT_EQ(DirEntriesOf(share), (std::vector<std::string>{".other-abc123", ".spells-long1234", "spells"}));
+}
+
+TEST(DataDirOfProcess, RelativeHomeIsNoHome) {
+    const std::string saved = std::getenv("HOME") ? std::getenv("HOME") : "";
+    ::setenv("HOME", "relative/home", 1);
+    const DataDirInputs inputs = DataDirInputsOfProcess({});
+    ::setenv("HOME", saved.c_str(), 1);
+    // Empty, or the password database's home.
+    EXPECT_TRUE(inputs.strHome.empty() || inputs.strHome.front() == '/') << inputs.strHome;
 }
 
 TEST_F(Seeding, FailuresNameTheFolderAndLeaveNothingBehind) {

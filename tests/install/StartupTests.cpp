@@ -69,6 +69,42 @@ TEST(CommandLine, Table) {
     }
 }
 
+TEST(CommandLine, QtOptionsAreTakenOutBeforeTheParse) {
+    const struct {
+        QStringList arguments, kept;  // after the program's name
+    } kCases[] = {
+        {{"-platform", "offscreen", "wizard"}, {"wizard"}},
+        {{"--platform", "xcb", "--style=Fusion", "-reverse", "--bogus"}, {"--bogus"}},
+        {{"-style", "Fusion", "-stylesheet", "a.qss", "--data-dir", "d"}, {"--data-dir", "d"}},
+        {{"wizard", "-platform"}, {"wizard", "-platform"}},  // without its value Qt leaves it
+        {{"--data-dir", "-x", "-platformx"}, {"--data-dir", "-x", "-platformx"}},
+    };
+    for (const auto& c : kCases)
+        EXPECT_EQ(WithoutQtOptions(QStringList{"spellbrowser"} + c.arguments), QStringList{"spellbrowser"} + c.kept)
+            << c.arguments.join(' ').toStdString();
+}
+
+TEST(CommandLine, ArgumentBytesComeBackAsTheyWere) {
+    const struct {
+        std::string bytes;
+        QString text;
+    } kCases[] = {
+        {"", ""},
+        {"/srv/spells", "/srv/spells"},
+        {"caf\xC3\xA9 \xD0\x96 \xF0\x9F\x94\xA5", QString::fromUtf8("café Ж 🔥")},
+        {"caf\xE9", QStringLiteral("caf") + QChar(0xDCE9)},                     // Latin-1
+        {"\xC3", QString(QChar(0xDCC3))},                                      // cut short
+        {"\xED\xA0\x80", QString(QChar(0xDCED)) + QChar(0xDCA0) + QChar(0xDC80)},  // a surrogate
+        {"\xC0\xAF", QString(QChar(0xDCC0)) + QChar(0xDCAF)},                    // overlong
+    };
+    for (const auto& c : kCases) {
+        EXPECT_EQ(ArgumentText(c.bytes), c.text) << c.bytes;
+        EXPECT_EQ(ArgumentBytes(ArgumentText(c.bytes)), c.bytes) << c.bytes;
+    }
+    const char* argv[] = {"spellbrowser", "--data-dir", "/tmp/caf\xE9"};
+    EXPECT_EQ(ArgumentBytes(ArgumentsOf(3, argv).at(2)), "/tmp/caf\xE9");
+}
+
 // What the main dialog showed when it was closed.
 struct Shown {
     int dialogs = 0;
@@ -201,6 +237,16 @@ TEST_F(StartupTest, EnvironmentNamesTheFolderUnlessTheCommandLineDoes) {
     EXPECT_EQ(g_strDataDir, dir.prefix());
 }
 
+TEST_F(StartupTest, DataDirThatIsNotUtf8IsTakenByItsBytes) {
+    const std::string folder = dir.prefix() + "caf\xE9/";
+    ASSERT_TRUE(SeedUserDataDir(folder, SPELLS_SAMPLES_DIR).ok());
+    const char* argv[] = {"spellbrowser", "--data-dir", folder.c_str(), "wizard"};
+    EXPECT_EQ(Start(ArgumentsOf(4, argv).mid(1), "wizard"), 0);
+    EXPECT_EQ(g_strDataDir, folder);
+    EXPECT_EQ(shown.rows, 29);
+    EXPECT_TRUE(MessageTexts().isEmpty()) << MessageTexts().join('|').toStdString();
+}
+
 TEST_F(StartupTest, BuildTreeExecutableDirectoryHoldsTheSamples) {
     EXPECT_EQ(Start({}), 0);
     const std::string executableDir =
@@ -247,7 +293,7 @@ ProcessRun RunBrowser(const QStringList& arguments, bool withDisplay = true) {
     if (!withDisplay) {
         environment.remove(QStringLiteral("DISPLAY"));
         environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     }
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(SPELLBROWSER_PATH), arguments);
@@ -278,14 +324,19 @@ TEST(Executable, MistakesPrintTheUsageAndExitTwo) {
         {{"--bogus"}, "spellbrowser: Unknown option 'bogus'."},
         {{"rogue"}, "spellbrowser: unknown spell class 'rogue': wizard or priest"},
         {{"wizard", "priest"}, "spellbrowser: unexpected argument 'priest'"},
+        {{"../wizard"}, "spellbrowser: unknown spell class '../wizard': wizard or priest"},
+        {{"--data-dir"}, "spellbrowser: Missing value after '--data-dir'."},
+        {{"--data-dir="}, "spellbrowser: --data-dir needs a folder"},
+        {{"-platform", "offscreen", "--style=Fusion", "--bogus"}, "spellbrowser: Unknown option 'bogus'."},
     };
-    for (const auto& c : kCases) {
-        const ProcessRun run = RunBrowser(c.arguments);
-        EXPECT_EQ(run.status, 2) << c.firstLine.toStdString();
-        EXPECT_TRUE(run.err.startsWith(c.firstLine + "\n\nUsage: spellbrowser [options] [class]\n"))
-            << run.err.toStdString();
-        EXPECT_EQ(run.out, "");
-    }
+    for (const auto& c : kCases)
+        for (const bool display : {true, false}) {
+            const ProcessRun run = RunBrowser(c.arguments, display);
+            EXPECT_EQ(run.status, 2) << c.firstLine.toStdString() << (display ? "" : ", no display");
+            EXPECT_TRUE(run.err.startsWith(c.firstLine + "\n\nUsage: spellbrowser [options] [class]\n"))
+                << run.err.toStdString();
+            EXPECT_EQ(run.out, "");
+        }
 }
 
 }  // namespace

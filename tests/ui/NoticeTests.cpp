@@ -161,6 +161,36 @@ TEST_F(NoticeTest, TextChangedAfterTheIndexAndRebuild) {
     ExpectLayout();
 }
 
+TEST_F(NoticeTest, RebuiltIndexOfATextFromTheFutureIsCurrent) {
+    ASSERT_NO_FATAL_FAILURE(BuildSample("wizard"));
+    SetTime(Txt(), 24 * 3600);
+    Click("IDC_WIZARD");
+    ASSERT_EQ(Shows(), kStale);
+    QTest::mouseClick(action, Qt::LeftButton);
+    EXPECT_FALSE(Shown());
+    ClickHeader(ColumnCaptioned(QStringLiteral("Level")));
+    EXPECT_FALSE(Shown()) << Shows().toStdString();
+    EXPECT_TRUE(messages.empty()) << MessageTexts().join('|').toStdString();
+}
+
+TEST_F(NoticeTest, NoSpellListsSaysWhatToDoUntilAnIndexIsBuilt) {
+    g_strDataDir = "/home/u/.local/share/spells/";
+    dlg->ShowNoSpellListsNotice();
+    EXPECT_EQ(Shows(), QStringLiteral("No spell lists yet: put wizard.txt or priest.txt into "
+                                      "/home/u/.local/share/spells/ and press Create Index"));
+    EXPECT_FALSE(action->isVisible());
+    ExpectLayout();
+    g_strDataDir = dir.prefix();
+    // A build that fails leaves the notice.
+    answer = QMessageBox::Yes;
+    Click("IDC_CREATE_INDEX");
+    EXPECT_TRUE(Shown());
+    CopySample("wizard");
+    Click("IDC_CREATE_INDEX");
+    EXPECT_FALSE(Shown()) << Shows().toStdString();
+    ExpectLayout();
+}
+
 TEST_F(NoticeTest, MissingTextHasNoRebuild) {
     ASSERT_NO_FATAL_FAILURE(BuildSample("wizard"));
     fs::remove(Txt());

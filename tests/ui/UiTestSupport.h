@@ -24,7 +24,6 @@
 
 #include "CSpellInfoDlg.h"
 #include "CSpellListDlg.h"
-#include "DescriptionReader.h"
 #include "IndexBuilder.h"
 #include "SpellListModel.h"
 #include "QtTestSupport.h"
@@ -61,29 +60,76 @@ private:
     QFont saved_;
 };
 
-// Raw field bytes as the user should see them.
-inline QString ShownText(std::string_view raw) {
-    const std::string text = DecodeForDisplay(raw);
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+// What the details dialog shows of a spell of the sample lists, written
+// out from samples/*.txt: the fields, and the description's first and
+// last 40 characters and its length.
+struct SampleSpell {
+    const char* name;
+    const char* school;
+    const char* level;
+    const char* duration;
+    const char* range;
+    const char* components;
+    const char* castingTime;
+    const char* savingThrow;
+    const char* area;
+    const char* descriptionStart;
+    const char* descriptionEnd;
+    qsizetype descriptionLength;
+};
 
-// The fields a details dialog should show for `record`.
-inline DetailsView ExpectedDetails(const SpellRecord& record, const std::string& textPath) {
-    DetailsView v;
-    v.opened = 1;
-    v.name = ShownText(FieldText(record.szName));
-    v.school = ShownText(FieldText(record.szSchool));
-    v.level = QString::number(record.nLevel);
-    v.duration = ShownText(FieldText(record.szDuration));
-    v.range = ShownText(FieldText(record.szRange));
-    v.components = ShownText(FieldText(record.szComponents));
-    v.castingTime = ShownText(FieldText(record.szCastingTime));
-    v.savingThrow = ShownText(FieldText(record.szSavingThrow));
-    v.area = ShownText(FieldText(record.szArea));
-    const DescriptionResult d = ReadDescriptionText(textPath, record.nTextOffset);
-    EXPECT_TRUE(d.ok());
-    v.description = ShownText(d.strText);
-    return v;
+inline const SampleSpell kSampleSpells[] = {
+    {"Ashen Hand", "Necromancy", "1", "1 rd./level", "Touch", " V, S, M", "1", "None", "Creature touched",
+     "The caster's hand turns the grey of cold",
+     " pyre, scattered over the caster's palm.", 575},
+    {"Lantern of False Dawn", "Invocation/Evocation", "2", "2 rds./level", "60 yds.", " V, S", "2", "Special",
+     "30-ft. radius",
+     "A globe of pale rose light swells at a p",
+     "he spell once that night are unaffected.", 446},
+    {"Veil of the Unremarked", "Illusion/Phantasm", "2", "1 turn/level", "0", " V, S", "2", "None", "The caster",
+     "The caster does not become invisible, me",
+     "other spell ends the effect immediately.", 401},
+    {"Whispered Errand", "Enchantment/Charm", "1", "1 turn", "30 yds.", "V", "1", "Neg.", "One person",
+     "The caster murmurs a short, reasonable t",
+     "do not understand the caster's language.", 532},
+    {"Quill of Patient Copying", "Alteration", "1", "1 hr./level", "Touch", " V, S, M", "1 rd.", "None",
+     "One quill",
+     "An ordinary writing quill touched by the",
+     "ine sand swept from a scriptorium floor.", 524},
+    {"Orrery of Iron Stars", "Conjuration/Summoning", "6", "1 turn/level", "10 yds.", " V, S, M", "1 turn",
+     "Special", "30-ft. radius",
+     "The caster sets a brass hoop upon the gr",
+     "o astrologers agree on how to read them.", 1626},
+    {"Ember Mote", "(Evocation)", "1", "Instantaneous", "10 yds. + 10 yds./level", " V, S", "1", "1/2",
+     "One creature",
+     "A single spark, no larger than a firefly",
+     "a shield held edge-on will stop it cold.", 466},
+    {"Grave Lantern", "Necromancy", "4", "1 hr./level", "0", " V, S, M", "1 turn", "None", "30-ft. radius",
+     "The caster places a fingerbone inside an",
+     " it is and are generally offended by it.", 423},
+    {"Call the Flock", "Animal", "1", "1 turn/level", "1/4 mile", " V, S", "1 rd.", "None", "Special",
+     "The priest whistles a call known to ever",
+     "nter arrive hungry and expect to be fed.", 502},
+};
+
+// Checks that a details dialog opened once and showed the sample spell
+// `name` of kSampleSpells.
+inline void ExpectSampleDetails(const DetailsView& actual, std::string_view name) {
+    EXPECT_EQ(actual.opened, 1) << name;
+    for (const SampleSpell& s : kSampleSpells) {
+        if (name != s.name)
+            continue;
+        EXPECT_EQ(actual.Fields().mid(0, 9),
+                  (QStringList{s.name, s.school, s.level, s.duration, s.range, s.components, s.castingTime,
+                               s.savingThrow, s.area}));
+        EXPECT_TRUE(actual.description.startsWith(QString::fromUtf8(s.descriptionStart)))
+            << name << ": " << actual.description.toStdString();
+        EXPECT_TRUE(actual.description.endsWith(QString::fromUtf8(s.descriptionEnd)))
+            << name << ": " << actual.description.toStdString();
+        EXPECT_EQ(actual.description.size(), s.descriptionLength) << name;
+        return;
+    }
+    ADD_FAILURE() << "no sample spell " << name;
 }
 
 inline void ExpectSameDetails(const DetailsView& actual, const DetailsView& expected) {
