@@ -26,6 +26,10 @@ tree() {
 usr/bin/spellbrowser
 usr/bin/spellindex
 usr/share/applications/$id.desktop
+usr/share/doc/spellindex/changelog.gz
+usr/share/doc/spellindex/copyright
+usr/share/doc/spells/changelog.gz
+usr/share/doc/spells/copyright
 usr/share/icons/hicolor/128x128/apps/$id.png
 usr/share/icons/hicolor/16x16/apps/$id.png
 usr/share/icons/hicolor/256x256/apps/$id.png
@@ -34,6 +38,7 @@ usr/share/icons/hicolor/48x48/apps/$id.png
 usr/share/icons/hicolor/64x64/apps/$id.png
 usr/share/icons/hicolor/scalable/apps/$id.svg
 usr/share/man/man1/spellbrowser.1.gz
+usr/share/lintian/overrides/spells
 usr/share/man/man1/spellindex.1.gz
 usr/share/metainfo/$id.metainfo.xml
 usr/share/spells/samples/priest.txt
