@@ -75,6 +75,8 @@ validate() {
     grep -q "<id>$id</id>" "$metainfo" || fail "metainfo has another id"
     grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" ||
         fail "metainfo launches another desktop file"
+    grep -q "<project_license>MIT</project_license>" "$metainfo" || fail "metainfo names no MIT licence"
+    grep -q "^License: Expat$" "$usr/share/doc/spells/copyright" || fail "copyright file names no licence"
     echo "desktop file and metainfo valid"
 }
 
