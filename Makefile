@@ -121,15 +121,18 @@ package: dist-build package-deps
 	@ls -l $(DIST)/*.deb
 
 # The 1x school icons are drawn by hand as 16-colour XPM files; the 32 x 32
-# ones and the application icon are drawn as SVG and rendered here. The
-# hicolor 16, 32 and 48 pixel icons are the hand-drawn XPM images.
+# ones are drawn as SVG and rendered here. The application icon is one
+# drawing, dist/icons/spells.svg, with a variant laid on the pixels for
+# 16 x 16 (spells-16.svg); the window icon (res/icons/mainframe_*) and the
+# hicolor theme icons (dist/icons/spells-*) are rendered from them.
 icons: icon-deps
 	for f in res/icons/src/*.svg; do \
 	  rsvg-convert -w 32 -h 32 $$f -o res/icons/$$(basename $$f .svg)_32.png; \
 	done
-	for s in 64 96; do rsvg-convert -w $$s -h $$s dist/icons/spells.svg -o res/icons/mainframe_$$s.png; done
-	for s in 64 128 256; do rsvg-convert -w $$s -h $$s dist/icons/spells.svg -o dist/icons/spells-$$s.png; done
-	for s in 16 32 48; do convert res/icons/mainframe_$$s.xpm -strip PNG32:dist/icons/spells-$$s.png; done
+	rsvg-convert dist/icons/spells-16.svg -o res/icons/mainframe_16.png
+	for s in 32 48 64 96; do rsvg-convert -w $$s -h $$s dist/icons/spells.svg -o res/icons/mainframe_$$s.png; done
+	rsvg-convert dist/icons/spells-16.svg -o dist/icons/spells-16.png
+	for s in 32 48 64 128 256; do rsvg-convert -w $$s -h $$s dist/icons/spells.svg -o dist/icons/spells-$$s.png; done
 
 clean:
 	rm -rf build

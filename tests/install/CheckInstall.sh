@@ -54,6 +54,11 @@ END
         [ "$got" = "${size}x$size" ] || fail "icon ${size}x$size is $got"
     done
     grep -q '<svg' "$usr/share/icons/hicolor/scalable/apps/$id.svg" || fail "scalable icon is no SVG"
+    # The menu shows the window's icon.
+    for size in 16 32 48 64; do
+        cmp -s "$usr/share/icons/hicolor/${size}x$size/apps/$id.png" "$source/res/icons/mainframe_$size.png" ||
+            fail "icon ${size}x$size is not the window icon of that size"
+    done
     for page in spellbrowser spellindex; do
         zcat "$usr/share/man/man1/$page.1.gz" | grep -q "^\.TH ${page^^} 1 " || fail "man page $page.1"
     done
