@@ -8,7 +8,9 @@
 # make install  builds the programs (release) and installs them with their
 #            desktop files, icons, man pages and samples:
 #            make install PREFIX=/usr/local DESTDIR=/tmp/stage (both optional)
-# make package  builds the Debian package build/dist/spells_<version>_<arch>.deb
+# make package  builds the Debian packages build/dist/spellindex_<version>_<arch>.deb
+#            (the command-line tool) and build/dist/spells_<version>_<arch>.deb
+#            (the browser, which depends on spellindex): preset dist
 # make icons re-renders the committed PNG icons from their SVG drawings
 
 PRESET ?= dev
@@ -18,8 +20,9 @@ DEB_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev \
                 libgtest-dev libgmock-dev libbenchmark-dev \
                 desktop-file-utils appstream
 # cpack's Debian generator reads library dependencies with dpkg-shlibdeps,
-# which finds the binaries with file.
-PACKAGE_PACKAGES := dpkg-dev file
+# which finds the binaries with file; the tests check the packages with
+# lintian.
+PACKAGE_PACKAGES := dpkg-dev file lintian
 ICON_PACKAGES := librsvg2-bin imagemagick
 # The fuzz preset builds the data library and the fuzz targets only.
 FUZZ_PACKAGES := cmake ninja-build clang libclang-rt-14-dev
@@ -31,7 +34,8 @@ FUZZ_WORK := build/fuzz/work
 # Install location; DESTDIR stages the files below another root.
 PREFIX ?= /usr/local
 DESTDIR ?=
-# The programs alone, optimised, for install and package.
+# The programs alone, optimised and hardened, for install and package
+# (preset dist).
 DIST := build/dist
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
@@ -73,7 +77,8 @@ run: build
 	$(BIN)/spellbrowser
 
 # The sanitizer run comes last, so that the output ends with its summary.
-test: deps
+# The tests build the packages (preset dist) and check them with lintian.
+test: deps package-deps
 	cmake --preset dev
 	cmake --build --preset dev
 	ctest --preset dev
@@ -105,27 +110,29 @@ bench:
 	QT_QPA_PLATFORM=offscreen build/release/bin/list_load_probe 1000000
 
 dist-build: deps
-	cmake -S . -B $(DIST) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
-	  -DSPELLS_BUILD_TESTS=OFF -DSPELLS_BUILD_BENCHMARKS=OFF
-	cmake --build $(DIST)
+	cmake --preset dist
+	cmake --build --preset dist
 
 install: dist-build
 	DESTDIR="$(DESTDIR)" cmake --install $(DIST) --prefix "$(PREFIX)"
 
 package: dist-build package-deps
-	cd $(DIST) && cpack -G DEB
+	cpack --preset dist
 	@ls -l $(DIST)/*.deb
 
 # The 1x school icons are drawn by hand as 16-colour XPM files; the 32 x 32
-# ones and the application icon are drawn as SVG and rendered here. The
-# hicolor 16, 32 and 48 pixel icons are the hand-drawn XPM images.
+# ones are drawn as SVG and rendered here. The application icon is one
+# drawing, dist/icons/spells.svg, with a variant laid on the pixels for
+# 16 x 16 (spells-16.svg); the window icon (res/icons/mainframe_*) and the
+# hicolor theme icons (dist/icons/spells-*) are rendered from them.
 icons: icon-deps
 	for f in res/icons/src/*.svg; do \
 	  rsvg-convert -w 32 -h 32 $$f -o res/icons/$$(basename $$f .svg)_32.png; \
 	done
-	for s in 64 96; do rsvg-convert -w $$s -h $$s dist/icons/spells.svg -o res/icons/mainframe_$$s.png; done
-	for s in 64 128 256; do rsvg-convert -w $$s -h $$s dist/icons/spells.svg -o dist/icons/spells-$$s.png; done
-	for s in 16 32 48; do convert res/icons/mainframe_$$s.xpm -strip PNG32:dist/icons/spells-$$s.png; done
+	rsvg-convert dist/icons/spells-16.svg -o res/icons/mainframe_16.png
+	for s in 32 48 64 96; do rsvg-convert -w $$s -h $$s dist/icons/spells.svg -o res/icons/mainframe_$$s.png; done
+	rsvg-convert dist/icons/spells-16.svg -o dist/icons/spells-16.png
+	for s in 32 48 64 128 256; do rsvg-convert -w $$s -h $$s dist/icons/spells.svg -o dist/icons/spells-$$s.png; done
 
 clean:
 	rm -rf build

@@ -73,7 +73,7 @@ QList<QIcon> LoadSchoolImageList() {
 }
 
 QIcon LoadMainIcon() {
-    return IconOf({QStringLiteral(":/icons/mainframe_16.xpm"), QStringLiteral(":/icons/mainframe_32.xpm"),
-                   QStringLiteral(":/icons/mainframe_48.xpm"), QStringLiteral(":/icons/mainframe_64.png"),
+    return IconOf({QStringLiteral(":/icons/mainframe_16.png"), QStringLiteral(":/icons/mainframe_32.png"),
+                   QStringLiteral(":/icons/mainframe_48.png"), QStringLiteral(":/icons/mainframe_64.png"),
                    QStringLiteral(":/icons/mainframe_96.png")});
 }

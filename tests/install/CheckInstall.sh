@@ -28,6 +28,10 @@ tree() {
 usr/bin/spellbrowser
 usr/bin/spellindex
 usr/share/applications/$id.desktop
+usr/share/doc/spellindex/changelog.gz
+usr/share/doc/spellindex/copyright
+usr/share/doc/spells/changelog.gz
+usr/share/doc/spells/copyright
 usr/share/icons/hicolor/128x128/apps/$id.png
 usr/share/icons/hicolor/16x16/apps/$id.png
 usr/share/icons/hicolor/256x256/apps/$id.png
@@ -36,6 +40,7 @@ usr/share/icons/hicolor/48x48/apps/$id.png
 usr/share/icons/hicolor/64x64/apps/$id.png
 usr/share/icons/hicolor/scalable/apps/$id.svg
 usr/share/man/man1/spellbrowser.1.gz
+usr/share/lintian/overrides/spells
 usr/share/man/man1/spellindex.1.gz
 usr/share/metainfo/$id.metainfo.xml
 usr/share/spells/samples/priest.txt
@@ -51,6 +56,11 @@ END
         [ "$got" = "${size}x$size" ] || fail "icon ${size}x$size is $got"
     done
     grep -q '<svg' "$usr/share/icons/hicolor/scalable/apps/$id.svg" || fail "scalable icon is no SVG"
+    # The menu shows the window's icon.
+    for size in 16 32 48 64; do
+        cmp -s "$usr/share/icons/hicolor/${size}x$size/apps/$id.png" "$source/res/icons/mainframe_$size.png" ||
+            fail "icon ${size}x$size is not the window icon of that size"
+    done
     for page in spellbrowser spellindex; do
         zcat "$usr/share/man/man1/$page.1.gz" | grep -q "^\.TH ${page^^} 1 " || fail "man page $page.1"
     done
@@ -72,6 +82,8 @@ validate() {
     grep -q "<id>$id</id>" "$metainfo" || fail "metainfo has another id"
     grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" ||
         fail "metainfo launches another desktop file"
+    grep -q "<project_license>MIT</project_license>" "$metainfo" || fail "metainfo names no MIT licence"
+    grep -q "^License: Expat$" "$usr/share/doc/spells/copyright" || fail "copyright file names no licence"
     echo "desktop file and metainfo valid"
 }
 

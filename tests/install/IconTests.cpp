@@ -1,6 +1,7 @@
-// The school icons and the application icon: 16 x 16 images in 16 colours
-// at 1x, images made for 32 x 32 picked at 2x, and icons that stand out
-// from the list on a light and on a dark palette.
+// The school icons and the application icon: school images of 16 x 16 in
+// 16 colours at 1x, images made for 32 x 32 picked at 2x, icons that stand
+// out from the list on a light and on a dark palette, and one drawing of
+// the application icon at every size.
 
 #include <algorithm>
 #include <cmath>
@@ -55,7 +56,6 @@ TEST(Icons, OneTimesImagesKeepTheirSizeAndSixteenColours) {
     std::vector<std::pair<std::string, int>> files;
     for (const char* name : kSchoolNames)
         files.emplace_back(std::string(name) + ".xpm", 16);
-    files.insert(files.end(), {{"mainframe_16.xpm", 16}, {"mainframe_32.xpm", 32}, {"mainframe_48.xpm", 48}});
     for (const auto& [file, size] : files) {
         const QImage image = Resource(file);
         EXPECT_EQ(image.size(), QSize(size, size)) << file;
@@ -84,9 +84,51 @@ TEST(Icons, DevicePixelRatioPicksTheImageMadeForIt) {
         EXPECT_NE(Argb(two), Resource(name + ".xpm").scaled(32, 32)) << name << ": a blown-up 16 x 16";
     }
     const QIcon main = LoadMainIcon();
-    EXPECT_EQ(Argb(main.pixmap(QSize(16, 16), 2.0)), Resource("mainframe_32.xpm"));
+    EXPECT_EQ(Argb(main.pixmap(QSize(16, 16), 1.0)), Resource("mainframe_16.png"));
+    EXPECT_EQ(Argb(main.pixmap(QSize(16, 16), 2.0)), Resource("mainframe_32.png"));
     EXPECT_EQ(Argb(main.pixmap(QSize(32, 32), 2.0)), Resource("mainframe_64.png"));
     EXPECT_EQ(Argb(main.pixmap(QSize(48, 48), 2.0)), Resource("mainframe_96.png"));
+}
+
+// The application icon is one drawing at every size: an open book with a
+// purple cover under a blue orb, outlined in black, that holds a yellow
+// trident. Points of each image that show each part.
+TEST(Icons, MainIconIsOneDrawingAtEverySize) {
+    enum Part { kTrident, kOrb, kOutline, kPage, kCover };
+    const auto isPart = [](QRgb c, Part part) {
+        const int r = qRed(c), g = qGreen(c), b = qBlue(c);
+        switch (part) {
+        case kTrident: return r > 150 && g > 150 && b < 60;
+        case kOrb: return b >= 150 && r < 80;
+        case kOutline: return r < 60 && g < 60 && b < 60;
+        case kPage: return r > 200 && g > 200 && b > 200;
+        case kCover: return r > 90 && b > 90 && g < 60;
+        }
+        return false;
+    };
+    const struct {
+        int size;
+        QPoint trident, orb, outline, page, cover;
+    } kImages[] = {
+        {16, {7, 4}, {4, 4}, {3, 4}, {2, 11}, {0, 14}},
+        {32, {15, 9}, {12, 10}, {13, 13}, {6, 19}, {3, 27}},
+        {48, {23, 10}, {19, 16}, {15, 10}, {9, 29}, {3, 38}},
+        {64, {31, 19}, {25, 21}, {21, 21}, {12, 38}, {3, 51}},
+        {96, {47, 30}, {38, 32}, {31, 30}, {19, 58}, {5, 76}},
+    };
+    for (const auto& image : kImages) {
+        const std::string file = "mainframe_" + std::to_string(image.size) + ".png";
+        const QImage icon = Resource(file);
+        ASSERT_EQ(icon.size(), QSize(image.size, image.size)) << file;
+        const std::pair<QPoint, Part> points[] = {{image.trident, kTrident}, {image.orb, kOrb},
+                                                  {image.outline, kOutline}, {image.page, kPage},
+                                                  {image.cover, kCover}};
+        for (const auto& [at, part] : points) {
+            const QRgb pixel = icon.pixel(at);
+            EXPECT_TRUE(qAlpha(pixel) >= 200 && isPart(pixel, part))
+                << file << " (" << at.x() << "," << at.y() << ") part " << part << ": " << std::hex << pixel;
+        }
+    }
 }
 
 // WCAG contrast ratio of two opaque colours, 1 to 21.
