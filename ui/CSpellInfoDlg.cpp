@@ -167,15 +167,15 @@ std::optional<int32_t> CSpellInfoDlg::ReadRecord() {
         ShowMessageBox(Utf8(messages::kNoIndex), QMessageBox::Ok, this);
         return std::nullopt;
     }
-    m_strName = DisplayText(FieldText(record->szName));
-    m_strSchool = DisplayText(FieldText(record->szSchool));
+    m_strName = FieldDisplayText(FieldText(record->szName));
+    m_strSchool = FieldDisplayText(FieldText(record->szSchool));
     m_strLevel = QString::asprintf("%d", record->nLevel);
-    m_strRange = DisplayText(FieldText(record->szRange));
-    m_strDuration = DisplayText(FieldText(record->szDuration));
-    m_strArea = DisplayText(FieldText(record->szArea));
-    m_strSavingThrow = DisplayText(FieldText(record->szSavingThrow));
-    m_strComponents = DisplayText(FieldText(record->szComponents));
-    m_strCastingTime = DisplayText(FieldText(record->szCastingTime));
+    m_strRange = FieldDisplayText(FieldText(record->szRange));
+    m_strDuration = FieldDisplayText(FieldText(record->szDuration));
+    m_strArea = FieldDisplayText(FieldText(record->szArea));
+    m_strSavingThrow = FieldDisplayText(FieldText(record->szSavingThrow));
+    m_strComponents = FieldDisplayText(FieldText(record->szComponents));
+    m_strCastingTime = FieldDisplayText(FieldText(record->szCastingTime));
     return record->nTextOffset;
 }
 

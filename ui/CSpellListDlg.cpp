@@ -15,12 +15,15 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScrollBar>
+#include <QToolTip>
 #include <QTreeView>
 
 #include "CFindBar.h"
 #include "CNoticeBar.h"
 #include "CProblemsDlg.h"
 #include "CSpellInfoDlg.h"
+#include "ColumnLayout.h"
 #include "ColumnTables.h"
 #include "DialogUnits.h"
 #include "DisplayText.h"
@@ -132,7 +135,7 @@ void CSpellListDlg::OnInitDialog() {
     QHeaderView* header = m_ctlList->header();
     header->setSectionsClickable(true);
     header->setSectionsMovable(false);
-    header->setSortIndicatorShown(false);
+    header->setSortIndicatorShown(true);
     header->setStretchLastSection(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
@@ -172,6 +175,11 @@ void CSpellListDlg::OnInitDialog() {
     connect(exit, &QPushButton::clicked, this, &QDialog::reject);
     connect(header, &QHeaderView::sectionClicked, this, &CSpellListDlg::OnColumnClick);
     connect(m_ctlList, &QAbstractItemView::doubleClicked, this, &CSpellListDlg::OnDblclkList);
+    connect(header, &QHeaderView::sectionResized, this, &CSpellListDlg::OnSectionResized);
+    // A double click on a divider fits the column to all its rows, not only
+    // to those in view as the tree view would.
+    disconnect(header, &QHeaderView::sectionHandleDoubleClicked, m_ctlList, nullptr);
+    connect(header, &QHeaderView::sectionHandleDoubleClicked, this, &CSpellListDlg::FitColumn);
 
     m_pFindBar = new CFindBar(m_pModel, m_ctlList, m_ctlProgress, this);
     connect(m_pFindBar, &CFindBar::OpenChanged, this, [this] { OnSize(width(), height()); });
@@ -180,6 +188,12 @@ void CSpellListDlg::OnInitDialog() {
     m_pNoticeBar = new CNoticeBar(this);
     connect(m_pNoticeBar, &CNoticeBar::ActionClicked, this, &CSpellListDlg::OnNoticeAction);
     connect(m_pNoticeBar, &CNoticeBar::Closed, this, &CSpellListDlg::HideNotice);
+
+    // The table's widths suit a font of base unit 6; scaled to this one.
+    std::array<int, kColumnCount> tableWidths{};
+    for (int field = 0; field < kColumnCount; ++field)
+        tableWidths[static_cast<std::size_t>(field)] = dlu.FromBaseUnit6Pixels(g_nColumnWidths[field]);
+    m_pColumnLayout = std::make_unique<ColumnLayout>(tableWidths);
 
     SetColumnOrder(kFieldName);
     setMinimumSize(MinimumSize());
@@ -218,8 +232,11 @@ void CSpellListDlg::resizeEvent(QResizeEvent* event) {
 }
 
 void CSpellListDlg::OnSize(int cx, int cy) {
-    if (m_ctlList)
+    if (m_ctlList) {
         m_ctlList->resize(ListSize(cx, cy));
+        if (m_pColumnLayout)
+            LayOutColumns();
+    }
     // Below the list stand the notice, when shown, then the find bar.
     const QWidget* above = m_ctlList;
     if (m_ctlList && m_pNoticeBar && m_pNoticeBar->isVisibleTo(this)) {
@@ -263,14 +280,24 @@ void CSpellListDlg::SetProgressRange(int count) {
     m_ctlProgress->setRange(0, std::max(count, 1));
 }
 
+bool CSpellListDlg::LoadInOrder(int nKey, const std::string& spellClass, bool descending) {
+    const bool wasDescending = m_pModel->IsDescending();
+    m_pModel->SetDescending(descending);
+    if (LoadIndex(nKey, spellClass))
+        return true;
+    m_pModel->SetDescending(wasDescending);
+    UpdateSortIndicator();
+    return false;
+}
+
 void CSpellListDlg::OnWizard() {
     g_strClass = "wizard";
-    LoadIndex(kFieldName, g_strClass);
+    LoadInOrder(kFieldName, g_strClass, false);
 }
 
 void CSpellListDlg::OnPriest() {
     g_strClass = "priest";
-    LoadIndex(kFieldName, g_strClass);
+    LoadInOrder(kFieldName, g_strClass, false);
 }
 
 bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
@@ -283,6 +310,13 @@ bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
     }
     BusyOperation busy(m_nRepaintIntervalMs);
     const ListState before = SaveListState();
+    // A reload of the class shown keeps its selected spell.
+    int64_t keepOffset = -1;
+    if (spellClass == m_strListClass) {
+        const QModelIndexList selected = m_ctlList->selectionModel()->selectedRows();
+        if (!selected.isEmpty())
+            keepOffset = m_pModel->RecordOffset(selected.first().row());
+    }
     const int64_t n = index.RecordCount();
     const int count = static_cast<int>(std::min<int64_t>(n, INT_MAX));
     g_nRecordCount = count;
@@ -302,8 +336,9 @@ bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
                 ShowMessageBox(
                     Utf8(messages::CannotInsertSpell(DecodeForDisplay(FieldText(record.szName)))),
                     QMessageBox::Ok, this);
+            // After record i, i + 1 of the records are in: the last one fills the bar.
             if (i % progressStep == 0 || i >= count - 1)
-                m_ctlProgress->setValue(static_cast<int>(std::min<int64_t>(i, count)));
+                m_ctlProgress->setValue(static_cast<int>(std::min<int64_t>(i + 1, count)));
             if (i % 256 == 0)
                 busy.KeepPainting();
         }
@@ -318,6 +353,8 @@ bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
         return false;
     }
     m_strListClass = spellClass;
+    QToolTip::hideText();  // it showed a cell of the old rows
+    SelectAfterLoad(keepOffset);
     m_pFindBar->OnListLoaded(TextPath(spellClass), IsPriestClass(spellClass));
 
     if (index.Failed())
@@ -338,8 +375,10 @@ CSpellListDlg::ListState CSpellListDlg::SaveListState() const {
 
 void CSpellListDlg::RestoreListState(const ListState& state) {
     m_pModel->SetKeyField(state.nKey);
+    m_bLayingOutColumns = true;
     for (int column = 0; column < kColumnCount; ++column)
         m_ctlList->header()->resizeSection(column, state.widths[static_cast<std::size_t>(column)]);
+    m_bLayingOutColumns = false;
     g_nRecordCount = state.nRecordCount;
     m_ctlProgress->setRange(0, state.progressMax);
     m_ctlProgress->setValue(state.progress);
@@ -349,11 +388,73 @@ void CSpellListDlg::SetColumnOrder(int nKey) {
     if (!IsColumnField(nKey))
         return;
     m_pModel->SetKeyField(nKey);
-    // The table's widths suit a font of base unit 6; scaled to this one.
-    const DialogUnits dlu(font());
+    UpdateSortIndicator();
+    LayOutColumns();
+}
+
+void CSpellListDlg::UpdateSortIndicator() {
+    m_ctlList->header()->setSortIndicator(
+        0, m_pModel->IsDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+int CSpellListDlg::ColumnRoom() const {
+    // The room of a vertical scroll bar is kept, so that the widths do not
+    // change as the rows come and go.
+    return m_ctlList->width() - 2 * m_ctlList->frameWidth() -
+           m_ctlList->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_ctlList);
+}
+
+void CSpellListDlg::LayOutColumns() {
+    const std::vector<int> widths = m_pColumnLayout->Widths(m_pModel->KeyField(), ColumnRoom());
+    m_bLayingOutColumns = true;
     for (int column = 0; column < kColumnCount; ++column)
-        m_ctlList->header()->resizeSection(
-            column, dlu.FromBaseUnit6Pixels(g_nColumnWidths[ColumnField(nKey, column)]));
+        m_ctlList->header()->resizeSection(column, widths[static_cast<std::size_t>(column)]);
+    m_bLayingOutColumns = false;
+}
+
+void CSpellListDlg::OnSectionResized(int column, int /*oldSize*/, int newSize) {
+    if (!m_bLayingOutColumns)
+        m_pColumnLayout->SetUserWidth(ColumnField(m_pModel->KeyField(), column), newSize);
+}
+
+void CSpellListDlg::FitColumn(int column) {
+    if (column < 0 || column >= kColumnCount)
+        return;
+    // The widest text by the font, then the room the delegate wants for it
+    // with its margins and, in the key column, the icon.
+    const QFontMetrics metrics = m_ctlList->fontMetrics();
+    int widestRow = -1;
+    int widest = -1;
+    for (int row = 0; row < m_pModel->rowCount(); ++row) {
+        const int advance = metrics.horizontalAdvance(m_pModel->index(row, column).data().toString());
+        if (advance > widest) {
+            widest = advance;
+            widestRow = row;
+        }
+    }
+    int width = m_ctlList->header()->sectionSizeHint(column);
+    if (widestRow >= 0) {
+        QStyleOptionViewItem option;
+        option.initFrom(m_ctlList);
+        option.font = m_ctlList->font();
+        option.fontMetrics = metrics;
+        option.decorationSize = m_ctlList->iconSize();
+        width = std::max(width, m_ctlList->itemDelegate()
+                                    ->sizeHint(option, m_pModel->index(widestRow, column))
+                                    .width());
+    }
+    m_ctlList->header()->resizeSection(column, width);
+}
+
+void CSpellListDlg::SelectAfterLoad(int64_t keepOffset) {
+    if (m_pModel->rowCount() == 0)
+        return;
+    const int kept = keepOffset >= 0 ? m_pModel->RowOfRecord(keepOffset) : -1;
+    const QModelIndex index = m_pModel->index(std::max(kept, 0), 0);
+    m_ctlList->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_ctlList->scrollTo(index, kept > 0 ? QAbstractItemView::PositionAtCenter
+                                        : QAbstractItemView::EnsureVisible);
 }
 
 bool CSpellListDlg::InsertSpell(const SpellRecord& record, int /*nKey*/, int64_t recordOffset) {
@@ -368,7 +469,9 @@ void CSpellListDlg::OnColumnClick(int nColumn) {
     const int nKey = FindColumnField(caption);
     if (nKey < 0)
         return;
-    LoadIndex(nKey, m_strListClass);
+    // The key's own header reverses the order shown; another sorts ascending.
+    LoadInOrder(nKey, m_strListClass,
+                nKey == m_pModel->KeyField() && !m_strListClass.empty() && !m_pModel->IsDescending());
 }
 
 void CSpellListDlg::OnCreateIndex() {

@@ -3,6 +3,7 @@
 // column sort, and the way into a spell's details.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "SpellRecord.h"
 
 class CFindBar;
+class ColumnLayout;
 class CNoticeBar;
 class QModelIndex;
 class QProgressBar;
@@ -41,6 +43,13 @@ public:
     // The class whose rows the list shows; empty before the first load.
     const std::string& ListClass() const { return m_strListClass; }
     SpellListModel* Model() const { return m_pModel; }
+
+    // The column widths: the user's widths per field and the shared room.
+    ColumnLayout& Columns() { return *m_pColumnLayout; }
+    // Sets every column's width for the key field and the list's width.
+    void LayOutColumns();
+    // Fits `column` to its widest text (a double click on its divider).
+    void FitColumn(int column);
 
     // How often a long load repaints the windows, in milliseconds; 0
     // repaints at every step (for tests).
@@ -85,6 +94,18 @@ private:
     ListState SaveListState() const;
     void RestoreListState(const ListState& state);
     void OnFocusChanged(QWidget* old, QWidget* now);
+    // A width the user gave a column stays with its field.
+    void OnSectionResized(int column, int oldSize, int newSize);
+    // The pixels across that the columns can fill without scrolling.
+    int ColumnRoom() const;
+    // After a load: the row of the record at `keepOffset` current and
+    // selected when it is still there, else the first row.
+    void SelectAfterLoad(int64_t keepOffset);
+    // Shows the key column's order in its header.
+    void UpdateSortIndicator();
+    // LoadIndex in ascending or descending order; a failed load keeps the
+    // order shown.
+    bool LoadInOrder(int nKey, const std::string& spellClass, bool descending);
 
     // What the notice bar below the list says.
     enum class Notice { kNone, kStaleIndex, kProblems, kNoSpellLists };
@@ -110,6 +131,8 @@ private:
     std::string m_strListClass;
     CFindBar* m_pFindBar = nullptr;
     int m_nRepaintIntervalMs = 50;
+    std::unique_ptr<ColumnLayout> m_pColumnLayout;
+    bool m_bLayingOutColumns = false;  // the widths being set are not the user's
 
     CNoticeBar* m_pNoticeBar = nullptr;
     Notice m_nNotice = Notice::kNone;

@@ -13,8 +13,18 @@ inline QString Utf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// A field without the blanks before its text: fields cut at a fixed place
+// after their marker keep the blank that followed it, which means nothing.
+inline std::string_view WithoutLeadingBlanks(std::string_view raw) {
+    const std::size_t first = raw.find_first_not_of(" \t");
+    return first == std::string_view::npos ? std::string_view{} : raw.substr(first);
+}
+
 // `raw` decoded by the display rule: UTF-8 when valid, else Windows-1251.
 inline QString DisplayText(std::string_view raw) {
     const std::string text = DecodeForDisplay(raw);
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
+
+// A record field as the list and the details show it: without leading blanks.
+inline QString FieldDisplayText(std::string_view raw) { return DisplayText(WithoutLeadingBlanks(raw)); }

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "CaseFolding.h"
+#include "DisplayText.h"
 #include "SpellSearch.h"
 #include "TextDecoding.h"
 
@@ -41,6 +42,7 @@ void KeyOrder::Add(std::string_view raw) {
     constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
     if (raw.starts_with(kByteOrderMark) && IsValidUtf8(raw))
         raw.remove_prefix(kByteOrderMark.size());
+    raw = WithoutLeadingBlanks(raw);
     // Keys are mostly ASCII, which folds byte for byte.
     if (ascii_.size() < raw.size())
         ascii_.resize(raw.size());
@@ -65,7 +67,10 @@ void KeyOrder::Add(std::string_view raw) {
         if ((last & 0xFF) != 0)
             rest_.push_back(0);
     }
-    entries_.push_back({Pack(key, std::min<std::size_t>(8, n)), static_cast<uint32_t>(entries_.size()), rest});
+    // Descending, rows count down, so that the reversed order keeps equal
+    // keys in file order.
+    const auto row = static_cast<uint32_t>(entries_.size());
+    entries_.push_back({Pack(key, std::min<std::size_t>(8, n)), descending_ ? ~row : row, rest});
 }
 
 void KeyOrder::Sort(const std::function<void()>& keepAlive) {
@@ -90,6 +95,11 @@ void KeyOrder::Sort(const std::function<void()>& keepAlive) {
         }
     }
     rest_ = {};
+    if (descending_) {
+        std::reverse(entries_.begin(), entries_.end());
+        for (Entry& entry : entries_)
+            entry.row = ~entry.row;
+    }
 }
 
 void KeyOrder::SortRange(const Range& range, std::vector<Range>& pending) {

@@ -1,7 +1,8 @@
 #pragma once
 // The order of the list's rows: ascending by the case-folded display text
-// of their key field, compared as UTF-8 bytes (code point order), rows with
-// equal keys in the order they were added (file order).
+// of their key field without leading blanks, compared as UTF-8 bytes (code
+// point order), or descending; rows with equal keys in the order they were
+// added (file order) either way.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +13,8 @@
 
 class KeyOrder {
 public:
+    // Descending order; set before the first Add().
+    void SetDescending(bool descending) { descending_ = descending; }
     // Room for `rows` keys; a hint.
     void Reserve(std::size_t rows);
     // Adds the key of the next row, its text as stored in the file. May
@@ -50,6 +53,7 @@ private:
     // next chunk, or by row when their keys end in it.
     void Resolve(std::size_t begin, std::size_t end, std::size_t chunk, std::vector<Range>& pending);
 
+    bool descending_ = false;
     std::vector<Entry> entries_;
     std::vector<uint64_t> rest_;
     std::vector<char> ascii_;  // scratch: a key folded as ASCII

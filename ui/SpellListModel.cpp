@@ -29,7 +29,7 @@ int SpellListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QString SpellListModel::FieldDisplayText(const Row& row, int field) const {
-    return DisplayText(texts_.Field(row.texts, field));
+    return ::FieldDisplayText(texts_.Field(row.texts, field));
 }
 
 QVariant SpellListModel::data(const QModelIndex& index, int role) const {
@@ -77,6 +77,7 @@ void SpellListModel::BeginLoad(std::size_t expectedRows) {
     constexpr std::size_t kHeadStartRows = 1 << 20;
     const std::size_t rows = std::min(expectedRows, kHeadStartRows);
     pending_.reserve(rows);
+    pendingOrder_.SetDescending(descending_);
     pendingOrder_.Reserve(rows);
 }
 
@@ -147,6 +148,13 @@ int64_t SpellListModel::RecordOffset(int row) const {
     if (row < 0 || row >= rowCount())
         return -1;
     return OffsetOf(rows_[LoadedRow(row)]);
+}
+
+int SpellListModel::RowOfRecord(int64_t recordOffset) const {
+    for (int row = 0; row < rowCount(); ++row)
+        if (RecordOffset(row) == recordOffset)
+            return row;
+    return -1;
 }
 
 void SpellListModel::SetFilter(std::vector<uint32_t> rows) {

@@ -44,6 +44,12 @@ public:
     // columns; the rows are reordered by the next load.
     void SetKeyField(int keyField);
     int KeyField() const { return keyField_; }
+    // Descending order by the key field, equal keys still in file order;
+    // taken up by the next load.
+    void SetDescending(bool descending) { descending_ = descending; }
+    bool IsDescending() const { return descending_; }
+    // The shown row of the record at `recordOffset`, or -1.
+    int RowOfRecord(int64_t recordOffset) const;
 
     // A load: BeginLoad() starts a set of new rows, hinting how many may
     // come; AppendRecord() adds each record in file order; FinishLoad()
@@ -88,6 +94,7 @@ private:
     QString FieldDisplayText(const Row& row, int field) const;
 
     int keyField_ = kFieldName;
+    bool descending_ = false;
     QList<QIcon> icons_;
     std::vector<Row> rows_;  // shown
     RowTextStore texts_;

@@ -158,6 +158,7 @@ TEST_F(DetailsTest, NothingOpensWithoutASelection) {
     EXPECT_EQ(ByEnter().opened, 0);
     // Loaded, but no row selected.
     ASSERT_NO_FATAL_FAILURE(LoadSample("wizard"));
+    list->selectionModel()->clear();
     ASSERT_TRUE(SelectedRows().isEmpty());
     EXPECT_EQ(ByDetailsButton().opened, 0);
     EXPECT_EQ(ByEnter().opened, 0);

@@ -78,8 +78,10 @@ TEST(KeyOrder, ManyKeysSortLikeAStableSortOfTheirCaseFolding) {
     for (uint32_t i = 0; i < expected.size(); ++i)
         expected[i] = i;
     std::vector<std::string> folded;
-    for (const std::string& key : keys)
-        folded.push_back(QString::fromStdString(key).toCaseFolded().toStdString());
+    for (const std::string& key : keys)  // leading blanks do not count
+        folded.push_back(QString::fromStdString(key.substr(std::min(key.find_first_not_of(' '), key.size())))
+                             .toCaseFolded()
+                             .toStdString());
     std::stable_sort(expected.begin(), expected.end(),
                      [&](uint32_t a, uint32_t b) { return folded[a] < folded[b]; });
 
@@ -93,6 +95,22 @@ TEST(KeyOrder, ManyKeysSortLikeAStableSortOfTheirCaseFolding) {
         rows.push_back(order.RowAt(i));
     EXPECT_EQ(rows, expected);
     EXPECT_GT(pauses, 0) << "a long sort lets the window repaint";
+}
+
+TEST(KeyOrder, LeadingBlanksDoNotCountAndDescendingKeepsEqualKeysInFileOrder) {
+    const std::vector<std::string> keys = {" V, S, M", "V", "  v, s", "A", "V, S, M", "b", "\tA"};
+    for (const bool descending : {false, true}) {
+        KeyOrder order;
+        order.SetDescending(descending);
+        for (const std::string& key : keys)
+            order.Add(key);
+        order.Sort();
+        std::vector<uint32_t> rows;
+        for (std::size_t i = 0; i < order.Size(); ++i)
+            rows.push_back(order.RowAt(i));
+        EXPECT_EQ(rows, descending ? (std::vector<uint32_t>{0, 4, 2, 1, 5, 3, 6})
+                                   : (std::vector<uint32_t>{3, 6, 5, 1, 2, 0, 4}));
+    }
 }
 
 }  // namespace

@@ -31,8 +31,11 @@ std::vector<int> ColumnFields(int key) {
     }
 }
 
-// The sample lists' fields are ASCII: shown as they are stored.
+// The sample lists' fields are ASCII: shown as they are stored, less the
+// blanks before their text.
 QString AsciiField(std::string_view bytes) {
+    while (!bytes.empty() && bytes.front() == ' ')
+        bytes.remove_prefix(1);
     EXPECT_TRUE(std::all_of(bytes.begin(), bytes.end(), [](char c) { return c > 0 && c < 0x7F; }))
         << "not ASCII: " << bytes;
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
@@ -45,6 +48,12 @@ QImage IconImage(const QIcon& icon) {
 
 class SpellListTest : public MainDialogTest {
 protected:
+    void SetUp() override {
+        MainDialogTest::SetUp();
+        // The template's width, where the columns keep the table's widths.
+        dlg->resize(dlg->minimumWidth(), 600);
+    }
+
     // Checks that the list holds exactly the records of `spellClass`'s index,
     // each row showing its own record's fields, ordered by field `key`.
     void ExpectRowsOfIndex(const std::string& spellClass, int key) {
@@ -138,7 +147,8 @@ TEST_F(SpellListTest, WizardThenPriestLoadShowsEveryRecordSortedByName) {
     EXPECT_EQ(g_strClass, "wizard");
     ExpectRowsOfIndex("wizard", kFieldName);
     EXPECT_EQ(Captions(), kDefaultCaptions);
-    EXPECT_TRUE(list->selectionModel()->selectedRows().isEmpty()) << "a row is selected after load";
+    EXPECT_EQ(SelectedRows(), QList<int>{0}) << "a load leaves the first row selected";
+    EXPECT_EQ(list->currentIndex().row(), 0);
 
     // Priest rows replace the wizard rows and the selection.
     ClickRow(1);
@@ -147,7 +157,8 @@ TEST_F(SpellListTest, WizardThenPriestLoadShowsEveryRecordSortedByName) {
     EXPECT_TRUE(messages.empty()) << MessageTexts().join('|').toStdString();
     EXPECT_EQ(g_strClass, "priest");
     ExpectRowsOfIndex("priest", kFieldName);
-    EXPECT_TRUE(list->selectionModel()->selectedRows().isEmpty());
+    EXPECT_EQ(SelectedRows(), QList<int>{0});
+    EXPECT_EQ(list->currentIndex().row(), 0);
 }
 
 TEST_F(SpellListTest, SortIsCaseInsensitiveAndKeepsFileOrderOfEqualKeys) {
@@ -198,11 +209,40 @@ TEST_F(SpellListTest, LevelHeaderClickMovesLevelInFrontAndSortsByIt) {
     EXPECT_EQ(Widths(), (std::vector<int>{67, 173, 107, 67, 80, 80, 67, 107, 107}));
     ExpectRowsOfIndex("wizard", kFieldLevel);
 
-    // The same click again gives the same list.
+    EXPECT_EQ(header->sortIndicatorSection(), 0);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+
+    // The same click again reverses the order; a third turns it back.
     const std::vector<int64_t> first = Offsets();
     ClickHeader(0);
     EXPECT_EQ(Captions()[0], QStringLiteral("Level"));
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(Column(0).first(), QStringLiteral("6"));
+    EXPECT_EQ(Column(0).last(), QStringLiteral("1"));
+    EXPECT_EQ(Offsets().size(), first.size());
+    ClickHeader(0);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
     EXPECT_EQ(Offsets(), first);
+}
+
+TEST_F(SpellListTest, ReversedOrderKeepsEqualKeysInFileOrderAndOtherHeadersSortAscending) {
+    // Levels compare as text; " alpha" shows and sorts as "alpha".
+    WriteFile(Idx("wizard"), EncodeAll({MakeRecord("beta", 2), MakeRecord("Alpha", 10),
+                                        MakeRecord("gamma", 1), MakeRecord(" alpha", 2),
+                                        MakeRecord("ALPHA", 3), MakeRecord("Beta", 1)}));
+    Click("IDC_WIZARD");
+    EXPECT_EQ(Column(0), (QStringList{"Alpha", "alpha", "ALPHA", "beta", "Beta", "gamma"}));
+    ClickHeader(0);
+    EXPECT_EQ(Column(0), (QStringList{"gamma", "beta", "Beta", "Alpha", "alpha", "ALPHA"}));
+    EXPECT_EQ(Offsets(), (std::vector<int64_t>{864, 0, 2160, 432, 1296, 1728}));
+    ClickHeader(1);  // Level: ascending again
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    EXPECT_EQ(Offsets(), (std::vector<int64_t>{864, 2160, 432, 0, 1296, 1728}));
+    ClickHeader(0);
+    EXPECT_EQ(Offsets(), (std::vector<int64_t>{1728, 0, 1296, 432, 864, 2160}));
+    Click("IDC_WIZARD");  // the class buttons sort ascending by name
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    EXPECT_EQ(Offsets(), (std::vector<int64_t>{432, 1296, 1728, 0, 2160, 864}));
 }
 
 TEST_F(SpellListTest, ClickedColumnCaptionDecidesTheKeyField) {
@@ -227,20 +267,54 @@ TEST_F(SpellListTest, ClickedColumnCaptionDecidesTheKeyField) {
     ExpectRowsOfIndex("wizard", kFieldName);
 }
 
-TEST_F(SpellListTest, EveryLoadResetsColumnWidths) {
+TEST_F(SpellListTest, DraggedWidthsStayWithTheirFieldsThroughLoads) {
     ASSERT_NO_FATAL_FAILURE(BuildSample("wizard"));
     Click("IDC_WIZARD");
     header->resizeSection(0, 300);
-    header->resizeSection(4, 7);
+    header->resizeSection(4, 40);
     Click("IDC_WIZARD");
-    EXPECT_EQ(Widths(), kDefaultWidths);
+    EXPECT_EQ(Widths(), (std::vector<int>{300, 67, 107, 67, 40, 80, 67, 107, 107}));
 
     header->resizeSection(1, 222);
-    ClickHeader(2);  // School/Sphere
-    EXPECT_EQ(Widths(), (std::vector<int>{107, 173, 67, 67, 80, 80, 67, 107, 107}));
-    header->resizeSection(0, 11);
+    ClickHeader(2);  // School/Sphere moves to the front with its width
+    EXPECT_EQ(Widths(), (std::vector<int>{107, 300, 222, 67, 40, 80, 67, 107, 107}));
+    header->resizeSection(0, 50);
     ClickHeader(0);
-    EXPECT_EQ(Widths(), (std::vector<int>{107, 173, 67, 67, 80, 80, 67, 107, 107}));
+    EXPECT_EQ(Widths(), (std::vector<int>{50, 300, 222, 67, 40, 80, 67, 107, 107}));
+    ClickHeader(1);  // Spell
+    EXPECT_EQ(Widths(), (std::vector<int>{300, 222, 50, 67, 40, 80, 67, 107, 107}));
+}
+
+TEST_F(SpellListTest, AWiderListSharesItsRoomAmongTheColumns) {
+    ASSERT_NO_FATAL_FAILURE(BuildSample("wizard"));
+    Click("IDC_WIZARD");
+    // The list is 10 pixels narrower than the window; a frame of 1 pixel
+    // on each side and the scroll bar's room are not the columns'.
+    const int outside = 10 + 2 * list->frameWidth() +
+                        list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+    dlg->resize(855 + 400 + outside, 600);  // 400 pixels more than the table's widths
+    EXPECT_EQ(Widths(), (std::vector<int>{253, 99, 157, 98, 118, 117, 98, 157, 158}));
+    // A dragged width stays; the others share what is left.
+    header->resizeSection(0, 173 + 400);
+    ClickHeader(ColumnCaptioned("Level"));
+    EXPECT_EQ(Widths(), (std::vector<int>{67, 573, 107, 67, 80, 80, 67, 107, 107}));
+    // Narrower than the template, the widths stay.
+    ClickHeader(ColumnCaptioned("Spell"));
+    dlg->resize(dlg->minimumWidth(), 600);
+    EXPECT_EQ(Widths(), (std::vector<int>{573, 67, 107, 67, 80, 80, 67, 107, 107}));
+}
+
+TEST_F(SpellListTest, DoubleClickOnADividerFitsTheColumnToItsLongestText) {
+    WriteFile(Idx("wizard"), EncodeAll({MakeRecord("A"), MakeRecord("WWWWWWWWWWWWWWWWWWWWWWWWWWWWWW"),
+                                        MakeRecord("B")}));
+    Click("IDC_WIZARD");
+    const int divider = header->sectionViewportPosition(0) + header->sectionSize(0) - 1;
+    QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, QPoint(divider, header->height() / 2));
+    const int text = list->fontMetrics().horizontalAdvance(QStringLiteral("WWWWWWWWWWWWWWWWWWWWWWWWWWWWWW"));
+    EXPECT_GE(header->sectionSize(0), text + 16);
+    EXPECT_LE(header->sectionSize(0), text + 16 + 24);
+    Click("IDC_WIZARD");  // kept as the user's width
+    EXPECT_GE(header->sectionSize(0), text + 16);
 }
 
 TEST_F(SpellListTest, HeaderClickBeforeAnyLoadFindsNoIndex) {
@@ -304,13 +378,13 @@ TEST_F(SpellListTest, ProgressRunsOverTheRecordCount) {
     Click("IDC_WIZARD");
     EXPECT_EQ(progress->minimum(), 0);
     EXPECT_EQ(progress->maximum(), 3);
-    EXPECT_EQ(progress->value(), 2);
+    EXPECT_EQ(progress->value(), 3) << "the bar ends full";
 
     // A second load starts again at 0 and steps once per record.
     QList<int> values;
     QObject::connect(progress, &QProgressBar::valueChanged, progress, [&values](int v) { values << v; });
     Click("IDC_WIZARD");
-    EXPECT_EQ(values, (QList<int>{0, 1, 2}));
+    EXPECT_EQ(values, (QList<int>{0, 1, 2, 3}));
     EXPECT_EQ(progress->maximum(), 3);
 }
 
@@ -324,7 +398,7 @@ TEST_F(SpellListTest, ProgressRangeIsNotCutTo16Bits) {
     WriteFile(Idx("wizard"), bytes);
     Click("IDC_WIZARD");
     EXPECT_EQ(progress->maximum(), kRecords);
-    EXPECT_EQ(progress->value(), kRecords - 1);
+    EXPECT_EQ(progress->value(), kRecords);
     EXPECT_EQ(model->rowCount(), kRecords);
     EXPECT_EQ(g_nRecordCount, kRecords);
     EXPECT_EQ(Offset(kRecords - 1), int64_t{kRecords - 1} * 432);  // equal keys keep file order
@@ -456,6 +530,7 @@ TEST_F(SpellListTest, RowsWithoutAnIconLineUpWithRowsWithOne) {
     ASSERT_EQ(model->rowCount(), 2);
     ASSERT_TRUE(model->index(0, 0).data(Qt::DecorationRole).isNull());
     ASSERT_FALSE(model->index(1, 0).data(Qt::DecorationRole).isNull());
+    list->selectionModel()->clear();
     const QImage view = list->viewport()->grab().toImage();
     const QRect withoutIcon = list->visualRect(model->index(0, 0));
     const QRect withIcon = list->visualRect(model->index(1, 0));
@@ -504,7 +579,7 @@ TEST_F(SpellListTest, LoadsRepaintUnderTheBusyCursorWhileReadingAndOrdering) {
     EXPECT_GT(reading, 0);
     EXPECT_GT(ordering, 0);
     EXPECT_EQ(idle, 0) << "repainted without the busy cursor";
-    EXPECT_EQ(progress->value(), kRecords - 1);
+    EXPECT_EQ(progress->value(), kRecords);
     ASSERT_EQ(model->rowCount(), kRecords);
     EXPECT_EQ(Text(kRecords - 1, 0), QStringLiteral("Spell 9999"));
 }
@@ -548,3 +623,24 @@ TEST_F(SpellListTest, EqualKeysStayInFileOrderThroughRepaints) {
 }
 
 }  // namespace
+
+// ---- Selection across loads ------------------------------------------------
+
+TEST_F(SpellListTest, AReloadKeepsTheSelectedSpellAndDownGoesToTheSecondRow) {
+    ASSERT_NO_FATAL_FAILURE(BuildSample("wizard"));
+    ASSERT_NO_FATAL_FAILURE(BuildSample("priest"));
+    Click("IDC_WIZARD");
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(SelectedRows(), QList<int>{1}) << "the first Down goes to the second row";
+    const QString name = Text(1, 0);
+    ClickHeader(ColumnCaptioned("Level"));
+    ASSERT_EQ(SelectedRows().size(), 1);
+    EXPECT_EQ(Text(SelectedRows()[0], ColumnCaptioned("Spell")), name);
+    ClickHeader(0);  // reversed
+    ASSERT_EQ(SelectedRows().size(), 1);
+    EXPECT_EQ(Text(SelectedRows()[0], ColumnCaptioned("Spell")), name);
+    EXPECT_TRUE(list->viewport()->rect().intersects(list->visualRect(list->currentIndex())));
+    Click("IDC_PRIEST");  // another class starts at its first row
+    EXPECT_EQ(SelectedRows(), QList<int>{0});
+}
