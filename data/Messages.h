@@ -203,6 +203,11 @@ inline std::string NoSpellLists(std::string_view folder) {
     return "No spell lists yet: put wizard.txt or priest.txt into " + std::string(folder) +
            " and press Create Index";
 }
+// At start neither class has an index.
+inline std::string NoIndexYet(std::string_view folder) {
+    return "No index yet: press Create Index to build one from wizard.txt or priest.txt in " +
+           std::string(folder);
+}
 inline std::string IndexedWithProblems(std::size_t spells, std::size_t lines) {
     return "Indexed " + Plural(spells, "spell", "spells") + "; " +
            Plural(lines, "line looks", "lines look") + " wrong";

@@ -7,7 +7,10 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QPushButton>
+#include <QSettings>
 #include <QStringList>
+
+#include <unistd.h>
 
 #include "BuildConfig.h"
 #include "CSpellListDlg.h"
@@ -16,6 +19,8 @@
 #include "DisplayText.h"
 #include "MessageBox.h"
 #include "SchoolIcons.h"
+#include "SpellFiles.h"
+#include "ViewSettings.h"
 
 CSpellBrowserApp theApp;
 
@@ -95,16 +100,34 @@ int CSpellBrowserApp::Start(const QStringList& arguments) {
 }
 
 bool CSpellBrowserApp::InitInstance() {
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Spells"),
+                       QStringLiteral("spellbrowser"));
+    const ViewSettings view = SettingsStore::Read(settings);
     CSpellListDlg dlg;
+    dlg.ApplyView(view);
+    // The class of the command line, else the last one shown, else the
+    // wizard list, else the priest list; a class without an index is passed over.
+    const auto hasIndex = [](const std::string& spellClass) {
+        return !spellClass.empty() && ::access(IndexPath(spellClass).c_str(), F_OK) == 0;
+    };
+    std::string startClass = m_strStartClass;
+    if (startClass.empty())
+        startClass = hasIndex(view.lastClass) ? view.lastClass
+                     : hasIndex("wizard")      ? "wizard"
+                     : hasIndex("priest")      ? "priest"
+                                               : "";
     // The start class loads once the dialog runs, as a click on its button.
-    const char* button = m_strStartClass == "wizard"   ? "IDC_WIZARD"
-                         : m_strStartClass == "priest" ? "IDC_PRIEST"
-                                                       : nullptr;
+    const char* button = startClass == "wizard"   ? "IDC_WIZARD"
+                         : startClass == "priest" ? "IDC_PRIEST"
+                                                  : nullptr;
     if (button)
         if (auto* b = dlg.findChild<QPushButton*>(QString::fromLatin1(button)))
             QMetaObject::invokeMethod(b, &QPushButton::click, Qt::QueuedConnection);
     if (m_bNoSpellLists)
         dlg.ShowNoSpellListsNotice();
+    else if (!button)
+        dlg.ShowNoIndexNotice();
     dlg.exec();
+    SettingsStore::Write(settings, dlg.CurrentView());
     return false;
 }

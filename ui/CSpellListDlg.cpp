@@ -36,6 +36,7 @@
 #include "SpellFiles.h"
 #include "SpellListDelegate.h"
 #include "SpellListModel.h"
+#include "ViewSettings.h"
 #include "resource.h"
 
 namespace {
@@ -538,6 +539,27 @@ void CSpellListDlg::ShowNotice(Notice notice, const std::string& spellClass, con
 
 void CSpellListDlg::ShowNoSpellListsNotice() {
     ShowNotice(Notice::kNoSpellLists, {}, messages::NoSpellLists(g_strDataDir), {});
+}
+
+void CSpellListDlg::ShowNoIndexNotice() {
+    ShowNotice(Notice::kNoSpellLists, {}, messages::NoIndexYet(g_strDataDir), {});
+}
+
+ViewSettings CSpellListDlg::CurrentView() const {
+    ViewSettings view;
+    view.geometry = saveGeometry();
+    for (int field = 0; field < kColumnCount; ++field)
+        view.widths[static_cast<std::size_t>(field)] = m_pColumnLayout->UserWidth(field);
+    view.lastClass = m_strListClass;
+    return view;
+}
+
+void CSpellListDlg::ApplyView(const ViewSettings& view) {
+    if (!view.geometry.isEmpty())
+        restoreGeometry(view.geometry);
+    for (int field = 0; field < kColumnCount; ++field)
+        m_pColumnLayout->SetUserWidth(field, view.widths[static_cast<std::size_t>(field)]);
+    LayOutColumns();
 }
 
 void CSpellListDlg::HideNotice() {

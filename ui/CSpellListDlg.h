@@ -15,6 +15,7 @@
 #include "SpellRecord.h"
 
 class CFindBar;
+struct ViewSettings;
 class ColumnLayout;
 class CNoticeBar;
 class QModelIndex;
@@ -51,6 +52,11 @@ public:
     // Fits `column` to its widest text (a double click on its divider).
     void FitColumn(int column);
 
+    // The window's size and place and the user's column widths, as kept
+    // between runs, and the class shown.
+    ViewSettings CurrentView() const;
+    void ApplyView(const ViewSettings& view);
+
     // How often a long load repaints the windows, in milliseconds; 0
     // repaints at every step (for tests).
     void SetRepaintInterval(int ms) { m_nRepaintIntervalMs = ms; }
@@ -68,6 +74,8 @@ public slots:
     // Tells the user that the data folder holds no spell lists and how to
     // add one; the notice goes once an index is built.
     void ShowNoSpellListsNotice();
+    // Tells the user that neither class has an index and how to build one.
+    void ShowNoIndexNotice();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -10,7 +10,9 @@
 #include <QByteArray>
 #include <QFileInfo>
 #include <QProcess>
+#include <QLabel>
 #include <QProcessEnvironment>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
@@ -111,6 +113,7 @@ struct Shown {
     std::string listClass;
     QStringList firstNames;  // the first three rows' key texts
     int rows = 0;
+    QString notice;  // the notice bar's text, when shown
 };
 
 // An environment variable set or unset for the life of the object.
@@ -151,6 +154,9 @@ protected:
     void SetUp() override {
         QtTest::SetUp();
         g_strDataDir.clear();
+        // Settings in the scratch folder, never the user's own.
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                           QString::fromStdString(dir.prefix() + "config"));
     }
 
     // Runs the application; `waitFor` is the class whose load the dialog
@@ -173,6 +179,8 @@ protected:
                 shown.listClass = dlg->ListClass();
                 auto* list = dlg->findChild<QTreeView*>(QStringLiteral("IDC_SPELL_LIST"));
                 shown.rows = list->model()->rowCount();
+                if (auto* notice = dlg->findChild<QLabel*>(QStringLiteral("IDC_NOTICE_TEXT")))
+                    shown.notice = notice->isVisibleTo(dlg) ? notice->text() : QString();
                 for (int row = 0; row < std::min(3, shown.rows); ++row)
                     shown.firstNames << list->model()->index(row, 0).data().toString();
                 dlg->reject();
@@ -212,12 +220,29 @@ TEST_F(StartupTest, ClassArgumentLoadsItAsItsButtonDoes) {
     EXPECT_TRUE(MessageTexts().isEmpty()) << MessageTexts().join('|').toStdString();
 }
 
-TEST_F(StartupTest, WithoutClassTheListStaysEmpty) {
+TEST_F(StartupTest, WithoutClassTheLastClassOrTheWizardListOpens) {
     const std::string folder = SeededFolder();
-    EXPECT_EQ(Start({"--data-dir", QString::fromStdString(folder)}), 0);
+    EXPECT_EQ(Start({"--data-dir", QString::fromStdString(folder)}, "wizard"), 0);
     EXPECT_EQ(shown.dialogs, 1);
+    EXPECT_EQ(shown.listClass, "wizard");
+    EXPECT_EQ(shown.rows, 29);
+    EXPECT_EQ(Start({"--data-dir", QString::fromStdString(folder), "priest"}, "priest"), 0);
+    // The class last shown comes back, from the settings file.
+    EXPECT_EQ(Start({"--data-dir", QString::fromStdString(folder)}, "priest"), 0);
+    EXPECT_EQ(shown.listClass, "priest");
+    QSettings settings(QString::fromStdString(dir.prefix() + "config/Spells/spellbrowser.ini"),
+                       QSettings::IniFormat);
+    EXPECT_EQ(settings.value("list/class").toString(), QStringLiteral("priest"));
+    EXPECT_TRUE(MessageTexts().isEmpty()) << MessageTexts().join('|').toStdString();
+}
+
+TEST_F(StartupTest, WithoutAnyIndexTheListSaysWhatToDo) {
+    EXPECT_EQ(Start({"--data-dir", QString::fromStdString(dir.prefix())}), 0);
     EXPECT_EQ(shown.listClass, "");
-    EXPECT_EQ(shown.rows, 0);
+    EXPECT_EQ(shown.notice,
+              QString::fromStdString("No index yet: press Create Index to build one from wizard.txt or "
+                                     "priest.txt in " + dir.prefix()));
+    EXPECT_TRUE(MessageTexts().isEmpty()) << MessageTexts().join('|').toStdString();
 }
 
 TEST_F(StartupTest, ClassWithoutIndexSaysSoAsItsButtonDoes) {

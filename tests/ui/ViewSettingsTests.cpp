@@ -1,0 +1,57 @@
+// What the browser keeps between runs: a round trip through a settings
+// file in a scratch folder, and damaged values read as unset.
+
+#include <QSettings>
+
+#include "UiTestSupport.h"
+#include "ViewSettings.h"
+
+namespace {
+
+class ViewSettingsTest : public MainDialogTest {
+protected:
+    QString File() const { return QString::fromStdString(dir.prefix() + "spellbrowser.ini"); }
+};
+
+TEST_F(ViewSettingsTest, SizeWidthsAndClassComeBackInANewWindow) {
+    ASSERT_NO_FATAL_FAILURE(BuildSample("priest"));
+    Click("IDC_PRIEST");
+    dlg->resize(800, 500);
+    header->resizeSection(0, 250);  // Spell
+    ClickHeader(ColumnCaptioned("Range"));
+    header->resizeSection(0, 120);  // Range
+    {
+        QSettings settings(File(), QSettings::IniFormat);
+        SettingsStore::Write(settings, dlg->CurrentView());
+    }
+    QSettings settings(File(), QSettings::IniFormat);
+    EXPECT_EQ(settings.value("columns/Spell").toInt(), 250);
+    EXPECT_EQ(settings.value("columns/Range").toInt(), 120);
+    EXPECT_FALSE(settings.contains("columns/Level"));
+    EXPECT_EQ(settings.value("list/class").toString(), QStringLiteral("priest"));
+
+    const ViewSettings view = SettingsStore::Read(settings);
+    EXPECT_EQ(view.widths, (std::array<int, 9>{250, 0, 0, 120, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(view.lastClass, "priest");
+    CSpellListDlg second;
+    second.ApplyView(view);
+    EXPECT_EQ(second.size(), QSize(800, 500));
+    auto* secondHeader = second.findChild<QTreeView*>(QStringLiteral("IDC_SPELL_LIST"))->header();
+    EXPECT_EQ(secondHeader->sectionSize(0), 250);
+    EXPECT_EQ(secondHeader->sectionSize(3), 120);
+}
+
+TEST_F(ViewSettingsTest, DamagedValuesReadAsUnset) {
+    WriteFile(dir.prefix() + "spellbrowser.ini",
+              "[columns]\nSpell=-5\nLevel=wide\nArea=99999\nRange=90\n"
+              "[list]\nclass=../../etc\n[window]\ngeometry=12\n");
+    QSettings settings(File(), QSettings::IniFormat);
+    const ViewSettings view = SettingsStore::Read(settings);
+    EXPECT_EQ(view.widths, (std::array<int, 9>{0, 0, 0, 90, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(view.lastClass, "");
+    const QSize before = dlg->size();
+    dlg->ApplyView(view);
+    EXPECT_EQ(dlg->size(), before);
+}
+
+}  // namespace

@@ -1,0 +1,30 @@
+#pragma once
+// What the browser remembers between runs, in the desktop's usual place
+// for settings: the window's size and place, the column widths per field
+// and the class last shown. Nothing else is stored there.
+
+#include <array>
+#include <string>
+
+#include <QByteArray>
+
+#include "ColumnTables.h"
+
+class QSettings;
+
+struct ViewSettings {
+    QByteArray geometry;                     // QWidget::saveGeometry(); empty: none
+    std::array<int, kColumnCount> widths{};  // per field; 0: the user set none
+    std::string lastClass;                   // "wizard", "priest" or empty
+};
+
+// The settings store of the program (QSettings in its usual place).
+// Thread contract: window thread only.
+class SettingsStore {
+public:
+    // Values that cannot be read, or that are out of range, read as unset:
+    // a damaged file changes nothing but what it holds.
+    static ViewSettings Read(QSettings& settings);
+    // Failures to write are QSettings' own and change nothing else.
+    static void Write(QSettings& settings, const ViewSettings& view);
+};
