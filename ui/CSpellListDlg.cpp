@@ -6,12 +6,14 @@
 #include <new>
 #include <unistd.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -181,6 +183,16 @@ void CSpellListDlg::OnInitDialog() {
     // to those in view as the tree view would.
     disconnect(header, &QHeaderView::sectionHandleDoubleClicked, m_ctlList, nullptr);
     connect(header, &QHeaderView::sectionHandleDoubleClicked, this, &CSpellListDlg::FitColumn);
+
+    // Several spells at once: Ctrl+Enter, a middle click, the context menu.
+    auto* openNew = new QAction(tr("Open in New Window"), m_ctlList);
+    openNew->setObjectName(QStringLiteral("IDM_OPEN_NEW_WINDOW"));
+    openNew->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    openNew->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(openNew, &QAction::triggered, this, &CSpellListDlg::OpenInNewWindow);
+    m_ctlList->addAction(openNew);
+    m_ctlList->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_ctlList->viewport()->installEventFilter(this);
 
     m_pFindBar = new CFindBar(m_pModel, m_ctlList, m_ctlProgress, this);
     connect(m_pFindBar, &CFindBar::OpenChanged, this, [this] { OnSize(width(), height()); });
@@ -583,6 +595,35 @@ void CSpellListDlg::OnNoticeAction() {
         return;
     LoadIndex(m_pModel->KeyField(), spellClass);
     ReportBuildProblems(spellClass);
+}
+
+bool CSpellListDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (m_ctlList && watched == m_ctlList->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const QModelIndex index = m_ctlList->indexAt(mouse->position().toPoint());
+        if (mouse->button() == Qt::MiddleButton && index.isValid()) {
+            m_ctlList->selectionModel()->setCurrentIndex(
+                index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            OpenInNewWindow();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CSpellListDlg::OpenInNewWindow() {
+    const QModelIndexList selected = m_ctlList->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return;
+    auto* dlg = new CSpellInfoDlg(this);
+    dlg->setAttribute(Qt::WA_DeleteOnClose);
+    dlg->setModal(false);
+    dlg->m_nOffset = m_pModel->RecordOffset(selected.first().row());
+    dlg->m_strPath = g_strDataDir + m_strListClass;
+    dlg->OnInitDialog();
+    if (!dlg->m_strName.isEmpty())
+        dlg->setWindowTitle(dlg->m_strName);
+    dlg->show();
 }
 
 void CSpellListDlg::OnDblclkList(const QModelIndex& /*index*/) { ShowDetails(); }

@@ -69,6 +69,9 @@ public slots:
     void OnDblclkList(const QModelIndex& index);
     void OnOK();
     void ShowDetails();
+    // Opens the selected spell in a window of its own that does not block
+    // this one, titled with the spell's name; Escape closes it.
+    void OpenInNewWindow();
     // The notice bar's button: Rebuild, or Show Problems.
     void OnNoticeAction();
     // Tells the user that the data folder holds no spell lists and how to
@@ -79,6 +82,8 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // A middle click on a row opens it in a new window.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

@@ -411,3 +411,34 @@ TEST_F(InfoDialogTest, SampleDescriptionsGlueNoWordsAcrossLines) {
 }
 
 }  // namespace
+
+namespace {
+
+// Windows of their own: non-modal, titled with the spell, closed by Escape.
+TEST_F(DetailsTest, CtrlEnterAndMiddleClickOpenSpellsSideBySide) {
+    ASSERT_NO_FATAL_FAILURE(LoadSample("wizard"));
+    const auto windows = [this] { return dlg->findChildren<CSpellInfoDlg*>(); };
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_EQ(windows().size(), 1);
+    CSpellInfoDlg* first = windows()[0];
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_FALSE(first->isModal());
+    EXPECT_EQ(first->windowTitle(), QStringLiteral("Ashen Hand"));
+    EXPECT_EQ(first->m_strComponents, QStringLiteral("V, S, M"));
+
+    const QRect row2 = list->visualRect(model->index(2, 0));
+    QTest::mouseClick(list->viewport(), Qt::MiddleButton, {}, row2.center());
+    ASSERT_EQ(windows().size(), 2);
+    EXPECT_EQ(windows()[1]->windowTitle(), Text(2, 0));
+    EXPECT_TRUE(dlg->isEnabled());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+    QTest::keyClick(first, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(windows().size(), 1);
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_TRUE(messages.empty()) << MessageTexts().join('|').toStdString();
+}
+
+}  // namespace
