@@ -418,6 +418,19 @@ int CSpellListDlg::ColumnRoom() const {
 }
 
 void CSpellListDlg::LayOutColumns() {
+    // What each caption needs in the header's font, with the header's
+    // margins on either side; the key column also holds the sort indicator.
+    std::array<int, kColumnCount> captions{};
+    const QHeaderView* header = m_ctlList->header();
+    const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    const int indicator = header->style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, header);
+    for (int column = 0; column < kColumnCount; ++column) {
+        const QString caption = m_pModel->headerData(column, Qt::Horizontal).toString();
+        captions[static_cast<std::size_t>(ColumnField(m_pModel->KeyField(), column))] =
+            header->fontMetrics().horizontalAdvance(caption) + 4 * margin +
+            (column == 0 ? indicator + margin : 0);
+    }
+    m_pColumnLayout->SetCaptionWidths(captions);
     const std::vector<int> widths = m_pColumnLayout->Widths(m_pModel->KeyField(), ColumnRoom());
     m_bLayingOutColumns = true;
     for (int column = 0; column < kColumnCount; ++column)

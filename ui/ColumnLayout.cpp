@@ -1,5 +1,6 @@
 #include "ColumnLayout.h"
 
+#include <algorithm>
 #include <cstdint>
 
 void ColumnLayout::SetUserWidth(int field, int width) {
@@ -22,9 +23,24 @@ std::vector<int> ColumnLayout::Widths(int keyField, int available) const {
         if (user_[field] == 0)
             growable += table_[field];
     }
-    const int64_t extra = available - used;
+    int64_t extra = available - used;
     if (extra <= 0 || growable <= 0)
         return widths;
+    // Cut captions first, when the room allows all of them.
+    int64_t captions = 0;
+    for (int column = 0; column < kColumnCount; ++column) {
+        const auto field = static_cast<std::size_t>(ColumnField(keyField, column));
+        if (user_[field] == 0)
+            captions += std::max(0, caption_[field] - table_[field]);
+    }
+    if (captions <= extra) {
+        for (int column = 0; column < kColumnCount; ++column) {
+            const auto field = static_cast<std::size_t>(ColumnField(keyField, column));
+            if (user_[field] == 0)
+                widths[static_cast<std::size_t>(column)] = std::max(table_[field], caption_[field]);
+        }
+        extra -= captions;
+    }
     // Shares by running sums, so that they add up to the extra exactly.
     int64_t before = 0;
     int64_t given = 0;

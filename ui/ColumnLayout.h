@@ -16,6 +16,9 @@ public:
 
     // The user's width for `field`'s column; 0 or less forgets it.
     void SetUserWidth(int field, int width);
+    // The width each field's header needs for its whole caption: columns
+    // get it first from room left over, before the rest is shared.
+    void SetCaptionWidths(const std::array<int, kColumnCount>& widths) { caption_ = widths; }
     // The user's width for `field`, or 0 when the user set none.
     int UserWidth(int field) const;
 
@@ -28,4 +31,5 @@ public:
 private:
     std::array<int, kColumnCount> table_;
     std::array<int, kColumnCount> user_{};
+    std::array<int, kColumnCount> caption_{};
 };
