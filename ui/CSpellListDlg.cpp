@@ -8,6 +8,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QPlainTextEdit>
 #include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -36,6 +38,7 @@
 #include "Messages.h"
 #include "SchoolIcons.h"
 #include "SpellFiles.h"
+#include "SpellCopy.h"
 #include "SpellListDelegate.h"
 #include "SpellListModel.h"
 #include "ViewSettings.h"
@@ -191,6 +194,12 @@ void CSpellListDlg::OnInitDialog() {
     openNew->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(openNew, &QAction::triggered, this, &CSpellListDlg::OpenInNewWindow);
     m_ctlList->addAction(openNew);
+    auto* copy = new QAction(tr("Copy"), m_ctlList);
+    copy->setObjectName(QStringLiteral("IDM_COPY_SPELL"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(copy, &QAction::triggered, this, &CSpellListDlg::CopySpell);
+    m_ctlList->addAction(copy);
     m_ctlList->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_ctlList->viewport()->installEventFilter(this);
 
@@ -637,6 +646,25 @@ void CSpellListDlg::OpenInNewWindow() {
     if (!dlg->m_strName.isEmpty())
         dlg->setWindowTitle(dlg->m_strName);
     dlg->show();
+}
+
+void CSpellListDlg::CopySpell() {
+    const QModelIndexList selected = m_ctlList->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return;
+    // The spell is read once, as the details read it, without a window.
+    CSpellInfoDlg dlg(this);
+    dlg.m_nOffset = m_pModel->RecordOffset(selected.first().row());
+    dlg.m_strPath = g_strDataDir + m_strListClass;
+    const std::optional<int32_t> textOffset = dlg.ReadRecord();
+    if (!textOffset)
+        return;
+    dlg.ReadDescription(*textOffset);
+    const SpellCopyFields spell{dlg.m_strName,     dlg.m_strSchool,     dlg.m_strLevel,
+                                dlg.m_strDuration, dlg.m_strRange,      dlg.m_strArea,
+                                dlg.m_strComponents, dlg.m_strCastingTime, dlg.m_strSavingThrow,
+                                dlg.m_ctlDescription->toPlainText().trimmed()};
+    QApplication::clipboard()->setMimeData(SpellMimeData(spell));
 }
 
 void CSpellListDlg::OnDblclkList(const QModelIndex& /*index*/) { ShowDetails(); }

@@ -72,6 +72,8 @@ public slots:
     // Opens the selected spell in a window of its own that does not block
     // this one, titled with the spell's name; Escape closes it.
     void OpenInNewWindow();
+    // Copies the selected spell to the clipboard, as text and as HTML.
+    void CopySpell();
     // The notice bar's button: Rebuild, or Show Problems.
     void OnNoticeAction();
     // Tells the user that the data folder holds no spell lists and how to

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include <QClipboard>
+#include <QMimeData>
 #include <QGlyphRun>
 #include <QRawFont>
 #include <QRegularExpression>
@@ -438,6 +440,34 @@ TEST_F(DetailsTest, CtrlEnterAndMiddleClickOpenSpellsSideBySide) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(windows().size(), 1);
     EXPECT_TRUE(dlg->isVisible());
+    EXPECT_TRUE(messages.empty()) << MessageTexts().join('|').toStdString();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DetailsTest, CtrlCCopiesTheSelectedSpellAsTextAndHtml) {
+    ASSERT_NO_FATAL_FAILURE(LoadSample("wizard"));
+    QApplication::clipboard()->clear();
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    const QString text = data->text();
+    EXPECT_TRUE(text.startsWith(QStringLiteral(
+        "Ashen Hand\nNecromancy, level 1\nDuration: 1 rd./level\nRange: Touch\n"
+        "Area of effect: Creature touched\nComponents: V, S, M\nCasting Time: 1\nSaving Throw: None\n\n"
+        "The caster's hand turns the grey of cold")))
+        << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral(" pyre, scattered over the caster's palm.\n"))) << text.toStdString();
+    EXPECT_TRUE(data->hasHtml());
+    EXPECT_TRUE(data->html().startsWith(QStringLiteral(
+        "<h3>Ashen Hand</h3>\n<p><i>Necromancy, level 1</i></p>\n<table>\n"
+        "<tr><th align=\"left\">Duration</th><td>1 rd./level</td></tr>\n")))
+        << data->html().toStdString();
+    EXPECT_TRUE(data->html().contains(QStringLiteral("</table>\n<p>The caster's hand turns")))
+        << data->html().toStdString();
     EXPECT_TRUE(messages.empty()) << MessageTexts().join('|').toStdString();
 }
 
