@@ -208,8 +208,8 @@ inline std::string NoIndexYet(std::string_view folder) {
     return "No index yet: press Create Index to build one from wizard.txt or priest.txt in " +
            std::string(folder);
 }
-inline std::string IndexedWithProblems(std::size_t spells, std::size_t lines) {
-    return "Indexed " + Plural(spells, "spell", "spells") + "; " +
+inline std::string IndexedWithProblems(std::string_view textName, std::size_t spells, std::size_t lines) {
+    return std::string(textName) + ": indexed " + Plural(spells, "spell", "spells") + "; " +
            Plural(lines, "line looks", "lines look") + " wrong";
 }
 inline constexpr std::string_view kShowProblems = "Show Problems...";

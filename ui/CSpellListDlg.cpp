@@ -379,6 +379,16 @@ bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
     SelectAfterLoad(keepOffset);
     m_pFindBar->OnListLoaded(TextPath(spellClass), IsPriestClass(spellClass));
 
+    // A notice about a build's problems belongs to its class: it waits
+    // while the other class is shown.
+    if (m_nNotice == Notice::kProblems && m_strNoticeClass != spellClass) {
+        m_strWaitingProblemsClass = m_strNoticeClass;
+        HideNotice();
+    } else if (m_nNotice == Notice::kNone && !m_strWaitingProblemsClass.empty() &&
+               m_strWaitingProblemsClass == spellClass) {
+        m_strWaitingProblemsClass.clear();
+        ReportBuildProblems(spellClass);
+    }
     if (index.Failed())
         ShowMessageBox(Utf8(messages::CannotReadIndex(spellClass + std::string(kIndexExtension),
                                                       std::strerror(index.Error()))),
@@ -534,6 +544,7 @@ bool CSpellListDlg::BuildClassIndex(const std::string& spellClass) {
         return false;
     }
     m_nBuiltSpells = result.nRecords;
+    m_strWaitingProblemsClass.clear();
     m_builtProblems = checker.Finish();
     return true;
 }
@@ -541,7 +552,8 @@ bool CSpellListDlg::BuildClassIndex(const std::string& spellClass) {
 void CSpellListDlg::ReportBuildProblems(const std::string& spellClass) {
     const std::size_t lines = CountWarningLines(m_builtProblems);
     if (lines > 0)
-        ShowNotice(Notice::kProblems, spellClass, messages::IndexedWithProblems(m_nBuiltSpells, lines),
+        ShowNotice(Notice::kProblems, spellClass,
+                   messages::IndexedWithProblems(spellClass + std::string(kTextExtension), m_nBuiltSpells, lines),
                    messages::kShowProblems);
     else if (m_strNoticeClass == spellClass)
         HideNotice();  // the index is new and nothing is wrong with it

@@ -154,4 +154,5 @@ private:
     std::string m_strNoticeClass;  // the class the notice is about
     std::size_t m_nBuiltSpells = 0;           // of the last build
     std::vector<Diagnostic> m_builtProblems;  // of the last build
+    std::string m_strWaitingProblemsClass;    // its notice waits for this class's list
 };

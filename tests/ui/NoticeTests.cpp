@@ -237,7 +237,7 @@ TEST_F(NoticeTest, CreateIndexWithWarningsOffersTheProblems) {
     answer = QMessageBox::Yes;
     Click("IDC_CREATE_INDEX");
     ASSERT_EQ(messages.size(), 1u) << "only the question";
-    EXPECT_EQ(Shows(), QStringLiteral("Indexed 3 spells; 2 lines look wrong"));
+    EXPECT_EQ(Shows(), QStringLiteral("wizard.txt: indexed 3 spells; 2 lines look wrong"));
     EXPECT_EQ(action->text(), QStringLiteral("Show Problems..."));
     ExpectLayout();
     EXPECT_EQ(model->rowCount(), 0) << "Create Index does not load the list";
@@ -285,7 +285,7 @@ TEST_F(NoticeTest, RebuildOfAFaultyTextShowsItsProblems) {
     ASSERT_EQ(Shows(), kStale);
     QTest::mouseClick(action, Qt::LeftButton);
     EXPECT_EQ(model->rowCount(), 3);
-    EXPECT_EQ(Shows(), QStringLiteral("Indexed 3 spells; 2 lines look wrong"));
+    EXPECT_EQ(Shows(), QStringLiteral("wizard.txt: indexed 3 spells; 2 lines look wrong"));
     EXPECT_EQ(PressActionAndReadProblems().size(), 2u);
 }
 
@@ -303,3 +303,20 @@ TEST_F(NoticeTest, RebuildThatFailsSaysWhy) {
     EXPECT_EQ(model->rowCount(), 29) << "the list keeps the old index";
     EXPECT_EQ(Shows(), kStale);
 }
+
+namespace {
+
+TEST_F(NoticeTest, ProblemsNoticeWaitsWhileTheOtherClassIsShown) {
+    WriteFile(Txt(), kFaultyText);
+    ASSERT_NO_FATAL_FAILURE(BuildSample("priest"));
+    answer = QMessageBox::Yes;
+    Click("IDC_CREATE_INDEX");
+    ASSERT_EQ(Shows(), QStringLiteral("wizard.txt: indexed 3 spells; 2 lines look wrong"));
+    Click("IDC_PRIEST");
+    EXPECT_FALSE(Shown()) << "the wizard's problems over the priest list";
+    Click("IDC_WIZARD");
+    EXPECT_EQ(Shows(), QStringLiteral("wizard.txt: indexed 3 spells; 2 lines look wrong"));
+    EXPECT_EQ(PressActionAndReadProblems().size(), 2u);
+}
+
+}  // namespace
