@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <unistd.h>
 
@@ -20,6 +21,8 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QShortcut>
+#include <QWheelEvent>
 #include <QToolTip>
 #include <QTreeView>
 
@@ -201,6 +204,16 @@ void CSpellListDlg::OnInitDialog() {
     connect(copy, &QAction::triggered, this, &CSpellListDlg::CopySpell);
     m_ctlList->addAction(copy);
     m_ctlList->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // Text size, while the list has the focus; Ctrl+wheel does the same.
+    const auto addSizeKeys = [this](const QList<QKeySequence>& keys, const std::function<int()>& step) {
+        for (const QKeySequence& key : keys) {
+            auto* shortcut = new QShortcut(key, m_ctlList, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+            connect(shortcut, &QShortcut::activated, this, [this, step] { SetTextStep(step()); });
+        }
+    };
+    addSizeKeys({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)}, [this] { return m_nTextStep + 1; });
+    addSizeKeys({QKeySequence::ZoomOut}, [this] { return m_nTextStep - 1; });
+    addSizeKeys({QKeySequence(Qt::CTRL | Qt::Key_0)}, [] { return 0; });
     m_ctlList->viewport()->installEventFilter(this);
 
     m_pFindBar = new CFindBar(m_pModel, m_ctlList, m_ctlProgress, this);
@@ -597,6 +610,7 @@ ViewSettings CSpellListDlg::CurrentView() const {
     for (int field = 0; field < kColumnCount; ++field)
         view.widths[static_cast<std::size_t>(field)] = m_pColumnLayout->UserWidth(field);
     view.lastClass = m_strListClass;
+    view.textStep = m_nTextStep;
     return view;
 }
 
@@ -606,6 +620,8 @@ void CSpellListDlg::ApplyView(const ViewSettings& view) {
     for (int field = 0; field < kColumnCount; ++field)
         m_pColumnLayout->SetUserWidth(field, view.widths[static_cast<std::size_t>(field)]);
     LayOutColumns();
+    if (view.textStep != 0)
+        SetTextStep(view.textStep);
 }
 
 void CSpellListDlg::HideNotice() {
@@ -632,6 +648,14 @@ void CSpellListDlg::OnNoticeAction() {
 }
 
 bool CSpellListDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (m_ctlList && watched == m_ctlList->viewport() && event->type() == QEvent::Wheel) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            if (wheel->angleDelta().y() != 0)
+                SetTextStep(m_nTextStep + (wheel->angleDelta().y() > 0 ? 1 : -1));
+            return true;
+        }
+    }
     if (m_ctlList && watched == m_ctlList->viewport() && event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const QModelIndex index = m_ctlList->indexAt(mouse->position().toPoint());
@@ -645,6 +669,41 @@ bool CSpellListDlg::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
+void CSpellListDlg::SetTextStep(int step) {
+    m_nTextStep = std::clamp(step, kMinTextStep, kMaxTextStep);
+    QFont scaled = font();
+    if (scaled.pointSizeF() > 0)
+        scaled.setPointSizeF(scaled.pointSizeF() + m_nTextStep);
+    else
+        scaled.setPixelSize(scaled.pixelSize() + m_nTextStep * 4 / 3);
+    m_ctlList->setFont(scaled);
+}
+
+void CSpellListDlg::PrepareDetails(CSpellInfoDlg* dlg) {
+    const auto apply = [dlg](int step) {
+        QFont scaled = dlg->font();
+        if (scaled.pointSizeF() > 0)
+            scaled.setPointSizeF(scaled.pointSizeF() + step);
+        else
+            scaled.setPixelSize(scaled.pixelSize() + step * 4 / 3);
+        dlg->m_ctlDescription->setFont(scaled);
+    };
+    apply(m_nTextStep);
+    auto step = std::make_shared<int>(m_nTextStep);
+    const auto keys = [this, dlg, apply, step](const QKeySequence& key, int delta) {
+        auto* shortcut = new QShortcut(key, dlg);
+        connect(shortcut, &QShortcut::activated, dlg, [this, apply, step, delta] {
+            *step = delta == 0 ? 0 : std::clamp(*step + delta, kMinTextStep, kMaxTextStep);
+            apply(*step);
+            m_nTextStep = *step;  // remembered with the window's settings
+        });
+    };
+    keys(QKeySequence::ZoomIn, 1);
+    keys(QKeySequence(Qt::CTRL | Qt::Key_Equal), 1);
+    keys(QKeySequence::ZoomOut, -1);
+    keys(QKeySequence(Qt::CTRL | Qt::Key_0), 0);
+}
+
 void CSpellListDlg::OpenInNewWindow() {
     const QModelIndexList selected = m_ctlList->selectionModel()->selectedRows();
     if (selected.isEmpty())
@@ -655,6 +714,7 @@ void CSpellListDlg::OpenInNewWindow() {
     dlg->m_nOffset = m_pModel->RecordOffset(selected.first().row());
     dlg->m_strPath = g_strDataDir + m_strListClass;
     dlg->OnInitDialog();
+    PrepareDetails(dlg);
     if (!dlg->m_strName.isEmpty())
         dlg->setWindowTitle(dlg->m_strName);
     dlg->show();
@@ -691,5 +751,6 @@ void CSpellListDlg::ShowDetails() {
     dlg.m_nOffset = m_pModel->RecordOffset(selected.first().row());
     dlg.m_strPath = g_strDataDir + m_strListClass;
     dlg.OnInitDialog();
+    PrepareDetails(&dlg);
     dlg.exec();
 }

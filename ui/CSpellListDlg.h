@@ -15,6 +15,7 @@
 #include "SpellRecord.h"
 
 class CFindBar;
+class CSpellInfoDlg;
 struct ViewSettings;
 class ColumnLayout;
 class CNoticeBar;
@@ -72,6 +73,10 @@ public slots:
     // Opens the selected spell in a window of its own that does not block
     // this one, titled with the spell's name; Escape closes it.
     void OpenInNewWindow();
+    // The text size of the list and the details: points added to the
+    // default, kept within the steps the settings allow.
+    void SetTextStep(int step);
+    int TextStep() const { return m_nTextStep; }
     // Copies the selected spell to the clipboard, as text and as HTML.
     void CopySpell();
     // The notice bar's button: Rebuild, or Show Problems.
@@ -147,7 +152,10 @@ private:
     CFindBar* m_pFindBar = nullptr;
     int m_nRepaintIntervalMs = 50;
     std::unique_ptr<ColumnLayout> m_pColumnLayout;
-    bool m_bLayingOutColumns = false;  // the widths being set are not the user's
+    bool m_bLayingOutColumns = false;
+    int m_nTextStep = 0;
+    // A details window at the text size, with its own Ctrl++, Ctrl+- and Ctrl+0.
+    void PrepareDetails(CSpellInfoDlg* dlg);  // the widths being set are not the user's
 
     CNoticeBar* m_pNoticeBar = nullptr;
     Notice m_nNotice = Notice::kNone;

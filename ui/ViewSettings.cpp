@@ -28,6 +28,10 @@ ViewSettings SettingsStore::Read(QSettings& settings) {
     const QString lastClass = settings.value(QStringLiteral("list/class")).toString();
     if (lastClass == QLatin1String("wizard") || lastClass == QLatin1String("priest"))
         view.lastClass = lastClass.toStdString();
+    bool ok = false;
+    const int step = settings.value(QStringLiteral("text/step")).toInt(&ok);
+    if (ok && step >= kMinTextStep && step <= kMaxTextStep)
+        view.textStep = step;
     return view;
 }
 
@@ -41,5 +45,6 @@ void SettingsStore::Write(QSettings& settings, const ViewSettings& view) {
             settings.remove(WidthKey(field));
     }
     settings.setValue(QStringLiteral("list/class"), QString::fromStdString(view.lastClass));
+    settings.setValue(QStringLiteral("text/step"), view.textStep);
     settings.sync();
 }

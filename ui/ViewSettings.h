@@ -1,7 +1,7 @@
 #pragma once
 // What the browser remembers between runs, in the desktop's usual place
 // for settings: the window's size and place, the column widths per field
-// and the class last shown. Nothing else is stored there.
+// the class last shown and the text size. Nothing else is stored there.
 
 #include <array>
 #include <string>
@@ -16,7 +16,12 @@ struct ViewSettings {
     QByteArray geometry;                     // QWidget::saveGeometry(); empty: none
     std::array<int, kColumnCount> widths{};  // per field; 0: the user set none
     std::string lastClass;                   // "wizard", "priest" or empty
+    int textStep = 0;                        // points added to the text size
 };
+
+// The text size steps the user can choose, in points from the default.
+inline constexpr int kMinTextStep = -4;
+inline constexpr int kMaxTextStep = 16;
 
 // The settings store of the program (QSettings in its usual place).
 // Thread contract: window thread only.

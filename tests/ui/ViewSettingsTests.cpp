@@ -2,6 +2,7 @@
 // file in a scratch folder, and damaged values read as unset.
 
 #include <QSettings>
+#include <QWheelEvent>
 
 #include "UiTestSupport.h"
 #include "ViewSettings.h"
@@ -52,6 +53,40 @@ TEST_F(ViewSettingsTest, DamagedValuesReadAsUnset) {
     const QSize before = dlg->size();
     dlg->ApplyView(view);
     EXPECT_EQ(dlg->size(), before);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ViewSettingsTest, TextSizeFollowsCtrlPlusMinusZeroAndTheWheelAndIsKept) {
+    ASSERT_NO_FATAL_FAILURE(BuildSample("wizard"));
+    Click("IDC_WIZARD");
+    list->setFocus();
+    ASSERT_EQ(list->font().pixelSize(), 13);
+    QTest::keyClick(list, Qt::Key_Plus, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_Plus, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_EQ(dlg->TextStep(), 3);
+    EXPECT_EQ(list->font().pixelSize(), 17);  // 3 points are 4 pixels
+    QWheelEvent wheel(QPointF(5, 5), list->viewport()->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120),
+                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(list->viewport(), &wheel);
+    EXPECT_EQ(dlg->TextStep(), 2);
+    {
+        QSettings settings(File(), QSettings::IniFormat);
+        SettingsStore::Write(settings, dlg->CurrentView());
+    }
+    QSettings settings(File(), QSettings::IniFormat);
+    EXPECT_EQ(settings.value("text/step").toInt(), 2);
+    CSpellListDlg second;
+    second.ApplyView(SettingsStore::Read(settings));
+    EXPECT_EQ(second.TextStep(), 2);
+    QTest::keyClick(list, Qt::Key_0, Qt::ControlModifier);
+    EXPECT_EQ(list->font().pixelSize(), 13);
+    for (int i = 0; i < 10; ++i)
+        QTest::keyClick(list, Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_EQ(dlg->TextStep(), -4) << "the smallest step";
 }
 
 }  // namespace
