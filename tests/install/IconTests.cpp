@@ -225,6 +225,11 @@ protected:
         dlg->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
         QTest::mouseClick(dlg->findChild<QPushButton*>(QStringLiteral("IDC_WIZARD")), Qt::LeftButton);
+        // The icons on the plain background: no row selected or current.
+        if (auto* view = dlg->findChild<QTreeView*>(QStringLiteral("IDC_SPELL_LIST"))) {
+            view->selectionModel()->clear();
+            view->setCurrentIndex({});
+        }
         list = dlg->findChild<QTreeView*>(QStringLiteral("IDC_SPELL_LIST"));
         ASSERT_EQ(list->model()->rowCount(), 9);
     }
