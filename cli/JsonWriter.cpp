@@ -2,15 +2,24 @@
 
 #include <cstdio>
 
+#include "TextDecoding.h"
+
 std::string JsonQuote(std::string_view utf8) {
     std::string out;
     AppendJsonQuoted(out, utf8);
     return out;
 }
 
-void AppendJsonQuoted(std::string& out, std::string_view utf8) {
+void AppendJsonQuoted(std::string& out, std::string_view text) {
+    // JSON is UTF-8: other bytes (a folder name in another encoding) are
+    // decoded as the display decodes them.
+    std::string decoded;
+    if (!IsValidUtf8(text)) {
+        decoded = DecodeForDisplay(text);
+        text = decoded;
+    }
     out += '"';
-    for (const char c : utf8) {
+    for (const char c : text) {
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;
