@@ -210,17 +210,24 @@ void SpellChecker::AddForEntry(int64_t line, DiagnosticCode code, std::string me
 }
 
 void SpellChecker::GrowNameSlots() {
-    // Twice the slots, to keep the table at most three quarters full.
-    std::vector<uint64_t> old(std::max<std::size_t>(1024, m_nameSlots.size() * 2));
+    // Twice the slots, to keep the table at most three quarters full. A
+    // slot's place comes from the top bits of its name's hash, which the
+    // slot keeps up to 2^24 slots; beyond, the name is hashed again.
+    const unsigned bits = std::max(10u, m_nNameSlotBits + 1);
+    std::vector<uint64_t> old(std::size_t{1} << bits);
     old.swap(m_nameSlots);
+    m_nNameSlotBits = bits;
     const std::size_t mask = m_nameSlots.size() - 1;
     for (const uint64_t slot : old) {
         if (slot == 0)
             continue;
-        VarintLog::Reader name(m_names, (slot & kNamePositionMask) - 1);
-        (void)name.Get();  // its line
-        const uint64_t hash = std::hash<std::string_view>{}(name.GetString());
-        std::size_t i = hash & mask;
+        uint64_t hash = slot & ~kNamePositionMask;
+        if (bits > 64 - kNamePositionBits) {
+            VarintLog::Reader name(m_names, (slot & kNamePositionMask) - 1);
+            (void)name.Get();  // its line
+            hash = std::hash<std::string_view>{}(name.GetString());
+        }
+        std::size_t i = static_cast<std::size_t>(hash >> (64 - bits));
         while (m_nameSlots[i] != 0)
             i = (i + 1) & mask;
         m_nameSlots[i] = slot;
@@ -232,9 +239,9 @@ int64_t SpellChecker::FirstLineOfName() {
         GrowNameSlots();
     const std::string_view name = m_strName;
     const uint64_t hash = std::hash<std::string_view>{}(name);
-    const uint64_t tag = hash >> kNamePositionBits << kNamePositionBits;
+    const uint64_t tag = hash & ~kNamePositionMask;
     const std::size_t mask = m_nameSlots.size() - 1;
-    std::size_t i = hash & mask;
+    std::size_t i = static_cast<std::size_t>(hash >> (64 - m_nNameSlotBits));
     for (; m_nameSlots[i] != 0; i = (i + 1) & mask) {
         const uint64_t slot = m_nameSlots[i];
         if ((slot & ~kNamePositionMask) != tag)

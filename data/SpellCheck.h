@@ -172,10 +172,11 @@ private:
 
     std::size_t m_nSpells = 0;
     // The names seen: each as its line and its bytes in m_names, found by
-    // hash with open addressing; a slot holds 24 bits of the hash and the
-    // name's position + 1 (0 for an empty slot).
+    // hash with open addressing; a slot holds the top 24 bits of the hash
+    // and the name's position + 1 (0 for an empty slot).
     VarintLog m_names;
     std::vector<uint64_t> m_nameSlots;
+    unsigned m_nNameSlotBits = 0;  // log2 of the slots
     std::size_t m_nNames = 0;
 
     // The whole text.

@@ -3,8 +3,10 @@
 // number takes one byte per 7 bits (LEB128), and the bytes go into blocks
 // of 64 KiB, so that growing never copies what is stored.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,8 +29,19 @@ public:
     // The length, then the bytes.
     void PutString(std::string_view bytes) {
         Put(bytes.size());
-        for (const char c : bytes)
-            PutByte(static_cast<uint8_t>(c));
+        while (!bytes.empty()) {
+            if (size_ % kBlockBytes == 0)
+                PutByte(static_cast<uint8_t>(bytes[0]));  // begins a block
+            else {
+                const std::size_t room = kBlockBytes - size_ % kBlockBytes;
+                const std::size_t n = std::min(room, bytes.size());
+                std::memcpy(blocks_.back().get() + size_ % kBlockBytes, bytes.data(), n);
+                size_ += n;
+                bytes.remove_prefix(n);
+                continue;
+            }
+            bytes.remove_prefix(1);
+        }
     }
     // Reads what was put, in order, from a position.
     class Reader {

@@ -279,6 +279,16 @@ TEST(SpellCheck, LinesWithWarningsOfBothKindsCountOnce) {
     EXPECT_EQ(r.counts.nWarningLines, 1u);
 }
 
+TEST(SpellCheck, DuplicatesAreFoundAmongThousandsOfNames) {
+    // The table of names grows twice on the way; the repeats come after.
+    std::string text;
+    for (int i = 0; i < 2000; ++i)
+        text += Spell("Spell " + std::to_string(i)) + "\n";
+    text += Spell("Spell 0") + "\n" + Spell("Spell 1999") + "\n" + Spell("Spell 2000");
+    EXPECT_EQ(Found(text), (Strings{"16001: duplicate-name", "16009: duplicate-name", "16023: end-in-description"}));
+    EXPECT_EQ(CheckText(text).diagnostics[1].strMessage, "the spell at line 15993 has the same name");
+}
+
 TEST(SpellCheck, KeptWarningsKeepTheFirstAndCountTheRest) {
     KeptWarnings kept(2);
     for (const int64_t line : {3, 5, 9})
