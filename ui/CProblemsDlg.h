@@ -21,7 +21,8 @@ public:
 
     // Lists the warnings among `diagnostics` of the text file `textName`,
     // ordered by line; `notListed` more warnings were found but not kept,
-    // which a line below the list says.
+    // which a line below the list says. The dialog refers to `diagnostics`:
+    // they must outlive it.
     void SetProblems(const std::string& textName, const std::vector<Diagnostic>& diagnostics,
                      std::size_t notListed = 0);
 

@@ -12,9 +12,9 @@ void ProblemsModel::SetProblems(const std::vector<Diagnostic>& diagnostics) {
     m_problems.clear();
     for (const Diagnostic& d : diagnostics)
         if (d.severity == Severity::kWarning)
-            m_problems.push_back(d);
+            m_problems.push_back(&d);
     std::stable_sort(m_problems.begin(), m_problems.end(),
-                     [](const Diagnostic& a, const Diagnostic& b) { return a.nLine < b.nLine; });
+                     [](const Diagnostic* a, const Diagnostic* b) { return a->nLine < b->nLine; });
     endResetModel();
 }
 
@@ -27,7 +27,7 @@ int ProblemsModel::columnCount(const QModelIndex& parent) const { return parent.
 QVariant ProblemsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const Diagnostic& d = m_problems[static_cast<std::size_t>(index.row())];
+    const Diagnostic& d = *m_problems[static_cast<std::size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {

@@ -1,7 +1,7 @@
 #pragma once
 // The warnings of a spell text check as a table: line, message, spell.
-// Rows are made when shown, so any number of warnings costs no more than
-// the warnings themselves.
+// Cells are made when shown, so any number of warnings costs little more
+// than the warnings themselves.
 
 #include <vector>
 
@@ -17,7 +17,8 @@ public:
 
     explicit ProblemsModel(QObject* parent = nullptr);
 
-    // The warnings among `diagnostics`, ordered by line.
+    // The warnings among `diagnostics`, ordered by line. The model refers
+    // to them: `diagnostics` must outlive it or the next SetProblems.
     void SetProblems(const std::vector<Diagnostic>& diagnostics);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -26,5 +27,5 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    std::vector<Diagnostic> m_problems;
+    std::vector<const Diagnostic*> m_problems;
 };
