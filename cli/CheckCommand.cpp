@@ -2,10 +2,12 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <utility>
 
 #include "JsonWriter.h"
 #include "Messages.h"
+#include "RegularFile.h"
 #include "SpellCheck.h"
 #include "SpellFiles.h"
 
@@ -41,29 +43,53 @@ std::string JsonLine(const std::string& file, const Diagnostic& d) {
     return std::move(json).Finish("\n");
 }
 
+// Writes each finding as it comes; after a failed write, nothing more.
+class OutputSink final : public DiagnosticSink {
+public:
+    OutputSink(std::string file, bool json) : m_strFile(std::move(file)), m_bJson(json) {}
+    void Put(Diagnostic d) override {
+        if (m_nError != 0)
+            return;
+        const std::string line = m_bJson ? JsonLine(m_strFile, d) : TextLine(m_strFile, d);
+        Write(line);
+    }
+    void Write(std::string_view text) {
+        if (m_nError == 0 && std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
+            m_nError = errno != 0 ? errno : EIO;
+    }
+    // Flushes standard output: 0, or the errno of the first failure.
+    int Finish() {
+        if (m_nError == 0 && (std::fflush(stdout) != 0 || std::ferror(stdout)))
+            m_nError = errno != 0 ? errno : EIO;
+        return m_nError;
+    }
+
+private:
+    std::string m_strFile;
+    bool m_bJson;
+    int m_nError = 0;
+};
+
 }  // namespace
 
 int RunCheck(const std::string& dataDir, std::string_view spellClass, bool json) {
-    const CheckResult result = CheckSpellFile(dataDir, spellClass);
+    OutputSink out(ShownPath(dataDir, spellClass), json);
+    errno = 0;
+    const CheckResult result = CheckSpellFile(dataDir, spellClass, &out);
     if (!result.ok()) {
+        out.Finish();
         std::fprintf(stderr, "spellindex: %s\n", result.strMessage.c_str());
         return kExitFailure;
     }
-    const std::string file = ShownPath(dataDir, spellClass);
-    for (const Diagnostic& d : result.diagnostics) {
-        const std::string line = json ? JsonLine(file, d) : TextLine(file, d);
-        std::fwrite(line.data(), 1, line.size(), stdout);
-    }
-    const std::size_t warnings = CountWarnings(result.diagnostics);
-    const std::string summary =
-        messages::CheckSummary(result.nSpells, warnings, result.diagnostics.size() - warnings) + "\n";
+    const CheckCounts& counts = result.counts;
+    const std::string summary = messages::CheckSummary(result.nSpells, counts.nWarnings, counts.nNotes) + "\n";
     if (!json)
-        std::fputs(summary.c_str(), stdout);
-    if (std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "spellindex: can't write output: %s\n", std::strerror(errno));
+        out.Write(summary);
+    if (const int error = out.Finish(); error != 0) {
+        std::fprintf(stderr, "spellindex: %s\n", messages::CannotWriteOutput(ErrorReason(error)).c_str());
         return kExitFailure;
     }
     if (json)
         std::fputs(summary.c_str(), stderr);
-    return warnings > 0 ? kExitWarnings : kExitClean;
+    return counts.nWarnings > 0 ? kExitWarnings : kExitClean;
 }

@@ -184,6 +184,9 @@ inline std::string Utf8AmongOthers(std::size_t otherLines) {
     return "valid UTF-8, unlike " + Plural(otherLines, "other line", "other lines") +
            ": a description holding both is shown as Windows-1251";
 }
+inline constexpr std::string_view kPastTwoGiB =
+    "this spell's description starts past 2 GiB, where no index record can point: the build fails here "
+    "(spells past 2 GiB cannot be stored in the index)";
 inline std::string DuplicateName(int64_t firstLine) {
     std::string text;
     text.reserve(48);
@@ -213,6 +216,10 @@ inline std::string ProblemsTitle(std::string_view textName) {
     return "Problems in " + std::string(textName);
 }
 inline constexpr std::string_view kProblemColumns[] = {"Line", "Message", "Spell"};
+// Below the list when the build kept only the first warnings.
+inline std::string ProblemsNotListed(std::size_t warnings) {
+    return Plural(warnings, "more warning is", "more warnings are") + " not listed";
+}
 inline constexpr std::string_view kClose = "Close";
 
 }  // namespace messages

@@ -42,6 +42,7 @@ inline constexpr int IDC_NOTICE_TEXT = 1041;
 inline constexpr int IDC_NOTICE_ACTION = 1042;
 inline constexpr int IDC_NOTICE_CLOSE = 1043;
 inline constexpr int IDC_PROBLEM_LIST = 1044;
+inline constexpr int IDC_PROBLEMS_NOT_LISTED = 1045;
 
 // Details dialog controls
 inline constexpr int IDC_NAME = 1001;

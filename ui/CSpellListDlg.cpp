@@ -385,7 +385,9 @@ void CSpellListDlg::OnCreateIndex() {
 }
 
 bool CSpellListDlg::BuildClassIndex(const std::string& spellClass) {
-    SpellChecker checker;
+    // The first warnings are kept for the problems dialog, the rest counted.
+    KeptWarnings found;
+    SpellChecker checker(&found);
     BuildResult result;
     {
         const BusyOperation busy(m_nRepaintIntervalMs);
@@ -396,12 +398,13 @@ bool CSpellListDlg::BuildClassIndex(const std::string& spellClass) {
         return false;
     }
     m_nBuiltSpells = result.nRecords;
-    m_builtProblems = checker.Finish();
+    m_nBuiltProblemLines = checker.Finish().nWarningLines;
+    m_builtProblems = std::move(found);
     return true;
 }
 
 void CSpellListDlg::ReportBuildProblems(const std::string& spellClass) {
-    const std::size_t lines = CountWarningLines(m_builtProblems);
+    const std::size_t lines = m_nBuiltProblemLines;
     if (lines > 0)
         ShowNotice(Notice::kProblems, spellClass, messages::IndexedWithProblems(m_nBuiltSpells, lines),
                    messages::kShowProblems);
@@ -448,7 +451,8 @@ void CSpellListDlg::OnNoticeAction() {
     const std::string spellClass = m_strNoticeClass;
     if (m_nNotice == Notice::kProblems) {
         CProblemsDlg dlg(this);
-        dlg.SetProblems(spellClass + std::string(kTextExtension), m_builtProblems);
+        dlg.SetProblems(spellClass + std::string(kTextExtension), m_builtProblems.kept,
+                        m_builtProblems.nNotKept);
         dlg.exec();
         return;
     }

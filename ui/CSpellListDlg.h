@@ -115,5 +115,6 @@ private:
     Notice m_nNotice = Notice::kNone;
     std::string m_strNoticeClass;  // the class the notice is about
     std::size_t m_nBuiltSpells = 0;           // of the last build
-    std::vector<Diagnostic> m_builtProblems;  // of the last build
+    KeptWarnings m_builtProblems;             // of the last build
+    std::size_t m_nBuiltProblemLines = 0;     // lines with a warning, of the last build
 };

@@ -1,6 +1,7 @@
 // Runs the spellindex executable and checks what it prints and returns.
 
 #include <csignal>
+#include <cstdlib>
 #include <cstdint>
 #include <fcntl.h>
 #include <filesystem>
@@ -8,6 +9,8 @@
 #include <grp.h>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <tuple>
 #include <sys/wait.h>
 #include <vector>
 
@@ -581,7 +584,7 @@ TEST_F(SpellIndexCli, CheckFailuresAndUsage) {
     const RunResult missing = SpellIndex({"check", Dir(), "wizard"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "");
-    EXPECT_EQ(missing.err, "spellindex: can't open file wizard.txt: No such file or directory\n");
+    EXPECT_EQ(missing.err, "spellindex: can't open file " + dir.file("wizard.txt") + ": No such file or directory\n");
 
     std::filesystem::create_directory(dir.file("priest.txt"));
     const RunResult directory = SpellIndex({"check", Dir(), "priest", "--json"});
@@ -598,4 +601,103 @@ TEST_F(SpellIndexCli, CheckFailuresAndUsage) {
         EXPECT_EQ(run.out, "");
         EXPECT_NE(run.err.find("spellindex check DATADIR CLASS [--json]"), std::string::npos) << run.err;
     }
+}
+
+// Findings are written as they are found: the check of 400,000 tiny
+// entries (a warning each, 160 MB when they were all kept) takes no more
+// memory than of a few.
+#if !defined(__SANITIZE_ADDRESS__)
+TEST_F(SpellIndexCli, CheckMemoryDoesNotGrowWithTheFindings) {
+    std::string text;
+    for (int i = 0; i < 400000; ++i)
+        text += "A\nb\nc\nd\ne\nf\ng\n\n";
+    WriteFile(dir.file("wizard.txt"), text);
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(null, 0);
+    const Prepare limit = AddressSpaceLimit(rlim_t{64} << 20);
+    const RunResult check = SpellIndex({"check", Dir(), "wizard", "--json"}, [&] {
+        limit();
+        ::dup2(null, 1);
+    });
+    ::close(null);
+    EXPECT_EQ(check.status, 1);
+    EXPECT_EQ(check.err, "400000 spells, 400000 warnings, 1 note\n");
+}
+#endif
+
+// Spells whose descriptions start past 2 GiB: a warning where the build
+// fails, after a hole of zero bytes.
+TEST_F(SpellIndexCli, CheckWarnsWhereTheBuildCannotIndex) {
+    const std::string head = "Ember Mote\nEvocation\nRange: 0\tComponents: V\nDuration: 1\tCasting Time: 1\n"
+                             "Area of Effect: 1\tSaving Throw: None\nSource.\nA spark";
+    const std::string tail = "\n\nFrost Rime\nAlteration\nRange: 0\tComponents: V\nDuration: 1\tCasting Time: 1\n"
+                             "Area of Effect: 1\tSaving Throw: None\nSource.\nThin ice.\n";
+    const int64_t gap = int64_t{INT32_MAX} + 1 - static_cast<int64_t>(head.size() + tail.find("Thin ice."));
+    WriteSparse(dir.file("wizard.txt"), head, gap, tail);
+    const RunResult check = SpellIndex({"check", Dir(), "wizard"});
+    EXPECT_EQ(check.status, 1);
+    EXPECT_EQ(check.err, "");
+    EXPECT_EQ(Lines(check.out),
+              (std::vector<std::string>{
+                  dir.file("wizard.txt") + ":9: warning: Frost Rime: this spell's description starts past 2 GiB, "
+                                           "where no index record can point: the build fails here (spells past 2 "
+                                           "GiB cannot be stored in the index) [past-2-gib]",
+                  "1 spell, 1 warning"}));
+}
+
+// A FIFO or a device as the text: the reason in words and the full path.
+TEST_F(SpellIndexCli, CheckOfSomethingElseThanAFileNamesThePath) {
+    ASSERT_EQ(::mkfifo(dir.file("wizard.txt").c_str(), 0644), 0);
+    std::filesystem::create_symlink("/dev/zero", dir.file("priest.txt"));
+    for (const std::string spellClass : {"wizard", "priest"}) {
+        const RunResult run = SpellIndex({"check", Dir(), spellClass});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, "spellindex: can't open file " + dir.file(spellClass + ".txt") + ": not a regular file\n");
+    }
+}
+
+// Output that cannot be written ends the check with exit 1 and the reason.
+TEST_F(SpellIndexCli, CheckOutputThatCannotBeWrittenIsAFailure) {
+    std::string text;
+    for (int i = 0; i < 2000; ++i)
+        text += "A\nb\nc\nd\ne\nf\ng\n\n";
+    WriteFile(dir.file("wizard.txt"), text);
+    const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(full, 0);
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    ::close(pipeEnds[0]);
+    for (const auto& [fd, json, reason] : {std::tuple{full, false, "No space left on device"},
+                                           std::tuple{pipeEnds[1], true, "Broken pipe"}}) {
+        SCOPED_TRACE(reason);
+        std::vector<std::string> args = {"check", Dir(), "wizard"};
+        if (json)
+            args.push_back("--json");
+        const RunResult run = SpellIndex(args, StdoutTo(fd));
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, std::string("spellindex: can't write output: ") + reason + "\n");
+    }
+    ::close(full);
+    ::close(pipeEnds[1]);
+}
+
+// Every JSON string is UTF-8, also for a folder named in another encoding:
+// decoded as the display decodes it (0xE9 is Windows-1251 "й").
+TEST_F(SpellIndexCli, CheckJsonIsValidForAFolderNameThatIsNotUtf8) {
+    const std::string folder = dir.file("caf\xE9");
+    std::filesystem::create_directory(folder);
+    WriteFile(folder + "/wizard.txt", kCheckedText);
+    const RunResult check = SpellIndex({"check", folder, "wizard", "--json"});
+    EXPECT_EQ(check.status, 1);
+    const auto lines = Lines(check.out);
+    ASSERT_EQ(lines.size(), 3u) << check.out;
+    EXPECT_EQ(lines[0].rfind("{\"file\":\"" + dir.file("caf\xD0\xB9") + "/wizard.txt\",\"line\":10,", 0), 0u)
+        << lines[0];
+    // A strict parser takes every line.
+    WriteFile(dir.file("out.json"), check.out);
+    const std::string parse = "python3 -c 'import json, sys\n"
+                              "for line in sys.stdin.buffer.read().decode(\"utf-8\").splitlines(): json.loads(line)' < " +
+                              dir.file("out.json");
+    EXPECT_EQ(std::system(parse.c_str()), 0);
 }
