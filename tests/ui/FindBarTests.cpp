@@ -293,6 +293,7 @@ TEST_F(FindBarTest, ALoadCancelsTheRunningSearch) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return started.load(); }));
     SearchRunner::SetWorkerStartHook({});  // the searches after this one run through
     ASSERT_EQ(progress->maximum(), kSearchProgressMax);
+    progress->setValue(500);  // as the search's progress would show it half way
     // Once the load has set its range, the search ends and posts its
     // report, which only the load's repaints could then take.
     bool released = false;
