@@ -157,7 +157,12 @@ void CFindBar::OnListLoaded(const std::string& textPath, bool priest) {
 
 void CFindBar::FillFilters(bool priest) {
     filtersStale_ = false;
-    const std::shared_ptr<const SpellSearchIndex> index = m_pModel->SearchIndex();
+    std::shared_ptr<const SpellSearchIndex> index;
+    try {
+        index = m_pModel->SearchIndex();
+    } catch (const std::bad_alloc&) {
+        // Only "All"; a search says why.
+    }
     const QVariant level = m_ctlLevel->currentData();
     const std::string school =
         m_ctlSchool->currentIndex() > 0 ? Folded(m_ctlSchool->currentText()) : std::string();
