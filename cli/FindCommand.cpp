@@ -1,22 +1,18 @@
 #include "FindCommand.h"
 
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "IndexReader.h"
 #include "LineReader.h"
 #include "Messages.h"
+#include "Output.h"
 #include "RecordJson.h"
+#include "RegularFile.h"
 #include "SpellFiles.h"
 #include "SpellSearch.h"
 
 namespace {
-
-constexpr int kExitOk = 0;
-constexpr int kExitFailure = 1;
 
 struct FindArguments {
     std::string typed;  // the terms, separated by blanks
@@ -59,15 +55,10 @@ std::optional<FindArguments> ParseArguments(std::span<char* const> args) {
     return parsed;
 }
 
-int Fail(const std::string& message) {
-    std::fprintf(stderr, "spellindex: %s\n", message.c_str());
-    return kExitFailure;
-}
-
 }  // namespace
 
 std::optional<int> RunFind(const std::string& dataDir, std::string_view spellClass,
-                           std::span<char* const> args) {
+                           std::span<char* const> args, const std::function<void()>& afterMatching) {
     const std::optional<FindArguments> arguments = ParseArguments(args);
     if (!arguments)
         return std::nullopt;
@@ -76,11 +67,11 @@ std::optional<int> RunFind(const std::string& dataDir, std::string_view spellCla
 
     IndexReader index;
     if (!index.Open(indexPath))
-        return Fail(messages::CannotOpenIndex(indexPath, std::strerror(errno)));
+        return Fail(messages::CannotOpenIndex(indexPath, ErrorReason(index.Error())));
     if (arguments->descriptions) {
         LineReader text;
         if (!text.Open(textPath))
-            return Fail(messages::CannotOpenFile(textPath, std::strerror(text.Error())));
+            return Fail(messages::CannotOpenFile(textPath, ErrorReason(text.Error())));
     }
 
     SpellSearchIndex rows;
@@ -89,7 +80,7 @@ std::optional<int> RunFind(const std::string& dataDir, std::string_view spellCla
     while (index.Next(record))
         rows.AddRecord(record);
     if (index.Failed())
-        return Fail(messages::CannotReadIndex(indexPath, std::strerror(index.Error())));
+        return Fail(messages::CannotReadIndex(indexPath, ErrorReason(index.Error())));
 
     const SpellQuery query =
         MakeQuery(arguments->typed, arguments->level,
@@ -98,23 +89,22 @@ std::optional<int> RunFind(const std::string& dataDir, std::string_view spellCla
     const SearchResult found = FindSpells(rows, query, textPath);
     if (!found.ok())
         return Fail(found.strMessage);
+    if (afterMatching)
+        afterMatching();
 
-    // The matching records, read again in file order.
-    IndexReader again;
-    if (!again.Open(indexPath))
-        return Fail(messages::CannotOpenIndex(indexPath, std::strerror(errno)));
+    // The matching records, read again in file order from the file they
+    // were matched in: an index renamed over it meanwhile is not read.
+    if (!index.Rewind())
+        return Fail(messages::CannotReadIndex(indexPath, ErrorReason(index.Error())));
     std::size_t next = 0;
-    for (uint32_t row = 0; next < found.rows.size() && again.Next(record); ++row) {
+    for (uint32_t row = 0; next < found.rows.size() && index.Next(record); ++row) {
         if (found.rows[next] != row)
             continue;
         ++next;
-        const std::string line =
-            RecordJson(record, again.LastOffset(), arguments->descriptions, textPath) + "\n";
-        std::fwrite(line.data(), 1, line.size(), stdout);
+        if (!WriteOutput(RecordJson(record, index.LastOffset(), arguments->descriptions, textPath) + "\n"))
+            return FinishOutput();
     }
-    if (again.Failed())
-        return Fail(messages::CannotReadIndex(indexPath, std::strerror(again.Error())));
-    if (std::fflush(stdout) != 0)
-        return Fail(messages::CannotWriteOutput(std::strerror(errno)));
-    return kExitOk;
+    if (index.Failed())
+        return Fail(messages::CannotReadIndex(indexPath, ErrorReason(index.Error())));
+    return FinishOutput();
 }

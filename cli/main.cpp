@@ -1,6 +1,5 @@
 // spellindex: builds and inspects spell index files from the command line.
 
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +13,7 @@
 #include "IndexBuilder.h"
 #include "IndexReader.h"
 #include "Messages.h"
+#include "Output.h"
 #include "RecordJson.h"
 #include "RegularFile.h"
 #include "SpellFiles.h"
@@ -45,18 +45,6 @@ constexpr const char* kUsage =
     "         exits 1 when there are warnings\n"
     "\n"
     "CLASS is the file name without extension, normally wizard or priest.\n";
-
-int Fail(const std::string& message) {
-    std::fprintf(stderr, "spellindex: %s\n", message.c_str());
-    return kExitFailure;
-}
-
-// Flushes standard output; a failure when it could not all be written.
-int FinishOutput() {
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return Fail(messages::CannotWriteOutput(std::strerror(errno)));
-    return kExitOk;
-}
 
 int Usage(std::FILE* out, int status) {
     std::fputs(kUsage, out);
@@ -95,7 +83,7 @@ int Dump(const std::string& dataDir, std::string_view spellClass, bool withDescr
     while (index.Next(record)) {
         const std::string line =
             RecordJson(record, index.LastOffset(), withDescriptions, textPath) + "\n";
-        if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size())
+        if (!WriteOutput(line))
             return FinishOutput();
     }
     if (index.Failed())

@@ -59,6 +59,8 @@ void LineReader::Close() {
     memory_ = nullptr;
     error_ = 0;
     endOfText_ = 0;
+    limit_ = -1;
+    bytesRead_ = 0;
     data_ = nullptr;
     readable_ = nullptr;
     begin_ = end_ = 0;
@@ -92,12 +94,14 @@ void LineReader::OpenMemory(std::string_view text, std::size_t windowBytes) {
 bool LineReader::Fill() {
     bufferPos_ += static_cast<int64_t>(end_);
     begin_ = end_ = 0;
-    if (error_ != 0 || !IsOpen() || bufferPos_ >= endOfText_)
+    const int64_t endOfText = limit_ >= 0 ? std::min(endOfText_, limit_) : endOfText_;
+    if (error_ != 0 || !IsOpen() || bufferPos_ >= endOfText)
         return false;
-    const auto rest = static_cast<uint64_t>(endOfText_ - bufferPos_);
+    const auto rest = static_cast<uint64_t>(endOfText - bufferPos_);
     if (memory_) {
         data_ = memory_ + bufferPos_;
         end_ = static_cast<std::size_t>(std::min<uint64_t>(rest, window_));
+        bytesRead_ += end_;
         return true;
     }
     const auto want = static_cast<std::size_t>(std::min<uint64_t>(rest, kBufferSize));
@@ -105,6 +109,7 @@ bool LineReader::Fill() {
         const ssize_t n = ::pread(fd_, buffer_.data(), want, bufferPos_);
         if (n > 0) {
             end_ = static_cast<std::size_t>(n);
+            bytesRead_ += end_;
             return true;
         }
         if (n == 0) {  // the file shrank: its end is here from now on

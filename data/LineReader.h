@@ -73,6 +73,14 @@ public:
     // text. False for a negative position or when nothing is open.
     bool Seek(int64_t position);
 
+    // Lets reads stop at byte `end` of the text, as if the text ended
+    // there (-1: at the text's real end again). What the current block
+    // already holds may still be handed out. A reader that wants only a
+    // few lines bounds with it what a damaged text can make it read.
+    void LimitTo(int64_t end) { limit_ = end; }
+    // Bytes taken from the file (or the text in memory) since the open.
+    uint64_t BytesRead() const { return bytesRead_; }
+
     bool Failed() const { return error_ != 0; }
     int Error() const { return error_; }
 
@@ -87,6 +95,8 @@ private:
     std::size_t window_ = 0;        // bytes per Fill() from memory
     int error_ = 0;
     int64_t endOfText_ = 0;  // length at open; lowered to an end met early
+    int64_t limit_ = -1;     // LimitTo's end, or -1
+    uint64_t bytesRead_ = 0;
     std::vector<char> buffer_;
     const char* data_ = nullptr;      // the current block: buffer_ or memory_
     const char* readable_ = nullptr;  // end of the bytes that may be read, past the block's end too

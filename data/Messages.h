@@ -75,6 +75,11 @@ inline std::string TooManyArguments(std::string_view extra) {
 inline std::string CannotWriteOutput(std::string_view reason) {
     return WithReason("can't write output", "", reason);
 }
+// "can't search the list: not enough memory": a search of the find bar
+// that ran out of memory; the whole list is shown again.
+inline std::string CannotSearchList(std::string_view reason) {
+    return WithReason("can't search the list", "", reason);
+}
 // "can't index wizard.txt: spells past 2 GiB cannot be stored in the index"
 inline std::string CannotIndexText(std::string_view name) {
     return WithReason("can't index ", name, "spells past 2 GiB cannot be stored in the index");

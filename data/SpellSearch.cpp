@@ -10,11 +10,16 @@
 #include "DescriptionReader.h"
 #include "LineReader.h"
 #include "Messages.h"
+#include "RegularFile.h"
 #include "TextDecoding.h"
 
 namespace {
 
+// An empty text (a description not read) may have no data pointer, which
+// memmem must not be given.
 bool Contains(std::string_view haystack, std::string_view needle) {
+    if (haystack.size() < needle.size() || needle.empty())
+        return needle.empty();
     return ::memmem(haystack.data(), haystack.size(), needle.data(), needle.size()) != nullptr;
 }
 
@@ -173,27 +178,41 @@ void AppendSearchText(std::string& out, std::string_view raw) {
 }
 
 std::vector<std::string> SplitTerms(std::string_view typed) {
-    const std::string decoded = DecodeForDisplay(typed);
-    const std::string_view text = decoded;
     std::vector<std::string> terms;
-    std::size_t start = 0;
-    const auto endTerm = [&](std::size_t end) {
-        if (end > start) {
-            std::string term;
-            AppendCaseFolded(term, text.substr(start, end - start));
-            terms.push_back(std::move(term));
+    const auto splitDecoded = [&terms](std::string_view text) {
+        std::size_t start = 0;
+        const auto endTerm = [&](std::size_t end) {
+            if (end > start) {
+                std::string term;
+                AppendCaseFolded(term, text.substr(start, end - start));
+                terms.push_back(std::move(term));
+            }
+        };
+        for (std::size_t i = 0; i < text.size();) {
+            std::size_t length = 1;
+            const char32_t cp = DecodeAt(text, i, length);
+            if (IsSeparator(cp)) {
+                endTerm(i);
+                start = i + length;
+            }
+            i += length;
         }
+        endTerm(text.size());
     };
-    for (std::size_t i = 0; i < text.size();) {
-        std::size_t length = 1;
-        const char32_t cp = DecodeAt(text, i, length);
-        if (IsSeparator(cp)) {
-            endTerm(i);
-            start = i + length;
+    // Runs between ASCII white space are decoded each on its own: a UTF-8
+    // term and a Windows-1251 one may be typed together.
+    const auto asciiSpace = [](char c) { return c == ' ' || c == '\0' || (c >= '\t' && c <= '\r'); };
+    for (std::size_t i = 0; i < typed.size();) {
+        if (asciiSpace(typed[i])) {
+            ++i;
+            continue;
         }
-        i += length;
+        std::size_t end = i;
+        while (end < typed.size() && !asciiSpace(typed[end]))
+            ++end;
+        splitDecoded(DecodeForDisplay(typed.substr(i, end - i)));
+        i = end;
     }
-    endTerm(text.size());
     return terms;
 }
 
@@ -368,7 +387,7 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
     LineReader file;
     if (!file.Open(textPath))
         return Failed(SearchStatus::kCannotOpenText,
-                      messages::CannotOpenFile(textPath, std::strerror(file.Error())));
+                      messages::CannotOpenFile(textPath, ErrorReason(file.Error())));
     std::string raw;
     std::string folded;
     std::vector<uint32_t> descriptionRows;
@@ -382,8 +401,7 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
         const DescriptionStatus status = ReadDescriptionAt(file, textOffset, raw);
         if (status == DescriptionStatus::kReadError)
             return Failed(SearchStatus::kCannotReadText,
-                          messages::CannotReadFile(textPath,
-                                                   std::strerror(file.Error() ? file.Error() : EIO)));
+                          messages::CannotReadFile(textPath, ErrorReason(file.Error() ? file.Error() : EIO)));
         std::string_view description;
         if (status == DescriptionStatus::kOk) {
             if (folded.size() < FoldRoom(raw.size()))
@@ -401,6 +419,7 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
         }
     }
     progress.Set(0, kSearchProgressMax, 1, 1);
+    result.textBytesRead = file.BytesRead();
 
     std::sort(descriptionRows.begin(), descriptionRows.end());
     std::vector<uint32_t> rows;

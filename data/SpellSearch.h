@@ -27,8 +27,9 @@
 // is displayed: as UTF-8 when it is valid UTF-8, else as Windows-1251.
 void AppendSearchText(std::string& out, std::string_view raw);
 
-// The terms of `typed` (UTF-8, or Windows-1251 when not valid UTF-8): the
-// runs between white space, case-folded, in order, duplicates kept.
+// The terms of `typed`: the runs between white space, case-folded, in
+// order, duplicates kept. Each run between ASCII white space is read as
+// UTF-8, or as Windows-1251 when it is not valid UTF-8, on its own.
 std::vector<std::string> SplitTerms(std::string_view typed);
 
 struct SpellQuery {
@@ -100,12 +101,14 @@ enum class SearchStatus {
     kCancelled,        // the control's cancel flag was set
     kCannotOpenText,   // descriptions searched, and the text file cannot be opened
     kCannotReadText,   // reading the text file failed midway
+    kOutOfMemory,      // memory ran out (reported by the caller that caught it)
 };
 
 struct [[nodiscard]] SearchResult {
     SearchStatus status = SearchStatus::kOk;
     std::vector<uint32_t> rows;  // the matching rows, ascending
     std::string strMessage;      // what failed, for the user; empty otherwise
+    uint64_t textBytesRead = 0;  // bytes of the spell text read for descriptions
 
     bool ok() const { return status == SearchStatus::kOk; }
 };
@@ -122,6 +125,7 @@ inline constexpr int kSearchProgressMax = 1000;
 // spell text file `textPath` at each row's text offset, by the same reader
 // as the details; a description that cannot be read counts as empty, as
 // the details then show it. Each distinct offset is read once, in file
-// order. Safe to run on any thread while nothing changes `index`.
+// order, and no further than the details read. Safe to run on any thread
+// while nothing changes `index`; may throw std::bad_alloc.
 SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
                         const std::string& textPath, const SearchControl& control = {});

@@ -1,6 +1,6 @@
 #include "CFindBar.h"
 
-#include <filesystem>
+#include <new>
 #include <optional>
 
 #include <QCheckBox>
@@ -16,6 +16,7 @@
 
 #include "DisplayText.h"
 #include "MessageBox.h"
+#include "Messages.h"
 #include "SearchRunner.h"
 #include "SpellListModel.h"
 #include "SpellSearch.h"
@@ -24,10 +25,9 @@
 namespace {
 
 // Field text a scan gets through well within a frame (about 90,000 rows).
+// Descriptions are always searched on the worker: how long that takes
+// depends on what the text holds, not on its size.
 constexpr std::size_t kInPlaceFieldBytes = std::size_t{8} << 20;
-// Spell texts up to this size are searched on the GUI thread, when the
-// fields are too.
-constexpr std::uintmax_t kInPlaceTextBytes = std::uintmax_t{1} << 20;
 // Pixels between the list and the bar, taken from the margin below the
 // list.
 constexpr int kGap = 3;
@@ -131,6 +131,15 @@ void CFindBar::PlaceBelow(const QWidget* list) {
     setGeometry(list->x(), list->y() + list->height() + kGap, list->width(), sizeHint().height());
 }
 
+void CFindBar::OnListLoading() {
+    // A search must not reach the progress bar or the list while the load
+    // repaints the window.
+    m_pRunner->Cancel();
+    RestoreProgress();
+}
+
+void CFindBar::OnListAbandoned() { Search(); }
+
 void CFindBar::OnListLoaded(const std::string& textPath, bool priest) {
     m_strTextPath = textPath;
     // The load has set the progress bar anew: nothing of it to restore.
@@ -148,7 +157,12 @@ void CFindBar::OnListLoaded(const std::string& textPath, bool priest) {
 
 void CFindBar::FillFilters(bool priest) {
     filtersStale_ = false;
-    const std::shared_ptr<const SpellSearchIndex> index = m_pModel->SearchIndex();
+    std::shared_ptr<const SpellSearchIndex> index;
+    try {
+        index = m_pModel->SearchIndex();
+    } catch (const std::bad_alloc&) {
+        // Only "All"; a search says why.
+    }
     const QVariant level = m_ctlLevel->currentData();
     const std::string school =
         m_ctlSchool->currentIndex() > 0 ? Folded(m_ctlSchool->currentText()) : std::string();
@@ -186,8 +200,14 @@ void CFindBar::Search() {
                                  school ? std::optional<std::string_view>(*school) : std::nullopt,
                                  m_ctlDescriptions->isChecked());
     std::shared_ptr<const SpellSearchIndex> index;
-    if (!query.MatchesEverything())
-        index = m_pModel->SearchIndex();  // built by the first search of a list
+    bool outOfMemory = false;
+    if (!query.MatchesEverything()) {
+        try {
+            index = m_pModel->SearchIndex();  // built by the first search of a list
+        } catch (const std::bad_alloc&) {
+            outOfMemory = true;  // the whole list then, and why
+        }
+    }
     if (!index) {
         m_pRunner->Cancel();
         RestoreProgress();
@@ -196,16 +216,14 @@ void CFindBar::Search() {
         if (wasFiltered)
             SelectFirstRow();
         UpdateCount();
+        if (outOfMemory)
+            ShowMessageBox(Utf8(messages::CannotSearchList(messages::kNotEnoughMemory)), QMessageBox::Ok,
+                           this);
         return;
     }
 
-    bool inPlace = index->TextBytes() <= inPlaceFieldBytes_;
-    if (inPlace && query.descriptions && !query.terms.empty()) {
-        std::error_code error;
-        const std::uintmax_t textBytes = std::filesystem::file_size(m_strTextPath, error);
-        // A text that is not there fails at once.
-        inPlace = error || textBytes <= kInPlaceTextBytes;
-    }
+    const bool inPlace =
+        index->TextBytes() <= inPlaceFieldBytes_ && !(query.descriptions && !query.terms.empty());
     m_pRunner->Start(index, std::move(query), m_strTextPath, inPlace);
     if (inPlace)
         RestoreProgress();
@@ -236,6 +254,13 @@ void CFindBar::OnSearchFinished(const SearchResult& result, const SpellSearchInd
     RestoreProgress();
     if (!m_pModel->IsSearchIndex(index))
         return;  // rows of a list that is no longer shown
+    if (result.status == SearchStatus::kOutOfMemory) {
+        // The whole list, and why.
+        m_pModel->ClearFilter();
+        UpdateCount();
+        ShowMessageBox(Utf8(result.strMessage), QMessageBox::Ok, this);
+        return;
+    }
     if (!result.ok()) {
         // The descriptions cannot be read: the search goes on without them.
         ShowMessageBox(Utf8(result.strMessage), QMessageBox::Ok, this);

@@ -40,12 +40,19 @@ public:
     // Lays the bar out under `list`, as wide as it.
     void PlaceBelow(const QWidget* list);
 
+    // Before a load of a list: stops a running search and gives the
+    // progress bar back.
+    void OnListLoading();
+    // After a load that failed and kept the list shown before: searches it
+    // again.
+    void OnListAbandoned();
     // After a load of a list whose descriptions are in `textPath`: offers
     // the new list's levels and schools, keeps the chosen ones it has, and
     // filters the new rows.
     void OnListLoaded(const std::string& textPath, bool priest);
 
-    // Field text up to this many bytes is searched on the GUI thread.
+    // Field text up to this many bytes is searched on the GUI thread;
+    // descriptions never are.
     void SetInPlaceLimit(std::size_t fieldBytes) { inPlaceFieldBytes_ = fieldBytes; }
 
 signals:

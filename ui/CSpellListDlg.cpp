@@ -29,6 +29,7 @@
 #include "IndexReader.h"
 #include "MessageBox.h"
 #include "Messages.h"
+#include "RegularFile.h"
 #include "SchoolIcons.h"
 #include "SpellFiles.h"
 #include "SpellListDelegate.h"
@@ -281,6 +282,7 @@ bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
         ShowMessageBox(Utf8(messages::kNoIndex), QMessageBox::Ok, this);
         return false;
     }
+    m_pFindBar->OnListLoading();
     BusyOperation busy(m_nRepaintIntervalMs);
     const ListState before = SaveListState();
     const int64_t n = index.RecordCount();
@@ -315,6 +317,7 @@ bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
         ShowMessageBox(Utf8(messages::CannotReadIndex(spellClass + std::string(kIndexExtension),
                                                       messages::kNotEnoughMemory)),
                        QMessageBox::Ok, this);
+        m_pFindBar->OnListAbandoned();
         return false;
     }
     m_strListClass = spellClass;
@@ -322,7 +325,7 @@ bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
 
     if (index.Failed())
         ShowMessageBox(Utf8(messages::CannotReadIndex(spellClass + std::string(kIndexExtension),
-                                                      std::strerror(index.Error()))),
+                                                      ErrorReason(index.Error()))),
                        QMessageBox::Ok, this);
     UpdateIndexNotice(spellClass);
     return true;

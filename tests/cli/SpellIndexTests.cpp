@@ -358,6 +358,20 @@ TEST_F(SpellIndexCli, OutputThatCannotBeWrittenIsAFailure) {
     ::close(pipeEnds[1]);
 }
 
+// More output than one buffer holds: a write fails before the last flush.
+TEST_F(SpellIndexCli, FindOutputThatCannotBeWrittenIsAFailure) {
+    std::string index;
+    for (int i = 0; i < 100; ++i)
+        index += RawRecord(0, "Lantern " + std::to_string(i), 1, 0);
+    WriteFile(dir.file("wizard.idx"), index);
+    const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(full, 0);
+    const RunResult run = SpellIndex({"find", Dir(), "wizard", "lantern"}, StdoutTo(full));
+    ::close(full);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "spellindex: can't write output: No space left on device\n");
+}
+
 // Files the user may not read or write: the full path and the reason. As
 // root the runs drop to the unprivileged user first.
 TEST_F(SpellIndexCli, ErrorsNameThePathAndTheReason) {
@@ -478,6 +492,22 @@ TEST_F(SpellIndexCli, FindFailuresAndWrongArguments) {
     EXPECT_EQ(find.out, "");
     EXPECT_EQ(find.err, "spellindex: can't open file " + dir.file("wizard.txt") +
                             ": No such file or directory\n");
+
+    // Something other than a regular file: the reason, never a stale one.
+    ASSERT_EQ(::mkfifo(dir.file("wizard.txt").c_str(), 0644), 0);
+    find = SpellIndex({"find", Dir(), "wizard", "--descriptions", "quill"});
+    EXPECT_EQ(find.status, 1);
+    EXPECT_EQ(find.err, "spellindex: can't open file " + dir.file("wizard.txt") + ": not a regular file\n");
+    std::filesystem::remove(dir.file("wizard.idx"));
+    ASSERT_EQ(::mkfifo(dir.file("wizard.idx").c_str(), 0644), 0);
+    find = SpellIndex({"find", Dir(), "wizard", "quill"});
+    EXPECT_EQ(find.status, 1);
+    EXPECT_EQ(find.err, "spellindex: can't open index " + dir.file("wizard.idx") + ": not a regular file\n");
+    std::filesystem::remove(dir.file("wizard.idx"));
+    std::filesystem::create_directory(dir.file("wizard.idx"));
+    find = SpellIndex({"find", Dir(), "wizard", "quill"});
+    EXPECT_EQ(find.status, 1);
+    EXPECT_EQ(find.err, "spellindex: can't open index " + dir.file("wizard.idx") + ": Is a directory\n");
 
     for (const std::vector<std::string>& args : {std::vector<std::string>{"--level"},
                                                   {"--level", "two"},
