@@ -1,13 +1,12 @@
 #include "CheckCommand.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <utility>
 
 #include "JsonWriter.h"
 #include "Messages.h"
-#include "RegularFile.h"
+#include "Output.h"
 #include "SpellCheck.h"
 #include "SpellFiles.h"
 
@@ -48,47 +47,32 @@ class OutputSink final : public DiagnosticSink {
 public:
     OutputSink(std::string file, bool json) : m_strFile(std::move(file)), m_bJson(json) {}
     void Put(Diagnostic d) override {
-        if (m_nError != 0)
+        if (m_bFailed)
             return;
-        const std::string line = m_bJson ? JsonLine(m_strFile, d) : TextLine(m_strFile, d);
-        Write(line);
-    }
-    void Write(std::string_view text) {
-        if (m_nError == 0 && std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
-            m_nError = errno != 0 ? errno : EIO;
-    }
-    // Flushes standard output: 0, or the errno of the first failure.
-    int Finish() {
-        if (m_nError == 0 && (std::fflush(stdout) != 0 || std::ferror(stdout)))
-            m_nError = errno != 0 ? errno : EIO;
-        return m_nError;
+        m_bFailed = !WriteOutput(m_bJson ? JsonLine(m_strFile, d) : TextLine(m_strFile, d));
     }
 
 private:
     std::string m_strFile;
     bool m_bJson;
-    int m_nError = 0;
+    bool m_bFailed = false;
 };
 
 }  // namespace
 
 int RunCheck(const std::string& dataDir, std::string_view spellClass, bool json) {
     OutputSink out(ShownPath(dataDir, spellClass), json);
-    errno = 0;
     const CheckResult result = CheckSpellFile(dataDir, spellClass, &out);
     if (!result.ok()) {
-        out.Finish();
-        std::fprintf(stderr, "spellindex: %s\n", result.strMessage.c_str());
-        return kExitFailure;
+        FinishOutput();
+        return Fail(result.strMessage);
     }
     const CheckCounts& counts = result.counts;
     const std::string summary = messages::CheckSummary(result.nSpells, counts.nWarnings, counts.nNotes) + "\n";
     if (!json)
-        out.Write(summary);
-    if (const int error = out.Finish(); error != 0) {
-        std::fprintf(stderr, "spellindex: %s\n", messages::CannotWriteOutput(ErrorReason(error)).c_str());
+        WriteOutput(summary);
+    if (FinishOutput() != 0)
         return kExitFailure;
-    }
     if (json)
         std::fputs(summary.c_str(), stderr);
     return counts.nWarnings > 0 ? kExitWarnings : kExitClean;
