@@ -17,6 +17,7 @@
 #include "DisplayText.h"
 #include "MessageBox.h"
 #include "SchoolIcons.h"
+#include "SpellPrinter.h"
 
 CSpellBrowserApp theApp;
 
@@ -48,6 +49,9 @@ int AnswerWithoutWindows(int argc, char** argv) {
         Print(stdout, VersionLine() + QLatin1Char('\n'));
         return kExitOk;
     }
+    // A PDF is written without a display.
+    if (command.action == CommandLine::Action::kPdf)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     return -1;
 }
 
@@ -78,6 +82,7 @@ int CSpellBrowserApp::Start(const QStringList& arguments) {
                           CommandLineHelp());
         return kExitUsage;
     case CommandLine::Action::kRun:
+    case CommandLine::Action::kPdf:
         break;
     }
 
@@ -89,6 +94,17 @@ int CSpellBrowserApp::Start(const QStringList& arguments) {
         const QString text = Utf8(dataDir.strMessage);
         Print(stderr, QStringLiteral("spellbrowser: ") + text + QLatin1Char('\n'));
         ShowMessageBox(text);
+        return kExitFailure;
+    }
+    if (command.action == CommandLine::Action::kPdf) {
+        const std::string book = command.strBook.toStdString();
+        const std::string error =
+            WriteClassPdf(dataDir.strDir, command.strClass.toStdString(), command.bBook ? &book : nullptr,
+                          QFile::encodeName(command.strPdf).toStdString(),
+                          command.bCards ? PrintLayout::kCards : PrintLayout::kSheet);
+        if (error.empty())
+            return kExitOk;
+        Print(stderr, QStringLiteral("spellbrowser: ") + Utf8(error) + QLatin1Char('\n'));
         return kExitFailure;
     }
     m_strStartClass = command.strClass.toStdString();

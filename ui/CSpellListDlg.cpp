@@ -1,5 +1,8 @@
 #include "CSpellListDlg.h"
 
+#include <QMenu>
+#include <QItemSelectionModel>
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -16,7 +19,9 @@
 #include <QResizeEvent>
 #include <QTreeView>
 
+#include "CBookBar.h"
 #include "CFindBar.h"
+#include "CPrintPreview.h"
 #include "CNoticeBar.h"
 #include "CProblemsDlg.h"
 #include "CSpellInfoDlg.h"
@@ -171,8 +176,11 @@ void CSpellListDlg::OnInitDialog() {
     connect(exit, &QPushButton::clicked, this, &QDialog::reject);
     connect(header, &QHeaderView::sectionClicked, this, &CSpellListDlg::OnColumnClick);
     connect(m_ctlList, &QAbstractItemView::doubleClicked, this, &CSpellListDlg::OnDblclkList);
+    m_ctlList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_ctlList, &QWidget::customContextMenuRequested, this, &CSpellListDlg::OnListContextMenu);
 
     m_pFindBar = new CFindBar(m_pModel, m_ctlList, m_ctlProgress, this);
+    m_pBookBar = new CBookBar(m_pModel, m_ctlList, this);
     connect(m_pFindBar, &CFindBar::OpenChanged, this, [this] { OnSize(width(), height()); });
     m_buttons = {wizard, priest, details, createIndex, exit};
     connect(qApp, &QApplication::focusChanged, this, &CSpellListDlg::OnFocusChanged);
@@ -196,7 +204,8 @@ QSize CSpellListDlg::MinimumSize() const {
     const int listHeight = m_ctlList->header()->sizeHint().height() +
                            kMinimumListRows * rowHeight + 2 * m_ctlList->frameWidth() +
                            style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_ctlList);
-    return {dlu.X(kDialogWidth), listHeight + kListMarginY};
+    const int bookBarHeight = m_pBookBar ? m_pBookBar->sizeHint().height() : 0;
+    return {dlu.X(kDialogWidth), listHeight + kListMarginY + bookBarHeight};
 }
 
 void CSpellListDlg::OnFocusChanged(QWidget* /*old*/, QWidget* now) {
@@ -219,10 +228,16 @@ void CSpellListDlg::resizeEvent(QResizeEvent* event) {
 void CSpellListDlg::OnSize(int cx, int cy) {
     if (m_ctlList)
         m_ctlList->resize(ListSize(cx, cy));
-    // Below the list stand the notice, when shown, then the find bar.
+    // Below the list stand the spellbook bar, the notice, when shown, then
+    // the find bar.
     const QWidget* above = m_ctlList;
+    if (m_ctlList && m_pBookBar) {
+        m_pBookBar->setGeometry(m_ctlList->x(), m_ctlList->y() + m_ctlList->height(), m_ctlList->width(),
+                                m_pBookBar->sizeHint().height());
+        above = m_pBookBar;
+    }
     if (m_ctlList && m_pNoticeBar && m_pNoticeBar->isVisibleTo(this)) {
-        m_pNoticeBar->setGeometry(m_ctlList->x(), m_ctlList->y() + m_ctlList->height(),
+        m_pNoticeBar->setGeometry(m_ctlList->x(), above->y() + above->height(),
                                   m_ctlList->width(), m_pNoticeBar->sizeHint().height());
         above = m_pNoticeBar;
     }
@@ -238,8 +253,9 @@ QSize CSpellListDlg::ListSize(int cx, int cy) const {
     // The client area less 10 pixels across and 45 down, and less the
     // notice and the find bar while they are shown.
     const int findBarHeight = m_pFindBar ? m_pFindBar->ReservedHeight() : 0;
+    const int bookBarHeight = m_pBookBar ? m_pBookBar->sizeHint().height() : 0;
     return {std::max(0, cx - kListMarginX),
-            std::max(0, cy - kListMarginY - findBarHeight - NoticeBarHeight())};
+            std::max(0, cy - kListMarginY - findBarHeight - NoticeBarHeight() - bookBarHeight)};
 }
 
 void CSpellListDlg::keyPressEvent(QKeyEvent* event) {
@@ -247,6 +263,10 @@ void CSpellListDlg::keyPressEvent(QKeyEvent* event) {
     // it has the focus); anywhere else Enter means details.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         OnOK();
+        return;
+    }
+    if (event->matches(QKeySequence::Print)) {
+        OnPrint();
         return;
     }
     if (event->matches(QKeySequence::Find) && m_pFindBar) {
@@ -318,6 +338,7 @@ bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
     }
     m_strListClass = spellClass;
     m_pFindBar->OnListLoaded(TextPath(spellClass), IsPriestClass(spellClass));
+    m_pBookBar->OnListLoaded(g_strDataDir, spellClass);
 
     if (index.Failed())
         ShowMessageBox(Utf8(messages::CannotReadIndex(spellClass + std::string(kIndexExtension),
@@ -466,4 +487,43 @@ void CSpellListDlg::ShowDetails() {
     dlg.m_strPath = g_strDataDir + m_strListClass;
     dlg.OnInitDialog();
     dlg.exec();
+}
+
+namespace {
+
+PrintSources SourcesOf(const SpellListModel* model, const QTreeView* list) {
+    PrintSources sources;
+    sources.offsets[PrintSources::kBook] = model->MarkedOffsets();
+    for (int row = 0; row < model->rowCount(); ++row)
+        sources.offsets[PrintSources::kShown].push_back(model->RecordOffset(row));
+    for (const QModelIndex& index : list->selectionModel()->selectedRows())
+        sources.offsets[PrintSources::kSelected].push_back(model->RecordOffset(index.row()));
+    return sources;
+}
+
+}  // namespace
+
+void CSpellListDlg::OnListContextMenu(const QPoint& pos) {
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("IDR_LIST_MENU"));
+    QAction* print = menu.addAction(tr("Print..."), this, &CSpellListDlg::OnPrint);
+    QAction* pdf = menu.addAction(tr("Save as PDF..."), this, &CSpellListDlg::OnSavePdf);
+    print->setEnabled(!m_strListClass.empty());
+    pdf->setEnabled(!m_strListClass.empty());
+    menu.exec(m_ctlList->viewport()->mapToGlobal(pos));
+}
+
+void CSpellListDlg::OnPrint() {
+    if (m_strListClass.empty())
+        return;
+    CPrintPreview dlg(g_strDataDir, m_strListClass, SourcesOf(m_pModel, m_ctlList), this);
+    dlg.exec();
+}
+
+void CSpellListDlg::OnSavePdf() {
+    if (m_strListClass.empty())
+        return;
+    CPrintPreview dlg(g_strDataDir, m_strListClass, SourcesOf(m_pModel, m_ctlList), this);
+    dlg.SetLayout(PrintLayout::kCards);
+    dlg.SavePdf();
 }

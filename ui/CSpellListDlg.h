@@ -13,6 +13,7 @@
 #include "SpellCheck.h"
 #include "SpellRecord.h"
 
+class CBookBar;
 class CFindBar;
 class CNoticeBar;
 class QModelIndex;
@@ -41,6 +42,7 @@ public:
     // The class whose rows the list shows; empty before the first load.
     const std::string& ListClass() const { return m_strListClass; }
     SpellListModel* Model() const { return m_pModel; }
+    CBookBar* BookBar() const { return m_pBookBar; }
 
     // How often a long load repaints the windows, in milliseconds; 0
     // repaints at every step (for tests).
@@ -56,6 +58,10 @@ public slots:
     void ShowDetails();
     // The notice bar's button: Rebuild, or Show Problems.
     void OnNoticeAction();
+    // Ctrl+P and the list's context menu: the print preview, or a PDF
+    // written at once, of the book, the rows shown or the selected spell.
+    void OnPrint();
+    void OnSavePdf();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -82,6 +88,7 @@ private:
     ListState SaveListState() const;
     void RestoreListState(const ListState& state);
     void OnFocusChanged(QWidget* old, QWidget* now);
+    void OnListContextMenu(const QPoint& pos);
 
     // What the notice bar below the list says.
     enum class Notice { kNone, kStaleIndex, kProblems };
@@ -106,6 +113,7 @@ private:
     QList<QPushButton*> m_buttons;  // the row of buttons at the top
     std::string m_strListClass;
     CFindBar* m_pFindBar = nullptr;
+    CBookBar* m_pBookBar = nullptr;
     int m_nRepaintIntervalMs = 50;
 
     CNoticeBar* m_pNoticeBar = nullptr;
