@@ -16,7 +16,8 @@ BIN := build/$(PRESET)/bin
 
 DEB_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev \
                 libgtest-dev libgmock-dev libbenchmark-dev \
-                desktop-file-utils appstream
+                desktop-file-utils appstream \
+                poppler-utils fonts-dejavu-core
 # cpack's Debian generator reads library dependencies with dpkg-shlibdeps,
 # which finds the binaries with file.
 PACKAGE_PACKAGES := dpkg-dev file

@@ -222,6 +222,8 @@ void CBookBar::OnDelete() {
     OpenBook(0);
 }
 
+void CBookBar::SetMarkedOnly(bool on) { m_ctlMarkedOnly->setChecked(on); }
+
 void CBookBar::OnMarkedOnly(bool on) {
     // The selected spell stays selected when it is still shown.
     const QModelIndexList selected = m_ctlList->selectionModel()->selectedRows();

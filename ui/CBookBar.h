@@ -34,6 +34,9 @@ public:
     // Space on the list: toggles the mark of the selected row.
     void ToggleSelected();
 
+    // Checks or clears "Marked only".
+    void SetMarkedOnly(bool on);
+
     const SpellBook& Book() const { return m_book; }
     bool HasBook() const { return !m_strClass.empty(); }
 

@@ -180,7 +180,14 @@ void CSpellListDlg::OnInitDialog() {
     connect(m_ctlList, &QWidget::customContextMenuRequested, this, &CSpellListDlg::OnListContextMenu);
 
     m_pFindBar = new CFindBar(m_pModel, m_ctlList, m_ctlProgress, this);
+    // The spellbook's controls are a second row of the find bar; closing
+    // the bar shows all rows again, marked or not.
     m_pBookBar = new CBookBar(m_pModel, m_ctlList, this);
+    m_pFindBar->AddRow(m_pBookBar);
+    connect(m_pFindBar, &CFindBar::OpenChanged, m_pBookBar, [this] {
+        if (!m_pFindBar->IsOpen())
+            m_pBookBar->SetMarkedOnly(false);
+    });
     connect(m_pFindBar, &CFindBar::OpenChanged, this, [this] { OnSize(width(), height()); });
     m_buttons = {wizard, priest, details, createIndex, exit};
     connect(qApp, &QApplication::focusChanged, this, &CSpellListDlg::OnFocusChanged);
@@ -204,8 +211,7 @@ QSize CSpellListDlg::MinimumSize() const {
     const int listHeight = m_ctlList->header()->sizeHint().height() +
                            kMinimumListRows * rowHeight + 2 * m_ctlList->frameWidth() +
                            style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_ctlList);
-    const int bookBarHeight = m_pBookBar ? m_pBookBar->sizeHint().height() : 0;
-    return {dlu.X(kDialogWidth), listHeight + kListMarginY + bookBarHeight};
+    return {dlu.X(kDialogWidth), listHeight + kListMarginY};
 }
 
 void CSpellListDlg::OnFocusChanged(QWidget* /*old*/, QWidget* now) {
@@ -228,16 +234,10 @@ void CSpellListDlg::resizeEvent(QResizeEvent* event) {
 void CSpellListDlg::OnSize(int cx, int cy) {
     if (m_ctlList)
         m_ctlList->resize(ListSize(cx, cy));
-    // Below the list stand the spellbook bar, the notice, when shown, then
-    // the find bar.
+    // Below the list stand the notice, when shown, then the find bar.
     const QWidget* above = m_ctlList;
-    if (m_ctlList && m_pBookBar) {
-        m_pBookBar->setGeometry(m_ctlList->x(), m_ctlList->y() + m_ctlList->height(), m_ctlList->width(),
-                                m_pBookBar->sizeHint().height());
-        above = m_pBookBar;
-    }
     if (m_ctlList && m_pNoticeBar && m_pNoticeBar->isVisibleTo(this)) {
-        m_pNoticeBar->setGeometry(m_ctlList->x(), above->y() + above->height(),
+        m_pNoticeBar->setGeometry(m_ctlList->x(), m_ctlList->y() + m_ctlList->height(),
                                   m_ctlList->width(), m_pNoticeBar->sizeHint().height());
         above = m_pNoticeBar;
     }
@@ -253,9 +253,8 @@ QSize CSpellListDlg::ListSize(int cx, int cy) const {
     // The client area less 10 pixels across and 45 down, and less the
     // notice and the find bar while they are shown.
     const int findBarHeight = m_pFindBar ? m_pFindBar->ReservedHeight() : 0;
-    const int bookBarHeight = m_pBookBar ? m_pBookBar->sizeHint().height() : 0;
     return {std::max(0, cx - kListMarginX),
-            std::max(0, cy - kListMarginY - findBarHeight - NoticeBarHeight() - bookBarHeight)};
+            std::max(0, cy - kListMarginY - findBarHeight - NoticeBarHeight())};
 }
 
 void CSpellListDlg::keyPressEvent(QKeyEvent* event) {

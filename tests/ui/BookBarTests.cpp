@@ -1,0 +1,194 @@
+// The spellbook bar through the real window: marks by click and Space, the
+// book file written at once, books by name, "Marked only" with the find
+// bar's query, and a book that cannot be written.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+
+#include "CBookBar.h"
+#include "UiTestSupport.h"
+
+namespace {
+
+class BookBarTest : public MainDialogTest {
+protected:
+    void SetUp() override {
+        MainDialogTest::SetUp();
+        bar = dlg->findChild<CBookBar*>(QStringLiteral("IDC_BOOK_BAR"));
+        ASSERT_NE(bar, nullptr);
+        books = bar->findChild<QComboBox*>(QStringLiteral("IDC_BOOK"));
+        markedOnly = bar->findChild<QCheckBox*>(QStringLiteral("IDC_BOOK_MARKED_ONLY"));
+        count = bar->findChild<QLabel*>(QStringLiteral("IDC_BOOK_COUNT"));
+        ASSERT_TRUE(books && markedOnly && count);
+        CBookBar::SetNameHook([this](const QString&, const QString&) { return nextName; });
+    }
+    void TearDown() override {
+        CBookBar::SetNameHook({});
+        MainDialogTest::TearDown();
+    }
+    void LoadWizard() {
+        BuildSample("wizard");
+        Click("IDC_WIZARD");
+        ASSERT_EQ(model->rowCount(), 29);
+        // The book's controls stand in the find bar.
+        QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
+        ASSERT_TRUE(bar->isVisible());
+        list->setFocus();
+    }
+    // A click on the check box of `row`.
+    void ClickBox(int row) {
+        QStyleOptionViewItem option;
+        option.initFrom(list);
+        option.rect = list->visualRect(model->index(row, 0));
+        option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDecoration |
+                          QStyleOptionViewItem::HasDisplay;
+        const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center());
+    }
+    QStringList Marked() const {
+        QStringList out;
+        for (int row = 0; row < model->rowCount(); ++row)
+            if (model->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked)
+                out << model->index(row, 0).data().toString();
+        return out;
+    }
+    std::string Book(const char* file = "wizard.book") const { return ReadFile(dir.file(file)); }
+
+    CBookBar* bar = nullptr;
+    QComboBox* books = nullptr;
+    QCheckBox* markedOnly = nullptr;
+    QLabel* count = nullptr;
+    std::optional<QString> nextName;
+};
+
+}  // namespace
+
+TEST_F(BookBarTest, ClickAndSpaceMarkAndEveryChangeIsWritten) {
+    LoadWizard();
+    EXPECT_EQ(books->currentText(), QStringLiteral("Spellbook"));
+    EXPECT_EQ(count->text(), QStringLiteral("0 marked"));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("wizard.book")));
+
+    ClickBox(2);
+    EXPECT_EQ(Marked(), QStringList{"Beckon Lesser Familiar"});
+    EXPECT_EQ(Book(), "Spellbook\nBeckon Lesser Familiar\n");
+    // Space marks the selected row and keeps the one selection.
+    list->setCurrentIndex(model->index(0, 3));
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(SelectedRows(), QList<int>{0});
+    EXPECT_EQ(Marked(), (QStringList{"Ashen Hand", "Beckon Lesser Familiar"}));
+    EXPECT_EQ(Book(), "Spellbook\nBeckon Lesser Familiar\nAshen Hand\n");
+    EXPECT_EQ(count->text(), QStringLiteral("2 marked"));
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(Book(), "Spellbook\nBeckon Lesser Familiar\n");
+
+    // Reordered by another column, the marks stay with their spells.
+    ClickHeader(ColumnCaptioned("Level"));
+    QStringList names;
+    for (int row = 0; row < model->rowCount(); ++row)
+        if (dlg->Model()->IsMarked(row))
+            names << QString::fromStdString(std::string(dlg->Model()->SpellName(row)));
+    EXPECT_EQ(names, QStringList{"Beckon Lesser Familiar"});
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(BookBarTest, MarksFollowNamesAcrossARebuildAndMissingNamesStay) {
+    WriteFile(dir.file("wizard.book"), "\xEF\xBB\xBFTonight\r\nGlasswind\r\nGone Since Last Year\r\nAshen Hand\r\n");
+    LoadWizard();
+    EXPECT_EQ(books->currentText(), QStringLiteral("Tonight"));
+    EXPECT_EQ(Marked(), (QStringList{"Ashen Hand", "Glasswind"}));
+    EXPECT_EQ(count->text(), QStringLiteral("3 marked, 1 not in the list"));
+
+    // The text reordered and rebuilt: the same spells are marked.
+    const std::string text = ReadFile(Txt());
+    const std::size_t from = text.find("Ashen Hand\n");
+    const std::size_t to = text.find("\nBleak Chorus");
+    ASSERT_TRUE(from != std::string::npos && to != std::string::npos && from < to);
+    const std::string rest = text.substr(0, from) + text.substr(to + 1);
+    WriteFile(Txt(), rest + (rest.ends_with("\n\n") ? "" : "\n") + text.substr(from, to + 1 - from));
+    ASSERT_TRUE(BuildIndexIn(dir.prefix(), "wizard", 1).ok());
+    Click("IDC_WIZARD");
+    EXPECT_EQ(Marked(), (QStringList{"Ashen Hand", "Glasswind"}));
+
+    ClickBox(0);  // Ashen Hand off: the missing name stays in the file
+    EXPECT_EQ(Book(), "Tonight\nGlasswind\nGone Since Last Year\n");
+    EXPECT_EQ(count->text(), QStringLiteral("2 marked, 1 not in the list"));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(BookBarTest, MarkedOnlyCombinesWithTheQuery) {
+    WriteFile(dir.file("wizard.book"), "Spellbook\nGrave Lantern\nLantern of False Dawn\nAshen Hand\n");
+    LoadWizard();
+    QTest::mouseClick(markedOnly, Qt::LeftButton);
+    EXPECT_EQ(Column(0), (QStringList{"Ashen Hand", "Grave Lantern", "Lantern of False Dawn"}));
+    auto* field = dlg->findChild<QLineEdit*>(QStringLiteral("IDC_FIND_TEXT"));
+    ASSERT_NE(field, nullptr);
+    QTest::keyClicks(field, "lantern");
+    QTRY_COMPARE(Column(0), (QStringList{"Grave Lantern", "Lantern of False Dawn"}));
+    QTest::mouseClick(markedOnly, Qt::LeftButton);
+    QTRY_COMPARE(Column(0), (QStringList{"Grave Lantern", "Lantern of False Dawn"}));
+    field->clear();
+    QTRY_COMPARE(model->rowCount(), 29);
+    QTest::mouseClick(markedOnly, Qt::LeftButton);
+    EXPECT_EQ(model->rowCount(), 3);
+    // A header click reloads; marked-only still holds. Closing the find
+    // bar shows every row.
+    ClickHeader(ColumnCaptioned("Level"));
+    EXPECT_EQ(model->rowCount(), 3);
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_EQ(model->rowCount(), 29);
+    EXPECT_FALSE(markedOnly->isChecked());
+}
+
+TEST_F(BookBarTest, NewRenameDeleteKeepOneFilePerBook) {
+    LoadWizard();
+    ClickBox(0);
+    nextName = QStringLiteral("Второй");
+    Click("IDC_BOOK_NEW");
+    EXPECT_EQ(books->count(), 2);
+    EXPECT_EQ(books->currentText(), QStringLiteral("Второй"));
+    EXPECT_EQ(Marked(), QStringList{});
+    EXPECT_EQ(Book("wizard-2.book"), "Второй\n");
+    ClickBox(1);
+    EXPECT_EQ(Book("wizard-2.book"), "Второй\nBleak Chorus\n");
+    nextName = QStringLiteral("Second");
+    Click("IDC_BOOK_RENAME");
+    EXPECT_EQ(Book("wizard-2.book"), "Second\nBleak Chorus\n");
+    EXPECT_EQ(books->itemText(1), QStringLiteral("Second"));
+
+    books->setCurrentIndex(0);
+    emit books->activated(0);
+    EXPECT_EQ(Marked(), QStringList{"Ashen Hand"});
+    answer = QMessageBox::No;
+    Click("IDC_BOOK_DELETE");
+    EXPECT_TRUE(std::filesystem::exists(dir.file("wizard.book")));
+    answer = QMessageBox::Yes;
+    Click("IDC_BOOK_DELETE");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("wizard.book")));
+    EXPECT_EQ(books->currentText(), QStringLiteral("Second"));
+    EXPECT_EQ(Marked(), QStringList{"Bleak Chorus"});
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text, QStringLiteral("Delete the spellbook \"Spellbook\" and its marks?"));
+}
+
+TEST_F(BookBarTest, ABookThatCannotBeWrittenSaysSoAndKeepsTheMarks) {
+    LoadWizard();
+    // A directory where the book's file would go.
+    std::filesystem::create_directory(dir.file("wizard.book"));
+    ClickBox(0);
+    ClickBox(1);
+    EXPECT_EQ(Marked(), (QStringList{"Ashen Hand", "Bleak Chorus"}));
+    EXPECT_EQ(count->text(), QStringLiteral("2 marked"));
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_TRUE(messages[0].text.startsWith(
+        QString::fromStdString("can't write spellbook " + dir.file("wizard.book") + ": ")))
+        << messages[0].text.toStdString();
+    // Once the place is free, the next change writes every mark.
+    std::filesystem::remove(dir.file("wizard.book"));
+    ClickBox(2);
+    EXPECT_EQ(Book(), "Spellbook\nAshen Hand\nBleak Chorus\nBeckon Lesser Familiar\n");
+}
