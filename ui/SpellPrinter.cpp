@@ -32,6 +32,7 @@
 #include "SpellBook.h"
 #include "SpellFiles.h"
 #include "SpellListModel.h"
+#include "SpellText.h"
 
 namespace {
 
@@ -85,8 +86,11 @@ double LayOut(QTextLayout& layout, double width) {
 }
 
 // A spell's description laid out at one size: paragraphs of lines.
+// Each line of the text is a layout of its own, so that a line break is a
+// break between words in the PDF's text too.
 struct LaidOutText {
-    std::vector<std::unique_ptr<QTextLayout>> paragraphs;
+    std::vector<std::unique_ptr<QTextLayout>> lines;
+    std::vector<bool> startsParagraph;  // by line: a gap goes before it
     double paragraphGap = 0;
     double height = 0;
 };
@@ -96,9 +100,14 @@ LaidOutText LayOutDescription(const QStringList& paragraphs, const QFont& font, 
     LaidOutText text;
     text.paragraphGap = QFontMetricsF(font, device).height() * 0.35;
     for (const QString& paragraph : paragraphs) {
-        auto layout = std::make_unique<QTextLayout>(paragraph, font, device);
-        text.height += LayOut(*layout, width);
-        text.paragraphs.push_back(std::move(layout));
+        bool first = true;
+        for (const QString& line : paragraph.split(QChar(QChar::LineSeparator))) {
+            auto layout = std::make_unique<QTextLayout>(line, font, device);
+            text.height += LayOut(*layout, width);
+            text.lines.push_back(std::move(layout));
+            text.startsParagraph.push_back(first);
+            first = false;
+        }
     }
     if (!paragraphs.isEmpty())
         text.height += text.paragraphGap * static_cast<double>(paragraphs.size() - 1);
@@ -154,11 +163,10 @@ public:
         pieces.back().text = text;
         double y = 0;
         double area = firstArea;
-        bool firstLineOfParagraph = false;
-        for (const auto& layout : text->paragraphs) {
-            if (firstLineOfParagraph && y > 0)
+        for (std::size_t n = 0; n < text->lines.size(); ++n) {
+            const auto& layout = text->lines[n];
+            if (text->startsParagraph[n] && y > 0)
                 y += text->paragraphGap;
-            firstLineOfParagraph = true;
             for (int i = 0; i < layout->lineCount(); ++i) {
                 const double height = layout->lineAt(i).height();
                 if (y + height > area && !pieces.back().lines.empty()) {
@@ -340,10 +348,14 @@ QString SheetHtml(const std::vector<PrintSpell>& spells) {
                              spell.fields[static_cast<std::size_t>(field)].toHtmlEscaped());
         }
         html += QStringLiteral("</p>");
+        // A block per line: a line break is a break between words in the
+        // PDF's text too.
         for (const QString& paragraph : DescriptionParagraphs(spell.description)) {
-            QString escaped = paragraph.toHtmlEscaped();
-            escaped.replace(QChar(QChar::LineSeparator), QStringLiteral("<br>"));
-            html += QStringLiteral("<p>%1</p>").arg(escaped);
+            const QStringList lines = paragraph.split(QChar(QChar::LineSeparator));
+            for (qsizetype i = 0; i < lines.size(); ++i)
+                html += QStringLiteral("<p style=\"margin-top:%1px; margin-bottom:0px\">%2</p>")
+                            .arg(i == 0 ? 6 : 0)
+                            .arg(lines[i].toHtmlEscaped());
         }
     }
     return html;
@@ -372,27 +384,49 @@ void PaintSheet(QPagedPaintDevice* device, QPainter& painter, const std::vector<
 
 QStringList DescriptionParagraphs(const QString& description) {
     QStringList paragraphs;
-    QString current;
-    bool open = false;
     for (QString line : description.split(QLatin1Char('\n'))) {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
         line.replace(QLatin1Char('\t'), QLatin1Char(' '));
-        if (line.trimmed().isEmpty()) {
-            if (open)
-                paragraphs.push_back(current);
-            current.clear();
-            open = false;
-            continue;
-        }
-        if (open)
-            current += QChar(QChar::LineSeparator);
-        current += line;
-        open = true;
+        if (!line.trimmed().isEmpty())
+            paragraphs.push_back(line);
     }
-    if (open)
-        paragraphs.push_back(current);
     return paragraphs;
+}
+
+std::string PrintDescription(LineReader& file, int64_t textOffset) {
+    // The description's lines as the parse sees them: those after a blank
+    // line start a paragraph; the others join the line before as the
+    // details join them, with nothing between.
+    class Paragraphs : public SpellTextObserver {
+    public:
+        void OnLine(LineRole role, std::string_view line, int64_t) override {
+            if (role == LineRole::kBlank) {
+                breakPending_ = !text.empty();
+                return;
+            }
+            if (role != LineRole::kDescription && role != LineRole::kParagraph)
+                return;
+            if (line.ends_with('\r'))
+                line.remove_suffix(1);
+            if (breakPending_)
+                text.push_back('\n');
+            breakPending_ = false;
+            if (text.size() < kMaxDescriptionBytes)
+                text.append(line.substr(0, kMaxDescriptionBytes - text.size()));
+        }
+        void OnValue(SpellField, std::string_view, const FieldCut*, bool) override {}
+        void OnEntryEnd(ParseResult, const SpellRecord&) override {}
+
+        std::string text;
+
+    private:
+        bool breakPending_ = false;
+    } paragraphs;
+    if (textOffset < 0 || !file.Seek(textOffset))
+        return {};
+    ScanDescription(file, nullptr, kMaxDescriptionBytes, &paragraphs);
+    return std::move(paragraphs.text);
 }
 
 PrintSpells LoadPrintSpells(const std::string& dataDir, const std::string& spellClass,
@@ -410,7 +444,6 @@ PrintSpells LoadPrintSpells(const std::string& dataDir, const std::string& spell
     LineReader text;
     const bool haveText = text.Open(TextPath(dataDir, spellClass));
     SpellRecord record;
-    std::string description;
     LevelDigits scratch;
     while (index.Next(record)) {
         const auto found = byOffset.find(index.LastOffset());
@@ -420,8 +453,8 @@ PrintSpells LoadPrintSpells(const std::string& dataDir, const std::string& spell
         for (int field = 0; field < kFieldCount; ++field)
             spell.fields[static_cast<std::size_t>(field)] = DisplayText(RecordFieldView(record, field, scratch));
         spell.schoolImage = record.nSchoolImage;
-        if (haveText && ReadDescriptionAt(text, record.nTextOffset, description) == DescriptionStatus::kOk)
-            spell.description = DisplayText(description);
+        if (haveText)
+            spell.description = DisplayText(PrintDescription(text, record.nTextOffset));
     }
     if (index.Failed()) {
         result.strMessage = messages::CannotReadIndex(indexPath, ErrorReason(index.Error()));

@@ -31,7 +31,9 @@ struct PrintSpells {
 
 // The spells of `spellClass` in `dataDir` at the record offsets `offsets`,
 // in that order, with their descriptions (empty when the text cannot be
-// read).
+// read): a blank line in the text starts a new paragraph, a line of its own
+// in the description; other lines are joined with nothing between, as the
+// details show them.
 PrintSpells LoadPrintSpells(const std::string& dataDir, const std::string& spellClass,
                             const std::vector<int64_t>& offsets);
 
@@ -43,9 +45,8 @@ bool PaintSpells(QPagedPaintDevice* device, const std::vector<PrintSpell>& spell
 // stays as it was. Empty on success, else "can't write PDF PATH: reason".
 std::string WriteSpellsPdf(const std::string& path, const std::vector<PrintSpell>& spells, PrintLayout layout);
 
-// A description's paragraphs: a blank line (or one of blanks only) starts
-// a new one; within one, lines keep their breaks (U+2028), tabs become
-// blanks and a CR before a line end goes.
+// A printed description's paragraphs: its lines that are not blank, tabs
+// made blanks. LoadPrintSpells gives a description a line per paragraph.
 QStringList DescriptionParagraphs(const QString& description);
 
 // `spellbrowser --pdf`: the spells of `spellClass` in `dataDir`, ordered by
