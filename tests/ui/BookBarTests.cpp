@@ -10,6 +10,7 @@
 #include <QStyleOptionViewItem>
 
 #include "CBookBar.h"
+#include "CPrintPreview.h"
 #include "UiTestSupport.h"
 
 namespace {
@@ -74,17 +75,17 @@ TEST_F(BookBarTest, ClickAndSpaceMarkAndEveryChangeIsWritten) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("wizard.book")));
 
     ClickBox(2);
-    EXPECT_EQ(Marked(), QStringList{"Beckon Lesser Familiar"});
-    EXPECT_EQ(Book(), "Spellbook\nBeckon Lesser Familiar\n");
+    EXPECT_EQ(Marked(), QStringList{"Bleak Chorus"});
+    EXPECT_EQ(Book(), "Spellbook\nBleak Chorus\n");
     // Space marks the selected row and keeps the one selection.
     list->setCurrentIndex(model->index(0, 3));
     QTest::keyClick(list, Qt::Key_Space);
     EXPECT_EQ(SelectedRows(), QList<int>{0});
-    EXPECT_EQ(Marked(), (QStringList{"Ashen Hand", "Beckon Lesser Familiar"}));
-    EXPECT_EQ(Book(), "Spellbook\nBeckon Lesser Familiar\nAshen Hand\n");
+    EXPECT_EQ(Marked(), (QStringList{"Ashen Hand", "Bleak Chorus"}));
+    EXPECT_EQ(Book(), "Spellbook\nBleak Chorus\nAshen Hand\n");
     EXPECT_EQ(count->text(), QStringLiteral("2 marked"));
     QTest::keyClick(list, Qt::Key_Space);
-    EXPECT_EQ(Book(), "Spellbook\nBeckon Lesser Familiar\n");
+    EXPECT_EQ(Book(), "Spellbook\nBleak Chorus\n");
 
     // Reordered by another column, the marks stay with their spells.
     ClickHeader(ColumnCaptioned("Level"));
@@ -92,7 +93,7 @@ TEST_F(BookBarTest, ClickAndSpaceMarkAndEveryChangeIsWritten) {
     for (int row = 0; row < model->rowCount(); ++row)
         if (dlg->Model()->IsMarked(row))
             names << QString::fromStdString(std::string(dlg->Model()->SpellName(row)));
-    EXPECT_EQ(names, QStringList{"Beckon Lesser Familiar"});
+    EXPECT_EQ(names, QStringList{"Bleak Chorus"});
     EXPECT_TRUE(messages.empty());
 }
 
@@ -105,11 +106,11 @@ TEST_F(BookBarTest, MarksFollowNamesAcrossARebuildAndMissingNamesStay) {
 
     // The text reordered and rebuilt: the same spells are marked.
     const std::string text = ReadFile(Txt());
-    const std::size_t from = text.find("Ashen Hand\n");
+    const std::size_t from = text.find("Ashen Hand\r\n");
     const std::size_t to = text.find("\nBleak Chorus");
     ASSERT_TRUE(from != std::string::npos && to != std::string::npos && from < to);
     const std::string rest = text.substr(0, from) + text.substr(to + 1);
-    WriteFile(Txt(), rest + (rest.ends_with("\n\n") ? "" : "\n") + text.substr(from, to + 1 - from));
+    WriteFile(Txt(), rest + (rest.ends_with("\r\n\r\n") ? "" : "\r\n") + text.substr(from, to + 1 - from));
     ASSERT_TRUE(BuildIndexIn(dir.prefix(), "wizard", 1).ok());
     Click("IDC_WIZARD");
     EXPECT_EQ(Marked(), (QStringList{"Ashen Hand", "Glasswind"}));
@@ -154,10 +155,10 @@ TEST_F(BookBarTest, NewRenameDeleteKeepOneFilePerBook) {
     EXPECT_EQ(Marked(), QStringList{});
     EXPECT_EQ(Book("wizard-2.book"), "Второй\n");
     ClickBox(1);
-    EXPECT_EQ(Book("wizard-2.book"), "Второй\nBleak Chorus\n");
+    EXPECT_EQ(Book("wizard-2.book"), "Второй\nBeckon Lesser Familiar\n");
     nextName = QStringLiteral("Second");
     Click("IDC_BOOK_RENAME");
-    EXPECT_EQ(Book("wizard-2.book"), "Second\nBleak Chorus\n");
+    EXPECT_EQ(Book("wizard-2.book"), "Second\nBeckon Lesser Familiar\n");
     EXPECT_EQ(books->itemText(1), QStringLiteral("Second"));
 
     books->setCurrentIndex(0);
@@ -170,7 +171,7 @@ TEST_F(BookBarTest, NewRenameDeleteKeepOneFilePerBook) {
     Click("IDC_BOOK_DELETE");
     EXPECT_FALSE(std::filesystem::exists(dir.file("wizard.book")));
     EXPECT_EQ(books->currentText(), QStringLiteral("Second"));
-    EXPECT_EQ(Marked(), QStringList{"Bleak Chorus"});
+    EXPECT_EQ(Marked(), QStringList{"Beckon Lesser Familiar"});
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].text, QStringLiteral("Delete the spellbook \"Spellbook\" and its marks?"));
 }
@@ -181,7 +182,7 @@ TEST_F(BookBarTest, ABookThatCannotBeWrittenSaysSoAndKeepsTheMarks) {
     std::filesystem::create_directory(dir.file("wizard.book"));
     ClickBox(0);
     ClickBox(1);
-    EXPECT_EQ(Marked(), (QStringList{"Ashen Hand", "Bleak Chorus"}));
+    EXPECT_EQ(Marked(), (QStringList{"Ashen Hand", "Beckon Lesser Familiar"}));
     EXPECT_EQ(count->text(), QStringLiteral("2 marked"));
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_TRUE(messages[0].text.startsWith(
@@ -190,5 +191,37 @@ TEST_F(BookBarTest, ABookThatCannotBeWrittenSaysSoAndKeepsTheMarks) {
     // Once the place is free, the next change writes every mark.
     std::filesystem::remove(dir.file("wizard.book"));
     ClickBox(2);
-    EXPECT_EQ(Book(), "Spellbook\nAshen Hand\nBleak Chorus\nBeckon Lesser Familiar\n");
+    EXPECT_EQ(Book(), "Spellbook\nAshen Hand\nBeckon Lesser Familiar\nBleak Chorus\n");
+}
+
+TEST_F(BookBarTest, CtrlPPreviewsTheBookAndSaveAsPdfWritesIt) {
+    WriteFile(dir.file("wizard.book"), "Spellbook\nGlasswind\nAshen Hand\n");
+    LoadWizard();
+    list->setCurrentIndex(model->index(1, 0));
+    int which = -1;
+    int pages = -1;
+    QTimer::singleShot(0, [&] {
+        if (auto* preview = qobject_cast<CPrintPreview*>(QApplication::activeModalWidget())) {
+            which = preview->Which();
+            pages = static_cast<int>(preview->Spells().spells.size());
+            preview->SetWhich(PrintSources::kSelected);
+            EXPECT_EQ(preview->Spells().spells.size(), 1u);
+            EXPECT_EQ(preview->Spells().spells[0].fields[kFieldName], QStringLiteral("Beckon Lesser Familiar"));
+            preview->reject();
+        }
+    });
+    QTest::keyClick(list, Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(which, PrintSources::kBook);
+    EXPECT_EQ(pages, 2);  // the book's spells
+
+    const std::string pdf = dir.file("book.pdf");
+    CPrintPreview::SetFileNameHook([&] { return QString::fromStdString(pdf); });
+    dlg->OnSavePdf();
+    CPrintPreview::SetFileNameHook({});
+    EXPECT_EQ(ReadFile(pdf).substr(0, 5), "%PDF-");
+    CPrintPreview::SetFileNameHook([&] { return QString::fromStdString(dir.file("none/book.pdf")); });
+    dlg->OnSavePdf();
+    CPrintPreview::SetFileNameHook({});
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.startsWith(QString::fromStdString("can't write PDF " + dir.file("none/book.pdf"))));
 }
