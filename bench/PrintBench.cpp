@@ -32,7 +32,7 @@ const std::vector<PrintSpell>& Spells(int64_t spells) {
     const std::string spellClass = "print" + std::to_string(spells);
     SpellTextOptions options;
     // About 1.2 KB an entry; trimmed to `spells` below.
-    options.targetBytes = static_cast<std::size_t>(spells) * 1300;
+    options.targetBytes = static_cast<std::size_t>(spells) * 1400;
     std::string error;
     WriteSpellTextFile(TextPath(BenchDataDir(), spellClass), options, nullptr, &error);
     const BuildResult built = BuildIndexIn(BenchDataDir(), spellClass, 1);

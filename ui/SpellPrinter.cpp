@@ -15,6 +15,7 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <cmath>
 #include <cerrno>
 #include <filesystem>
 #include <memory>
@@ -146,18 +147,20 @@ public:
         const QStringList paragraphs = DescriptionParagraphs(spell.description);
         const double innerHeight = cardHeight_ - 2 * padding_;
         const double firstArea = innerHeight - HeaderHeight(spell, false);
-        const double laterArea = innerHeight - HeaderHeight(spell, true);
         std::shared_ptr<LaidOutText> text;
         // The largest size that fits one card; very long texts go straight
-        // to the smallest.
+        // to the smallest. Text height grows about as the square of the
+        // size, so after the first try the sizes far too large are skipped.
         const bool hopeless = spell.description.size() > 20000;
-        for (double size = hopeless ? kSmallestSize : kDescriptionSize; size >= kSmallestSize - 1e-9;
-             size -= kSizeStep) {
+        for (double size = hopeless ? kSmallestSize : kDescriptionSize;;) {
             text = std::make_shared<LaidOutText>(
                 LayOutDescription(paragraphs, PrintFont(size), innerWidth_, device_));
-            if (text->height <= firstArea)
+            if (text->height <= firstArea || size <= kSmallestSize)
                 break;
+            const double likely = size * std::sqrt(firstArea / text->height);
+            size = std::max(kSmallestSize, std::min(size - kSizeStep, std::ceil(likely / kSizeStep) * kSizeStep));
         }
+        const double laterArea = text->height <= firstArea ? 0 : innerHeight - HeaderHeight(spell, true);
         std::vector<CardPiece> pieces(1);
         pieces.back().spell = &spell;
         pieces.back().text = text;
