@@ -7,7 +7,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPushButton>
+#include <QToolButton>
 #include <QTreeView>
 
 #include "DisplayText.h"
@@ -38,16 +38,19 @@ CBookBar::CBookBar(SpellListModel* model, QTreeView* list, QWidget* parent)
     setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_BOOK_BAR)));
     m_ctlBook = Named(new QComboBox(this), RESOURCE_NAME(IDC_BOOK));
     m_ctlBook->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    m_ctlBook->setMinimumContentsLength(10);
-    m_ctlNew = Named(new QPushButton(tr("New..."), this), RESOURCE_NAME(IDC_BOOK_NEW));
-    m_ctlRename = Named(new QPushButton(tr("Rename..."), this), RESOURCE_NAME(IDC_BOOK_RENAME));
-    m_ctlDelete = Named(new QPushButton(tr("Delete"), this), RESOURCE_NAME(IDC_BOOK_DELETE));
+    m_ctlBook->setMinimumContentsLength(8);
+    // Tool buttons: narrower than push buttons, so the row fits the
+    // window at its smallest.
+    m_ctlNew = Named(new QToolButton(this), RESOURCE_NAME(IDC_BOOK_NEW));
+    m_ctlRename = Named(new QToolButton(this), RESOURCE_NAME(IDC_BOOK_RENAME));
+    m_ctlDelete = Named(new QToolButton(this), RESOURCE_NAME(IDC_BOOK_DELETE));
+    m_ctlNew->setText(tr("New..."));
+    m_ctlRename->setText(tr("Rename..."));
+    m_ctlDelete->setText(tr("Delete"));
     m_ctlMarkedOnly = Named(new QCheckBox(tr("Marked only"), this), RESOURCE_NAME(IDC_BOOK_MARKED_ONLY));
     m_ctlCount = Named(new QLabel(this), RESOURCE_NAME(IDC_BOOK_COUNT));
-    for (QPushButton* button : {m_ctlNew, m_ctlRename, m_ctlDelete})
-        button->setAutoDefault(false);
 
-    auto* label = new QLabel(tr("Spellbook:"), this);
+    auto* label = new QLabel(tr("Book:"), this);
     label->setBuddy(m_ctlBook);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 2, 0, 2);
@@ -62,9 +65,9 @@ CBookBar::CBookBar(SpellListModel* model, QTreeView* list, QWidget* parent)
     setEnabled(false);
 
     connect(m_ctlBook, &QComboBox::activated, this, &CBookBar::OnBookChosen);
-    connect(m_ctlNew, &QPushButton::clicked, this, &CBookBar::OnNew);
-    connect(m_ctlRename, &QPushButton::clicked, this, &CBookBar::OnRename);
-    connect(m_ctlDelete, &QPushButton::clicked, this, &CBookBar::OnDelete);
+    connect(m_ctlNew, &QToolButton::clicked, this, &CBookBar::OnNew);
+    connect(m_ctlRename, &QToolButton::clicked, this, &CBookBar::OnRename);
+    connect(m_ctlDelete, &QToolButton::clicked, this, &CBookBar::OnDelete);
     connect(m_ctlMarkedOnly, &QCheckBox::toggled, this, &CBookBar::OnMarkedOnly);
     connect(m_pModel, &SpellListModel::MarkChanged, this, &CBookBar::OnMarkChanged);
     m_ctlList->installEventFilter(this);

@@ -17,7 +17,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
-class QPushButton;
+class QToolButton;
 class QTreeView;
 class SpellListModel;
 
@@ -68,9 +68,9 @@ private:
     SpellListModel* m_pModel;
     QTreeView* m_ctlList;
     QComboBox* m_ctlBook;
-    QPushButton* m_ctlNew;
-    QPushButton* m_ctlRename;
-    QPushButton* m_ctlDelete;
+    QToolButton* m_ctlNew;
+    QToolButton* m_ctlRename;
+    QToolButton* m_ctlDelete;
     QCheckBox* m_ctlMarkedOnly;
     QLabel* m_ctlCount;
 

@@ -1,7 +1,9 @@
 #include "CPrintPreview.h"
 
 #include <QAction>
+#include <QBoxLayout>
 #include <QComboBox>
+#include <QLabel>
 #include <QFileDialog>
 #include <QFile>
 #include <QPrintPreviewWidget>
@@ -51,14 +53,20 @@ CPrintPreview::CPrintPreview(std::string dataDir, std::string spellClass, PrintS
     m_ctlLayout->setObjectName(QStringLiteral("IDC_PRINT_LAYOUT"));
     m_ctlLayout->addItem(tr("Sheet"));
     m_ctlLayout->addItem(tr("Cards"));
-    if (QToolBar* toolBar = findChild<QToolBar*>()) {
-        toolBar->addSeparator();
-        toolBar->addWidget(m_ctlWhich);
-        toolBar->addWidget(m_ctlLayout);
-        QAction* save = toolBar->addAction(tr("Save as PDF..."));
-        save->setObjectName(QStringLiteral("IDC_PRINT_SAVE_PDF"));
-        connect(save, &QAction::triggered, this, [this] { SavePdf(); });
-    }
+    // A row of its own below the preview's toolbar, which has no room to
+    // spare in a window of ordinary size.
+    auto* toolBar = new QToolBar(this);
+    toolBar->addWidget(new QLabel(tr("Print: "), toolBar));
+    toolBar->addWidget(m_ctlWhich);
+    toolBar->addWidget(m_ctlLayout);
+    toolBar->addSeparator();
+    QAction* save = toolBar->addAction(tr("Save as PDF..."));
+    save->setObjectName(QStringLiteral("IDC_PRINT_SAVE_PDF"));
+    connect(save, &QAction::triggered, this, [this] { SavePdf(); });
+    if (auto* rows = qobject_cast<QBoxLayout*>(layout()))
+        rows->insertWidget(0, toolBar);
+    else if (QToolBar* own = findChild<QToolBar*>())
+        own->addWidget(toolBar);
     connect(m_ctlWhich, &QComboBox::currentIndexChanged, this, &CPrintPreview::Refresh);
     connect(m_ctlLayout, &QComboBox::currentIndexChanged, this, &CPrintPreview::Refresh);
     connect(this, &QPrintPreviewDialog::paintRequested, this, &CPrintPreview::OnPaintRequested);

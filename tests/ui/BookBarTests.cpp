@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+#include <QToolButton>
 
 #include "CBookBar.h"
 #include "CPrintPreview.h"
@@ -49,6 +50,11 @@ protected:
                           QStyleOptionViewItem::HasDisplay;
         const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center());
+    }
+    void ClickTool(const char* name) {
+        auto* button = bar->findChild<QToolButton*>(QString::fromLatin1(name));
+        ASSERT_NE(button, nullptr) << name;
+        QTest::mouseClick(button, Qt::LeftButton);
     }
     QStringList Marked() const {
         QStringList out;
@@ -149,7 +155,7 @@ TEST_F(BookBarTest, NewRenameDeleteKeepOneFilePerBook) {
     LoadWizard();
     ClickBox(0);
     nextName = QStringLiteral("Второй");
-    Click("IDC_BOOK_NEW");
+    ClickTool("IDC_BOOK_NEW");
     EXPECT_EQ(books->count(), 2);
     EXPECT_EQ(books->currentText(), QStringLiteral("Второй"));
     EXPECT_EQ(Marked(), QStringList{});
@@ -157,7 +163,7 @@ TEST_F(BookBarTest, NewRenameDeleteKeepOneFilePerBook) {
     ClickBox(1);
     EXPECT_EQ(Book("wizard-2.book"), "Второй\nBeckon Lesser Familiar\n");
     nextName = QStringLiteral("Second");
-    Click("IDC_BOOK_RENAME");
+    ClickTool("IDC_BOOK_RENAME");
     EXPECT_EQ(Book("wizard-2.book"), "Second\nBeckon Lesser Familiar\n");
     EXPECT_EQ(books->itemText(1), QStringLiteral("Second"));
 
@@ -165,10 +171,10 @@ TEST_F(BookBarTest, NewRenameDeleteKeepOneFilePerBook) {
     emit books->activated(0);
     EXPECT_EQ(Marked(), QStringList{"Ashen Hand"});
     answer = QMessageBox::No;
-    Click("IDC_BOOK_DELETE");
+    ClickTool("IDC_BOOK_DELETE");
     EXPECT_TRUE(std::filesystem::exists(dir.file("wizard.book")));
     answer = QMessageBox::Yes;
-    Click("IDC_BOOK_DELETE");
+    ClickTool("IDC_BOOK_DELETE");
     EXPECT_FALSE(std::filesystem::exists(dir.file("wizard.book")));
     EXPECT_EQ(books->currentText(), QStringLiteral("Second"));
     EXPECT_EQ(Marked(), QStringList{"Beckon Lesser Familiar"});
