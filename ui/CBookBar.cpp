@@ -110,11 +110,15 @@ void CBookBar::OpenBook(std::size_t index) {
         m_books.push_back({NewBookFileName(m_books, m_strClass), std::string(kDefaultBookName), {}});
         index = 0;
         m_book = SpellBook(std::string(kDefaultBookName));
+        m_strUnreadable.clear();
     } else {
         const BookFile& file = m_books[index];
         BookRead read = ReadBook(m_strDataDir + file.strFileName);
-        if (!read.ok() && read.error != ENOENT)
-            ShowMessageBox(Utf8(read.strMessage), QMessageBox::Ok, this);
+        // A book that cannot be read is never written over: its marks
+        // would be lost.
+        m_strUnreadable = read.ok() || read.error == ENOENT ? std::string() : read.strMessage;
+        if (!m_strUnreadable.empty())
+            ShowMessageBox(Utf8(m_strUnreadable), QMessageBox::Ok, this);
         m_book = read.ok() ? std::move(read.book) : SpellBook(file.strName);
     }
     m_nBook = index;
@@ -157,6 +161,10 @@ void CBookBar::OnMarkChanged(const std::string& name, bool marked) {
 }
 
 bool CBookBar::Save() {
+    if (!m_strUnreadable.empty()) {
+        ShowMessageBox(Utf8(m_strUnreadable), QMessageBox::Ok, this);
+        return false;
+    }
     const std::string error = WriteBook(m_strDataDir, m_books[m_nBook].strFileName, m_book);
     if (error.empty())
         return true;
@@ -184,6 +192,7 @@ void CBookBar::OnNew() {
     m_books.push_back({NewBookFileName(m_books, m_strClass), name->toStdString(), {}});
     m_nBook = m_books.size() - 1;
     m_book = SpellBook(name->toStdString());
+    m_strUnreadable.clear();
     if (!Save()) {
         m_books.pop_back();
         OpenBook(0);

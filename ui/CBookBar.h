@@ -80,4 +80,5 @@ private:
     std::size_t m_nBook = 0;
     SpellBook m_book;
     std::size_t m_nMissing = 0;  // marked names in no row of the list
+    std::string m_strUnreadable;  // why the current book could not be read
 };

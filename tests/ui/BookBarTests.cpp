@@ -200,6 +200,23 @@ TEST_F(BookBarTest, ABookThatCannotBeWrittenSaysSoAndKeepsTheMarks) {
     EXPECT_EQ(Book(), "Spellbook\nAshen Hand\nBeckon Lesser Familiar\nBleak Chorus\n");
 }
 
+TEST_F(BookBarTest, ABookThatCannotBeReadIsNeverWrittenOver) {
+    std::filesystem::create_directory(dir.file("wizard.book"));
+    LoadWizard();
+    const QString unreadable = QString::fromStdString("can't read spellbook " + dir.file("wizard.book") + ": Is a directory");
+    EXPECT_EQ(MessageTexts(), QStringList{unreadable});
+    EXPECT_EQ(books->currentText(), QStringLiteral("wizard.book"));
+    ClickBox(0);
+    EXPECT_EQ(Marked(), QStringList{"Ashen Hand"});
+    EXPECT_EQ(MessageTexts(), (QStringList{unreadable, unreadable}));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("wizard.book")));
+    // A new book is written as usual.
+    nextName = QStringLiteral("Fresh");
+    ClickTool("IDC_BOOK_NEW");
+    ClickBox(1);
+    EXPECT_EQ(Book("wizard-2.book"), "Fresh\nBeckon Lesser Familiar\n");
+}
+
 TEST_F(BookBarTest, CtrlPPreviewsTheBookAndSaveAsPdfWritesIt) {
     WriteFile(dir.file("wizard.book"), "Spellbook\nGlasswind\nAshen Hand\n");
     LoadWizard();
