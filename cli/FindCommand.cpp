@@ -9,6 +9,7 @@
 #include "Output.h"
 #include "RecordJson.h"
 #include "RegularFile.h"
+#include "SpellBook.h"
 #include "SpellFiles.h"
 #include "SpellSearch.h"
 
@@ -19,6 +20,7 @@ struct FindArguments {
     std::optional<int32_t> level;
     std::optional<std::string> school;
     bool descriptions = false;
+    std::optional<std::string> book;  // keep only this spellbook's spells
 };
 
 std::optional<int32_t> ParseInt(std::string_view text) {
@@ -42,6 +44,10 @@ std::optional<FindArguments> ParseArguments(std::span<char* const> args) {
         } else if (options && arg == "--level") {
             if (!hasValue || !(parsed.level = ParseInt(args[++i])))
                 return std::nullopt;
+        } else if (options && arg == "--book") {
+            if (!hasValue || parsed.book)
+                return std::nullopt;
+            parsed.book = args[++i];
         } else if (options && arg == "--school") {
             if (!hasValue)
                 return std::nullopt;
@@ -64,6 +70,13 @@ std::optional<int> RunFind(const std::string& dataDir, std::string_view spellCla
         return std::nullopt;
     const std::string indexPath = IndexPath(dataDir, spellClass);
     const std::string textPath = TextPath(dataDir, spellClass);
+    SpellBook book;
+    if (arguments->book) {
+        BookRead read = ReadBookNamed(dataDir, spellClass, *arguments->book);
+        if (!read.ok())
+            return Fail(read.strMessage);
+        book = std::move(read.book);
+    }
 
     IndexReader index;
     if (!index.Open(indexPath))
@@ -101,6 +114,8 @@ std::optional<int> RunFind(const std::string& dataDir, std::string_view spellCla
         if (found.rows[next] != row)
             continue;
         ++next;
+        if (arguments->book && !book.Has(std::string(FieldText(record.szName))))
+            continue;
         if (!WriteOutput(RecordJson(record, index.LastOffset(), arguments->descriptions, textPath) + "\n"))
             return FinishOutput();
     }

@@ -16,6 +16,7 @@
 #include "Output.h"
 #include "RecordJson.h"
 #include "RegularFile.h"
+#include "SpellBook.h"
 #include "SpellFiles.h"
 #include "SpellRecord.h"
 
@@ -27,8 +28,8 @@ constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
     "usage: spellindex build DATADIR CLASS\n"
-    "       spellindex dump DATADIR CLASS [--descriptions]\n"
-    "       spellindex find DATADIR CLASS [--descriptions] [--level N] [--school TEXT] [TERM...]\n"
+    "       spellindex dump DATADIR CLASS [--descriptions] [--book NAME]\n"
+    "       spellindex find DATADIR CLASS [--descriptions] [--book NAME] [--level N] [--school TEXT] [TERM...]\n"
     "       spellindex check DATADIR CLASS [--json]\n"
     "       spellindex --version\n"
     "\n"
@@ -40,6 +41,8 @@ constexpr const char* kUsage =
     "         case-insensitively, in one of the fields or, with --descriptions,\n"
     "         in the description; --level and --school keep only that level\n"
     "         and School/Sphere\n"
+    "  --book NAME  (dump, find) keeps only the spells of the spellbook NAME,\n"
+    "         kept in DATADIR/CLASS.book or DATADIR/CLASS-<n>.book\n"
     "  check  reports lines of DATADIR/CLASS.txt that are probably not read as\n"
     "         meant, as FILE:LINE: warning: MESSAGE; --json prints JSON Lines;\n"
     "         exits 1 when there are warnings\n"
@@ -73,7 +76,15 @@ int Build(const std::string& dataDir, std::string_view spellClass) {
     return FinishOutput();
 }
 
-int Dump(const std::string& dataDir, std::string_view spellClass, bool withDescriptions) {
+int Dump(const std::string& dataDir, std::string_view spellClass, bool withDescriptions,
+         const std::optional<std::string_view>& bookName) {
+    SpellBook book;
+    if (bookName) {
+        BookRead read = ReadBookNamed(dataDir, spellClass, *bookName);
+        if (!read.ok())
+            return Fail(read.strMessage);
+        book = std::move(read.book);
+    }
     const std::string path = IndexPath(dataDir, spellClass);
     IndexReader index;
     if (!index.Open(path))
@@ -81,6 +92,8 @@ int Dump(const std::string& dataDir, std::string_view spellClass, bool withDescr
     const std::string textPath = TextPath(dataDir, spellClass);
     SpellRecord record;
     while (index.Next(record)) {
+        if (bookName && !book.Has(std::string(FieldText(record.szName))))
+            continue;
         const std::string line =
             RecordJson(record, index.LastOffset(), withDescriptions, textPath) + "\n";
         if (!WriteOutput(line))
@@ -119,10 +132,19 @@ int main(int argc, char** argv) {
         const std::optional<int> status = RunFind(dataDir, spellClass, {argv + 4, argv + argc});
         return status ? *status : Usage(stderr, kExitUsage);
     }
-    if (command == "dump" && argc == 4)
-        return Dump(dataDir, spellClass, false);
-    if (command == "dump" && argc == 5 && std::strcmp(argv[4], "--descriptions") == 0)
-        return Dump(dataDir, spellClass, true);
+    if (command == "dump") {
+        bool descriptions = false;
+        std::optional<std::string_view> book;
+        for (int i = 4; i < argc; ++i) {
+            if (std::strcmp(argv[i], "--descriptions") == 0 && !descriptions)
+                descriptions = true;
+            else if (std::strcmp(argv[i], "--book") == 0 && !book && i + 1 < argc)
+                book = argv[++i];
+            else
+                return Usage(stderr, kExitUsage);
+        }
+        return Dump(dataDir, spellClass, descriptions, book);
+    }
     if (command == "check" && (argc == 4 || (argc == 5 && std::strcmp(argv[4], "--json") == 0)))
         return RunCheck(dataDir, spellClass, argc == 5);
     return Usage(stderr, kExitUsage);

@@ -65,6 +65,10 @@ inline constexpr std::string_view kNoHomeFolder = "can't find the home folder fo
 // Command-line mistakes of the browser, printed before its usage.
 inline constexpr std::string_view kDataDirTwice = "--data-dir given more than once";
 inline constexpr std::string_view kEmptyDataDir = "--data-dir needs a folder";
+inline constexpr std::string_view kPdfOptionsWithoutPdf = "--cards and --book go with --pdf";
+inline constexpr std::string_view kPdfOptionTwice = "--pdf and --book are given once";
+inline constexpr std::string_view kPdfNeedsFile = "--pdf needs a file name";
+inline constexpr std::string_view kPdfNeedsClass = "--pdf needs a class: wizard or priest";
 inline std::string UnknownSpellClass(std::string_view name) {
     return "unknown spell class '" + std::string(name) + "': wizard or priest";
 }
@@ -226,5 +230,38 @@ inline std::string ProblemsNotListed(std::size_t warnings) {
     return Plural(warnings, "more warning is", "more warnings are") + " not listed";
 }
 inline constexpr std::string_view kClose = "Close";
+
+// ---- Spellbooks ------------------------------------------------------------
+inline std::string CannotReadBook(std::string_view path, std::string_view reason) {
+    return WithReason("can't read spellbook ", path, reason);
+}
+inline std::string CannotWriteBook(std::string_view path, std::string_view reason) {
+    return WithReason("can't write spellbook ", path, reason);
+}
+inline std::string CannotDeleteBook(std::string_view path, std::string_view reason) {
+    return WithReason("can't delete spellbook ", path, reason);
+}
+// "no spellbook 'Name' in /data/wizard.book or /data/wizard-<n>.book"
+inline std::string UnknownBook(std::string_view name, std::string_view dataDir, std::string_view spellClass) {
+    const std::string stem = std::string(dataDir) + std::string(spellClass);
+    return "no spellbook '" + std::string(name) + "' in " + stem + ".book or " + stem + "-<n>.book";
+}
+// The list's count of a book: "12 marked", or "12 marked, 1 not in the list".
+inline std::string BookCount(std::size_t marked, std::size_t missing) {
+    std::string text = std::to_string(marked) + " marked";
+    if (missing > 0)
+        text += ", " + std::to_string(missing) + " not in the list";
+    return text;
+}
+// Asked before a book is deleted.
+inline std::string DeleteBookQuestion(std::string_view name) {
+    return "Delete the spellbook \"" + std::string(name) + "\" and its marks?";
+}
+inline constexpr std::string_view kNewBookPrompt = "Name of the new spellbook:";
+inline constexpr std::string_view kRenameBookPrompt = "New name of the spellbook:";
+// "can't write PDF out.pdf: reason"
+inline std::string CannotWritePdf(std::string_view path, std::string_view reason) {
+    return WithReason("can't write PDF ", path, reason);
+}
 
 }  // namespace messages

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -75,7 +76,12 @@ CFindBar::CFindBar(SpellListModel* model, QTreeView* list, QProgressBar* progres
     m_ctlClose->setToolTip(QStringLiteral("Close"));
     m_ctlClose->setAutoRaise(true);
 
-    auto* layout = new QHBoxLayout(this);
+    // The bar's own row, and below it any rows added with AddRow.
+    auto* rows = new QVBoxLayout(this);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(2);
+    auto* layout = new QHBoxLayout;
+    rows->addLayout(layout);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_ctlText, 1);
     layout->addWidget(m_ctlLevel);
@@ -101,6 +107,8 @@ CFindBar::CFindBar(SpellListModel* model, QTreeView* list, QProgressBar* progres
 }
 
 CFindBar::~CFindBar() = default;
+
+void CFindBar::AddRow(QWidget* row) { static_cast<QVBoxLayout*>(layout())->addWidget(row); }
 
 void CFindBar::OnFind() {
     if (!IsOpen()) {

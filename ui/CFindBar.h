@@ -51,6 +51,9 @@ public:
     // filters the new rows.
     void OnListLoaded(const std::string& textPath, bool priest);
 
+    // Adds `row` below the bar's controls, shown while the bar is open.
+    void AddRow(QWidget* row);
+
     // Field text up to this many bytes is searched on the GUI thread;
     // descriptions never are.
     void SetInPlaceLimit(std::size_t fieldBytes) { inPlaceFieldBytes_ = fieldBytes; }

@@ -1,5 +1,8 @@
 #include "CSpellListDlg.h"
 
+#include <QMenu>
+#include <QItemSelectionModel>
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -17,7 +20,9 @@
 #include <QResizeEvent>
 #include <QTreeView>
 
+#include "CBookBar.h"
 #include "CFindBar.h"
+#include "CPrintPreview.h"
 #include "CNoticeBar.h"
 #include "CProblemsDlg.h"
 #include "CSpellInfoDlg.h"
@@ -173,8 +178,18 @@ void CSpellListDlg::OnInitDialog() {
     connect(exit, &QPushButton::clicked, this, &QDialog::reject);
     connect(header, &QHeaderView::sectionClicked, this, &CSpellListDlg::OnColumnClick);
     connect(m_ctlList, &QAbstractItemView::doubleClicked, this, &CSpellListDlg::OnDblclkList);
+    m_ctlList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_ctlList, &QWidget::customContextMenuRequested, this, &CSpellListDlg::OnListContextMenu);
 
     m_pFindBar = new CFindBar(m_pModel, m_ctlList, m_ctlProgress, this);
+    // The spellbook's controls are a second row of the find bar; closing
+    // the bar shows all rows again, marked or not.
+    m_pBookBar = new CBookBar(m_pModel, m_ctlList, this);
+    m_pFindBar->AddRow(m_pBookBar);
+    connect(m_pFindBar, &CFindBar::OpenChanged, m_pBookBar, [this] {
+        if (!m_pFindBar->IsOpen())
+            m_pBookBar->SetMarkedOnly(false);
+    });
     connect(m_pFindBar, &CFindBar::OpenChanged, this, [this] { OnSize(width(), height()); });
     m_buttons = {wizard, priest, details, createIndex, exit};
     connect(qApp, &QApplication::focusChanged, this, &CSpellListDlg::OnFocusChanged);
@@ -251,6 +266,10 @@ void CSpellListDlg::keyPressEvent(QKeyEvent* event) {
         OnOK();
         return;
     }
+    if (event->matches(QKeySequence::Print)) {
+        OnPrint();
+        return;
+    }
     if (event->matches(QKeySequence::Find) && m_pFindBar) {
         m_pFindBar->OnFind();
         return;
@@ -322,6 +341,7 @@ bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
     }
     m_strListClass = spellClass;
     m_pFindBar->OnListLoaded(TextPath(spellClass), IsPriestClass(spellClass));
+    m_pBookBar->OnListLoaded(g_strDataDir, spellClass);
 
     if (index.Failed())
         ShowMessageBox(Utf8(messages::CannotReadIndex(spellClass + std::string(kIndexExtension),
@@ -480,4 +500,43 @@ void CSpellListDlg::ShowDetails() {
     dlg.m_strPath = g_strDataDir + m_strListClass;
     dlg.OnInitDialog();
     dlg.exec();
+}
+
+namespace {
+
+PrintSources SourcesOf(const SpellListModel* model, const QTreeView* list) {
+    PrintSources sources;
+    sources.offsets[PrintSources::kBook] = model->MarkedOffsets();
+    for (int row = 0; row < model->rowCount(); ++row)
+        sources.offsets[PrintSources::kShown].push_back(model->RecordOffset(row));
+    for (const QModelIndex& index : list->selectionModel()->selectedRows())
+        sources.offsets[PrintSources::kSelected].push_back(model->RecordOffset(index.row()));
+    return sources;
+}
+
+}  // namespace
+
+void CSpellListDlg::OnListContextMenu(const QPoint& pos) {
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("IDR_LIST_MENU"));
+    QAction* print = menu.addAction(tr("Print..."), this, &CSpellListDlg::OnPrint);
+    QAction* pdf = menu.addAction(tr("Save as PDF..."), this, &CSpellListDlg::OnSavePdf);
+    print->setEnabled(!m_strListClass.empty());
+    pdf->setEnabled(!m_strListClass.empty());
+    menu.exec(m_ctlList->viewport()->mapToGlobal(pos));
+}
+
+void CSpellListDlg::OnPrint() {
+    if (m_strListClass.empty())
+        return;
+    CPrintPreview dlg(g_strDataDir, m_strListClass, SourcesOf(m_pModel, m_ctlList), this);
+    dlg.exec();
+}
+
+void CSpellListDlg::OnSavePdf() {
+    if (m_strListClass.empty())
+        return;
+    CPrintPreview dlg(g_strDataDir, m_strListClass, SourcesOf(m_pModel, m_ctlList), this);
+    dlg.SetLayout(PrintLayout::kCards);
+    dlg.SavePdf();
 }

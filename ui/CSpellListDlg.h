@@ -13,6 +13,7 @@
 #include "SpellCheck.h"
 #include "SpellRecord.h"
 
+class CBookBar;
 class CFindBar;
 class CNoticeBar;
 class QModelIndex;
@@ -41,6 +42,7 @@ public:
     // The class whose rows the list shows; empty before the first load.
     const std::string& ListClass() const { return m_strListClass; }
     SpellListModel* Model() const { return m_pModel; }
+    CBookBar* BookBar() const { return m_pBookBar; }
 
     // How often a long load repaints the windows, in milliseconds; 0
     // repaints at every step (for tests).
@@ -59,6 +61,10 @@ public slots:
     // Tells the user that the data folder holds no spell lists and how to
     // add one; the notice goes once an index is built.
     void ShowNoSpellListsNotice();
+    // Ctrl+P and the list's context menu: the print preview, or a PDF
+    // written at once, of the book, the rows shown or the selected spell.
+    void OnPrint();
+    void OnSavePdf();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -85,6 +91,7 @@ private:
     ListState SaveListState() const;
     void RestoreListState(const ListState& state);
     void OnFocusChanged(QWidget* old, QWidget* now);
+    void OnListContextMenu(const QPoint& pos);
 
     // What the notice bar below the list says.
     enum class Notice { kNone, kStaleIndex, kProblems, kNoSpellLists };
@@ -109,6 +116,7 @@ private:
     QList<QPushButton*> m_buttons;  // the row of buttons at the top
     std::string m_strListClass;
     CFindBar* m_pFindBar = nullptr;
+    CBookBar* m_pBookBar = nullptr;
     int m_nRepaintIntervalMs = 50;
 
     CNoticeBar* m_pNoticeBar = nullptr;

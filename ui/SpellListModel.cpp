@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <climits>
 #include <cstddef>
+#include <unordered_set>
 
 #include "ColumnTables.h"
 #include "DisplayText.h"
+#include "SpellBook.h"
 #include "SpellSearch.h"
 
 namespace {
@@ -48,6 +50,10 @@ QVariant SpellListModel::data(const QModelIndex& index, int role) const {
         return QVariant::fromValue<qint64>(OffsetOf(row));
     case SchoolImageRole:
         return row.schoolImage;
+    case Qt::CheckStateRole:
+        if (index.column() != 0)
+            return {};
+        return marked_[LoadedRow(index.row())] ? Qt::Checked : Qt::Unchecked;
     default:
         return {};
     }
@@ -58,6 +64,71 @@ QVariant SpellListModel::headerData(int section, Qt::Orientation orientation, in
         section >= kColumnCount)
         return {};
     return QString::fromLatin1(g_szColumnNames[ColumnField(keyField_, section)]);
+}
+
+Qt::ItemFlags SpellListModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags result = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.column() == 0)
+        result |= Qt::ItemIsUserCheckable;
+    return result;
+}
+
+bool SpellListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::CheckStateRole || !index.isValid() || index.column() != 0 || index.row() >= rowCount())
+        return false;
+    const bool marked = value.toInt() == Qt::Checked;
+    const std::string name(SpellName(index.row()));
+    SetMarked(name, marked);
+    emit MarkChanged(name, marked);
+    return true;
+}
+
+std::string_view SpellListModel::SpellName(int row) const {
+    if (row < 0 || row >= rowCount())
+        return {};
+    return texts_.Field(rows_[LoadedRow(row)].texts, kFieldName);
+}
+
+bool SpellListModel::IsMarked(int row) const {
+    return row >= 0 && row < rowCount() && marked_[LoadedRow(row)];
+}
+
+std::size_t SpellListModel::SetMarks(const SpellBook& book) {
+    std::unordered_set<std::string_view> present;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        const std::string_view name = texts_.Field(rows_[i].texts, kFieldName);
+        marked_[i] = book.Has(std::string(name));
+        if (marked_[i])
+            present.insert(name);
+    }
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
+    if (markedOnly_)
+        ApplyFilter();
+    return book.size() - present.size();
+}
+
+void SpellListModel::SetMarked(std::string_view name, bool marked) {
+    for (std::size_t i = 0; i < rows_.size(); ++i)
+        if (marked_[i] != marked && texts_.Field(rows_[i].texts, kFieldName) == name)
+            marked_[i] = marked;
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
+}
+
+std::vector<int64_t> SpellListModel::MarkedOffsets() const {
+    std::vector<int64_t> offsets;
+    for (std::size_t i = 0; i < rows_.size(); ++i)
+        if (marked_[i])
+            offsets.push_back(OffsetOf(rows_[i]));
+    return offsets;
+}
+
+void SpellListModel::SetMarkedOnly(bool markedOnly) {
+    if (markedOnly_ == markedOnly)
+        return;
+    markedOnly_ = markedOnly;
+    ApplyFilter();
 }
 
 void SpellListModel::SetImageList(QList<QIcon> icons) { icons_ = std::move(icons); }
@@ -113,8 +184,12 @@ void SpellListModel::FinishLoad(const std::function<void()>& keepAlive) {
     texts_ = std::move(pendingTexts_);
     loaded_ = true;
     searchIndex_.reset();
+    marked_.assign(rows_.size(), false);
+    query_ = {};
+    queried_ = false;
+    // Marked-only shows nothing until the marks of the new rows are set.
     visible_ = {};
-    filtered_ = false;
+    filtered_ = markedOnly_;
     endResetModel();
     AbandonLoad();
 }
@@ -153,19 +228,38 @@ void SpellListModel::SetFilter(std::vector<uint32_t> rows) {
     // Numbers past the loaded rows cannot come from this load's index.
     const auto loaded = static_cast<uint32_t>(rows_.size());
     std::erase_if(rows, [&](uint32_t row) { return row >= loaded; });
-    // Every row, in order: the unfiltered list, which spares the view a
-    // reset when nothing is hidden before or after.
-    if (rows.size() == rows_.size()) {
-        ClearFilter();
-        return;
-    }
-    beginResetModel();
-    visible_ = std::move(rows);
-    filtered_ = true;
-    endResetModel();
+    query_ = std::move(rows);
+    queried_ = true;
+    ApplyFilter();
 }
 
 void SpellListModel::ClearFilter() {
+    query_ = {};
+    queried_ = false;
+    ApplyFilter();
+}
+
+void SpellListModel::ApplyFilter() {
+    std::vector<uint32_t> rows;
+    if (queried_)
+        rows = query_;
+    else if (markedOnly_)
+        for (uint32_t row = 0; row < rows_.size(); ++row)
+            rows.push_back(row);
+    if (markedOnly_)
+        std::erase_if(rows, [&](uint32_t row) { return !marked_[row]; });
+    // Every row, in order: the unfiltered list, which spares the view a
+    // reset when nothing is hidden before or after.
+    if (!queried_ && !markedOnly_) {
+        if (!filtered_)
+            return;
+    } else if (rows.size() != rows_.size()) {
+        beginResetModel();
+        visible_ = std::move(rows);
+        filtered_ = true;
+        endResetModel();
+        return;
+    }
     if (!filtered_)
         return;
     beginResetModel();

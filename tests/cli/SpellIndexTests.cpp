@@ -731,3 +731,48 @@ TEST_F(SpellIndexCli, CheckJsonIsValidForAFolderNameThatIsNotUtf8) {
                               dir.file("out.json");
     EXPECT_EQ(std::system(parse.c_str()), 0);
 }
+
+TEST_F(SpellIndexCli, BookKeepsOnlyItsSpells) {
+    WriteFile(dir.file("wizard.txt"), kText);
+    ASSERT_EQ(SpellIndex({"build", Dir(), "wizard"}).status, 0);
+    const auto dump = Lines(SpellIndex({"dump", Dir(), "wizard"}).out);
+    ASSERT_EQ(dump.size(), 2u);
+    // The book's order does not matter: records come in file order. A name
+    // no longer in the index is passed over.
+    WriteFile(dir.file("wizard.book"), "Spellbook\nEmber Mote\nGone Spell\n");
+    WriteFile(dir.file("wizard-2.book"), "\xEF\xBB\xBFTonight\r\nEmber Mote\r\nQuill of Patient Copying\r\n");
+    WriteFile(dir.file("wizard-3.book"), "Empty\n");
+    const struct {
+        std::vector<std::string> args;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {{"dump", Dir(), "wizard", "--book", "Spellbook"}, {dump[1]}},
+        {{"dump", Dir(), "wizard", "--book", "Tonight"}, dump},
+        {{"dump", Dir(), "wizard", "--book", "Empty"}, {}},
+        {{"find", Dir(), "wizard", "--book", "Tonight", "quill"}, {dump[0]}},
+        {{"find", Dir(), "wizard", "mote", "--book", "Spellbook"}, {dump[1]}},
+        {{"find", Dir(), "wizard", "--book", "Spellbook", "quill"}, {}},
+    };
+    for (const auto& c : cases) {
+        const RunResult run = SpellIndex(c.args);
+        EXPECT_EQ(run.status, 0) << testing::PrintToString(c.args) << run.err;
+        EXPECT_EQ(Lines(run.out), c.lines) << testing::PrintToString(c.args);
+    }
+    const std::string withText = SpellIndex({"dump", Dir(), "wizard", "--book", "Spellbook", "--descriptions"}).out;
+    EXPECT_NE(withText.find("A spark leaps."), std::string::npos) << withText;
+
+    for (const char* command : {"dump", "find"}) {
+        const RunResult unknown = SpellIndex({command, Dir(), "wizard", "--book", "Nope"});
+        EXPECT_EQ(unknown.status, 1);
+        EXPECT_EQ(unknown.out, "");
+        EXPECT_EQ(unknown.err, "spellindex: no spellbook 'Nope' in " + dir.prefix() + "wizard.book or " +
+                                   dir.prefix() + "wizard-<n>.book\n");
+        for (const std::vector<std::string>& wrong :
+             {std::vector<std::string>{command, Dir(), "wizard", "--book"},
+              {command, Dir(), "wizard", "--book", "Empty", "--book", "Tonight"}}) {
+            const RunResult usage = SpellIndex(wrong);
+            EXPECT_EQ(usage.status, 2) << testing::PrintToString(wrong);
+            EXPECT_NE(usage.err.find("usage: spellindex"), std::string::npos);
+        }
+    }
+}
