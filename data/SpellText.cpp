@@ -200,7 +200,7 @@ ParseResult ParseEntry(LineReader& file, SpellRecord& record, bool bPriest, Pars
         in.Keep(record.szSchool, kFieldSchool, line);  // until the sphere line replaces it
     else
         in.Store(record.szSchool, kFieldSchool, line);
-    record.nSchoolImage = state.schoolImages.Get(line);
+    record.nSchoolImage = GetSchoolImage(line);
 
     if (!in.Read())
         return atEnd();

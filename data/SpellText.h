@@ -115,7 +115,6 @@ enum class ParseResult {
 struct ParseState {
     int32_t nLevel = 1;  // level of the entries to come; headers raise it
     SpellTextObserver* pObserver = nullptr;  // told what the parse sees
-    SchoolImageCache schoolImages;  // the images of the school lines met so far
     FieldZeros fieldZeros{};  // first zeros of the text fields of the record parsed last
 };
 
