@@ -466,7 +466,7 @@ void SpellChecker::ReportEntryHead(ParseResult result, const SpellRecord* record
                 m_entryFound.push_back(std::move(d));
             // Before the description the record's school image is set; the
             // school line decides it.
-            const int image = record ? record->nSchoolImage : m_schoolImages.Get(m_strSchool);
+            const int image = record ? record->nSchoolImage : GetSchoolImage(m_strSchool);
             if (image == kSchoolImageOther)
                 AddForEntry(m_nSchoolLine, DiagnosticCode::kUnknownSchool, messages::UnknownSchool(Quote(m_strSchool)));
             if (const int64_t first = FirstLineOfName(); first != 0)

@@ -155,7 +155,6 @@ private:
     std::string m_strName;    // as the record keeps it
     std::string m_strSpell;   // the name as printed, once the head is reported
     std::string m_strSchool;  // the school line
-    SchoolImageCache m_schoolImages;
     std::size_t m_nMarkers = 0, m_nMarkersFound = 0;
     std::string m_strMissingMarkers;
     std::vector<Diagnostic> m_fieldProblems;  // dropped if the entry is a paragraph
