@@ -212,7 +212,7 @@ std::shared_ptr<const SpellSearchIndex> SpellListModel::SearchIndex() const {
         if (i + kReadAhead < rows)
             texts_.Prefetch(rows_[i + kReadAhead].texts);
         const Row& row = rows_[i];
-        index->AddRow(texts_.AllFields(row.texts), texts_.TextOffset(row.texts));
+        index->AddRow(texts_.AllFields(row.texts), texts_.TextOffset(row.texts), row.schoolImage);
     }
     searchIndex_ = std::move(index);
     return searchIndex_;
