@@ -88,7 +88,7 @@ const std::map<int, std::string> kFieldQueries = {
     {2, "name:lantern -name:bolt"},                // a field term leads, an exclusion checks its rows
     {3, "\"lantern of\" -range:\"5 yds\""},          // a phrase and an excluded field phrase
     {4, "-comp:m"},                                // no term leads: every row's components as items
-    {5, "level:3-5 save:neg."},                    // a level range and a field term
+    {5, "level:3-5 save:1/2"},                    // a level range and a field term
 };
 
 // A query over the loaded list, its result shown by the model.

@@ -282,13 +282,25 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
-// A folded components text lists `letter`: an item is the letter, maybe
-// followed by its material in parentheses.
+// A folded components text lists `letter`: an item (ListItems at commas)
+// is the letter, maybe followed by its material in parentheses. Runs for
+// every row of a list, so it splits in place.
 bool HasComponent(std::string_view components, char letter) {
-    for (const std::string_view item : ListItems(components, ",")) {
-        const std::string_view head = Trimmed(item.substr(0, item.find('(')));
-        if (head.size() == 1 && head.front() == letter)
-            return true;
+    int depth = 0;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= components.size(); ++i) {
+        const char c = i < components.size() ? components[i] : ',';
+        if (c == '(') {
+            ++depth;
+        } else if (c == ')' && depth > 0) {
+            --depth;
+        } else if (c == ',' && depth == 0) {
+            const std::string_view item = components.substr(start, i - start);
+            const std::string_view head = Trimmed(item.substr(0, item.find('(')));
+            if (head.size() == 1 && head.front() == letter)
+                return true;
+            start = i + 1;
+        }
     }
     return false;
 }
@@ -431,6 +443,17 @@ std::string ParseTerms(std::string_view typed, std::vector<QueryTerm>& terms) {
     }
     terms.insert(terms.end(), std::make_move_iterator(parsed.begin()), std::make_move_iterator(parsed.end()));
     return {};
+}
+
+const QueryTerm* LeadTerm(const SpellQuery& query) {
+    const QueryTerm* lead = nullptr;
+    for (const QueryTerm& term : query.terms) {
+        const bool inFields = !term.exclude && term.field != kDescriptionField && term.field != kFieldLevel &&
+                              !term.component && (term.field != kAnyField || !query.descriptions);
+        if (inFields && (!lead || term.text.size() > lead->text.size()))
+            lead = &term;
+    }
+    return lead;
 }
 
 bool SpellQuery::ReadsDescriptions() const {
@@ -617,13 +640,7 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
     // A term that has to occur in the field texts leads: one scan for the
     // longest, usually the rarest, over all rows at once, and the rows it
     // hits are checked. Without one, every row is checked.
-    const QueryTerm* lead = nullptr;
-    for (const QueryTerm& term : query.terms) {
-        const bool inFields = !term.exclude && term.field != kDescriptionField && term.field != kFieldLevel &&
-                              !term.component && (term.field != kAnyField || !query.descriptions);
-        if (inFields && (!lead || term.text.size() > lead->text.size()))
-            lead = &term;
-    }
+    const QueryTerm* lead = LeadTerm(query);
     const char* const text = index.text_.data();
     for (std::size_t first = 0; first < rowCount; first += kRowsPerStep) {
         if (progress.Cancelled())

@@ -72,6 +72,11 @@ struct SpellQuery {
     bool ReadsDescriptions() const;
 };
 
+// The longest term that has to occur in a matching row's field texts, so
+// that one scan for it finds every candidate row; null when there is none
+// and every row has to be checked term by term (several times the work).
+const QueryTerm* LeadTerm(const SpellQuery& query);
+
 // Reads the terms of `typed` into `terms`, after those already there.
 // Terms are separated by white space. `-TERM` excludes; `FIELD:TERM`
 // matches in one field only (name, level, school or sphere, range,

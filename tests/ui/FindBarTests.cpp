@@ -171,6 +171,19 @@ TEST_F(FindBarTest, FieldTermsSchoolClassesAndQueryErrors) {
     EXPECT_EQ(count->text(), QStringLiteral("29 of 29"));
     QTest::keyClicks(field, "wind\"");
     EXPECT_EQ(Column(0), QStringList{"Glasswind"});
+
+    // desc: reads the descriptions though the box is not checked, and the
+    // rows say where they matched.
+    field->clear();
+    school->setCurrentIndex(0);
+    QTest::keyClicks(field, "desc:fire");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return count->text() == QStringLiteral("2 of 29"); }));
+    EXPECT_EQ(Column(0), (QStringList{"Ember Mote", "Orrery of Iron Stars"}));
+    EXPECT_FALSE(descriptions->isChecked());
+    EXPECT_EQ(model->index(1, 0).data(Qt::ToolTipRole).toString(), QStringLiteral("matched in the description"));
+    field->clear();
+    QTest::keyClicks(field, "orrery");
+    EXPECT_EQ(model->index(0, 0).data(Qt::ToolTipRole), QVariant());
     EXPECT_TRUE(messages.empty());
 }
 
