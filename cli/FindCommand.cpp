@@ -15,8 +15,11 @@
 
 namespace {
 
+constexpr int kExitQueryError = 2;  // as for a usage mistake
+
 struct FindArguments {
-    std::string typed;  // the terms, separated by blanks
+    std::vector<QueryTerm> terms;  // each argument read as typed in the find bar
+    std::string strError;          // why an argument is not a query term
     std::optional<int32_t> level;
     std::optional<std::string> school;
     bool descriptions = false;
@@ -55,7 +58,10 @@ std::optional<FindArguments> ParseArguments(std::span<char* const> args) {
         } else if (options && arg.starts_with("--")) {
             return std::nullopt;
         } else {
-            parsed.typed.append(arg).push_back(' ');
+            // One argument is one term, so that `-comp:m` and '"ice storm"'
+            // mean what they mean in the find bar.
+            if (parsed.strError.empty())
+                parsed.strError = ParseTerms(arg, parsed.terms);
         }
     }
     return parsed;
@@ -68,6 +74,10 @@ std::optional<int> RunFind(const std::string& dataDir, std::string_view spellCla
     const std::optional<FindArguments> arguments = ParseArguments(args);
     if (!arguments)
         return std::nullopt;
+    if (!arguments->strError.empty()) {
+        Fail(arguments->strError);
+        return kExitQueryError;
+    }
     const std::string indexPath = IndexPath(dataDir, spellClass);
     const std::string textPath = TextPath(dataDir, spellClass);
     SpellBook book;
@@ -95,10 +105,11 @@ std::optional<int> RunFind(const std::string& dataDir, std::string_view spellCla
     if (index.Failed())
         return Fail(messages::CannotReadIndex(indexPath, ErrorReason(index.Error())));
 
-    const SpellQuery query =
-        MakeQuery(arguments->typed, arguments->level,
+    SpellQuery query =
+        MakeQuery("", arguments->level,
                   arguments->school ? std::optional<std::string_view>(*arguments->school) : std::nullopt,
                   arguments->descriptions);
+    query.terms = arguments->terms;
     const SearchResult found = FindSpells(rows, query, textPath);
     if (!found.ok())
         return Fail(found.strMessage);

@@ -84,6 +84,19 @@ inline std::string CannotWriteOutput(std::string_view reason) {
 inline std::string CannotSearchList(std::string_view reason) {
     return WithReason("can't search the list", "", reason);
 }
+// Mistakes in the query of the find bar and `spellindex find`: the field
+// is marked with the reason and nothing is filtered.
+inline std::string UnknownQueryField(std::string_view name) {
+    return "unknown field '" + std::string(name) +
+           ":': name, level, school, sphere, range, duration, area, comp, time, save or desc";
+}
+inline constexpr std::string_view kUnclosedQuote = "a quote is not closed";
+inline std::string EmptyQueryTerm(std::string_view name) {
+    return "nothing follows '" + std::string(name) + ":'";
+}
+inline std::string BadQueryLevel(std::string_view term) {
+    return "level: wants a level or a range such as 2-4, not '" + std::string(term) + "'";
+}
 // "can't index wizard.txt: spells past 2 GiB cannot be stored in the index"
 inline std::string CannotIndexText(std::string_view name) {
     return WithReason("can't index ", name, "spells past 2 GiB cannot be stored in the index");

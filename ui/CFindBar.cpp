@@ -18,6 +18,8 @@
 #include "DisplayText.h"
 #include "MessageBox.h"
 #include "Messages.h"
+#include "SchoolIcons.h"
+#include "SchoolImage.h"
 #include "SearchRunner.h"
 #include "SpellListModel.h"
 #include "SpellSearch.h"
@@ -25,7 +27,8 @@
 
 namespace {
 
-// Field text a scan gets through well within a frame (about 90,000 rows).
+// Field text a scan gets through well within a frame (about 90,000 rows);
+// a query with no term to scan for checks each row, in a quarter of it.
 // Descriptions are always searched on the worker: how long that takes
 // depends on what the text holds, not on its size.
 constexpr std::size_t kInPlaceFieldBytes = std::size_t{8} << 20;
@@ -172,8 +175,8 @@ void CFindBar::FillFilters(bool priest) {
         // Only "All"; a search says why.
     }
     const QVariant level = m_ctlLevel->currentData();
-    const std::string school =
-        m_ctlSchool->currentIndex() > 0 ? Folded(m_ctlSchool->currentText()) : std::string();
+    // A school class is kept by its index, a sphere by its folded text.
+    const QVariant school = m_ctlSchool->currentIndex() > 0 ? m_ctlSchool->currentData() : QVariant();
 
     const QSignalBlocker blockLevel(m_ctlLevel);
     const QSignalBlocker blockSchool(m_ctlSchool);
@@ -181,6 +184,20 @@ void CFindBar::FillFilters(bool priest) {
     m_ctlLevel->addItem(QStringLiteral("All levels"));
     m_ctlSchool->clear();
     m_ctlSchool->addItem(priest ? QStringLiteral("All spheres") : QStringLiteral("All schools"));
+    if (!priest) {
+        // The nine classes of the school icons, in their order; the last,
+        // of school lines no keyword names, is told apart from "no filter".
+        if (schoolIcons_.isEmpty())
+            schoolIcons_ = LoadSchoolImageList();
+        for (int image = 0; image < kSchoolImageCount; ++image) {
+            QString name = Utf8(std::string(kSchoolClassNames[static_cast<std::size_t>(image)]));
+            if (image == kSchoolImageOther)
+                name = QStringLiteral("%1 (no school recognised)").arg(name);
+            m_ctlSchool->addItem(image < schoolIcons_.size() ? schoolIcons_[image] : QIcon(), name, image);
+            if (school.typeId() == QMetaType::Int && school.toInt() == image)
+                m_ctlSchool->setCurrentIndex(m_ctlSchool->count() - 1);
+        }
+    }
     if (!index)
         return;
     for (const int32_t value : index->Levels()) {
@@ -188,10 +205,23 @@ void CFindBar::FillFilters(bool priest) {
         if (level.isValid() && level.toInt() == value)
             m_ctlLevel->setCurrentIndex(m_ctlLevel->count() - 1);
     }
-    for (const std::string& name : index->Schools()) {
-        m_ctlSchool->addItem(Utf8(name));
-        if (!school.empty() && Folded(Utf8(name)) == school)
+    if (!priest)
+        return;
+    for (const std::string& name : index->Spheres()) {
+        const QString folded = Utf8(Folded(Utf8(name)));
+        m_ctlSchool->addItem(Utf8(name), folded);
+        if (school.typeId() == QMetaType::QString && school.toString() == folded)
             m_ctlSchool->setCurrentIndex(m_ctlSchool->count() - 1);
+    }
+}
+
+void CFindBar::ShowQueryError(const std::string& error) {
+    if (error.empty()) {
+        m_ctlText->setStyleSheet(QString());
+        m_ctlText->setToolTip(QString());
+    } else {
+        m_ctlText->setStyleSheet(QStringLiteral("QLineEdit { border: 2px solid red; }"));
+        m_ctlText->setToolTip(Utf8(error));
     }
 }
 
@@ -201,15 +231,19 @@ void CFindBar::Search() {
     std::optional<int32_t> level;
     if (m_ctlLevel->currentIndex() > 0)
         level = m_ctlLevel->currentData().toInt();
-    std::optional<std::string> school;
-    if (m_ctlSchool->currentIndex() > 0)
-        school = ToUtf8(m_ctlSchool->currentText());
-    SpellQuery query = MakeQuery(ToUtf8(m_ctlText->text()), level,
-                                 school ? std::optional<std::string_view>(*school) : std::nullopt,
-                                 m_ctlDescriptions->isChecked());
+    std::string error;
+    SpellQuery query =
+        MakeQuery(ToUtf8(m_ctlText->text()), level, std::nullopt, m_ctlDescriptions->isChecked(), &error);
+    const QVariant school = m_ctlSchool->currentIndex() > 0 ? m_ctlSchool->currentData() : QVariant();
+    if (school.typeId() == QMetaType::Int)
+        query.schoolClass = school.toInt();
+    else if (school.typeId() == QMetaType::QString)
+        query.sphere = ToUtf8(school.toString());
+    ShowQueryError(error);
     std::shared_ptr<const SpellSearchIndex> index;
     bool outOfMemory = false;
-    if (!query.MatchesEverything()) {
+    // A query in error filters nothing.
+    if (error.empty() && !query.MatchesEverything()) {
         try {
             index = m_pModel->SearchIndex();  // built by the first search of a list
         } catch (const std::bad_alloc&) {
@@ -231,7 +265,8 @@ void CFindBar::Search() {
     }
 
     const bool inPlace =
-        index->TextBytes() <= inPlaceFieldBytes_ && !(query.descriptions && !query.terms.empty());
+        !query.ReadsDescriptions() &&
+        index->TextBytes() <= (query.terms.empty() || LeadTerm(query) ? inPlaceFieldBytes_ : inPlaceFieldBytes_ / 4);
     m_pRunner->Start(index, std::move(query), m_strTextPath, inPlace);
     if (inPlace)
         RestoreProgress();
@@ -275,7 +310,7 @@ void CFindBar::OnSearchFinished(const SearchResult& result, const SpellSearchInd
         m_ctlDescriptions->setChecked(false);
         return;
     }
-    m_pModel->SetFilter(result.rows);
+    m_pModel->SetFilter(result.rows, result.descriptionRows);
     SelectFirstRow();
     UpdateCount();
 }

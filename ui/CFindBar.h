@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string>
 
+#include <QIcon>
+#include <QList>
 #include <QWidget>
 
 class QCheckBox;
@@ -72,6 +74,9 @@ private:
     void OnSearchProgress(int value);
     void OnSearchFinished(const SearchResult& result, const SpellSearchIndex* index);
     void FillFilters(bool priest);
+    // Marks the field with `error`, the reason the query is not one, or
+    // unmarks it when `error` is empty.
+    void ShowQueryError(const std::string& error);
     void UpdateCount();
     void SelectFirstRow();
     void RestoreProgress();
@@ -86,6 +91,7 @@ private:
     QLabel* m_ctlCount = nullptr;
     QToolButton* m_ctlClose = nullptr;
     SearchRunner* m_pRunner = nullptr;
+    QList<QIcon> schoolIcons_;  // the school box's class icons, loaded once
 
     std::string m_strTextPath;
     // The filters still offer the levels and schools of an earlier list;

@@ -46,6 +46,11 @@ QVariant SpellListModel::data(const QModelIndex& index, int role) const {
         if (index.column() == 0 && row.schoolImage >= 0 && row.schoolImage < icons_.size())
             return icons_[row.schoolImage];
         return {};
+    case Qt::ToolTipRole:
+        if (index.column() == 0 && queried_ &&
+            std::binary_search(byDescription_.begin(), byDescription_.end(), LoadedRow(index.row())))
+            return QStringLiteral("matched in the description");
+        return {};
     case RecordOffsetRole:
         return QVariant::fromValue<qint64>(OffsetOf(row));
     case SchoolImageRole:
@@ -212,7 +217,7 @@ std::shared_ptr<const SpellSearchIndex> SpellListModel::SearchIndex() const {
         if (i + kReadAhead < rows)
             texts_.Prefetch(rows_[i + kReadAhead].texts);
         const Row& row = rows_[i];
-        index->AddRow(texts_.AllFields(row.texts), texts_.TextOffset(row.texts));
+        index->AddRow(texts_.AllFields(row.texts), texts_.TextOffset(row.texts), row.schoolImage);
     }
     searchIndex_ = std::move(index);
     return searchIndex_;
@@ -224,7 +229,8 @@ int64_t SpellListModel::RecordOffset(int row) const {
     return OffsetOf(rows_[LoadedRow(row)]);
 }
 
-void SpellListModel::SetFilter(std::vector<uint32_t> rows) {
+void SpellListModel::SetFilter(std::vector<uint32_t> rows, std::vector<uint32_t> byDescription) {
+    byDescription_ = std::move(byDescription);
     // Numbers past the loaded rows cannot come from this load's index.
     const auto loaded = static_cast<uint32_t>(rows_.size());
     std::erase_if(rows, [&](uint32_t row) { return row >= loaded; });
@@ -235,6 +241,7 @@ void SpellListModel::SetFilter(std::vector<uint32_t> rows) {
 
 void SpellListModel::ClearFilter() {
     query_ = {};
+    byDescription_ = {};
     queried_ = false;
     ApplyFilter();
 }

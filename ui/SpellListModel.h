@@ -75,7 +75,9 @@ public:
     }
     // Shows only the loaded rows `rows` (ascending, distinct numbers in list order),
     // or all of them again.
-    void SetFilter(std::vector<uint32_t> rows);
+    // `byDescription` (ascending) are those of `rows` that a term matched
+    // only in the description: their name's tooltip says so.
+    void SetFilter(std::vector<uint32_t> rows, std::vector<uint32_t> byDescription = {});
     void ClearFilter();
     bool IsFiltered() const { return filtered_; }
     int LoadedRowCount() const { return static_cast<int>(rows_.size()); }
@@ -133,6 +135,7 @@ private:
     // keeps the marked ones among them.
     void ApplyFilter();
     std::vector<uint32_t> query_;
+    std::vector<uint32_t> byDescription_;  // loaded rows matched in their description
     bool queried_ = false;
     bool markedOnly_ = false;
     std::vector<bool> marked_;  // by loaded row

@@ -62,4 +62,50 @@ TEST(FindCommand, EachTermIsDecodedOnItsOwn) {
     }
 }
 
+std::vector<std::string> Names(const std::string& out) {
+    std::vector<std::string> names;
+    for (std::size_t at = out.find("\"name\":\""); at != std::string::npos; at = out.find("\"name\":\"", at + 1)) {
+        const std::size_t begin = at + 8;
+        names.push_back(out.substr(begin, out.find('"', begin) - begin));
+    }
+    return names;
+}
+
+TEST(FindCommand, EachArgumentIsOneTermAsTheFindBarReadsIt) {
+    TempDir dir;
+    WriteFile(dir.file("wizard.idx"), RawRecord(0, "Ice Storm") + RawRecord(0, "Storm of Ice") + RawRecord(0, "Lantern"));
+    using Names_ = std::vector<std::string>;
+    EXPECT_EQ(Names(Find(dir, {"\"ice storm\""})), Names_{"Ice Storm"});
+    EXPECT_EQ(Names(Find(dir, {"ice storm"})), (Names_{"Ice Storm", "Storm of Ice"}));
+    EXPECT_EQ(Names(Find(dir, {"-name:ice"})), Names_{"Lantern"});  // no -- needed
+    EXPECT_EQ(Names(Find(dir, {"storm", "-name:\"ice storm\""})), Names_{"Storm of Ice"});
+    EXPECT_EQ(Names(Find(dir, {"--", "-lantern"})), (Names_{"Ice Storm", "Storm of Ice"}));
+}
+
+TEST(FindCommand, AQueryErrorIsOneLineAndExitStatus2) {
+    TempDir dir;
+    WriteFile(dir.file("wizard.idx"), RawRecord(0, "Lantern"));
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+    } cases[] = {
+        {{"lantern", "colour:red"},
+         "spellindex: unknown field 'colour:': name, level, school, sphere, range, duration, area, comp, time, "
+         "save or desc\n"},
+        {{"\"ice storm"}, "spellindex: a quote is not closed\n"},
+        {{"level:x"}, "spellindex: level: wants a level or a range such as 2-4, not 'x'\n"},
+    };
+    for (auto c : cases) {
+        std::vector<char*> argv;
+        for (std::string& a : c.args)
+            argv.push_back(a.data());
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        const std::optional<int> status = RunFind(dir.path().string() + "/", "wizard", argv);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.err);
+        EXPECT_EQ(status, 2) << c.args.back();
+    }
+}
+
 }  // namespace

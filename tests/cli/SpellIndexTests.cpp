@@ -459,7 +459,11 @@ TEST_F(SpellIndexCli, FindPrintsMatchingRecordsAsDumpDoes) {
         {{"--school", "Evocation"}, {}},
         {{"--descriptions"}, dumpWithText},
         {{}, dump},
-        {{"--", "--level"}, {}},
+        {{"--", "--level"}, dump},  // a term: no record has "-level"
+        {{"--", "\"--level\""}, {}},
+        {{"level:2", "-comp:m"}, {dump[1]}},
+        {{"range:touch", "--school", "Alteration"}, {dump[0]}},
+        {{"desc:spark"}, {dump[1]}},  // descriptions read, though not printed
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = {"find", Dir(), "wizard"};
