@@ -18,7 +18,10 @@ BIN := build/$(PRESET)/bin
 
 DEB_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev \
                 libgtest-dev libgmock-dev libbenchmark-dev \
-                desktop-file-utils appstream
+                desktop-file-utils appstream \
+                poppler-utils fonts-dejavu-core
+# The strict JSON parser of the spellindex tests.
+DEB_PACKAGES += python3-minimal
 # cpack's Debian generator reads library dependencies with dpkg-shlibdeps,
 # which finds the binaries with file; the tests check the packages with
 # lintian.

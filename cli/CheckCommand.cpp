@@ -1,11 +1,12 @@
 #include "CheckCommand.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <utility>
 
 #include "JsonWriter.h"
 #include "Messages.h"
+#include "Output.h"
 #include "SpellCheck.h"
 #include "SpellFiles.h"
 
@@ -41,29 +42,38 @@ std::string JsonLine(const std::string& file, const Diagnostic& d) {
     return std::move(json).Finish("\n");
 }
 
+// Writes each finding as it comes; after a failed write, nothing more.
+class OutputSink final : public DiagnosticSink {
+public:
+    OutputSink(std::string file, bool json) : m_strFile(std::move(file)), m_bJson(json) {}
+    void Put(Diagnostic d) override {
+        if (m_bFailed)
+            return;
+        m_bFailed = !WriteOutput(m_bJson ? JsonLine(m_strFile, d) : TextLine(m_strFile, d));
+    }
+
+private:
+    std::string m_strFile;
+    bool m_bJson;
+    bool m_bFailed = false;
+};
+
 }  // namespace
 
 int RunCheck(const std::string& dataDir, std::string_view spellClass, bool json) {
-    const CheckResult result = CheckSpellFile(dataDir, spellClass);
+    OutputSink out(ShownPath(dataDir, spellClass), json);
+    const CheckResult result = CheckSpellFile(dataDir, spellClass, &out);
     if (!result.ok()) {
-        std::fprintf(stderr, "spellindex: %s\n", result.strMessage.c_str());
-        return kExitFailure;
+        FinishOutput();
+        return Fail(result.strMessage);
     }
-    const std::string file = ShownPath(dataDir, spellClass);
-    for (const Diagnostic& d : result.diagnostics) {
-        const std::string line = json ? JsonLine(file, d) : TextLine(file, d);
-        std::fwrite(line.data(), 1, line.size(), stdout);
-    }
-    const std::size_t warnings = CountWarnings(result.diagnostics);
-    const std::string summary =
-        messages::CheckSummary(result.nSpells, warnings, result.diagnostics.size() - warnings) + "\n";
+    const CheckCounts& counts = result.counts;
+    const std::string summary = messages::CheckSummary(result.nSpells, counts.nWarnings, counts.nNotes) + "\n";
     if (!json)
-        std::fputs(summary.c_str(), stdout);
-    if (std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "spellindex: can't write output: %s\n", std::strerror(errno));
+        WriteOutput(summary);
+    if (FinishOutput() != 0)
         return kExitFailure;
-    }
     if (json)
         std::fputs(summary.c_str(), stderr);
-    return warnings > 0 ? kExitWarnings : kExitClean;
+    return counts.nWarnings > 0 ? kExitWarnings : kExitClean;
 }

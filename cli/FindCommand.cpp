@@ -1,28 +1,29 @@
 #include "FindCommand.h"
 
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "IndexReader.h"
 #include "LineReader.h"
 #include "Messages.h"
+#include "Output.h"
 #include "RecordJson.h"
+#include "RegularFile.h"
+#include "SpellBook.h"
 #include "SpellFiles.h"
 #include "SpellSearch.h"
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailure = 1;
+constexpr int kExitQueryError = 2;  // as for a usage mistake
 
 struct FindArguments {
-    std::string typed;  // the terms, separated by blanks
+    std::vector<QueryTerm> terms;  // each argument read as typed in the find bar
+    std::string strError;          // why an argument is not a query term
     std::optional<int32_t> level;
     std::optional<std::string> school;
     bool descriptions = false;
+    std::optional<std::string> book;  // keep only this spellbook's spells
 };
 
 std::optional<int32_t> ParseInt(std::string_view text) {
@@ -46,6 +47,10 @@ std::optional<FindArguments> ParseArguments(std::span<char* const> args) {
         } else if (options && arg == "--level") {
             if (!hasValue || !(parsed.level = ParseInt(args[++i])))
                 return std::nullopt;
+        } else if (options && arg == "--book") {
+            if (!hasValue || parsed.book)
+                return std::nullopt;
+            parsed.book = args[++i];
         } else if (options && arg == "--school") {
             if (!hasValue)
                 return std::nullopt;
@@ -53,34 +58,43 @@ std::optional<FindArguments> ParseArguments(std::span<char* const> args) {
         } else if (options && arg.starts_with("--")) {
             return std::nullopt;
         } else {
-            parsed.typed.append(arg).push_back(' ');
+            // One argument is one term, so that `-comp:m` and '"ice storm"'
+            // mean what they mean in the find bar.
+            if (parsed.strError.empty())
+                parsed.strError = ParseTerms(arg, parsed.terms);
         }
     }
     return parsed;
 }
 
-int Fail(const std::string& message) {
-    std::fprintf(stderr, "spellindex: %s\n", message.c_str());
-    return kExitFailure;
-}
-
 }  // namespace
 
 std::optional<int> RunFind(const std::string& dataDir, std::string_view spellClass,
-                           std::span<char* const> args) {
+                           std::span<char* const> args, const std::function<void()>& afterMatching) {
     const std::optional<FindArguments> arguments = ParseArguments(args);
     if (!arguments)
         return std::nullopt;
+    if (!arguments->strError.empty()) {
+        Fail(arguments->strError);
+        return kExitQueryError;
+    }
     const std::string indexPath = IndexPath(dataDir, spellClass);
     const std::string textPath = TextPath(dataDir, spellClass);
+    SpellBook book;
+    if (arguments->book) {
+        BookRead read = ReadBookNamed(dataDir, spellClass, *arguments->book);
+        if (!read.ok())
+            return Fail(read.strMessage);
+        book = std::move(read.book);
+    }
 
     IndexReader index;
     if (!index.Open(indexPath))
-        return Fail(messages::CannotOpenIndex(indexPath, std::strerror(errno)));
+        return Fail(messages::CannotOpenIndex(indexPath, ErrorReason(index.Error())));
     if (arguments->descriptions) {
         LineReader text;
         if (!text.Open(textPath))
-            return Fail(messages::CannotOpenFile(textPath, std::strerror(text.Error())));
+            return Fail(messages::CannotOpenFile(textPath, ErrorReason(text.Error())));
     }
 
     SpellSearchIndex rows;
@@ -89,32 +103,34 @@ std::optional<int> RunFind(const std::string& dataDir, std::string_view spellCla
     while (index.Next(record))
         rows.AddRecord(record);
     if (index.Failed())
-        return Fail(messages::CannotReadIndex(indexPath, std::strerror(index.Error())));
+        return Fail(messages::CannotReadIndex(indexPath, ErrorReason(index.Error())));
 
-    const SpellQuery query =
-        MakeQuery(arguments->typed, arguments->level,
+    SpellQuery query =
+        MakeQuery("", arguments->level,
                   arguments->school ? std::optional<std::string_view>(*arguments->school) : std::nullopt,
                   arguments->descriptions);
+    query.terms = arguments->terms;
     const SearchResult found = FindSpells(rows, query, textPath);
     if (!found.ok())
         return Fail(found.strMessage);
+    if (afterMatching)
+        afterMatching();
 
-    // The matching records, read again in file order.
-    IndexReader again;
-    if (!again.Open(indexPath))
-        return Fail(messages::CannotOpenIndex(indexPath, std::strerror(errno)));
+    // The matching records, read again in file order from the file they
+    // were matched in: an index renamed over it meanwhile is not read.
+    if (!index.Rewind())
+        return Fail(messages::CannotReadIndex(indexPath, ErrorReason(index.Error())));
     std::size_t next = 0;
-    for (uint32_t row = 0; next < found.rows.size() && again.Next(record); ++row) {
+    for (uint32_t row = 0; next < found.rows.size() && index.Next(record); ++row) {
         if (found.rows[next] != row)
             continue;
         ++next;
-        const std::string line =
-            RecordJson(record, again.LastOffset(), arguments->descriptions, textPath) + "\n";
-        std::fwrite(line.data(), 1, line.size(), stdout);
+        if (arguments->book && !book.Has(std::string(FieldText(record.szName))))
+            continue;
+        if (!WriteOutput(RecordJson(record, index.LastOffset(), arguments->descriptions, textPath) + "\n"))
+            return FinishOutput();
     }
-    if (again.Failed())
-        return Fail(messages::CannotReadIndex(indexPath, std::strerror(again.Error())));
-    if (std::fflush(stdout) != 0)
-        return Fail(messages::CannotWriteOutput(std::strerror(errno)));
-    return kExitOk;
+    if (index.Failed())
+        return Fail(messages::CannotReadIndex(indexPath, ErrorReason(index.Error())));
+    return FinishOutput();
 }

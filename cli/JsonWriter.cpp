@@ -2,15 +2,31 @@
 
 #include <cstdio>
 
+#include "TextDecoding.h"
+
 std::string JsonQuote(std::string_view utf8) {
     std::string out;
     AppendJsonQuoted(out, utf8);
     return out;
 }
 
-void AppendJsonQuoted(std::string& out, std::string_view utf8) {
+void AppendJsonQuoted(std::string& out, std::string_view text) {
+    // JSON is UTF-8: other bytes (a folder name in another encoding) are
+    // decoded as the display decodes them.
+    std::string decoded;
+    if (!IsValidUtf8(text)) {
+        decoded = DecodeForDisplay(text);
+        text = decoded;
+    }
     out += '"';
-    for (const char c : utf8) {
+    // Runs of characters that need no escape are appended whole.
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '"' && c != '\\' && static_cast<unsigned char>(c) >= 0x20)
+            continue;
+        out.append(text.substr(plain, i - plain));
+        plain = i + 1;
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;
@@ -20,15 +36,12 @@ void AppendJsonQuoted(std::string& out, std::string_view utf8) {
         case '\r': out += "\\r"; break;
         case '\t': out += "\\t"; break;
         default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escape[8];
-                std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
-                out += escape;
-            } else {
-                out += c;
-            }
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
+            out += escape;
         }
     }
+    out.append(text.substr(plain));
     out += '"';
 }
 

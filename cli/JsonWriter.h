@@ -10,8 +10,9 @@
 class JsonObject {
 public:
     void AddInt(std::string_view key, int64_t value);
-    // `utf8` must be valid UTF-8; non-ASCII characters are written as is.
-    void AddString(std::string_view key, std::string_view utf8);
+    // Valid UTF-8 is written as is; other text is decoded as the display
+    // decodes it (Windows-1251), so the output is always valid UTF-8.
+    void AddString(std::string_view key, std::string_view text);
     void AddNull(std::string_view key);
     // The finished object, "{...}", followed by `end`.
     std::string Finish(std::string_view end = {}) && {
@@ -24,6 +25,7 @@ private:
     std::string text_ = "{";
 };
 
-// `utf8` as a JSON string literal, quotes included.
-std::string JsonQuote(std::string_view utf8);
-void AppendJsonQuoted(std::string& out, std::string_view utf8);
+// `text` as a JSON string literal, quotes included, decoded as AddString
+// decodes it.
+std::string JsonQuote(std::string_view text);
+void AppendJsonQuoted(std::string& out, std::string_view text);

@@ -1,6 +1,5 @@
 // spellindex: builds and inspects spell index files from the command line.
 
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -14,8 +13,10 @@
 #include "IndexBuilder.h"
 #include "IndexReader.h"
 #include "Messages.h"
+#include "Output.h"
 #include "RecordJson.h"
 #include "RegularFile.h"
+#include "SpellBook.h"
 #include "SpellFiles.h"
 #include "SpellRecord.h"
 
@@ -27,8 +28,8 @@ constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
     "usage: spellindex build DATADIR CLASS\n"
-    "       spellindex dump DATADIR CLASS [--descriptions]\n"
-    "       spellindex find DATADIR CLASS [--descriptions] [--level N] [--school TEXT] [TERM...]\n"
+    "       spellindex dump DATADIR CLASS [--descriptions] [--book NAME]\n"
+    "       spellindex find DATADIR CLASS [--descriptions] [--book NAME] [--level N] [--school TEXT] [TERM...]\n"
     "       spellindex check DATADIR CLASS [--json]\n"
     "       spellindex --version\n"
     "\n"
@@ -39,24 +40,25 @@ constexpr const char* kUsage =
     "  find   prints the records that match, as dump does: every TERM occurs,\n"
     "         case-insensitively, in one of the fields or, with --descriptions,\n"
     "         in the description; --level and --school keep only that level\n"
-    "         and School/Sphere\n"
+    "         and School/Sphere. Each TERM argument is one term:\n"
+    "           TERM            in any field\n"
+    "           \"two words\"     a phrase, white space included\n"
+    "           FIELD:TERM      in one field only; FIELD:\"two words\" too\n"
+    "           -TERM  -FIELD:TERM   only records it does not match\n"
+    "           level:3  level:2-4   a level, a range of levels\n"
+    "           comp:m          V, S or M as an item of the components;\n"
+    "                           -comp:m means no material component\n"
+    "         FIELD is name, level, school (sphere), range, duration, area,\n"
+    "         components (comp), time, save or desc (the description, read\n"
+    "         with or without --descriptions), in any case. An unknown FIELD\n"
+    "         or an unclosed quote prints one line and exits 2\n"
+    "  --book NAME  (dump, find) keeps only the spells of the spellbook NAME,\n"
+    "         kept in DATADIR/CLASS.book or DATADIR/CLASS-<n>.book\n"
     "  check  reports lines of DATADIR/CLASS.txt that are probably not read as\n"
     "         meant, as FILE:LINE: warning: MESSAGE; --json prints JSON Lines;\n"
     "         exits 1 when there are warnings\n"
     "\n"
     "CLASS is the file name without extension, normally wizard or priest.\n";
-
-int Fail(const std::string& message) {
-    std::fprintf(stderr, "spellindex: %s\n", message.c_str());
-    return kExitFailure;
-}
-
-// Flushes standard output; a failure when it could not all be written.
-int FinishOutput() {
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return Fail(messages::CannotWriteOutput(std::strerror(errno)));
-    return kExitOk;
-}
 
 int Usage(std::FILE* out, int status) {
     std::fputs(kUsage, out);
@@ -85,7 +87,15 @@ int Build(const std::string& dataDir, std::string_view spellClass) {
     return FinishOutput();
 }
 
-int Dump(const std::string& dataDir, std::string_view spellClass, bool withDescriptions) {
+int Dump(const std::string& dataDir, std::string_view spellClass, bool withDescriptions,
+         const std::optional<std::string_view>& bookName) {
+    SpellBook book;
+    if (bookName) {
+        BookRead read = ReadBookNamed(dataDir, spellClass, *bookName);
+        if (!read.ok())
+            return Fail(read.strMessage);
+        book = std::move(read.book);
+    }
     const std::string path = IndexPath(dataDir, spellClass);
     IndexReader index;
     if (!index.Open(path))
@@ -93,9 +103,11 @@ int Dump(const std::string& dataDir, std::string_view spellClass, bool withDescr
     const std::string textPath = TextPath(dataDir, spellClass);
     SpellRecord record;
     while (index.Next(record)) {
+        if (bookName && !book.Has(std::string(FieldText(record.szName))))
+            continue;
         const std::string line =
             RecordJson(record, index.LastOffset(), withDescriptions, textPath) + "\n";
-        if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size())
+        if (!WriteOutput(line))
             return FinishOutput();
     }
     if (index.Failed())
@@ -131,10 +143,19 @@ int main(int argc, char** argv) {
         const std::optional<int> status = RunFind(dataDir, spellClass, {argv + 4, argv + argc});
         return status ? *status : Usage(stderr, kExitUsage);
     }
-    if (command == "dump" && argc == 4)
-        return Dump(dataDir, spellClass, false);
-    if (command == "dump" && argc == 5 && std::strcmp(argv[4], "--descriptions") == 0)
-        return Dump(dataDir, spellClass, true);
+    if (command == "dump") {
+        bool descriptions = false;
+        std::optional<std::string_view> book;
+        for (int i = 4; i < argc; ++i) {
+            if (std::strcmp(argv[i], "--descriptions") == 0 && !descriptions)
+                descriptions = true;
+            else if (std::strcmp(argv[i], "--book") == 0 && !book && i + 1 < argc)
+                book = argv[++i];
+            else
+                return Usage(stderr, kExitUsage);
+        }
+        return Dump(dataDir, spellClass, descriptions, book);
+    }
     if (command == "check" && (argc == 4 || (argc == 5 && std::strcmp(argv[4], "--json") == 0)))
         return RunCheck(dataDir, spellClass, argc == 5);
     return Usage(stderr, kExitUsage);

@@ -2,7 +2,11 @@
 // Where a blank line may begin in a block of text: the search that passes
 // over a description's lines, most of the bytes of a spell text. It looks
 // at many bytes a step with the processor's vector instructions where it
-// has them (SSE2, AVX2, AVX-512).
+// has them (SSE2, AVX2, AVX-512), chosen once by what the processor runs.
+// The project's one hand-vectorised loop, kept because it pays: against
+// memchr for each LF and a look at the byte after it, it takes 6 to 8 %
+// off the build of a 150 MB text (TextBench/BuildVsFloor's build/floor,
+// 1.29 against 1.38 to 1.42).
 
 #include <string_view>
 #include <vector>

@@ -31,9 +31,17 @@ DescriptionStatus ReadDescriptionAt(LineReader& file, int64_t textOffset, std::s
     text.clear();
     if (textOffset < 0)
         return DescriptionStatus::kBadOffset;
+    if (!file.Seek(textOffset)) {
+        text.clear();
+        return DescriptionStatus::kReadError;
+    }
     // A few bytes over the limit let CutAtLimit tell a split character.
-    if (!file.Seek(textOffset) ||
-        ScanDescription(file, &text, kMaxDescriptionBytes + 4) == DescriptionEnd::kReadError) {
+    // The reading stops once that much is collected, and within its window
+    // of the text whatever the text holds there.
+    file.LimitTo(textOffset + static_cast<int64_t>(kMaxDescriptionReadBytes));
+    const DescriptionEnd end = ScanDescription(file, &text, kMaxDescriptionBytes + 4);
+    file.LimitTo(-1);
+    if (end == DescriptionEnd::kReadError) {
         text.clear();
         return DescriptionStatus::kReadError;
     }

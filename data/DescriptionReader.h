@@ -12,6 +12,10 @@
 // a huge file gets near it.
 inline constexpr std::size_t kMaxDescriptionBytes = 1024 * 1024;
 static_assert(kMaxLineBytes >= kMaxDescriptionBytes + 4, "a line holds a whole description");
+// Bytes of text read for one description at most: room for the longest
+// description's line ends and blank lines. A description whose lines run
+// on further (a text edited so that they no longer end) is cut there.
+inline constexpr std::size_t kMaxDescriptionReadBytes = 4 * kMaxDescriptionBytes;
 
 enum class DescriptionStatus {
     kOk,
@@ -31,7 +35,8 @@ struct [[nodiscard]] DescriptionResult {
 // Collects the description that begins at `textOffset` in the text file
 // `textPath`, by the same end rule the index builder uses. The end of the
 // file also ends a description, so an offset at or past the end gives an
-// empty one.
+// empty one. Reads at most kMaxDescriptionBytes of description from at
+// most kMaxDescriptionReadBytes of text (plus the block it stands in).
 DescriptionResult ReadDescriptionText(const std::string& textPath, int64_t textOffset);
 
 // The same from a text file the caller holds open, for reading many

@@ -80,6 +80,18 @@ bool IndexReader::Next(SpellRecord& record) {
     return true;
 }
 
+bool IndexReader::Rewind() {
+    if (fd_ < 0 || error_ != 0)
+        return false;
+    if (::lseek(fd_, 0, SEEK_SET) != 0) {
+        error_ = errno;
+        return false;
+    }
+    nextOffset_ = 0;
+    begin_ = end_ = 0;
+    return true;
+}
+
 RecordResult ReadRecordAt(const std::string& path, int64_t offset) {
     RecordResult result;
     if (offset < 0) {

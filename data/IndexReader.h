@@ -27,6 +27,9 @@ public:
     // Reads the next whole record. False at the end of the file, on a
     // trailing partial record, or on a read error (Failed()).
     bool Next(SpellRecord& record);
+    // Starts reading again at the first record of the same open file,
+    // whatever has been renamed over its path meanwhile. False on an error.
+    bool Rewind();
     // Record offset (ordinal x 432) of the record Next() returned last.
     int64_t LastOffset() const { return nextOffset_ - static_cast<int64_t>(kRecordSize); }
 

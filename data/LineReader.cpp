@@ -1,51 +1,17 @@
 #include "LineReader.h"
 
 #include <algorithm>
-#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <unistd.h>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "BlankLineSearch.h"
 #include "RegularFile.h"
 
 namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
-// Bytes after the buffer that may be read, never used: room for FindLf's
-// step of 64 bytes at a block's end.
-constexpr std::size_t kReadSlack = 64;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-// The first LF in [p, end), or null; bytes up to `readable` may be read.
-// Most lines the parse reads are field lines shorter than 64 bytes: their
-// end is found in one step of 64 bytes without a call, and without a
-// branch on their length; longer lines go on with memchr.
-const char* FindLf(const char* p, const char* end, const char* readable) {
-#if defined(__SSE2__)
-    if (readable - p >= static_cast<std::ptrdiff_t>(kReadSlack)) {
-        const __m128i lf = _mm_set1_epi8('\n');
-        const auto lfs = [&](int at) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
-            return uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lf)))} << at;
-        };
-        if (const uint64_t mask = lfs(0) | lfs(16) | lfs(32) | lfs(48)) {
-            const char* const hit = p + std::countr_zero(mask);
-            return hit < end ? hit : nullptr;
-        }
-        if (end - p <= 64)
-            return nullptr;
-        p += 64;
-    }
-#else
-    (void)readable;
-#endif
-    return static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-}
-
 }  // namespace
 
 LineReader::LineReader(std::size_t maxLineBytes) : maxLineBytes_(maxLineBytes) {}
@@ -59,8 +25,9 @@ void LineReader::Close() {
     memory_ = nullptr;
     error_ = 0;
     endOfText_ = 0;
+    limit_ = -1;
+    bytesRead_ = 0;
     data_ = nullptr;
-    readable_ = nullptr;
     begin_ = end_ = 0;
     bufferPos_ = 0;
 }
@@ -73,16 +40,14 @@ bool LineReader::Open(const std::string& path) {
         return false;
     fd_ = file.fd;
     endOfText_ = file.size;
-    buffer_.resize(kBufferSize + kReadSlack);
+    buffer_.resize(kBufferSize);
     data_ = buffer_.data();
-    readable_ = data_ + buffer_.size();
     return true;
 }
 
 void LineReader::OpenMemory(std::string_view text, std::size_t windowBytes) {
     Close();
     memory_ = text.empty() ? "" : text.data();
-    readable_ = memory_ + text.size();
     endOfText_ = static_cast<int64_t>(text.size());
     window_ = windowBytes == 0 ? text.size() : windowBytes;
 }
@@ -92,12 +57,14 @@ void LineReader::OpenMemory(std::string_view text, std::size_t windowBytes) {
 bool LineReader::Fill() {
     bufferPos_ += static_cast<int64_t>(end_);
     begin_ = end_ = 0;
-    if (error_ != 0 || !IsOpen() || bufferPos_ >= endOfText_)
+    const int64_t endOfText = limit_ >= 0 ? std::min(endOfText_, limit_) : endOfText_;
+    if (error_ != 0 || !IsOpen() || bufferPos_ >= endOfText)
         return false;
-    const auto rest = static_cast<uint64_t>(endOfText_ - bufferPos_);
+    const auto rest = static_cast<uint64_t>(endOfText - bufferPos_);
     if (memory_) {
         data_ = memory_ + bufferPos_;
         end_ = static_cast<std::size_t>(std::min<uint64_t>(rest, window_));
+        bytesRead_ += end_;
         return true;
     }
     const auto want = static_cast<std::size_t>(std::min<uint64_t>(rest, kBufferSize));
@@ -105,6 +72,7 @@ bool LineReader::Fill() {
         const ssize_t n = ::pread(fd_, buffer_.data(), want, bufferPos_);
         if (n > 0) {
             end_ = static_cast<std::size_t>(n);
+            bytesRead_ += end_;
             return true;
         }
         if (n == 0) {  // the file shrank: its end is here from now on
@@ -134,7 +102,7 @@ bool LineReader::ReadLine(std::string_view& line) {
     const bool atTextStart = bufferPos_ == 0 && begin_ == 0;
     const char* start = data_ + begin_;
     const std::size_t avail = end_ - begin_;
-    if (const char* nl = FindLf(start, start + avail, readable_)) {
+    if (const auto* nl = static_cast<const char*>(std::memchr(start, '\n', avail))) {
         std::size_t len = static_cast<std::size_t>(nl - start);
         begin_ += len + 1;
         if (len > 0 && start[len - 1] == '\r')

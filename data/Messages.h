@@ -65,6 +65,10 @@ inline constexpr std::string_view kNoHomeFolder = "can't find the home folder fo
 // Command-line mistakes of the browser, printed before its usage.
 inline constexpr std::string_view kDataDirTwice = "--data-dir given more than once";
 inline constexpr std::string_view kEmptyDataDir = "--data-dir needs a folder";
+inline constexpr std::string_view kPdfOptionsWithoutPdf = "--cards and --book go with --pdf";
+inline constexpr std::string_view kPdfOptionTwice = "--pdf and --book are given once";
+inline constexpr std::string_view kPdfNeedsFile = "--pdf needs a file name";
+inline constexpr std::string_view kPdfNeedsClass = "--pdf needs a class: wizard or priest";
 inline std::string UnknownSpellClass(std::string_view name) {
     return "unknown spell class '" + std::string(name) + "': wizard or priest";
 }
@@ -74,6 +78,24 @@ inline std::string TooManyArguments(std::string_view extra) {
 // "can't write output: reason"
 inline std::string CannotWriteOutput(std::string_view reason) {
     return WithReason("can't write output", "", reason);
+}
+// "can't search the list: not enough memory": a search of the find bar
+// that ran out of memory; the whole list is shown again.
+inline std::string CannotSearchList(std::string_view reason) {
+    return WithReason("can't search the list", "", reason);
+}
+// Mistakes in the query of the find bar and `spellindex find`: the field
+// is marked with the reason and nothing is filtered.
+inline std::string UnknownQueryField(std::string_view name) {
+    return "unknown field '" + std::string(name) +
+           ":': name, level, school, sphere, range, duration, area, comp, time, save or desc";
+}
+inline constexpr std::string_view kUnclosedQuote = "a quote is not closed";
+inline std::string EmptyQueryTerm(std::string_view name) {
+    return "nothing follows '" + std::string(name) + ":'";
+}
+inline std::string BadQueryLevel(std::string_view term) {
+    return "level: wants a level or a range such as 2-4, not '" + std::string(term) + "'";
 }
 // "can't index wizard.txt: spells past 2 GiB cannot be stored in the index"
 inline std::string CannotIndexText(std::string_view name) {
@@ -184,6 +206,9 @@ inline std::string Utf8AmongOthers(std::size_t otherLines) {
     return "valid UTF-8, unlike " + Plural(otherLines, "other line", "other lines") +
            ": a description holding both is shown as Windows-1251";
 }
+inline constexpr std::string_view kPastTwoGiB =
+    "this spell's description starts past 2 GiB, where no index record can point: the build fails here "
+    "(spells past 2 GiB cannot be stored in the index)";
 inline std::string DuplicateName(int64_t firstLine) {
     std::string text;
     text.reserve(48);
@@ -218,6 +243,43 @@ inline std::string ProblemsTitle(std::string_view textName) {
     return "Problems in " + std::string(textName);
 }
 inline constexpr std::string_view kProblemColumns[] = {"Line", "Message", "Spell"};
+// Below the list when the build kept only the first warnings.
+inline std::string ProblemsNotListed(std::size_t warnings) {
+    return Plural(warnings, "more warning is", "more warnings are") + " not listed";
+}
 inline constexpr std::string_view kClose = "Close";
+
+// ---- Spellbooks ------------------------------------------------------------
+inline std::string CannotReadBook(std::string_view path, std::string_view reason) {
+    return WithReason("can't read spellbook ", path, reason);
+}
+inline std::string CannotWriteBook(std::string_view path, std::string_view reason) {
+    return WithReason("can't write spellbook ", path, reason);
+}
+inline std::string CannotDeleteBook(std::string_view path, std::string_view reason) {
+    return WithReason("can't delete spellbook ", path, reason);
+}
+// "no spellbook 'Name' in /data/wizard.book or /data/wizard-<n>.book"
+inline std::string UnknownBook(std::string_view name, std::string_view dataDir, std::string_view spellClass) {
+    const std::string stem = std::string(dataDir) + std::string(spellClass);
+    return "no spellbook '" + std::string(name) + "' in " + stem + ".book or " + stem + "-<n>.book";
+}
+// The list's count of a book: "12 marked", or "12 marked, 1 not in the list".
+inline std::string BookCount(std::size_t marked, std::size_t missing) {
+    std::string text = std::to_string(marked) + " marked";
+    if (missing > 0)
+        text += ", " + std::to_string(missing) + " not in the list";
+    return text;
+}
+// Asked before a book is deleted.
+inline std::string DeleteBookQuestion(std::string_view name) {
+    return "Delete the spellbook \"" + std::string(name) + "\" and its marks?";
+}
+inline constexpr std::string_view kNewBookPrompt = "Name of the new spellbook:";
+inline constexpr std::string_view kRenameBookPrompt = "New name of the spellbook:";
+// "can't write PDF out.pdf: reason"
+inline std::string CannotWritePdf(std::string_view path, std::string_view reason) {
+    return WithReason("can't write PDF ", path, reason);
+}
 
 }  // namespace messages

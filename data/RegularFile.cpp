@@ -11,7 +11,10 @@
 std::string ErrorReason(int error) {
     if (error == kNotRegularFile)
         return std::string(messages::kNotRegularFile);
-    return std::strerror(error);
+    // strerror may share one buffer between threads; the GNU strerror_r
+    // returns the words, in `buffer` or in a static table.
+    char buffer[256];
+    return ::strerror_r(error, buffer, sizeof buffer);
 }
 
 int RegularFileError(mode_t mode) {

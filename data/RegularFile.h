@@ -12,6 +12,7 @@
 inline constexpr int kNotRegularFile = -1;
 
 // The words for an error code: the system's, or "not a regular file".
+// Safe on any thread. Every message that gives a system reason uses it.
 std::string ErrorReason(int error);
 
 // 0 for a regular file, EISDIR for a directory, kNotRegularFile otherwise.

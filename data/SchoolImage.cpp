@@ -30,16 +30,3 @@ int GetSchoolImage(std::string_view school) {
             return image;
     return kSchoolImageOther;
 }
-
-int SchoolImageCache::Get(std::string_view school) {
-    if (school.empty() || school.size() > kMaxLength)
-        return GetSchoolImage(school);
-    const std::size_t hash = school.size() * 7 + static_cast<unsigned char>(school.front()) +
-                             static_cast<unsigned char>(school.back()) * 3u;
-    Slot& slot = slots_[hash & (kSlots - 1)];
-    if (slot.image < 0 || slot.text != school) {
-        slot.text.assign(school);
-        slot.image = GetSchoolImage(school);
-    }
-    return slot.image;
-}

@@ -6,6 +6,7 @@
 
 #include "IndexBuilder.h"
 #include "LineReader.h"
+#include "RegularFile.h"
 #include "Messages.h"
 #include "SchoolImage.h"
 #include "SpellFiles.h"
@@ -17,12 +18,15 @@ constexpr std::string_view kCodeNames[] = {
     "paragraph-as-spell", "missing-marker",  "missing-tab",        "field-too-long",
     "capital-outside-a-z", "unknown-school", "level-header-first", "entry-cut-off",
     "end-in-description", "blank-lines",     "carriage-return",    "mixed-encoding",
-    "duplicate-name",
+    "duplicate-name", "past-2-gib",
 };
-static_assert(std::size(kCodeNames) == static_cast<std::size_t>(DiagnosticCode::kDuplicateName) + 1);
+static_assert(std::size(kCodeNames) == static_cast<std::size_t>(DiagnosticCode::kPastTwoGiB) + 1);
 
 constexpr std::size_t kQuoteBytes = 80;  // of a text quoted in a message
-constexpr std::size_t kNameBlockBytes = std::size_t{64} * 1024;
+// A name slot: the name's position in the names kept, + 1, below the top
+// 24 bits of its hash.
+constexpr unsigned kNamePositionBits = 40;
+constexpr uint64_t kNamePositionMask = (uint64_t{1} << kNamePositionBits) - 1;
 
 // Bytes a record field keeps: its width less the terminator.
 std::size_t FieldCapacity(SpellField field) {
@@ -171,62 +175,100 @@ std::size_t CountWarningLines(const std::vector<Diagnostic>& diagnostics) {
     return static_cast<std::size_t>(std::unique(lines.begin(), lines.end()) - lines.begin());
 }
 
-void SpellChecker::Add(int64_t line, DiagnosticCode code, std::string message, std::string_view rawSpell,
-                       Severity severity) {
-    m_diagnostics.push_back({line, severity, code, std::move(message), Printable(rawSpell, kNameSize)});
+void KeptWarnings::Put(Diagnostic diagnostic) {
+    if (diagnostic.severity != Severity::kWarning)
+        return;
+    if (kept.size() < m_nLimit)
+        kept.push_back(std::move(diagnostic));
+    else
+        ++nNotKept;
+}
+
+void SpellChecker::Emit(int64_t line, DiagnosticCode code, std::string message, std::string spell,
+                        Severity severity) {
+    if (severity == Severity::kWarning && line != m_nLastWarningLine) {
+        m_warningLines.Put(static_cast<uint64_t>(line - m_nLastWarningLine));
+        m_nLastWarningLine = line;
+        ++m_counts.nWarningLines;
+    }
+    Hand(line, code, std::move(message), std::move(spell), severity);
+}
+
+void SpellChecker::Hand(int64_t line, DiagnosticCode code, std::string message, std::string spell,
+                        Severity severity) {
+    if (severity == Severity::kWarning) {
+        ++m_counts.nWarnings;
+    } else {
+        ++m_counts.nNotes;
+    }
+    if (m_pSink)
+        m_pSink->Put({line, severity, code, std::move(message), std::move(spell)});
 }
 
 void SpellChecker::AddForEntry(int64_t line, DiagnosticCode code, std::string message, Severity severity) {
     m_entryFound.push_back({line, severity, code, std::move(message), {}});
 }
 
-std::string_view SpellChecker::KeepName(std::string_view name) {
-    if (m_nameBlocks.empty() || kNameBlockBytes - m_nBlockUsed < name.size()) {
-        m_nameBlocks.push_back(std::make_unique<char[]>(std::max(kNameBlockBytes, name.size())));
-        m_nBlockUsed = 0;
+void SpellChecker::GrowNameSlots() {
+    // Twice the slots, to keep the table at most three quarters full. A
+    // slot's place comes from the top bits of its name's hash, which the
+    // slot keeps up to 2^24 slots; beyond, the name is hashed again.
+    const unsigned bits = std::max(10u, m_nNameSlotBits + 1);
+    std::vector<uint64_t> old(std::size_t{1} << bits);
+    old.swap(m_nameSlots);
+    m_nNameSlotBits = bits;
+    const std::size_t mask = m_nameSlots.size() - 1;
+    for (const uint64_t slot : old) {
+        if (slot == 0)
+            continue;
+        uint64_t hash = slot & ~kNamePositionMask;
+        if (bits > 64 - kNamePositionBits) {
+            VarintLog::Reader name(m_names, (slot & kNamePositionMask) - 1);
+            (void)name.Get();  // its line
+            hash = std::hash<std::string_view>{}(name.GetString());
+        }
+        std::size_t i = static_cast<std::size_t>(hash >> (64 - bits));
+        while (m_nameSlots[i] != 0)
+            i = (i + 1) & mask;
+        m_nameSlots[i] = slot;
     }
-    char* at = m_nameBlocks.back().get() + m_nBlockUsed;
-    if (!name.empty())
-        std::memcpy(at, name.data(), name.size());
-    m_nBlockUsed += name.size();
-    return {at, name.size()};
 }
 
 int64_t SpellChecker::FirstLineOfName() {
-    if ((m_nNames + 1) * 2 > m_nameSlots.size()) {
-        // Grow to keep the table at most half full.
-        std::vector<NameSlot> old(std::max<std::size_t>(1024, m_nameSlots.size() * 2));
-        old.swap(m_nameSlots);
-        const std::size_t mask = m_nameSlots.size() - 1;
-        for (const NameSlot& slot : old)
-            if (slot.nEntry != 0) {
-                std::size_t i = slot.nHash & mask;
-                while (m_nameSlots[i].nEntry != 0)
-                    i = (i + 1) & mask;
-                m_nameSlots[i] = slot;
-            }
-    }
-    const std::string_view name = m_entryNames.back();
-    const auto hash = static_cast<uint32_t>(std::hash<std::string_view>{}(name));
+    if ((m_nNames + 1) * 4 > m_nameSlots.size() * 3)
+        GrowNameSlots();
+    const std::string_view name = m_strName;
+    const uint64_t hash = std::hash<std::string_view>{}(name);
+    const uint64_t tag = hash & ~kNamePositionMask;
     const std::size_t mask = m_nameSlots.size() - 1;
-    std::size_t i = hash & mask;
-    for (; m_nameSlots[i].nEntry != 0; i = (i + 1) & mask) {
-        const NameSlot& slot = m_nameSlots[i];
-        if (slot.nHash == hash && m_entryNames[slot.nEntry - 1] == name)
-            return slot.nLine;
+    std::size_t i = static_cast<std::size_t>(hash >> (64 - m_nNameSlotBits));
+    for (; m_nameSlots[i] != 0; i = (i + 1) & mask) {
+        const uint64_t slot = m_nameSlots[i];
+        if ((slot & ~kNamePositionMask) != tag)
+            continue;
+        VarintLog::Reader stored(m_names, (slot & kNamePositionMask) - 1);
+        const auto line = static_cast<int64_t>(stored.Get());
+        if (stored.StringEquals(name))
+            return line;
     }
-    m_nameSlots[i] = {hash, static_cast<uint32_t>(m_entryNames.size()), m_nNameLine};
+    const uint64_t position = m_names.Size() + 1;
+    if (position > kNamePositionMask)
+        return 0;  // past a terabyte of names: not remembered
+    m_names.Put(static_cast<uint64_t>(m_nNameLine));
+    m_names.PutString(name);
+    m_nameSlots[i] = tag | position;
     ++m_nNames;
     return 0;
 }
 
 void SpellChecker::BeginEntry() {
     m_bEntryOpen = true;
+    m_bHeadReported = false;
     ++m_nEntries;
-    m_entryNames.emplace_back();
     m_nEntryLine = m_nLine;
     m_nHeaderLine = m_nNameLine = m_nSchoolLine = m_nFieldLine = 0;
     m_strName.clear();
+    m_strSpell.clear();
     m_strSchool.clear();
     m_nMarkers = m_nMarkersFound = 0;
     m_strMissingMarkers.clear();
@@ -236,6 +278,7 @@ void SpellChecker::BeginEntry() {
     m_nBlanksBefore = m_nBlanksAtNext;
     m_bNextAfterDescription = false;
     m_nBlanksAtNext = 0;
+    m_bHighLineInEntry = false;
 }
 
 void SpellChecker::OnLine(LineRole role, std::string_view line, int64_t offset) {
@@ -270,11 +313,14 @@ void SpellChecker::OnLine(LineRole role, std::string_view line, int64_t offset) 
         m_fieldRole = role;
         break;
     case LineRole::kBlank:
+        if (!m_bHeadReported)
+            ReportEntryHead(ParseResult::kEntry, nullptr);
         ++m_nBlankRun;
         break;
     case LineRole::kParagraph:
         if (const auto letter = CapitalOutsideAtoZ(line))
-            AddForEntry(m_nLine, DiagnosticCode::kCapitalOutsideAtoZ, messages::CapitalOutsideAtoZ(Quote(*letter)));
+            Emit(m_nLine, DiagnosticCode::kCapitalOutsideAtoZ, messages::CapitalOutsideAtoZ(Quote(*letter)),
+                 m_strSpell);
         m_nBlankRun = 0;
         break;
     case LineRole::kNextEntry:
@@ -284,6 +330,8 @@ void SpellChecker::OnLine(LineRole role, std::string_view line, int64_t offset) 
         m_bLineUnchecked = true;  // it belongs to the next entry
         return;
     case LineRole::kDescription:
+        if (!m_bHeadReported)
+            ReportEntryHead(ParseResult::kEntry, nullptr);
         m_nBlankRun = 0;
         break;
     case LineRole::kOptionalBlank:
@@ -298,20 +346,27 @@ void SpellChecker::OnLine(LineRole role, std::string_view line, int64_t offset) 
 }
 
 void SpellChecker::CheckLineBytes(LineRole role, std::string_view line) {
-    const LineOfEntry here{m_nLine, m_nEntries - 1};
     // Lines that end in a CR alone run together into one: the text's first
     // line, or an entry's. Descriptions are not searched.
     const bool endsInCr = !line.empty() && line.back() == '\r';
     const bool description =
         role == LineRole::kDescription || role == LineRole::kBlank || role == LineRole::kParagraph;
-    if (!description && m_firstCrInside.nLine == 0 &&
+    if (!description && m_nFirstCrInside == 0 &&
         line.substr(0, line.size() - (endsInCr ? 1 : 0)).find('\r') != std::string_view::npos) {
-        m_firstCrInside = here;
+        m_nFirstCrInside = m_nLine;
+        m_bCrInsideSpellPending = true;
     } else if (endsInCr && m_nCrEnds++ == 0) {
-        m_firstCrEnd = here;
+        m_nFirstCrEnd = m_nLine;
+        m_bCrEndSpellPending = true;
     }
-    if (HasHighByte(line))
-        (IsValidUtf8(line) ? m_utf8Lines : m_otherLines).push_back(here);
+    if (HasHighByte(line)) {
+        const bool utf8 = IsValidUtf8(line);
+        (utf8 ? m_nUtf8Lines : m_nOtherLines)++;
+        const auto step = static_cast<uint64_t>(m_nLine - m_nLastHighLine);
+        m_highLines.Put(step << 2 | (utf8 ? 2u : 0u) | (m_bHighLineInEntry ? 0u : 1u));
+        m_nLastHighLine = m_nLine;
+        m_bHighLineInEntry = true;
+    }
 }
 
 void SpellChecker::OnValue(SpellField field, std::string_view value, const FieldCut* cut, bool markerFound) {
@@ -364,14 +419,30 @@ void SpellChecker::OnEntryEnd(ParseResult result, const SpellRecord& record) {
     if (!m_bEntryOpen)
         return;  // the end of the text, between entries
     m_bEntryOpen = false;
-    const std::string_view name = KeepName(m_strName);
-    m_entryNames.back() = name;
-    if (result != ParseResult::kReadError)
-        ReportEntry(result, record);
-    m_previousName = name;
+    if (!m_bHeadReported)
+        ReportEntryHead(result, &record);
+    if (result == ParseResult::kLastEntry)
+        Emit(m_nLine, DiagnosticCode::kEndInDescription, std::string(messages::kEndInDescription), m_strSpell,
+             Severity::kNote);
+
+    // The names that findings about the whole text will need.
+    if (m_bHighLineInEntry || m_bCrEndSpellPending || m_bCrInsideSpellPending) {
+        const std::string spell = Printable(m_strName, kNameSize);
+        if (m_bHighLineInEntry)
+            m_highLineSpells.PutString(spell);
+        if (m_bCrEndSpellPending)
+            m_strCrEndSpell = spell;
+        if (m_bCrInsideSpellPending)
+            m_strCrInsideSpell = spell;
+        m_bCrEndSpellPending = m_bCrInsideSpellPending = false;
+    }
+    m_strPreviousName.swap(m_strName);
 }
 
-void SpellChecker::ReportEntry(ParseResult result, const SpellRecord& record) {
+void SpellChecker::ReportEntryHead(ParseResult result, const SpellRecord* record) {
+    m_bHeadReported = true;
+    if (result == ParseResult::kReadError)
+        return;
     if (m_nBlanksBefore >= 3)
         AddForEntry(m_nEntryLine, DiagnosticCode::kBlankLines, messages::BlankLinesBefore(m_nBlanksBefore));
     if (m_nHeaderLine != 0 && m_nEntries == 1)
@@ -379,95 +450,130 @@ void SpellChecker::ReportEntry(ParseResult result, const SpellRecord& record) {
 
     if (result == ParseResult::kEnd) {
         AddForEntry(m_nEntryLine, DiagnosticCode::kEntryCutOff, std::string(messages::kEntryCutOff));
+    } else if (result == ParseResult::kOffsetTooLarge) {
+        AddForEntry(m_nEntryLine, DiagnosticCode::kPastTwoGiB, std::string(messages::kPastTwoGiB));
     } else {
         ++m_nSpells;
         const std::size_t missing = m_nMarkers - m_nMarkersFound;
         if (missing * 2 > m_nMarkers) {
             // One finding explains the rest: the entry is a description's paragraph.
             AddForEntry(m_nNameLine, DiagnosticCode::kParagraphAsSpell,
-                        messages::ParagraphReadAsSpell(m_bAfterDescription ? Quote(m_previousName) : std::string(),
-                                                       missing, m_nMarkers, m_strMissingMarkers));
+                        messages::ParagraphReadAsSpell(
+                            m_bAfterDescription ? Quote(m_strPreviousName) : std::string(), missing, m_nMarkers,
+                            m_strMissingMarkers));
         } else {
             for (Diagnostic& d : m_fieldProblems)
                 m_entryFound.push_back(std::move(d));
-            if (record.nSchoolImage == kSchoolImageOther)
+            // Before the description the record's school image is set; the
+            // school line decides it.
+            const int image = record ? record->nSchoolImage : GetSchoolImage(m_strSchool);
+            if (image == kSchoolImageOther)
                 AddForEntry(m_nSchoolLine, DiagnosticCode::kUnknownSchool, messages::UnknownSchool(Quote(m_strSchool)));
             if (const int64_t first = FirstLineOfName(); first != 0)
                 AddForEntry(m_nNameLine, DiagnosticCode::kDuplicateName, messages::DuplicateName(first));
         }
-        if (result == ParseResult::kLastEntry)
-            AddForEntry(m_nLine, DiagnosticCode::kEndInDescription, std::string(messages::kEndInDescription),
-                        Severity::kNote);
     }
+    m_strSpell = Printable(m_strName, kNameSize);
     if (m_entryFound.empty())
         return;
 
-    // The entry's findings in line order, after those of the entries before.
+    // The head's findings in line order, after those of the entries before.
     const auto byLine = [](const Diagnostic& a, const Diagnostic& b) { return a.nLine < b.nLine; };
     if (!std::is_sorted(m_entryFound.begin(), m_entryFound.end(), byLine))
         std::stable_sort(m_entryFound.begin(), m_entryFound.end(), byLine);
-    std::string spell = Printable(m_strName, kNameSize);
-    for (std::size_t i = 0; i + 1 < m_entryFound.size(); ++i)
-        m_entryFound[i].strSpell = spell;
-    m_entryFound.back().strSpell = std::move(spell);
     for (Diagnostic& d : m_entryFound)
-        m_diagnostics.push_back(std::move(d));
+        Emit(d.nLine, d.code, std::move(d.strMessage), m_strSpell, d.severity);
     m_entryFound.clear();
 }
 
-std::vector<Diagnostic> SpellChecker::Finish() {
-    // Those of the entries stand in line order; those of the whole text are
-    // sorted on their own and merged with them.
-    const auto byLine = [](const Diagnostic& a, const Diagnostic& b) { return a.nLine < b.nLine; };
-    const auto wholeText = static_cast<std::ptrdiff_t>(m_diagnostics.size());
-
-    const auto nameOf = [&](const LineOfEntry& at) -> std::string_view {
-        return at.nEntry < m_entryNames.size() ? m_entryNames[at.nEntry] : std::string_view();
-    };
-    if (m_nCrEnds > 0)
-        Add(m_firstCrEnd.nLine, DiagnosticCode::kCarriageReturn, messages::CarriageReturnEnds(m_nCrEnds),
-            nameOf(m_firstCrEnd));
-    if (m_firstCrInside.nLine != 0)
-        Add(m_firstCrInside.nLine, DiagnosticCode::kCarriageReturn, std::string(messages::kCarriageReturnInside),
-            nameOf(m_firstCrInside));
-
-    // Lines of the rarer kind stand out; on a tie, those that are not UTF-8.
-    if (!m_utf8Lines.empty() && !m_otherLines.empty()) {
-        const bool utf8Rarer = m_utf8Lines.size() < m_otherLines.size();
-        const auto& rare = utf8Rarer ? m_utf8Lines : m_otherLines;
-        const std::string message = utf8Rarer ? messages::Utf8AmongOthers(m_otherLines.size())
-                                              : messages::NotUtf8AmongUtf8(m_utf8Lines.size());
-        for (const LineOfEntry& at : rare)
-            Add(at.nLine, DiagnosticCode::kMixedEncoding, message, nameOf(at));
-    }
-
-    std::stable_sort(m_diagnostics.begin() + wholeText, m_diagnostics.end(), byLine);
-    std::inplace_merge(m_diagnostics.begin(), m_diagnostics.begin() + wholeText, m_diagnostics.end(), byLine);
-    return std::move(m_diagnostics);
+bool SpellChecker::WasWarningLine(VarintLog::Reader& lines, int64_t& at, int64_t line) const {
+    while (at < line && !lines.AtEnd())
+        at += static_cast<int64_t>(lines.Get());
+    return at == line;
 }
 
-CheckResult CheckSpellText(LineReader& text, bool bPriest) {
-    SpellChecker checker;
-    NullSink sink;
-    const ParsedText parsed = ParseSpells(text, bPriest, 1, sink, &checker);
+CheckCounts SpellChecker::Finish() {
+    // Whole-text findings in line order: the carriage returns (at most two)
+    // merged into the lines of the rarer encoding.
+    struct Pending {
+        int64_t nLine;
+        std::string message;
+        std::string* spell;
+    };
+    std::vector<Pending> cr;
+    if (m_nCrEnds > 0)
+        cr.push_back({m_nFirstCrEnd, messages::CarriageReturnEnds(m_nCrEnds), &m_strCrEndSpell});
+    if (m_nFirstCrInside != 0)
+        cr.push_back({m_nFirstCrInside, std::string(messages::kCarriageReturnInside), &m_strCrInsideSpell});
+    std::sort(cr.begin(), cr.end(), [](const Pending& a, const Pending& b) { return a.nLine < b.nLine; });
+
+    // Lines that had a warning already count once.
+    VarintLog::Reader warned(m_warningLines);
+    int64_t warnedAt = 0;
+    int64_t lastLine = 0;
+    const auto emit = [&](int64_t line, DiagnosticCode code, std::string message, std::string spell) {
+        if (line != lastLine && !WasWarningLine(warned, warnedAt, line))
+            ++m_counts.nWarningLines;
+        lastLine = line;
+        Hand(line, code, std::move(message), std::move(spell), Severity::kWarning);
+    };
+    std::size_t nextCr = 0;
+    const auto emitCrUpTo = [&](int64_t line) {
+        for (; nextCr < cr.size() && cr[nextCr].nLine <= line; ++nextCr)
+            emit(cr[nextCr].nLine, DiagnosticCode::kCarriageReturn, std::move(cr[nextCr].message),
+                 *cr[nextCr].spell);
+    };
+
+    // Lines of the rarer kind stand out; on a tie, those that are not UTF-8.
+    if (m_nUtf8Lines > 0 && m_nOtherLines > 0) {
+        const bool utf8Rarer = m_nUtf8Lines < m_nOtherLines;
+        const std::string message = utf8Rarer ? messages::Utf8AmongOthers(m_nOtherLines)
+                                              : messages::NotUtf8AmongUtf8(m_nUtf8Lines);
+        VarintLog::Reader lines(m_highLines), spells(m_highLineSpells);
+        int64_t line = 0;
+        std::string spell;
+        while (!lines.AtEnd()) {
+            const uint64_t step = lines.Get();
+            line += static_cast<int64_t>(step >> 2);
+            if ((step & 1) != 0)
+                spell = spells.GetString();
+            if (((step & 2) != 0) == utf8Rarer) {
+                emitCrUpTo(line);
+                emit(line, DiagnosticCode::kMixedEncoding, message, spell);
+            }
+        }
+    }
+    emitCrUpTo(INT64_MAX);
+    return m_counts;
+}
+
+CheckResult CheckSpellText(LineReader& text, bool bPriest, DiagnosticSink* sink) {
+    DiagnosticList found;
+    SpellChecker checker(sink ? sink : &found);
+    NullSink records;
+    const ParsedText parsed = ParseSpells(text, bPriest, 1, records, &checker);
     CheckResult result;
     result.nSpells = parsed.nRecords;
     if (parsed.end == TextEnd::kReadError) {
         result.status = CheckStatus::kCannotReadText;
         return result;
     }
-    result.diagnostics = checker.Finish();
+    result.counts = checker.Finish();
+    result.diagnostics = std::move(found.items);
     return result;
 }
 
-CheckResult CheckSpellFile(const std::string& dataDir, std::string_view spellClass) {
-    const std::string textName = std::string(spellClass) + std::string(kTextExtension);
+CheckResult CheckSpellFile(const std::string& dataDir, std::string_view spellClass, DiagnosticSink* sink) {
+    const std::string path = TextPath(dataDir, spellClass);
     LineReader text;
-    if (!text.Open(TextPath(dataDir, spellClass)))
-        return {CheckStatus::kCannotOpenText, messages::CannotOpenFile(textName, std::strerror(text.Error())), 0,
-                {}};
-    CheckResult result = CheckSpellText(text, IsPriestClass(spellClass));
+    if (!text.Open(path)) {
+        CheckResult failed;
+        failed.status = CheckStatus::kCannotOpenText;
+        failed.strMessage = messages::CannotOpenFile(path, ErrorReason(text.Error()));
+        return failed;
+    }
+    CheckResult result = CheckSpellText(text, IsPriestClass(spellClass), sink);
     if (result.status == CheckStatus::kCannotReadText)
-        result.strMessage = messages::CannotReadFile(textName, std::strerror(text.Error()));
+        result.strMessage = messages::CannotReadFile(path, ErrorReason(text.Error()));
     return result;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "SpellText.h"
+#include "VarintLog.h"
 
 enum class Severity {
     kWarning,  // the text is probably not read as its writer meant
@@ -31,6 +32,7 @@ enum class DiagnosticCode {
     kCarriageReturn,      // lines ending in a CR after the line end is taken off
     kMixedEncoding,       // UTF-8 lines and lines that are not in one file
     kDuplicateName,       // two spells of the same name
+    kPastTwoGiB,          // a description starting where the index cannot point
 };
 
 // The stable name of a code, as printed: "paragraph-as-spell", ...
@@ -50,64 +52,117 @@ std::size_t CountWarnings(const std::vector<Diagnostic>& diagnostics);
 // The number of distinct lines with a warning.
 std::size_t CountWarningLines(const std::vector<Diagnostic>& diagnostics);
 
+// Receives the findings of a check as they are found: those about an
+// entry in line order, entry after entry, then those about the whole text
+// (line ends, encodings) in line order.
+class DiagnosticSink {
+public:
+    virtual ~DiagnosticSink() = default;
+    virtual void Put(Diagnostic diagnostic) = 0;
+};
+
+// Keeps every finding, in the order found.
+class DiagnosticList final : public DiagnosticSink {
+public:
+    void Put(Diagnostic diagnostic) override { items.push_back(std::move(diagnostic)); }
+    std::vector<Diagnostic> items;
+};
+
+// Keeps the first `limit` warnings and counts the rest: what a window
+// lists, in memory that does not grow with the text. Notes are dropped.
+class KeptWarnings final : public DiagnosticSink {
+public:
+    static constexpr std::size_t kDefaultLimit = 5000;
+    explicit KeptWarnings(std::size_t limit = kDefaultLimit) : m_nLimit(limit) {}
+    void Put(Diagnostic diagnostic) override;
+
+    std::vector<Diagnostic> kept;  // the first warnings, in the order found
+    std::size_t nNotKept = 0;      // warnings after those
+
+private:
+    std::size_t m_nLimit;
+};
+
+// What a check found, counted.
+struct CheckCounts {
+    std::size_t nWarnings = 0;
+    std::size_t nNotes = 0;
+    std::size_t nWarningLines = 0;  // distinct lines with a warning
+};
+
 // Watches one parse of a text from its start (ParseSpells, BuildIndexIn)
-// and collects what it finds. One checker per parse.
+// and hands each finding to the sink as soon as it is sure. One checker per
+// parse. Its memory does not grow with the findings: of the whole text it
+// keeps, compactly, the names seen (for duplicates), the lines with bytes
+// above 127 (for the rarer encoding) and the lines with a warning.
 class SpellChecker final : public SpellTextObserver {
 public:
+    // Without a sink, findings are only counted.
+    explicit SpellChecker(DiagnosticSink* sink = nullptr) : m_pSink(sink) {}
+
     void OnLine(LineRole role, std::string_view line, int64_t offset) override;
     void OnValue(SpellField field, std::string_view value, const FieldCut* cut, bool markerFound) override;
     void OnEntryEnd(ParseResult result, const SpellRecord& record) override;
 
-    // Completes the checks that need the whole text and hands out every
-    // diagnostic, ordered by line. Call once, after the parse.
-    std::vector<Diagnostic> Finish();
+    // Hands out the findings about the whole text and returns the counts
+    // of all. Call once, after the parse.
+    CheckCounts Finish();
     // Spells indexed so far.
     std::size_t SpellCount() const { return m_nSpells; }
 
 private:
-    // The lines of the text by encoding, with the entry each belongs to.
-    struct LineOfEntry {
-        int64_t nLine;
-        std::size_t nEntry;
-    };
-
     void BeginEntry();
     void CheckLineBytes(LineRole role, std::string_view line);
-    void Add(int64_t line, DiagnosticCode code, std::string message, std::string_view rawSpell,
-             Severity severity = Severity::kWarning);
-    // A finding about the current entry, reported when the entry ends.
+    // Hands a finding about an entry to the sink and counts it; these come
+    // in line order.
+    void Emit(int64_t line, DiagnosticCode code, std::string message, std::string spell,
+              Severity severity = Severity::kWarning);
+    // Hands a finding to the sink and counts it as a warning or a note.
+    void Hand(int64_t line, DiagnosticCode code, std::string message, std::string spell, Severity severity);
+    // A finding about the current entry's first lines, reported when they
+    // are all read.
     void AddForEntry(int64_t line, DiagnosticCode code, std::string message,
                      Severity severity = Severity::kWarning);
     static std::string_view FieldLabel(SpellField field, const FieldCut* cut);
     void FieldLineProblem(SpellField field, std::string_view value, const FieldCut& cut, bool markerFound);
     void FieldTooLong(SpellField field, std::string_view value, const FieldCut* cut);
-    void ReportEntry(ParseResult result, const SpellRecord& record);
-    // A copy of `name` that stays where it is for the checker's life.
-    std::string_view KeepName(std::string_view name);
+    // Reports the findings about the entry's lines before its description,
+    // once the parse has passed them (`result`: how the entry ends, or
+    // kEntry when its description begins).
+    void ReportEntryHead(ParseResult result, const SpellRecord* record);
     // The line of the first spell named as the current entry, or 0 when
     // it is the first; remembers the current entry's name.
     int64_t FirstLineOfName();
+    void GrowNameSlots();
+    bool WasWarningLine(VarintLog::Reader& lines, int64_t& at, int64_t line) const;
 
-    std::vector<Diagnostic> m_diagnostics;
+    DiagnosticSink* m_pSink;
+    CheckCounts m_counts;
+    int64_t m_nLastWarningLine = 0;
+    VarintLog m_warningLines;  // of the entries, as differences, ascending
+
     int64_t m_nLine = 0;          // lines read so far: the current line's number
     int64_t m_nLastOffset = -1;   // where the current line starts
     bool m_bLineUnchecked = false;  // a line that begins the next entry, checked when read again
 
     // The entry being read.
     bool m_bEntryOpen = false;
+    bool m_bHeadReported = false;  // its lines before the description are reported
     std::size_t m_nEntries = 0;  // entries begun
     int64_t m_nEntryLine = 0, m_nHeaderLine = 0, m_nNameLine = 0, m_nSchoolLine = 0, m_nFieldLine = 0;
     std::string_view m_fieldLine;  // the field line just read; valid until the next read
     LineRole m_fieldRole = LineRole::kRange;
     std::string m_strName;    // as the record keeps it
+    std::string m_strSpell;   // the name as printed, once the head is reported
     std::string m_strSchool;  // the school line
     std::size_t m_nMarkers = 0, m_nMarkersFound = 0;
     std::string m_strMissingMarkers;
     std::vector<Diagnostic> m_fieldProblems;  // dropped if the entry is a paragraph
-    std::vector<Diagnostic> m_entryFound;     // the entry's other findings
+    std::vector<Diagnostic> m_entryFound;     // the head's other findings
     bool m_bAfterDescription = false;  // the entry began after a description
     std::size_t m_nBlanksBefore = 0;
-    std::string_view m_previousName;
+    std::string m_strPreviousName;
+    bool m_bHighLineInEntry = false;  // a line with bytes above 127 in this entry
 
     // Between entries.
     std::size_t m_nBlankRun = 0;
@@ -115,22 +170,24 @@ private:
     bool m_bNextAfterDescription = false;
 
     std::size_t m_nSpells = 0;
-    std::vector<std::unique_ptr<char[]>> m_nameBlocks;  // the names kept
-    std::size_t m_nBlockUsed = 0;
-    std::vector<std::string_view> m_entryNames;  // of each entry, as its record keeps it
-    // The names seen, by hash, with open addressing: one cache miss a look.
-    struct NameSlot {
-        uint32_t nHash = 0;
-        uint32_t nEntry = 0;  // index in m_entryNames + 1; 0 for an empty slot
-        int64_t nLine = 0;    // of the name line
-    };
-    std::vector<NameSlot> m_nameSlots;
+    // The names seen: each as its line and its bytes in m_names, found by
+    // hash with open addressing; a slot holds the top 24 bits of the hash
+    // and the name's position + 1 (0 for an empty slot).
+    VarintLog m_names;
+    std::vector<uint64_t> m_nameSlots;
+    unsigned m_nNameSlotBits = 0;  // log2 of the slots
     std::size_t m_nNames = 0;
 
     // The whole text.
     std::size_t m_nCrEnds = 0;
-    LineOfEntry m_firstCrEnd{0, 0}, m_firstCrInside{0, 0};
-    std::vector<LineOfEntry> m_utf8Lines, m_otherLines;  // lines with bytes above 127
+    int64_t m_nFirstCrEnd = 0, m_nFirstCrInside = 0;
+    std::string m_strCrEndSpell, m_strCrInsideSpell;
+    bool m_bCrEndSpellPending = false, m_bCrInsideSpellPending = false;
+    // Lines with bytes above 127, each as (line difference << 2 | UTF-8 << 1
+    // | first in its entry), and the name of each entry holding such lines.
+    VarintLog m_highLines, m_highLineSpells;
+    int64_t m_nLastHighLine = 0;
+    std::size_t m_nUtf8Lines = 0, m_nOtherLines = 0;
 };
 
 enum class CheckStatus {
@@ -143,12 +200,17 @@ struct [[nodiscard]] CheckResult {
     CheckStatus status = CheckStatus::kOk;
     std::string strMessage;  // what failed, for the user; empty on success
     std::size_t nSpells = 0;  // the spells a build would index
-    std::vector<Diagnostic> diagnostics;
+    CheckCounts counts;
+    std::vector<Diagnostic> diagnostics;  // when no sink was given
 
     bool ok() const { return status == CheckStatus::kOk; }
 };
 
 // Checks `text` from its position, levels counted from 1 as a build does.
-CheckResult CheckSpellText(LineReader& text, bool bPriest);
-// Checks dataDir + spellClass + ".txt"; nothing is written.
-CheckResult CheckSpellFile(const std::string& dataDir, std::string_view spellClass);
+// Findings go to `sink` as they are found, or without one into the
+// result's diagnostics.
+CheckResult CheckSpellText(LineReader& text, bool bPriest, DiagnosticSink* sink = nullptr);
+// Checks dataDir + spellClass + ".txt"; nothing is written. A failure's
+// message names the file by its path.
+CheckResult CheckSpellFile(const std::string& dataDir, std::string_view spellClass,
+                           DiagnosticSink* sink = nullptr);

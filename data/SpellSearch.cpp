@@ -10,11 +10,17 @@
 #include "DescriptionReader.h"
 #include "LineReader.h"
 #include "Messages.h"
+#include "RegularFile.h"
+#include "SchoolImage.h"
 #include "TextDecoding.h"
 
 namespace {
 
+// An empty text (a description not read) may have no data pointer, which
+// memmem must not be given.
 bool Contains(std::string_view haystack, std::string_view needle) {
+    if (haystack.size() < needle.size() || needle.empty())
+        return needle.empty();
     return ::memmem(haystack.data(), haystack.size(), needle.data(), needle.size()) != nullptr;
 }
 
@@ -173,34 +179,295 @@ void AppendSearchText(std::string& out, std::string_view raw) {
 }
 
 std::vector<std::string> SplitTerms(std::string_view typed) {
-    const std::string decoded = DecodeForDisplay(typed);
-    const std::string_view text = decoded;
     std::vector<std::string> terms;
-    std::size_t start = 0;
-    const auto endTerm = [&](std::size_t end) {
-        if (end > start) {
-            std::string term;
-            AppendCaseFolded(term, text.substr(start, end - start));
-            terms.push_back(std::move(term));
+    const auto splitDecoded = [&terms](std::string_view text) {
+        std::size_t start = 0;
+        const auto endTerm = [&](std::size_t end) {
+            if (end > start) {
+                std::string term;
+                AppendCaseFolded(term, text.substr(start, end - start));
+                terms.push_back(std::move(term));
+            }
+        };
+        for (std::size_t i = 0; i < text.size();) {
+            std::size_t length = 1;
+            const char32_t cp = DecodeAt(text, i, length);
+            if (IsSeparator(cp)) {
+                endTerm(i);
+                start = i + length;
+            }
+            i += length;
         }
+        endTerm(text.size());
     };
-    for (std::size_t i = 0; i < text.size();) {
-        std::size_t length = 1;
-        const char32_t cp = DecodeAt(text, i, length);
-        if (IsSeparator(cp)) {
-            endTerm(i);
-            start = i + length;
+    // Runs between ASCII white space are decoded each on its own: a UTF-8
+    // term and a Windows-1251 one may be typed together.
+    const auto asciiSpace = [](char c) { return c == ' ' || c == '\0' || (c >= '\t' && c <= '\r'); };
+    for (std::size_t i = 0; i < typed.size();) {
+        if (asciiSpace(typed[i])) {
+            ++i;
+            continue;
         }
-        i += length;
+        std::size_t end = i;
+        while (end < typed.size() && !asciiSpace(typed[end]))
+            ++end;
+        splitDecoded(DecodeForDisplay(typed.substr(i, end - i)));
+        i = end;
     }
-    endTerm(text.size());
     return terms;
 }
 
+namespace {
+
+struct FieldName {
+    std::string_view name;
+    int field;
+};
+constexpr FieldName kFieldNames[] = {
+    {"name", kFieldName},         {"level", kFieldLevel},        {"school", kFieldSchool},
+    {"sphere", kFieldSchool},     {"range", kFieldRange},        {"duration", kFieldDuration},
+    {"area", kFieldArea},         {"components", kFieldComponents}, {"comp", kFieldComponents},
+    {"time", kFieldCastingTime},  {"save", kFieldSavingThrow},   {"desc", kDescriptionField},
+};
+
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+std::optional<int> FieldNamed(std::string_view name) {
+    for (const auto& [known, field] : kFieldNames) {
+        const bool same = known.size() == name.size() &&
+                          std::equal(known.begin(), known.end(), name.begin(), [](char a, char b) {
+                              return a == (b >= 'A' && b <= 'Z' ? static_cast<char>(b - 'A' + 'a') : b);
+                          });
+        if (same)
+            return field;
+    }
+    return std::nullopt;
+}
+
+std::optional<int32_t> ParseWholeNumber(std::string_view digits) {
+    int32_t value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error != std::errc() || end != digits.data() + digits.size() || digits.front() == '-')
+        return std::nullopt;
+    return value;
+}
+
+// `typed` as UTF-8: each run between ASCII white space read as UTF-8, or
+// as Windows-1251 when it is not valid UTF-8, on its own; the white space
+// as it stands.
+std::string DecodeRuns(std::string_view typed) {
+    std::string text;
+    const auto asciiSpace = [](char c) { return c == ' ' || c == '\0' || (c >= '\t' && c <= '\r'); };
+    for (std::size_t i = 0; i < typed.size();) {
+        std::size_t end = i;
+        const bool space = asciiSpace(typed[i]);
+        while (end < typed.size() && asciiSpace(typed[end]) == space)
+            ++end;
+        if (space)  // kept for phrases; a zero byte, which no field holds, as a blank
+            for (std::size_t k = i; k < end; ++k)
+                text.push_back(typed[k] == '\0' ? ' ' : typed[k]);
+        else
+            text += DecodeForDisplay(typed.substr(i, end - i));
+        i = end;
+    }
+    return text;
+}
+
+std::string_view Trimmed(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// A folded components text lists `letter`: an item (ListItems at commas)
+// is the letter, maybe followed by its material in parentheses. Runs for
+// every row of a list, so it splits in place.
+bool HasComponent(std::string_view components, char letter) {
+    int depth = 0;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= components.size(); ++i) {
+        const char c = i < components.size() ? components[i] : ',';
+        if (c == '(') {
+            ++depth;
+        } else if (c == ')' && depth > 0) {
+            --depth;
+        } else if (c == ',' && depth == 0) {
+            const std::string_view item = components.substr(start, i - start);
+            const std::string_view head = Trimmed(item.substr(0, item.find('(')));
+            if (head.size() == 1 && head.front() == letter)
+                return true;
+            start = i + 1;
+        }
+    }
+    return false;
+}
+
+// The text of field `field` of a row's folded text.
+std::string_view FieldOf(std::string_view rowText, int field) {
+    std::size_t begin = 0;
+    for (int f = 0; f < field; ++f)
+        begin = rowText.find('\0', begin) + 1;
+    return rowText.substr(begin, rowText.find('\0', begin) - begin);
+}
+
+enum class TermMatch { kNo, kYes, kInDescription };
+
+// Whether `term` matches a row by its fields; kInDescription when that
+// depends on the description.
+TermMatch MatchFields(const QueryTerm& term, std::string_view rowText, int32_t level, bool descriptions) {
+    switch (term.field) {
+    case kDescriptionField:
+        return TermMatch::kInDescription;
+    case kAnyField:
+        if (Contains(rowText, term.text))
+            return TermMatch::kYes;
+        return descriptions ? TermMatch::kInDescription : TermMatch::kNo;
+    case kFieldLevel:
+        return level >= term.levelFrom && level <= term.levelTo ? TermMatch::kYes : TermMatch::kNo;
+    default:
+        const std::string_view field = FieldOf(rowText, term.field);
+        const bool hit = term.component ? HasComponent(field, term.component) : Contains(field, term.text);
+        return hit ? TermMatch::kYes : TermMatch::kNo;
+    }
+}
+
+enum class RowMatch { kNo, kYes, kNeedsDescription };
+
+RowMatch MatchRow(const std::vector<QueryTerm>& terms, std::string_view rowText, int32_t level,
+                  bool descriptions) {
+    RowMatch verdict = RowMatch::kYes;
+    for (const QueryTerm& term : terms) {
+        const TermMatch match = MatchFields(term, rowText, level, descriptions);
+        if (match == TermMatch::kInDescription)
+            verdict = RowMatch::kNeedsDescription;
+        else if ((match == TermMatch::kYes) == term.exclude)
+            return RowMatch::kNo;
+    }
+    return verdict;
+}
+
+}  // namespace
+
+std::vector<std::string_view> ListItems(std::string_view list, std::string_view separators) {
+    std::vector<std::string_view> items;
+    int depth = 0;
+    std::size_t start = 0;
+    const auto endItem = [&](std::size_t end) {
+        const std::string_view item = Trimmed(list.substr(start, end - start));
+        if (!item.empty())
+            items.push_back(item);
+        start = end + 1;
+    };
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const char c = list[i];
+        if (c == '(')
+            ++depth;
+        else if (c == ')' && depth > 0)
+            --depth;
+        else if (depth == 0 && separators.find(c) != std::string_view::npos)
+            endItem(i);
+    }
+    endItem(list.size());
+    return items;
+}
+
+std::string ParseTerms(std::string_view typed, std::vector<QueryTerm>& terms) {
+    const std::string text = DecodeRuns(typed);
+    const std::size_t size = text.size();
+    // The end of the run of non-separators from `i`.
+    const auto wordEnd = [&](std::size_t i) {
+        for (std::size_t length = 1; i < size; i += length)
+            if (IsSeparator(DecodeAt(text, i, length)))
+                break;
+        return i;
+    };
+    std::vector<QueryTerm> parsed;
+    for (std::size_t i = 0; i < size;) {
+        std::size_t length = 1;
+        if (IsSeparator(DecodeAt(text, i, length))) {
+            i += length;
+            continue;
+        }
+        QueryTerm term;
+        if (text[i] == '-' && wordEnd(i) > i + 1) {
+            term.exclude = true;
+            ++i;
+        }
+        std::size_t nameEnd = i;
+        while (nameEnd < size && IsAsciiLetter(text[nameEnd]))
+            ++nameEnd;
+        std::string_view name;
+        if (nameEnd > i && nameEnd < size && text[nameEnd] == ':') {
+            name = std::string_view(text).substr(i, nameEnd - i);
+            const std::optional<int> field = FieldNamed(name);
+            if (!field)
+                return messages::UnknownQueryField(name);
+            term.field = *field;
+            i = nameEnd + 1;
+        }
+        std::string_view value;
+        if (i < size && text[i] == '"') {
+            const std::size_t close = text.find('"', i + 1);
+            if (close == std::string::npos)
+                return std::string(messages::kUnclosedQuote);
+            value = std::string_view(text).substr(i + 1, close - i - 1);
+            i = close + 1;
+        } else {
+            const std::size_t end = wordEnd(i);
+            value = std::string_view(text).substr(i, end - i);
+            i = end;
+        }
+        AppendCaseFolded(term.text, value);
+        if (term.text.empty()) {
+            if (!name.empty())
+                return messages::EmptyQueryTerm(name);
+            continue;  // "" asks for nothing
+        }
+        if (term.field == kFieldLevel) {
+            const std::size_t dash = term.text.find('-', 1);
+            const std::optional<int32_t> from = ParseWholeNumber(term.text.substr(0, dash));
+            const std::optional<int32_t> to =
+                dash == std::string::npos ? from : ParseWholeNumber(std::string_view(term.text).substr(dash + 1));
+            if (!from || !to)
+                return messages::BadQueryLevel(value);
+            term.levelFrom = std::min(*from, *to);
+            term.levelTo = std::max(*from, *to);
+        }
+        if (term.field == kFieldComponents && term.text.size() == 1 &&
+            std::string_view("vsm").find(term.text.front()) != std::string_view::npos)
+            term.component = term.text.front();
+        parsed.push_back(std::move(term));
+    }
+    terms.insert(terms.end(), std::make_move_iterator(parsed.begin()), std::make_move_iterator(parsed.end()));
+    return {};
+}
+
+const QueryTerm* LeadTerm(const SpellQuery& query) {
+    const QueryTerm* lead = nullptr;
+    for (const QueryTerm& term : query.terms) {
+        const bool inFields = !term.exclude && term.field != kDescriptionField && term.field != kFieldLevel &&
+                              !term.component && (term.field != kAnyField || !query.descriptions);
+        if (inFields && (!lead || term.text.size() > lead->text.size()))
+            lead = &term;
+    }
+    return lead;
+}
+
+bool SpellQuery::ReadsDescriptions() const {
+    return std::any_of(terms.begin(), terms.end(), [&](const QueryTerm& term) {
+        return term.field == kDescriptionField || (descriptions && term.field == kAnyField);
+    });
+}
+
 SpellQuery MakeQuery(std::string_view typed, std::optional<int32_t> level,
-                     std::optional<std::string_view> school, bool descriptions) {
+                     std::optional<std::string_view> school, bool descriptions, std::string* error) {
     SpellQuery query;
-    query.terms = SplitTerms(typed);
+    std::string reason = ParseTerms(typed, query.terms);
+    if (error)
+        *error = std::move(reason);
     query.level = level;
     if (school) {
         query.school.emplace();
@@ -215,11 +482,12 @@ void SpellSearchIndex::Reserve(std::size_t rows, std::size_t bytesPerRow) {
     rowBegin_.reserve(rows + 1);
     levels_.reserve(rows);
     schoolIds_.reserve(rows);
+    schoolImages_.reserve(rows);
     textOffsets_.reserve(rows);
 }
 
 void SpellSearchIndex::AddRow(const std::array<std::string_view, kFieldCount>& fields,
-                              int32_t textOffset) {
+                              int32_t textOffset, int schoolImage) {
     // Room for the worst case first, then the row's fields folded in one go.
     std::size_t room = 0;
     for (const std::string_view field : fields)
@@ -254,6 +522,9 @@ void SpellSearchIndex::AddRow(const std::array<std::string_view, kFieldCount>& f
         schoolNames_.push_back(DecodeForDisplay(fields[kFieldSchool]));
     }
     schoolIds_.push_back(id->second);
+    schoolImages_.push_back(static_cast<int8_t>(schoolImage >= 0 && schoolImage < kSchoolImageCount
+                                                    ? schoolImage
+                                                    : kSchoolImageUnknown));
     textOffsets_.push_back(textOffset);
 }
 
@@ -262,7 +533,7 @@ void SpellSearchIndex::AddRecord(const SpellRecord& record) {
     std::array<std::string_view, kFieldCount> fields;
     for (int field = 0; field < kFieldCount; ++field)
         fields[static_cast<std::size_t>(field)] = RecordFieldView(record, field, scratch);
-    AddRow(fields, record.nTextOffset);
+    AddRow(fields, record.nTextOffset, record.nSchoolImage);
 }
 
 std::vector<int32_t> SpellSearchIndex::Levels() const { return distinctLevels_; }
@@ -278,11 +549,31 @@ std::vector<std::string> SpellSearchIndex::Schools() const {
     return names;
 }
 
+std::vector<std::string> SpellSearchIndex::Spheres() const {
+    std::vector<std::pair<std::string, std::string>> byKey;  // folded item, item as displayed
+    std::unordered_map<std::string, std::size_t> seen;
+    for (const std::string& name : schoolNames_) {  // in the order first met
+        const std::vector<std::string_view> items = ListItems(name, ",/");
+        for (const std::string_view item : items) {
+            std::string folded;
+            AppendCaseFolded(folded, item);
+            if (seen.emplace(folded, byKey.size()).second)
+                byKey.emplace_back(std::move(folded), std::string(item));
+        }
+    }
+    std::sort(byKey.begin(), byKey.end());
+    std::vector<std::string> names;
+    names.reserve(byKey.size());
+    for (auto& [key, name] : byKey)
+        names.push_back(std::move(name));
+    return names;
+}
+
 SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
                         const std::string& textPath, const SearchControl& control) {
     const ProgressReport progress(control);
     const std::size_t rowCount = index.RowCount();
-    const bool withDescriptions = query.descriptions && !query.terms.empty();
+    const bool withDescriptions = query.ReadsDescriptions();
     // The field scan is cheap next to reading descriptions.
     const int fieldsDone = withDescriptions ? kSearchProgressMax / 20 : kSearchProgressMax;
 
@@ -295,9 +586,20 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
         }
         schoolId = id->second;
     }
+    // The School/Sphere texts, by id, that list the sphere asked for.
+    std::vector<char> sphereIds;
+    if (query.sphere) {
+        sphereIds.assign(index.schoolNames_.size(), 0);
+        for (const auto& [key, id] : index.schoolIdByText_) {
+            const std::vector<std::string_view> items = ListItems(key, ",/");
+            sphereIds[id] = std::find(items.begin(), items.end(), *query.sphere) != items.end();
+        }
+    }
     const auto passes = [&](std::size_t row) {
         return (!query.level || index.levels_[row] == *query.level) &&
-               (!schoolId || index.schoolIds_[row] == *schoolId);
+               (!schoolId || index.schoolIds_[row] == *schoolId) &&
+               (!query.schoolClass || index.schoolImages_[row] == *query.schoolClass) &&
+               (!query.sphere || sphereIds[index.schoolIds_[row]]);
     };
 
     SearchResult result;
@@ -309,44 +611,8 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
         return result;
     }
 
-    // Field texts: one scan for the longest term, usually the rarest, over
-    // all rows at once; the other terms are checked in the rows it hits.
-    const auto lead = std::max_element(query.terms.begin(), query.terms.end(),
-                                       [](const std::string& a, const std::string& b) {
-                                           return a.size() < b.size();
-                                       });
-    const auto hasOtherTerms = [&](std::string_view rowText) {
-        for (auto term = query.terms.begin(); term != query.terms.end(); ++term)
-            if (term != lead && !Contains(rowText, *term))
-                return false;
-        return true;
-    };
-    const char* const text = index.text_.data();
-    std::vector<uint32_t>& fieldRows = result.rows;
-    for (std::size_t first = 0; first < rowCount; first += kRowsPerStep) {
-        if (progress.Cancelled())
-            return Cancelled();
-        const std::size_t last = std::min(rowCount, first + kRowsPerStep);
-        const uint64_t end = index.rowBegin_[last];
-        std::size_t row = first;
-        for (uint64_t pos = index.rowBegin_[first]; pos < end;) {
-            const void* hit = ::memmem(text + pos, end - pos, lead->data(), lead->size());
-            if (!hit)
-                break;
-            const auto at = static_cast<uint64_t>(static_cast<const char*>(hit) - text);
-            while (index.rowBegin_[row + 1] <= at)
-                ++row;
-            if (passes(row) && hasOtherTerms(index.RowText(row)))
-                fieldRows.push_back(static_cast<uint32_t>(row));
-            pos = index.rowBegin_[row + 1];
-        }
-        progress.Set(0, fieldsDone, last, rowCount);
-    }
-    if (!withDescriptions)
-        return result;
-
-    // Descriptions, for the rows that pass the filters but lack a term in
-    // their fields, read in the order of their text offsets.
+    // Rows that match by their fields go to `fieldRows`; rows whose match
+    // depends on the description become candidates for reading it.
     struct Candidate {
         int32_t textOffset;
         uint32_t row;
@@ -355,23 +621,65 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
         }
     };
     std::vector<Candidate> candidates;
-    for (std::size_t row = 0, next = 0; row < rowCount; ++row) {
-        if (next < fieldRows.size() && fieldRows[next] == row) {
-            ++next;
-            continue;
-        }
-        if (passes(row))
+    std::vector<uint32_t>& fieldRows = result.rows;
+    const auto check = [&](std::size_t row) {
+        if (!passes(row))
+            return;
+        switch (MatchRow(query.terms, index.RowText(row), index.levels_[row], query.descriptions)) {
+        case RowMatch::kYes:
+            fieldRows.push_back(static_cast<uint32_t>(row));
+            break;
+        case RowMatch::kNeedsDescription:
             candidates.push_back({index.textOffsets_[row], static_cast<uint32_t>(row)});
-    }
-    std::sort(candidates.begin(), candidates.end());
+            break;
+        case RowMatch::kNo:
+            break;
+        }
+    };
 
+    // A term that has to occur in the field texts leads: one scan for the
+    // longest, usually the rarest, over all rows at once, and the rows it
+    // hits are checked. Without one, every row is checked.
+    const QueryTerm* lead = LeadTerm(query);
+    const char* const text = index.text_.data();
+    for (std::size_t first = 0; first < rowCount; first += kRowsPerStep) {
+        if (progress.Cancelled())
+            return Cancelled();
+        const std::size_t last = std::min(rowCount, first + kRowsPerStep);
+        if (!lead) {
+            for (std::size_t row = first; row < last; ++row)
+                check(row);
+        } else {
+            const uint64_t end = index.rowBegin_[last];
+            std::size_t row = first;
+            for (uint64_t pos = index.rowBegin_[first]; pos < end;) {
+                const void* hit = ::memmem(text + pos, end - pos, lead->text.data(), lead->text.size());
+                if (!hit)
+                    break;
+                const auto at = static_cast<uint64_t>(static_cast<const char*>(hit) - text);
+                while (index.rowBegin_[row + 1] <= at)
+                    ++row;
+                check(row);
+                pos = index.rowBegin_[row + 1];
+            }
+        }
+        progress.Set(0, fieldsDone, last, rowCount);
+    }
+    if (candidates.empty()) {
+        progress.Set(0, kSearchProgressMax, 1, 1);
+        return result;
+    }
+
+    // Descriptions, read in the order of their text offsets.
+    std::sort(candidates.begin(), candidates.end());
     LineReader file;
     if (!file.Open(textPath))
         return Failed(SearchStatus::kCannotOpenText,
-                      messages::CannotOpenFile(textPath, std::strerror(file.Error())));
+                      messages::CannotOpenFile(textPath, ErrorReason(file.Error())));
     std::string raw;
     std::string folded;
     std::vector<uint32_t> descriptionRows;
+    std::vector<uint32_t> matchedInDescription;
     for (std::size_t i = 0, step = 0; i < candidates.size(); ++step) {
         if (step % kDescriptionsPerStep == 0) {
             if (progress.Cancelled())
@@ -382,8 +690,7 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
         const DescriptionStatus status = ReadDescriptionAt(file, textOffset, raw);
         if (status == DescriptionStatus::kReadError)
             return Failed(SearchStatus::kCannotReadText,
-                          messages::CannotReadFile(textPath,
-                                                   std::strerror(file.Error() ? file.Error() : EIO)));
+                          messages::CannotReadFile(textPath, ErrorReason(file.Error() ? file.Error() : EIO)));
         std::string_view description;
         if (status == DescriptionStatus::kOk) {
             if (folded.size() < FoldRoom(raw.size()))
@@ -392,21 +699,38 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
                 folded.data(), static_cast<std::size_t>(FoldDisplayText(folded.data(), raw) - folded.data()));
         }
         for (; i < candidates.size() && candidates[i].textOffset == textOffset; ++i) {
-            const std::string_view rowText = index.RowText(candidates[i].row);
-            const bool all = std::all_of(query.terms.begin(), query.terms.end(), [&](const std::string& term) {
-                return Contains(rowText, term) || Contains(description, term);
-            });
-            if (all)
-                descriptionRows.push_back(candidates[i].row);
+            const uint32_t row = candidates[i].row;
+            const std::string_view rowText = index.RowText(row);
+            bool all = true;
+            bool byDescription = false;
+            for (const QueryTerm& term : query.terms) {
+                TermMatch match = MatchFields(term, rowText, index.levels_[row], query.descriptions);
+                if (match == TermMatch::kInDescription) {
+                    match = Contains(description, term.text) ? TermMatch::kYes : TermMatch::kNo;
+                    byDescription = byDescription || (match == TermMatch::kYes && !term.exclude);
+                }
+                if ((match == TermMatch::kYes) == term.exclude) {
+                    all = false;
+                    break;
+                }
+            }
+            if (all) {
+                descriptionRows.push_back(row);
+                if (byDescription)
+                    matchedInDescription.push_back(row);
+            }
         }
     }
     progress.Set(0, kSearchProgressMax, 1, 1);
+    result.textBytesRead = file.BytesRead();
 
     std::sort(descriptionRows.begin(), descriptionRows.end());
+    std::sort(matchedInDescription.begin(), matchedInDescription.end());
     std::vector<uint32_t> rows;
     rows.reserve(fieldRows.size() + descriptionRows.size());
     std::merge(fieldRows.begin(), fieldRows.end(), descriptionRows.begin(), descriptionRows.end(),
                std::back_inserter(rows));
     result.rows = std::move(rows);
+    result.descriptionRows = std::move(matchedInDescription);
     return result;
 }

@@ -3,12 +3,14 @@
 // rows of a list and against the spells' descriptions. The browser's find
 // bar and `spellindex find` both use it, so they cannot disagree.
 //
-// A row matches when it passes the level and school filters and every
-// term occurs, case-insensitively (simple Unicode case folding), as a
-// substring of at least one of its nine field texts as the list shows them
-// (the level as its digits) or, when descriptions are searched, of its
-// description as the details show it. Different terms may match in
-// different places.
+// A row matches when it passes the level and school filters, every term
+// matches and no excluded term does. A term matches when it occurs,
+// case-insensitively (simple Unicode case folding), as a substring of its
+// field's text as the list shows it, or of any of the nine (the level as its
+// digits) or, when descriptions are searched, of the description as the
+// details show it. Level terms compare the level; V, S and M of the
+// components compare its items. Different terms may match in different
+// places.
 
 #include <array>
 #include <atomic>
@@ -23,27 +25,79 @@
 
 #include "SpellRecord.h"
 
+inline constexpr int kSchoolImageUnknown = -1;  // a row given no school image
+
 // Appends the case folding of `raw`, a text as stored in the files, as it
 // is displayed: as UTF-8 when it is valid UTF-8, else as Windows-1251.
 void AppendSearchText(std::string& out, std::string_view raw);
 
-// The terms of `typed` (UTF-8, or Windows-1251 when not valid UTF-8): the
-// runs between white space, case-folded, in order, duplicates kept.
+// The terms of `typed`: the runs between white space, case-folded, in
+// order, duplicates kept. Each run between ASCII white space is read as
+// UTF-8, or as Windows-1251 when it is not valid UTF-8, on its own.
 std::vector<std::string> SplitTerms(std::string_view typed);
 
-struct SpellQuery {
-    std::vector<std::string> terms;     // case-folded (SearchText), none empty
-    std::optional<int32_t> level;       // keep rows of exactly this level
-    std::optional<std::string> school;  // keep rows whose folded School/Sphere equals this
-    bool descriptions = false;          // terms may also match the description
+// What a term of a query names: one of the nine columns (kField*), any
+// column, or the description.
+inline constexpr int kAnyField = -1;
+inline constexpr int kDescriptionField = kFieldCount;
 
-    // Empty query and no filter: the whole list.
-    bool MatchesEverything() const { return terms.empty() && !level && !school; }
+// One term of a query, as ParseTerms reads it.
+struct QueryTerm {
+    std::string text;       // case-folded (SearchText), not empty
+    int field = kAnyField;  // kAnyField, a kField* index or kDescriptionField
+    bool exclude = false;   // keep only rows it does not match
+    // Level terms: the levels from..to (inclusive); text is unused.
+    int32_t levelFrom = 0;
+    int32_t levelTo = 0;
+    // Components terms of one of the letters V, S, M: that letter folded,
+    // matched as an item of the list; 0 for a text match.
+    char component = 0;
+
+    bool operator==(const QueryTerm&) const = default;
 };
 
-// A query from what the user typed and chose; `school` as displayed.
+struct SpellQuery {
+    std::vector<QueryTerm> terms;
+    std::optional<int32_t> level;       // keep rows of exactly this level
+    std::optional<std::string> school;  // keep rows whose folded School/Sphere equals this
+    std::optional<int> schoolClass;     // keep rows whose school image is this (0..8)
+    std::optional<std::string> sphere;  // keep rows whose School/Sphere lists this folded item
+    bool descriptions = false;          // terms of any column may also match the description
+
+    // Empty query and no filter: the whole list.
+    bool MatchesEverything() const {
+        return terms.empty() && !level && !school && !schoolClass && !sphere;
+    }
+    // Some term must be looked up in the descriptions.
+    bool ReadsDescriptions() const;
+};
+
+// The longest term that has to occur in a matching row's field texts, so
+// that one scan for it finds every candidate row; null when there is none
+// and every row has to be checked term by term (several times the work).
+const QueryTerm* LeadTerm(const SpellQuery& query);
+
+// Reads the terms of `typed` into `terms`, after those already there.
+// Terms are separated by white space. `-TERM` excludes; `FIELD:TERM`
+// matches in one field only (name, level, school or sphere, range,
+// duration, area, components or comp, time, save, desc; any case);
+// `"two words"` and `FIELD:"two words"` are one term. A level term is a
+// level or a range `2-4`. A word of letters before a colon that is not a
+// field name, an empty field term, a level term that is no level and an
+// unclosed quote are errors: the result is the reason, and `terms` is
+// left unchanged. Returns an empty string when the text is a query.
+std::string ParseTerms(std::string_view typed, std::vector<QueryTerm>& terms);
+
+// The items of a list such as "V, S, M (a pinch of sulphur)" or
+// "Cleric, Druid/Plant": the texts between `separators` outside
+// parentheses, without the white space around them, none empty.
+std::vector<std::string_view> ListItems(std::string_view list, std::string_view separators);
+
+// A query from what the user typed and chose; `school` as displayed. An
+// error in `typed` (ParseTerms) is returned in `error` and leaves no terms.
 SpellQuery MakeQuery(std::string_view typed, std::optional<int32_t> level,
-                     std::optional<std::string_view> school, bool descriptions);
+                     std::optional<std::string_view> school, bool descriptions,
+                     std::string* error = nullptr);
 
 struct SearchResult;
 struct SearchControl;
@@ -55,7 +109,8 @@ public:
     // Adds a row: its nine field texts as stored (the level as its decimal
     // digits), and its record's text offset. Rows are numbered from 0 in
     // the order they are added.
-    void AddRow(const std::array<std::string_view, kFieldCount>& fields, int32_t textOffset);
+    void AddRow(const std::array<std::string_view, kFieldCount>& fields, int32_t textOffset,
+                int schoolImage = kSchoolImageUnknown);
     void AddRecord(const SpellRecord& record);
     // Room for `rows` rows of about `bytesPerRow` field bytes.
     void Reserve(std::size_t rows, std::size_t bytesPerRow = 96);
@@ -69,6 +124,9 @@ public:
     // The distinct School/Sphere texts, compared case-insensitively, each
     // as displayed where it first occurs, sorted case-insensitively.
     std::vector<std::string> Schools() const;
+    // The distinct single spheres (ListItems at commas and slashes) of the
+    // School/Sphere texts, as Schools() gives them.
+    std::vector<std::string> Spheres() const;
 
 private:
     friend SearchResult FindSpells(const SpellSearchIndex&, const SpellQuery&, const std::string&,
@@ -89,6 +147,7 @@ private:
     std::vector<uint64_t> rowBegin_ = {0};  // row r is text_[rowBegin_[r], rowBegin_[r + 1])
     std::vector<int32_t> levels_;
     std::vector<uint32_t> schoolIds_;
+    std::vector<int8_t> schoolImages_;
     std::vector<int32_t> textOffsets_;
     std::unordered_map<std::string, uint32_t, TransparentHash, std::equal_to<>> schoolIdByText_;
     std::vector<std::string> schoolNames_;  // by id: as displayed where first met
@@ -100,12 +159,16 @@ enum class SearchStatus {
     kCancelled,        // the control's cancel flag was set
     kCannotOpenText,   // descriptions searched, and the text file cannot be opened
     kCannotReadText,   // reading the text file failed midway
+    kOutOfMemory,      // memory ran out (reported by the caller that caught it)
 };
 
 struct [[nodiscard]] SearchResult {
     SearchStatus status = SearchStatus::kOk;
     std::vector<uint32_t> rows;  // the matching rows, ascending
+    // Those of `rows` that a term matched only in the description, ascending.
+    std::vector<uint32_t> descriptionRows;
     std::string strMessage;      // what failed, for the user; empty otherwise
+    uint64_t textBytesRead = 0;  // bytes of the spell text read for descriptions
 
     bool ok() const { return status == SearchStatus::kOk; }
 };
@@ -122,6 +185,7 @@ inline constexpr int kSearchProgressMax = 1000;
 // spell text file `textPath` at each row's text offset, by the same reader
 // as the details; a description that cannot be read counts as empty, as
 // the details then show it. Each distinct offset is read once, in file
-// order. Safe to run on any thread while nothing changes `index`.
+// order, and no further than the details read. Safe to run on any thread
+// while nothing changes `index`; may throw std::bad_alloc.
 SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
                         const std::string& textPath, const SearchControl& control = {});

@@ -45,9 +45,12 @@ std::string_view CutToEnd(std::string_view line, std::string_view marker, int of
 
 DescriptionEnd ScanDescription(LineReader& file, std::string* text, std::size_t maxBytes,
                                SpellTextObserver* observer) {
+    // True when the text is full: nothing more of the description is read.
     const auto append = [&](std::string_view line) {
-        if (text && text->size() < maxBytes)
-            text->append(line.substr(0, maxBytes - text->size()));
+        if (!text)
+            return false;
+        text->append(line.substr(0, maxBytes - text->size()));
+        return text->size() >= maxBytes;
     };
     const auto atEnd = [&] {
         return file.Failed() ? DescriptionEnd::kReadError : DescriptionEnd::kEndOfFile;
@@ -71,8 +74,10 @@ DescriptionEnd ScanDescription(LineReader& file, std::string* text, std::size_t 
                 lineStart = file.GetPosition();
             if (!file.ReadLine(line))
                 return atEnd();
-            append(line);
+            const bool full = append(line);
             tell(IsBlank(line) ? LineRole::kBlank : LineRole::kDescription);
+            if (full)
+                return DescriptionEnd::kTextFull;
         } while (!IsBlank(line));
 
         // Any run of further blank lines, then the line that decides. When
@@ -104,7 +109,8 @@ DescriptionEnd ScanDescription(LineReader& file, std::string* text, std::size_t 
             return file.Seek(lineStart) ? DescriptionEnd::kNextEntry : DescriptionEnd::kReadError;
         }
         tell(LineRole::kParagraph);
-        append(line);
+        if (append(line))
+            return DescriptionEnd::kTextFull;
     }
 }
 
@@ -194,7 +200,7 @@ ParseResult ParseEntry(LineReader& file, SpellRecord& record, bool bPriest, Pars
         in.Keep(record.szSchool, kFieldSchool, line);  // until the sphere line replaces it
     else
         in.Store(record.szSchool, kFieldSchool, line);
-    record.nSchoolImage = state.schoolImages.Get(line);
+    record.nSchoolImage = GetSchoolImage(line);
 
     if (!in.Read())
         return atEnd();
@@ -236,7 +242,9 @@ ParseResult ParseEntry(LineReader& file, SpellRecord& record, bool bPriest, Pars
     record.nTextOffset = static_cast<int32_t>(textOffset);
 
     switch (ScanDescription(file, nullptr, 0, state.pObserver)) {
-    case DescriptionEnd::kNextEntry: return ParseResult::kEntry;
+    case DescriptionEnd::kNextEntry:
+    case DescriptionEnd::kTextFull:  // not without a text to fill
+        return ParseResult::kEntry;
     case DescriptionEnd::kEndOfFile: return ParseResult::kLastEntry;
     case DescriptionEnd::kReadError: return ParseResult::kReadError;
     }

@@ -90,6 +90,7 @@ enum class DescriptionEnd {
     kNextEntry,  // a line beginning with an upper-case letter follows
     kEndOfFile,  // the file ended inside the description
     kReadError,
+    kTextFull,   // `text` reached `maxBytes`; the rest was not read
 };
 
 // Reads a description from the reader's position to its end: a blank line,
@@ -97,7 +98,8 @@ enum class DescriptionEnd {
 // letter. That line is not part of the description; on kNextEntry the
 // reader is positioned at its start. When `text` is given, the description
 // lines are appended to it joined with nothing between them (blank lines
-// add nothing), up to `maxBytes` bytes. An observer is told every line.
+// add nothing), up to `maxBytes` bytes, and the reading stops there with
+// kTextFull. An observer is told every line.
 DescriptionEnd ScanDescription(LineReader& file, std::string* text = nullptr,
                                std::size_t maxBytes = 0, SpellTextObserver* observer = nullptr);
 
@@ -113,7 +115,6 @@ enum class ParseResult {
 struct ParseState {
     int32_t nLevel = 1;  // level of the entries to come; headers raise it
     SpellTextObserver* pObserver = nullptr;  // told what the parse sees
-    SchoolImageCache schoolImages;  // the images of the school lines met so far
     FieldZeros fieldZeros{};  // first zeros of the text fields of the record parsed last
 };
 

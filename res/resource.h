@@ -42,6 +42,16 @@ inline constexpr int IDC_NOTICE_TEXT = 1041;
 inline constexpr int IDC_NOTICE_ACTION = 1042;
 inline constexpr int IDC_NOTICE_CLOSE = 1043;
 inline constexpr int IDC_PROBLEM_LIST = 1044;
+inline constexpr int IDC_PROBLEMS_NOT_LISTED = 1045;
+
+// Spellbook bar below the list
+inline constexpr int IDC_BOOK_BAR = 1050;
+inline constexpr int IDC_BOOK = 1051;
+inline constexpr int IDC_BOOK_NEW = 1052;
+inline constexpr int IDC_BOOK_RENAME = 1053;
+inline constexpr int IDC_BOOK_DELETE = 1054;
+inline constexpr int IDC_BOOK_MARKED_ONLY = 1055;
+inline constexpr int IDC_BOOK_COUNT = 1056;
 
 // Details dialog controls
 inline constexpr int IDC_NAME = 1001;

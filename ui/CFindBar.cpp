@@ -1,11 +1,12 @@
 #include "CFindBar.h"
 
-#include <filesystem>
+#include <new>
 #include <optional>
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,9 @@
 
 #include "DisplayText.h"
 #include "MessageBox.h"
+#include "Messages.h"
+#include "SchoolIcons.h"
+#include "SchoolImage.h"
 #include "SearchRunner.h"
 #include "SpellListModel.h"
 #include "SpellSearch.h"
@@ -23,11 +27,11 @@
 
 namespace {
 
-// Field text a scan gets through well within a frame (about 90,000 rows).
+// Field text a scan gets through well within a frame (about 90,000 rows);
+// a query with no term to scan for checks each row, in a quarter of it.
+// Descriptions are always searched on the worker: how long that takes
+// depends on what the text holds, not on its size.
 constexpr std::size_t kInPlaceFieldBytes = std::size_t{8} << 20;
-// Spell texts up to this size are searched on the GUI thread, when the
-// fields are too.
-constexpr std::uintmax_t kInPlaceTextBytes = std::uintmax_t{1} << 20;
 // Pixels between the list and the bar, taken from the margin below the
 // list.
 constexpr int kGap = 3;
@@ -75,7 +79,12 @@ CFindBar::CFindBar(SpellListModel* model, QTreeView* list, QProgressBar* progres
     m_ctlClose->setToolTip(QStringLiteral("Close"));
     m_ctlClose->setAutoRaise(true);
 
-    auto* layout = new QHBoxLayout(this);
+    // The bar's own row, and below it any rows added with AddRow.
+    auto* rows = new QVBoxLayout(this);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(2);
+    auto* layout = new QHBoxLayout;
+    rows->addLayout(layout);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_ctlText, 1);
     layout->addWidget(m_ctlLevel);
@@ -101,6 +110,8 @@ CFindBar::CFindBar(SpellListModel* model, QTreeView* list, QProgressBar* progres
 }
 
 CFindBar::~CFindBar() = default;
+
+void CFindBar::AddRow(QWidget* row) { static_cast<QVBoxLayout*>(layout())->addWidget(row); }
 
 void CFindBar::OnFind() {
     if (!IsOpen()) {
@@ -131,6 +142,15 @@ void CFindBar::PlaceBelow(const QWidget* list) {
     setGeometry(list->x(), list->y() + list->height() + kGap, list->width(), sizeHint().height());
 }
 
+void CFindBar::OnListLoading() {
+    // A search must not reach the progress bar or the list while the load
+    // repaints the window.
+    m_pRunner->Cancel();
+    RestoreProgress();
+}
+
+void CFindBar::OnListAbandoned() { Search(); }
+
 void CFindBar::OnListLoaded(const std::string& textPath, bool priest) {
     m_strTextPath = textPath;
     // The load has set the progress bar anew: nothing of it to restore.
@@ -148,10 +168,15 @@ void CFindBar::OnListLoaded(const std::string& textPath, bool priest) {
 
 void CFindBar::FillFilters(bool priest) {
     filtersStale_ = false;
-    const std::shared_ptr<const SpellSearchIndex> index = m_pModel->SearchIndex();
+    std::shared_ptr<const SpellSearchIndex> index;
+    try {
+        index = m_pModel->SearchIndex();
+    } catch (const std::bad_alloc&) {
+        // Only "All"; a search says why.
+    }
     const QVariant level = m_ctlLevel->currentData();
-    const std::string school =
-        m_ctlSchool->currentIndex() > 0 ? Folded(m_ctlSchool->currentText()) : std::string();
+    // A school class is kept by its index, a sphere by its folded text.
+    const QVariant school = m_ctlSchool->currentIndex() > 0 ? m_ctlSchool->currentData() : QVariant();
 
     const QSignalBlocker blockLevel(m_ctlLevel);
     const QSignalBlocker blockSchool(m_ctlSchool);
@@ -159,6 +184,20 @@ void CFindBar::FillFilters(bool priest) {
     m_ctlLevel->addItem(QStringLiteral("All levels"));
     m_ctlSchool->clear();
     m_ctlSchool->addItem(priest ? QStringLiteral("All spheres") : QStringLiteral("All schools"));
+    if (!priest) {
+        // The nine classes of the school icons, in their order; the last,
+        // of school lines no keyword names, is told apart from "no filter".
+        if (schoolIcons_.isEmpty())
+            schoolIcons_ = LoadSchoolImageList();
+        for (int image = 0; image < kSchoolImageCount; ++image) {
+            QString name = Utf8(std::string(kSchoolClassNames[static_cast<std::size_t>(image)]));
+            if (image == kSchoolImageOther)
+                name = QStringLiteral("%1 (no school recognised)").arg(name);
+            m_ctlSchool->addItem(image < schoolIcons_.size() ? schoolIcons_[image] : QIcon(), name, image);
+            if (school.typeId() == QMetaType::Int && school.toInt() == image)
+                m_ctlSchool->setCurrentIndex(m_ctlSchool->count() - 1);
+        }
+    }
     if (!index)
         return;
     for (const int32_t value : index->Levels()) {
@@ -166,10 +205,23 @@ void CFindBar::FillFilters(bool priest) {
         if (level.isValid() && level.toInt() == value)
             m_ctlLevel->setCurrentIndex(m_ctlLevel->count() - 1);
     }
-    for (const std::string& name : index->Schools()) {
-        m_ctlSchool->addItem(Utf8(name));
-        if (!school.empty() && Folded(Utf8(name)) == school)
+    if (!priest)
+        return;
+    for (const std::string& name : index->Spheres()) {
+        const QString folded = Utf8(Folded(Utf8(name)));
+        m_ctlSchool->addItem(Utf8(name), folded);
+        if (school.typeId() == QMetaType::QString && school.toString() == folded)
             m_ctlSchool->setCurrentIndex(m_ctlSchool->count() - 1);
+    }
+}
+
+void CFindBar::ShowQueryError(const std::string& error) {
+    if (error.empty()) {
+        m_ctlText->setStyleSheet(QString());
+        m_ctlText->setToolTip(QString());
+    } else {
+        m_ctlText->setStyleSheet(QStringLiteral("QLineEdit { border: 2px solid red; }"));
+        m_ctlText->setToolTip(Utf8(error));
     }
 }
 
@@ -179,15 +231,25 @@ void CFindBar::Search() {
     std::optional<int32_t> level;
     if (m_ctlLevel->currentIndex() > 0)
         level = m_ctlLevel->currentData().toInt();
-    std::optional<std::string> school;
-    if (m_ctlSchool->currentIndex() > 0)
-        school = ToUtf8(m_ctlSchool->currentText());
-    SpellQuery query = MakeQuery(ToUtf8(m_ctlText->text()), level,
-                                 school ? std::optional<std::string_view>(*school) : std::nullopt,
-                                 m_ctlDescriptions->isChecked());
+    std::string error;
+    SpellQuery query =
+        MakeQuery(ToUtf8(m_ctlText->text()), level, std::nullopt, m_ctlDescriptions->isChecked(), &error);
+    const QVariant school = m_ctlSchool->currentIndex() > 0 ? m_ctlSchool->currentData() : QVariant();
+    if (school.typeId() == QMetaType::Int)
+        query.schoolClass = school.toInt();
+    else if (school.typeId() == QMetaType::QString)
+        query.sphere = ToUtf8(school.toString());
+    ShowQueryError(error);
     std::shared_ptr<const SpellSearchIndex> index;
-    if (!query.MatchesEverything())
-        index = m_pModel->SearchIndex();  // built by the first search of a list
+    bool outOfMemory = false;
+    // A query in error filters nothing.
+    if (error.empty() && !query.MatchesEverything()) {
+        try {
+            index = m_pModel->SearchIndex();  // built by the first search of a list
+        } catch (const std::bad_alloc&) {
+            outOfMemory = true;  // the whole list then, and why
+        }
+    }
     if (!index) {
         m_pRunner->Cancel();
         RestoreProgress();
@@ -196,16 +258,15 @@ void CFindBar::Search() {
         if (wasFiltered)
             SelectFirstRow();
         UpdateCount();
+        if (outOfMemory)
+            ShowMessageBox(Utf8(messages::CannotSearchList(messages::kNotEnoughMemory)), QMessageBox::Ok,
+                           this);
         return;
     }
 
-    bool inPlace = index->TextBytes() <= inPlaceFieldBytes_;
-    if (inPlace && query.descriptions && !query.terms.empty()) {
-        std::error_code error;
-        const std::uintmax_t textBytes = std::filesystem::file_size(m_strTextPath, error);
-        // A text that is not there fails at once.
-        inPlace = error || textBytes <= kInPlaceTextBytes;
-    }
+    const bool inPlace =
+        !query.ReadsDescriptions() &&
+        index->TextBytes() <= (query.terms.empty() || LeadTerm(query) ? inPlaceFieldBytes_ : inPlaceFieldBytes_ / 4);
     m_pRunner->Start(index, std::move(query), m_strTextPath, inPlace);
     if (inPlace)
         RestoreProgress();
@@ -236,13 +297,20 @@ void CFindBar::OnSearchFinished(const SearchResult& result, const SpellSearchInd
     RestoreProgress();
     if (!m_pModel->IsSearchIndex(index))
         return;  // rows of a list that is no longer shown
+    if (result.status == SearchStatus::kOutOfMemory) {
+        // The whole list, and why.
+        m_pModel->ClearFilter();
+        UpdateCount();
+        ShowMessageBox(Utf8(result.strMessage), QMessageBox::Ok, this);
+        return;
+    }
     if (!result.ok()) {
         // The descriptions cannot be read: the search goes on without them.
         ShowMessageBox(Utf8(result.strMessage), QMessageBox::Ok, this);
         m_ctlDescriptions->setChecked(false);
         return;
     }
-    m_pModel->SetFilter(result.rows);
+    m_pModel->SetFilter(result.rows, result.descriptionRows);
     SelectFirstRow();
     UpdateCount();
 }

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string>
 
+#include <QIcon>
+#include <QList>
 #include <QWidget>
 
 class QCheckBox;
@@ -40,12 +42,22 @@ public:
     // Lays the bar out under `list`, as wide as it.
     void PlaceBelow(const QWidget* list);
 
+    // Before a load of a list: stops a running search and gives the
+    // progress bar back.
+    void OnListLoading();
+    // After a load that failed and kept the list shown before: searches it
+    // again.
+    void OnListAbandoned();
     // After a load of a list whose descriptions are in `textPath`: offers
     // the new list's levels and schools, keeps the chosen ones it has, and
     // filters the new rows.
     void OnListLoaded(const std::string& textPath, bool priest);
 
-    // Field text up to this many bytes is searched on the GUI thread.
+    // Adds `row` below the bar's controls, shown while the bar is open.
+    void AddRow(QWidget* row);
+
+    // Field text up to this many bytes is searched on the GUI thread;
+    // descriptions never are.
     void SetInPlaceLimit(std::size_t fieldBytes) { inPlaceFieldBytes_ = fieldBytes; }
 
 signals:
@@ -62,6 +74,9 @@ private:
     void OnSearchProgress(int value);
     void OnSearchFinished(const SearchResult& result, const SpellSearchIndex* index);
     void FillFilters(bool priest);
+    // Marks the field with `error`, the reason the query is not one, or
+    // unmarks it when `error` is empty.
+    void ShowQueryError(const std::string& error);
     void UpdateCount();
     void SelectFirstRow();
     void RestoreProgress();
@@ -76,6 +91,7 @@ private:
     QLabel* m_ctlCount = nullptr;
     QToolButton* m_ctlClose = nullptr;
     SearchRunner* m_pRunner = nullptr;
+    QList<QIcon> schoolIcons_;  // the school box's class icons, loaded once
 
     std::string m_strTextPath;
     // The filters still offer the levels and schools of an earlier list;

@@ -1,6 +1,7 @@
 #pragma once
 // The lines of a spell text that the check found wrong, by line.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -8,7 +9,9 @@
 
 #include "SpellCheck.h"
 
-class QTableWidget;
+class QLabel;
+class QTreeView;
+class ProblemsModel;
 
 class CProblemsDlg : public QDialog {
     Q_OBJECT
@@ -17,9 +20,14 @@ public:
     explicit CProblemsDlg(QWidget* parent = nullptr);
 
     // Lists the warnings among `diagnostics` of the text file `textName`,
-    // ordered by line.
-    void SetProblems(const std::string& textName, const std::vector<Diagnostic>& diagnostics);
+    // ordered by line; `notListed` more warnings were found but not kept,
+    // which a line below the list says. The dialog refers to `diagnostics`:
+    // they must outlive it.
+    void SetProblems(const std::string& textName, const std::vector<Diagnostic>& diagnostics,
+                     std::size_t notListed = 0);
 
 private:
-    QTableWidget* m_ctlList = nullptr;
+    ProblemsModel* m_pModel = nullptr;
+    QTreeView* m_ctlList = nullptr;
+    QLabel* m_ctlNotListed = nullptr;
 };

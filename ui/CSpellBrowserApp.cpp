@@ -20,6 +20,7 @@
 #include "MessageBox.h"
 #include "SchoolIcons.h"
 #include "SpellFiles.h"
+#include "SpellPrinter.h"
 #include "ViewSettings.h"
 
 CSpellBrowserApp theApp;
@@ -37,7 +38,7 @@ void Print(std::FILE* out, const QString& text) {
 }
 
 // Answers a command line that opens no window: the help, the version, or a
-// mistake with the usage. Returns -1 when a window is needed.
+// mistake with the usage. Returns -1 when the application is needed.
 int AnswerWithoutWindow(const CommandLine& command) {
     switch (command.action) {
     case CommandLine::Action::kHelp:
@@ -51,6 +52,7 @@ int AnswerWithoutWindow(const CommandLine& command) {
                           CommandLineHelp());
         return kExitUsage;
     case CommandLine::Action::kRun:
+    case CommandLine::Action::kPdf:
         break;
     }
     return -1;
@@ -71,6 +73,9 @@ int CSpellBrowserApp::Run(int argc, char** argv) {
         const CommandLine command = ParseCommandLine(WithoutQtOptions(ArgumentsOf(argc, argv)));
         if (const int code = AnswerWithoutWindow(command); code >= 0)
             return code;
+        // A PDF is written without a display.
+        if (command.action == CommandLine::Action::kPdf)
+            qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
@@ -90,7 +95,19 @@ int CSpellBrowserApp::Start(const QStringList& arguments) {
     if (!dataDir.ok()) {
         const QString text = Utf8(dataDir.strMessage);
         Print(stderr, QStringLiteral("spellbrowser: ") + text + QLatin1Char('\n'));
-        ShowMessageBox(text);
+        if (command.action != CommandLine::Action::kPdf)
+            ShowMessageBox(text);
+        return kExitFailure;
+    }
+    if (command.action == CommandLine::Action::kPdf) {
+        const std::string book = command.strBook.toStdString();
+        const std::string error =
+            WriteClassPdf(dataDir.strDir, command.strClass.toStdString(), command.bBook ? &book : nullptr,
+                          ArgumentBytes(command.strPdf),
+                          command.bCards ? PrintLayout::kCards : PrintLayout::kSheet);
+        if (error.empty())
+            return kExitOk;
+        Print(stderr, QStringLiteral("spellbrowser: ") + Utf8(error) + QLatin1Char('\n'));
         return kExitFailure;
     }
     m_strStartClass = command.strClass.toStdString();

@@ -1,6 +1,7 @@
 #include "CSpellInfoDlg.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 
 #include <QFontMetrics>
@@ -19,6 +20,7 @@
 #include "IndexReader.h"
 #include "MessageBox.h"
 #include "Messages.h"
+#include "RegularFile.h"
 #include "SpellFiles.h"
 #include "resource.h"
 
@@ -179,13 +181,28 @@ std::optional<int32_t> CSpellInfoDlg::ReadRecord() {
     return record->nTextOffset;
 }
 
+namespace {
+CSpellInfoDlg::DescriptionSource g_descriptionSource;
+}  // namespace
+
+void CSpellInfoDlg::SetDescriptionSource(DescriptionSource source) { g_descriptionSource = std::move(source); }
+
 bool CSpellInfoDlg::ReadDescription(int32_t textOffset) {
-    const DescriptionResult description =
-        ReadDescriptionText(m_strPath + std::string(kTextExtension), textOffset);
+    const std::string textPath = m_strPath + std::string(kTextExtension);
+    const DescriptionResult description = g_descriptionSource ? g_descriptionSource(textPath, textOffset)
+                                                              : ReadDescriptionText(textPath, textOffset);
+    const std::string fileName =
+        std::filesystem::path(m_strPath).filename().string() + std::string(kTextExtension);
     if (description.status == DescriptionStatus::kCannotOpenText) {
-        const std::string fileName =
-            std::filesystem::path(m_strPath).filename().string() + std::string(kTextExtension);
         ShowMessageBox(Utf8(messages::CannotOpenFile(fileName)), QMessageBox::Ok, this);
+        return false;
+    }
+    if (description.status == DescriptionStatus::kReadError) {
+        // Part of a description would pass for all of it: the box stays
+        // empty, and the message says why.
+        ShowMessageBox(Utf8(messages::CannotReadFile(
+                           fileName, description.strReason.empty() ? ErrorReason(EIO) : description.strReason)),
+                       QMessageBox::Ok, this);
         return false;
     }
     if (!description.ok())

@@ -3,11 +3,14 @@
 // description from the spell text file.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include <QDialog>
 #include <QString>
+
+#include "DescriptionReader.h"
 
 class QLabel;
 class QLineEdit;
@@ -33,6 +36,11 @@ public:
     // description box. False when there is none to show; a text file that
     // cannot be opened is reported to the user.
     bool ReadDescription(int32_t textOffset);
+
+    // For tests: reads descriptions in place of ReadDescriptionText, so
+    // that a read can fail part way; empty for the real reader.
+    using DescriptionSource = std::function<DescriptionResult(const std::string& textPath, int64_t textOffset)>;
+    static void SetDescriptionSource(DescriptionSource source);
 
     // Data directory + spell class, without extension.
     std::string m_strPath;

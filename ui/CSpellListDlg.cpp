@@ -1,5 +1,8 @@
 #include "CSpellListDlg.h"
 
+#include <QMenu>
+#include <QItemSelectionModel>
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -26,7 +29,9 @@
 #include <QToolTip>
 #include <QTreeView>
 
+#include "CBookBar.h"
 #include "CFindBar.h"
+#include "CPrintPreview.h"
 #include "CNoticeBar.h"
 #include "CProblemsDlg.h"
 #include "CSpellInfoDlg.h"
@@ -39,6 +44,7 @@
 #include "IndexReader.h"
 #include "MessageBox.h"
 #include "Messages.h"
+#include "RegularFile.h"
 #include "SchoolIcons.h"
 #include "SpellFiles.h"
 #include "SpellCopy.h"
@@ -203,7 +209,6 @@ void CSpellListDlg::OnInitDialog() {
     copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(copy, &QAction::triggered, this, &CSpellListDlg::CopySpell);
     m_ctlList->addAction(copy);
-    m_ctlList->setContextMenuPolicy(Qt::ActionsContextMenu);
     // Text size, while the list has the focus; Ctrl+wheel does the same.
     const auto addSizeKeys = [this](const QList<QKeySequence>& keys, const std::function<int()>& step) {
         for (const QKeySequence& key : keys) {
@@ -215,8 +220,18 @@ void CSpellListDlg::OnInitDialog() {
     addSizeKeys({QKeySequence::ZoomOut}, [this] { return m_nTextStep - 1; });
     addSizeKeys({QKeySequence(Qt::CTRL | Qt::Key_0)}, [] { return 0; });
     m_ctlList->viewport()->installEventFilter(this);
+    m_ctlList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_ctlList, &QWidget::customContextMenuRequested, this, &CSpellListDlg::OnListContextMenu);
 
     m_pFindBar = new CFindBar(m_pModel, m_ctlList, m_ctlProgress, this);
+    // The spellbook's controls are a second row of the find bar; closing
+    // the bar shows all rows again, marked or not.
+    m_pBookBar = new CBookBar(m_pModel, m_ctlList, this);
+    m_pFindBar->AddRow(m_pBookBar);
+    connect(m_pFindBar, &CFindBar::OpenChanged, m_pBookBar, [this] {
+        if (!m_pFindBar->IsOpen())
+            m_pBookBar->SetMarkedOnly(false);
+    });
     connect(m_pFindBar, &CFindBar::OpenChanged, this, [this] { OnSize(width(), height()); });
     m_buttons = {wizard, priest, details, createIndex, exit};
     connect(qApp, &QApplication::focusChanged, this, &CSpellListDlg::OnFocusChanged);
@@ -302,6 +317,10 @@ void CSpellListDlg::keyPressEvent(QKeyEvent* event) {
         OnOK();
         return;
     }
+    if (event->matches(QKeySequence::Print)) {
+        OnPrint();
+        return;
+    }
     if (event->matches(QKeySequence::Find) && m_pFindBar) {
         m_pFindBar->OnFind();
         return;
@@ -343,6 +362,7 @@ bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
         ShowMessageBox(Utf8(messages::kNoIndex), QMessageBox::Ok, this);
         return false;
     }
+    m_pFindBar->OnListLoading();
     BusyOperation busy(m_nRepaintIntervalMs);
     const ListState before = SaveListState();
     // A reload of the class shown keeps its selected spell.
@@ -385,12 +405,14 @@ bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
         ShowMessageBox(Utf8(messages::CannotReadIndex(spellClass + std::string(kIndexExtension),
                                                       messages::kNotEnoughMemory)),
                        QMessageBox::Ok, this);
+        m_pFindBar->OnListAbandoned();
         return false;
     }
     m_strListClass = spellClass;
     QToolTip::hideText();  // it showed a cell of the old rows
     SelectAfterLoad(keepOffset);
     m_pFindBar->OnListLoaded(TextPath(spellClass), IsPriestClass(spellClass));
+    m_pBookBar->OnListLoaded(g_strDataDir, spellClass);
 
     // A notice about a build's problems belongs to its class: it waits
     // while the other class is shown.
@@ -404,7 +426,7 @@ bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
     }
     if (index.Failed())
         ShowMessageBox(Utf8(messages::CannotReadIndex(spellClass + std::string(kIndexExtension),
-                                                      std::strerror(index.Error()))),
+                                                      ErrorReason(index.Error()))),
                        QMessageBox::Ok, this);
     UpdateIndexNotice(spellClass);
     return true;
@@ -546,7 +568,9 @@ void CSpellListDlg::OnCreateIndex() {
 }
 
 bool CSpellListDlg::BuildClassIndex(const std::string& spellClass) {
-    SpellChecker checker;
+    // The first warnings are kept for the problems dialog, the rest counted.
+    KeptWarnings found;
+    SpellChecker checker(&found);
     BuildResult result;
     {
         const BusyOperation busy(m_nRepaintIntervalMs);
@@ -558,12 +582,13 @@ bool CSpellListDlg::BuildClassIndex(const std::string& spellClass) {
     }
     m_nBuiltSpells = result.nRecords;
     m_strWaitingProblemsClass.clear();
-    m_builtProblems = checker.Finish();
+    m_nBuiltProblemLines = checker.Finish().nWarningLines;
+    m_builtProblems = std::move(found);
     return true;
 }
 
 void CSpellListDlg::ReportBuildProblems(const std::string& spellClass) {
-    const std::size_t lines = CountWarningLines(m_builtProblems);
+    const std::size_t lines = m_nBuiltProblemLines;
     if (lines > 0)
         ShowNotice(Notice::kProblems, spellClass,
                    messages::IndexedWithProblems(spellClass + std::string(kTextExtension), m_nBuiltSpells, lines),
@@ -635,7 +660,8 @@ void CSpellListDlg::OnNoticeAction() {
     const std::string spellClass = m_strNoticeClass;
     if (m_nNotice == Notice::kProblems) {
         CProblemsDlg dlg(this);
-        dlg.SetProblems(spellClass + std::string(kTextExtension), m_builtProblems);
+        dlg.SetProblems(spellClass + std::string(kTextExtension), m_builtProblems.kept,
+                        m_builtProblems.nNotKept);
         dlg.exec();
         return;
     }
@@ -753,4 +779,46 @@ void CSpellListDlg::ShowDetails() {
     dlg.OnInitDialog();
     PrepareDetails(&dlg);
     dlg.exec();
+}
+
+namespace {
+
+PrintSources SourcesOf(const SpellListModel* model, const QTreeView* list) {
+    PrintSources sources;
+    sources.offsets[PrintSources::kBook] = model->MarkedOffsets();
+    for (int row = 0; row < model->rowCount(); ++row)
+        sources.offsets[PrintSources::kShown].push_back(model->RecordOffset(row));
+    for (const QModelIndex& index : list->selectionModel()->selectedRows())
+        sources.offsets[PrintSources::kSelected].push_back(model->RecordOffset(index.row()));
+    return sources;
+}
+
+}  // namespace
+
+void CSpellListDlg::OnListContextMenu(const QPoint& pos) {
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("IDR_LIST_MENU"));
+    // The list's own actions (Open in New Window, Copy), then printing.
+    menu.addActions(m_ctlList->actions());
+    menu.addSeparator();
+    QAction* print = menu.addAction(tr("Print..."), this, &CSpellListDlg::OnPrint);
+    QAction* pdf = menu.addAction(tr("Save as PDF..."), this, &CSpellListDlg::OnSavePdf);
+    print->setEnabled(!m_strListClass.empty());
+    pdf->setEnabled(!m_strListClass.empty());
+    menu.exec(m_ctlList->viewport()->mapToGlobal(pos));
+}
+
+void CSpellListDlg::OnPrint() {
+    if (m_strListClass.empty())
+        return;
+    CPrintPreview dlg(g_strDataDir, m_strListClass, SourcesOf(m_pModel, m_ctlList), this);
+    dlg.exec();
+}
+
+void CSpellListDlg::OnSavePdf() {
+    if (m_strListClass.empty())
+        return;
+    CPrintPreview dlg(g_strDataDir, m_strListClass, SourcesOf(m_pModel, m_ctlList), this);
+    dlg.SetLayout(PrintLayout::kCards);
+    dlg.SavePdf();
 }

@@ -14,6 +14,7 @@
 #include "SpellCheck.h"
 #include "SpellRecord.h"
 
+class CBookBar;
 class CFindBar;
 class CSpellInfoDlg;
 struct ViewSettings;
@@ -45,6 +46,7 @@ public:
     // The class whose rows the list shows; empty before the first load.
     const std::string& ListClass() const { return m_strListClass; }
     SpellListModel* Model() const { return m_pModel; }
+    CBookBar* BookBar() const { return m_pBookBar; }
 
     // The column widths: the user's widths per field and the shared room.
     ColumnLayout& Columns() { return *m_pColumnLayout; }
@@ -86,6 +88,10 @@ public slots:
     void ShowNoSpellListsNotice();
     // Tells the user that neither class has an index and how to build one.
     void ShowNoIndexNotice();
+    // Ctrl+P and the list's context menu: the print preview, or a PDF
+    // written at once, of the book, the rows shown or the selected spell.
+    void OnPrint();
+    void OnSavePdf();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -126,6 +132,7 @@ private:
     // LoadIndex in ascending or descending order; a failed load keeps the
     // order shown.
     bool LoadInOrder(int nKey, const std::string& spellClass, bool descending);
+    void OnListContextMenu(const QPoint& pos);
 
     // What the notice bar below the list says.
     enum class Notice { kNone, kStaleIndex, kProblems, kNoSpellLists };
@@ -150,6 +157,7 @@ private:
     QList<QPushButton*> m_buttons;  // the row of buttons at the top
     std::string m_strListClass;
     CFindBar* m_pFindBar = nullptr;
+    CBookBar* m_pBookBar = nullptr;
     int m_nRepaintIntervalMs = 50;
     std::unique_ptr<ColumnLayout> m_pColumnLayout;
     bool m_bLayingOutColumns = false;
@@ -161,6 +169,7 @@ private:
     Notice m_nNotice = Notice::kNone;
     std::string m_strNoticeClass;  // the class the notice is about
     std::size_t m_nBuiltSpells = 0;           // of the last build
-    std::vector<Diagnostic> m_builtProblems;  // of the last build
+    KeptWarnings m_builtProblems;             // of the last build
+    std::size_t m_nBuiltProblemLines = 0;     // lines with a warning, of the last build
     std::string m_strWaitingProblemsClass;    // its notice waits for this class's list
 };

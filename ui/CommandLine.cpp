@@ -23,6 +23,9 @@ struct Parser {
         parser.addOption(help);
         parser.addOption(version);
         parser.addOption(dataDir);
+        parser.addOption(pdf);
+        parser.addOption(cards);
+        parser.addOption(book);
         parser.addPositionalArgument(QStringLiteral("class"),
                                      QStringLiteral("Show this class's spells at start, as its "
                                                     "button does: wizard or priest."),
@@ -37,6 +40,15 @@ struct Parser {
     QCommandLineOption dataDir{QStringLiteral("data-dir"),
                                QStringLiteral("Keep the spell lists and their indexes in DIR."),
                                QStringLiteral("DIR")};
+    QCommandLineOption pdf{QStringLiteral("pdf"),
+                           QStringLiteral("Write the class's spells, ordered by name, as a PDF to FILE "
+                                          "and exit, without a window."),
+                           QStringLiteral("FILE")};
+    QCommandLineOption cards{QStringLiteral("cards"),
+                             QStringLiteral("With --pdf: print cards of 63 x 88 mm, not a sheet.")};
+    QCommandLineOption book{QStringLiteral("book"),
+                            QStringLiteral("With --pdf: only the spells of the spellbook NAME."),
+                            QStringLiteral("NAME")};
 };
 
 CommandLine Error(const std::string& text) {
@@ -174,6 +186,22 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         if (!known)
             return Error(messages::UnknownSpellClass(positional.first().toStdString()));
         command.strClass = spellClass;
+    }
+    const bool pdf = p.parser.isSet(p.pdf);
+    if (!pdf && (p.parser.isSet(p.cards) || p.parser.isSet(p.book)))
+        return Error(std::string(messages::kPdfOptionsWithoutPdf));
+    if (pdf) {
+        if (p.parser.values(p.pdf).size() > 1 || p.parser.values(p.book).size() > 1)
+            return Error(std::string(messages::kPdfOptionTwice));
+        if (p.parser.value(p.pdf).isEmpty())
+            return Error(std::string(messages::kPdfNeedsFile));
+        if (command.strClass.isEmpty())
+            return Error(std::string(messages::kPdfNeedsClass));
+        command.action = CommandLine::Action::kPdf;
+        command.strPdf = p.parser.value(p.pdf);
+        command.bCards = p.parser.isSet(p.cards);
+        command.bBook = p.parser.isSet(p.book);
+        command.strBook = p.parser.value(p.book);
     }
     return command;
 }

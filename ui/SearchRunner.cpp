@@ -1,8 +1,11 @@
 #include "SearchRunner.h"
 
 #include <mutex>
+#include <new>
 
 #include <QtConcurrent/QtConcurrentRun>
+
+#include "Messages.h"
 
 namespace {
 
@@ -17,6 +20,22 @@ void RunWorkerStartHook() {
     }
     if (hook)
         hook();
+}
+
+// A search whose failure, memory running out, is a result like any other:
+// an exception would be lost on the worker thread.
+SearchResult Search(const SpellSearchIndex& index, const SpellQuery& query, const std::string& textPath,
+                    const SearchControl& control, bool onWorker) {
+    try {
+        if (onWorker)
+            RunWorkerStartHook();
+        return FindSpells(index, query, textPath, control);
+    } catch (const std::bad_alloc&) {
+        SearchResult result;
+        result.status = SearchStatus::kOutOfMemory;
+        result.strMessage = messages::CannotSearchList(messages::kNotEnoughMemory);
+        return result;
+    }
 }
 
 // How often a worker search's progress reaches the progress bar.
@@ -51,7 +70,7 @@ void SearchRunner::Start(std::shared_ptr<const SpellSearchIndex> index, SpellQue
     if (!index)
         return;
     if (inPlace) {
-        const SearchResult result = FindSpells(*index, query, textPath);
+        const SearchResult result = Search(*index, query, textPath, {}, false);
         emit Finished(result, index.get());
         return;
     }
@@ -61,8 +80,7 @@ void SearchRunner::Start(std::shared_ptr<const SpellSearchIndex> index, SpellQue
     // The worker holds the job, so the index outlives it whatever happens
     // to the list meanwhile.
     auto work = [job = job_, query = std::move(query), textPath = std::move(textPath)] {
-        RunWorkerStartHook();
-        return FindSpells(*job->index, query, textPath, {&job->cancel, &job->progress});
+        return Search(*job->index, query, textPath, {&job->cancel, &job->progress}, true);
     };
     watcher_ = new QFutureWatcher<SearchResult>(this);
     connect(watcher_, &QFutureWatcher<SearchResult>::finished, this, &SearchRunner::OnWorkerFinished);

@@ -2,7 +2,7 @@
 // Runs searches of the spell list, on the GUI thread when they are small
 // and on a worker thread otherwise. Only the latest search reports: one
 // that a newer search or Cancel() overtakes is told to stop and is never
-// heard from.
+// heard from. A search that runs out of memory reports kOutOfMemory.
 
 #include <atomic>
 #include <functional>
@@ -31,7 +31,8 @@ public:
     void Cancel();
     bool IsRunning() const { return watcher_ != nullptr; }
 
-    // For tests: runs on the worker thread before each search there.
+    // For tests: runs on the worker thread before each search there; it
+    // may throw std::bad_alloc as the search could.
     static void SetWorkerStartHook(std::function<void()> hook);
 
 signals:

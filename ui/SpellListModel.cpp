@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <climits>
 #include <cstddef>
+#include <unordered_set>
 
 #include "ColumnTables.h"
 #include "DisplayText.h"
+#include "SpellBook.h"
 #include "SpellSearch.h"
 
 namespace {
@@ -44,10 +46,19 @@ QVariant SpellListModel::data(const QModelIndex& index, int role) const {
         if (index.column() == 0 && row.schoolImage >= 0 && row.schoolImage < icons_.size())
             return icons_[row.schoolImage];
         return {};
+    case Qt::ToolTipRole:
+        if (index.column() == 0 && queried_ &&
+            std::binary_search(byDescription_.begin(), byDescription_.end(), LoadedRow(index.row())))
+            return QStringLiteral("matched in the description");
+        return {};
     case RecordOffsetRole:
         return QVariant::fromValue<qint64>(OffsetOf(row));
     case SchoolImageRole:
         return row.schoolImage;
+    case Qt::CheckStateRole:
+        if (index.column() != 0)
+            return {};
+        return marked_[LoadedRow(index.row())] ? Qt::Checked : Qt::Unchecked;
     default:
         return {};
     }
@@ -58,6 +69,71 @@ QVariant SpellListModel::headerData(int section, Qt::Orientation orientation, in
         section >= kColumnCount)
         return {};
     return QString::fromLatin1(g_szColumnNames[ColumnField(keyField_, section)]);
+}
+
+Qt::ItemFlags SpellListModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags result = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.column() == 0)
+        result |= Qt::ItemIsUserCheckable;
+    return result;
+}
+
+bool SpellListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::CheckStateRole || !index.isValid() || index.column() != 0 || index.row() >= rowCount())
+        return false;
+    const bool marked = value.toInt() == Qt::Checked;
+    const std::string name(SpellName(index.row()));
+    SetMarked(name, marked);
+    emit MarkChanged(name, marked);
+    return true;
+}
+
+std::string_view SpellListModel::SpellName(int row) const {
+    if (row < 0 || row >= rowCount())
+        return {};
+    return texts_.Field(rows_[LoadedRow(row)].texts, kFieldName);
+}
+
+bool SpellListModel::IsMarked(int row) const {
+    return row >= 0 && row < rowCount() && marked_[LoadedRow(row)];
+}
+
+std::size_t SpellListModel::SetMarks(const SpellBook& book) {
+    std::unordered_set<std::string_view> present;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        const std::string_view name = texts_.Field(rows_[i].texts, kFieldName);
+        marked_[i] = book.Has(std::string(name));
+        if (marked_[i])
+            present.insert(name);
+    }
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
+    if (markedOnly_)
+        ApplyFilter();
+    return book.size() - present.size();
+}
+
+void SpellListModel::SetMarked(std::string_view name, bool marked) {
+    for (std::size_t i = 0; i < rows_.size(); ++i)
+        if (marked_[i] != marked && texts_.Field(rows_[i].texts, kFieldName) == name)
+            marked_[i] = marked;
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
+}
+
+std::vector<int64_t> SpellListModel::MarkedOffsets() const {
+    std::vector<int64_t> offsets;
+    for (std::size_t i = 0; i < rows_.size(); ++i)
+        if (marked_[i])
+            offsets.push_back(OffsetOf(rows_[i]));
+    return offsets;
+}
+
+void SpellListModel::SetMarkedOnly(bool markedOnly) {
+    if (markedOnly_ == markedOnly)
+        return;
+    markedOnly_ = markedOnly;
+    ApplyFilter();
 }
 
 void SpellListModel::SetImageList(QList<QIcon> icons) { icons_ = std::move(icons); }
@@ -114,8 +190,12 @@ void SpellListModel::FinishLoad(const std::function<void()>& keepAlive) {
     texts_ = std::move(pendingTexts_);
     loaded_ = true;
     searchIndex_.reset();
+    marked_.assign(rows_.size(), false);
+    query_ = {};
+    queried_ = false;
+    // Marked-only shows nothing until the marks of the new rows are set.
     visible_ = {};
-    filtered_ = false;
+    filtered_ = markedOnly_;
     endResetModel();
     AbandonLoad();
 }
@@ -138,7 +218,7 @@ std::shared_ptr<const SpellSearchIndex> SpellListModel::SearchIndex() const {
         if (i + kReadAhead < rows)
             texts_.Prefetch(rows_[i + kReadAhead].texts);
         const Row& row = rows_[i];
-        index->AddRow(texts_.AllFields(row.texts), texts_.TextOffset(row.texts));
+        index->AddRow(texts_.AllFields(row.texts), texts_.TextOffset(row.texts), row.schoolImage);
     }
     searchIndex_ = std::move(index);
     return searchIndex_;
@@ -157,23 +237,44 @@ int SpellListModel::RowOfRecord(int64_t recordOffset) const {
     return -1;
 }
 
-void SpellListModel::SetFilter(std::vector<uint32_t> rows) {
+void SpellListModel::SetFilter(std::vector<uint32_t> rows, std::vector<uint32_t> byDescription) {
+    byDescription_ = std::move(byDescription);
     // Numbers past the loaded rows cannot come from this load's index.
     const auto loaded = static_cast<uint32_t>(rows_.size());
     std::erase_if(rows, [&](uint32_t row) { return row >= loaded; });
-    // Every row, in order: the unfiltered list, which spares the view a
-    // reset when nothing is hidden before or after.
-    if (rows.size() == rows_.size()) {
-        ClearFilter();
-        return;
-    }
-    beginResetModel();
-    visible_ = std::move(rows);
-    filtered_ = true;
-    endResetModel();
+    query_ = std::move(rows);
+    queried_ = true;
+    ApplyFilter();
 }
 
 void SpellListModel::ClearFilter() {
+    query_ = {};
+    byDescription_ = {};
+    queried_ = false;
+    ApplyFilter();
+}
+
+void SpellListModel::ApplyFilter() {
+    std::vector<uint32_t> rows;
+    if (queried_)
+        rows = query_;
+    else if (markedOnly_)
+        for (uint32_t row = 0; row < rows_.size(); ++row)
+            rows.push_back(row);
+    if (markedOnly_)
+        std::erase_if(rows, [&](uint32_t row) { return !marked_[row]; });
+    // Every row, in order: the unfiltered list, which spares the view a
+    // reset when nothing is hidden before or after.
+    if (!queried_ && !markedOnly_) {
+        if (!filtered_)
+            return;
+    } else if (rows.size() != rows_.size()) {
+        beginResetModel();
+        visible_ = std::move(rows);
+        filtered_ = true;
+        endResetModel();
+        return;
+    }
     if (!filtered_)
         return;
     beginResetModel();

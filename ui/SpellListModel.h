@@ -18,6 +18,7 @@
 #include "RowTextStore.h"
 #include "SpellRecord.h"
 
+class SpellBook;
 class SpellSearchIndex;
 
 class SpellListModel : public QAbstractTableModel {
@@ -36,6 +37,10 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // Qt::CheckStateRole on column 0 marks or unmarks every row of the
+    // spell's name, and emits MarkChanged.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
     // The icons of school images 0..8.
     void SetImageList(QList<QIcon> icons);
@@ -76,10 +81,33 @@ public:
     }
     // Shows only the loaded rows `rows` (ascending, distinct numbers in list order),
     // or all of them again.
-    void SetFilter(std::vector<uint32_t> rows);
+    // `byDescription` (ascending) are those of `rows` that a term matched
+    // only in the description: their name's tooltip says so.
+    void SetFilter(std::vector<uint32_t> rows, std::vector<uint32_t> byDescription = {});
     void ClearFilter();
     bool IsFiltered() const { return filtered_; }
     int LoadedRowCount() const { return static_cast<int>(rows_.size()); }
+
+    // Marks: a bit per loaded row, shown as the check box of column 0. A
+    // load clears them; SetMarks sets them from a book by the spells' names.
+    // The raw bytes of the row's name field.
+    std::string_view SpellName(int row) const;
+    bool IsMarked(int row) const;
+    // Marks the rows whose names are in `book`; returns how many of the
+    // book's names are in no loaded row.
+    std::size_t SetMarks(const SpellBook& book);
+    // Marks or unmarks every loaded row named `name`.
+    void SetMarked(std::string_view name, bool marked);
+    // Shows only marked rows (among those the filter shows). A row
+    // unmarked meanwhile stays until the next change of filter.
+    void SetMarkedOnly(bool markedOnly);
+    bool MarkedOnly() const { return markedOnly_; }
+    // The record offsets of the marked rows, shown or not, in list order.
+    std::vector<int64_t> MarkedOffsets() const;
+
+signals:
+    // The user marked or unmarked the spell `name` (raw bytes).
+    void MarkChanged(const std::string& name, bool marked);
 
 private:
     struct Row {
@@ -110,4 +138,12 @@ private:
     mutable std::shared_ptr<const SpellSearchIndex> searchIndex_;
     std::vector<uint32_t> visible_;
     bool filtered_ = false;
+    // The rows of the last SetFilter, when queried_; marked-only then
+    // keeps the marked ones among them.
+    void ApplyFilter();
+    std::vector<uint32_t> query_;
+    std::vector<uint32_t> byDescription_;  // loaded rows matched in their description
+    bool queried_ = false;
+    bool markedOnly_ = false;
+    std::vector<bool> marked_;  // by loaded row
 };

@@ -1,6 +1,7 @@
 // Runs the spellindex executable and checks what it prints and returns.
 
 #include <csignal>
+#include <cstdlib>
 #include <cstdint>
 #include <fcntl.h>
 #include <filesystem>
@@ -8,6 +9,8 @@
 #include <grp.h>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <tuple>
 #include <sys/wait.h>
 #include <vector>
 
@@ -355,6 +358,20 @@ TEST_F(SpellIndexCli, OutputThatCannotBeWrittenIsAFailure) {
     ::close(pipeEnds[1]);
 }
 
+// More output than one buffer holds: a write fails before the last flush.
+TEST_F(SpellIndexCli, FindOutputThatCannotBeWrittenIsAFailure) {
+    std::string index;
+    for (int i = 0; i < 100; ++i)
+        index += RawRecord(0, "Lantern " + std::to_string(i), 1, 0);
+    WriteFile(dir.file("wizard.idx"), index);
+    const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(full, 0);
+    const RunResult run = SpellIndex({"find", Dir(), "wizard", "lantern"}, StdoutTo(full));
+    ::close(full);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "spellindex: can't write output: No space left on device\n");
+}
+
 // Files the user may not read or write: the full path and the reason. As
 // root the runs drop to the unprivileged user first.
 TEST_F(SpellIndexCli, ErrorsNameThePathAndTheReason) {
@@ -442,7 +459,11 @@ TEST_F(SpellIndexCli, FindPrintsMatchingRecordsAsDumpDoes) {
         {{"--school", "Evocation"}, {}},
         {{"--descriptions"}, dumpWithText},
         {{}, dump},
-        {{"--", "--level"}, {}},
+        {{"--", "--level"}, dump},  // a term: no record has "-level"
+        {{"--", "\"--level\""}, {}},
+        {{"level:2", "-comp:m"}, {dump[1]}},
+        {{"range:touch", "--school", "Alteration"}, {dump[0]}},
+        {{"desc:spark"}, {dump[1]}},  // descriptions read, though not printed
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = {"find", Dir(), "wizard"};
@@ -475,6 +496,22 @@ TEST_F(SpellIndexCli, FindFailuresAndWrongArguments) {
     EXPECT_EQ(find.out, "");
     EXPECT_EQ(find.err, "spellindex: can't open file " + dir.file("wizard.txt") +
                             ": No such file or directory\n");
+
+    // Something other than a regular file: the reason, never a stale one.
+    ASSERT_EQ(::mkfifo(dir.file("wizard.txt").c_str(), 0644), 0);
+    find = SpellIndex({"find", Dir(), "wizard", "--descriptions", "quill"});
+    EXPECT_EQ(find.status, 1);
+    EXPECT_EQ(find.err, "spellindex: can't open file " + dir.file("wizard.txt") + ": not a regular file\n");
+    std::filesystem::remove(dir.file("wizard.idx"));
+    ASSERT_EQ(::mkfifo(dir.file("wizard.idx").c_str(), 0644), 0);
+    find = SpellIndex({"find", Dir(), "wizard", "quill"});
+    EXPECT_EQ(find.status, 1);
+    EXPECT_EQ(find.err, "spellindex: can't open index " + dir.file("wizard.idx") + ": not a regular file\n");
+    std::filesystem::remove(dir.file("wizard.idx"));
+    std::filesystem::create_directory(dir.file("wizard.idx"));
+    find = SpellIndex({"find", Dir(), "wizard", "quill"});
+    EXPECT_EQ(find.status, 1);
+    EXPECT_EQ(find.err, "spellindex: can't open index " + dir.file("wizard.idx") + ": Is a directory\n");
 
     for (const std::vector<std::string>& args : {std::vector<std::string>{"--level"},
                                                   {"--level", "two"},
@@ -581,7 +618,7 @@ TEST_F(SpellIndexCli, CheckFailuresAndUsage) {
     const RunResult missing = SpellIndex({"check", Dir(), "wizard"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "");
-    EXPECT_EQ(missing.err, "spellindex: can't open file wizard.txt: No such file or directory\n");
+    EXPECT_EQ(missing.err, "spellindex: can't open file " + dir.file("wizard.txt") + ": No such file or directory\n");
 
     std::filesystem::create_directory(dir.file("priest.txt"));
     const RunResult directory = SpellIndex({"check", Dir(), "priest", "--json"});
@@ -597,5 +634,149 @@ TEST_F(SpellIndexCli, CheckFailuresAndUsage) {
         EXPECT_EQ(run.status, 2) << args.back();
         EXPECT_EQ(run.out, "");
         EXPECT_NE(run.err.find("spellindex check DATADIR CLASS [--json]"), std::string::npos) << run.err;
+    }
+}
+
+// Findings are written as they are found: the check of 400,000 tiny
+// entries (a warning each, 160 MB when they were all kept) takes no more
+// memory than of a few.
+#if !defined(__SANITIZE_ADDRESS__)
+TEST_F(SpellIndexCli, CheckMemoryDoesNotGrowWithTheFindings) {
+    std::string text;
+    for (int i = 0; i < 400000; ++i)
+        text += "A\nb\nc\nd\ne\nf\ng\n\n";
+    WriteFile(dir.file("wizard.txt"), text);
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(null, 0);
+    const Prepare limit = AddressSpaceLimit(rlim_t{64} << 20);
+    const RunResult check = SpellIndex({"check", Dir(), "wizard", "--json"}, [&] {
+        limit();
+        ::dup2(null, 1);
+    });
+    ::close(null);
+    EXPECT_EQ(check.status, 1);
+    EXPECT_EQ(check.err, "400000 spells, 400000 warnings, 1 note\n");
+}
+#endif
+
+// Spells whose descriptions start past 2 GiB: a warning where the build
+// fails, after a hole of zero bytes.
+TEST_F(SpellIndexCli, CheckWarnsWhereTheBuildCannotIndex) {
+    const std::string head = "Ember Mote\nEvocation\nRange: 0\tComponents: V\nDuration: 1\tCasting Time: 1\n"
+                             "Area of Effect: 1\tSaving Throw: None\nSource.\nA spark";
+    const std::string tail = "\n\nFrost Rime\nAlteration\nRange: 0\tComponents: V\nDuration: 1\tCasting Time: 1\n"
+                             "Area of Effect: 1\tSaving Throw: None\nSource.\nThin ice.\n";
+    const int64_t gap = int64_t{INT32_MAX} + 1 - static_cast<int64_t>(head.size() + tail.find("Thin ice."));
+    WriteSparse(dir.file("wizard.txt"), head, gap, tail);
+    const RunResult check = SpellIndex({"check", Dir(), "wizard"});
+    EXPECT_EQ(check.status, 1);
+    EXPECT_EQ(check.err, "");
+    EXPECT_EQ(Lines(check.out),
+              (std::vector<std::string>{
+                  dir.file("wizard.txt") + ":9: warning: Frost Rime: this spell's description starts past 2 GiB, "
+                                           "where no index record can point: the build fails here (spells past 2 "
+                                           "GiB cannot be stored in the index) [past-2-gib]",
+                  "1 spell, 1 warning"}));
+}
+
+// A FIFO or a device as the text: the reason in words and the full path.
+TEST_F(SpellIndexCli, CheckOfSomethingElseThanAFileNamesThePath) {
+    ASSERT_EQ(::mkfifo(dir.file("wizard.txt").c_str(), 0644), 0);
+    std::filesystem::create_symlink("/dev/zero", dir.file("priest.txt"));
+    for (const std::string spellClass : {"wizard", "priest"}) {
+        const RunResult run = SpellIndex({"check", Dir(), spellClass});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, "spellindex: can't open file " + dir.file(spellClass + ".txt") + ": not a regular file\n");
+    }
+}
+
+// Output that cannot be written ends the check with exit 1 and the reason.
+TEST_F(SpellIndexCli, CheckOutputThatCannotBeWrittenIsAFailure) {
+    std::string text;
+    for (int i = 0; i < 2000; ++i)
+        text += "A\nb\nc\nd\ne\nf\ng\n\n";
+    WriteFile(dir.file("wizard.txt"), text);
+    const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(full, 0);
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    ::close(pipeEnds[0]);
+    for (const auto& [fd, json, reason] : {std::tuple{full, false, "No space left on device"},
+                                           std::tuple{pipeEnds[1], true, "Broken pipe"}}) {
+        SCOPED_TRACE(reason);
+        std::vector<std::string> args = {"check", Dir(), "wizard"};
+        if (json)
+            args.push_back("--json");
+        const RunResult run = SpellIndex(args, StdoutTo(fd));
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, std::string("spellindex: can't write output: ") + reason + "\n");
+    }
+    ::close(full);
+    ::close(pipeEnds[1]);
+}
+
+// Every JSON string is UTF-8, also for a folder named in another encoding:
+// decoded as the display decodes it (0xE9 is Windows-1251 "й").
+TEST_F(SpellIndexCli, CheckJsonIsValidForAFolderNameThatIsNotUtf8) {
+    const std::string folder = dir.file("caf\xE9");
+    std::filesystem::create_directory(folder);
+    WriteFile(folder + "/wizard.txt", kCheckedText);
+    const RunResult check = SpellIndex({"check", folder, "wizard", "--json"});
+    EXPECT_EQ(check.status, 1);
+    const auto lines = Lines(check.out);
+    ASSERT_EQ(lines.size(), 3u) << check.out;
+    EXPECT_EQ(lines[0].rfind("{\"file\":\"" + dir.file("caf\xD0\xB9") + "/wizard.txt\",\"line\":10,", 0), 0u)
+        << lines[0];
+    // A strict parser takes every line.
+    WriteFile(dir.file("out.json"), check.out);
+    const std::string parse = "python3 -c 'import json, sys\n"
+                              "for line in sys.stdin.buffer.read().decode(\"utf-8\").splitlines(): json.loads(line)' < " +
+                              dir.file("out.json");
+    EXPECT_EQ(std::system(parse.c_str()), 0);
+}
+
+TEST_F(SpellIndexCli, BookKeepsOnlyItsSpells) {
+    WriteFile(dir.file("wizard.txt"), kText);
+    ASSERT_EQ(SpellIndex({"build", Dir(), "wizard"}).status, 0);
+    const auto dump = Lines(SpellIndex({"dump", Dir(), "wizard"}).out);
+    ASSERT_EQ(dump.size(), 2u);
+    // The book's order does not matter: records come in file order. A name
+    // no longer in the index is passed over.
+    WriteFile(dir.file("wizard.book"), "Spellbook\nEmber Mote\nGone Spell\n");
+    WriteFile(dir.file("wizard-2.book"), "\xEF\xBB\xBFTonight\r\nEmber Mote\r\nQuill of Patient Copying\r\n");
+    WriteFile(dir.file("wizard-3.book"), "Empty\n");
+    const struct {
+        std::vector<std::string> args;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {{"dump", Dir(), "wizard", "--book", "Spellbook"}, {dump[1]}},
+        {{"dump", Dir(), "wizard", "--book", "Tonight"}, dump},
+        {{"dump", Dir(), "wizard", "--book", "Empty"}, {}},
+        {{"find", Dir(), "wizard", "--book", "Tonight", "quill"}, {dump[0]}},
+        {{"find", Dir(), "wizard", "mote", "--book", "Spellbook"}, {dump[1]}},
+        {{"find", Dir(), "wizard", "--book", "Spellbook", "quill"}, {}},
+    };
+    for (const auto& c : cases) {
+        const RunResult run = SpellIndex(c.args);
+        EXPECT_EQ(run.status, 0) << testing::PrintToString(c.args) << run.err;
+        EXPECT_EQ(Lines(run.out), c.lines) << testing::PrintToString(c.args);
+    }
+    const std::string withText = SpellIndex({"dump", Dir(), "wizard", "--book", "Spellbook", "--descriptions"}).out;
+    EXPECT_NE(withText.find("A spark leaps."), std::string::npos) << withText;
+
+    for (const char* command : {"dump", "find"}) {
+        const RunResult unknown = SpellIndex({command, Dir(), "wizard", "--book", "Nope"});
+        EXPECT_EQ(unknown.status, 1);
+        EXPECT_EQ(unknown.out, "");
+        EXPECT_EQ(unknown.err, "spellindex: no spellbook 'Nope' in " + dir.prefix() + "wizard.book or " +
+                                   dir.prefix() + "wizard-<n>.book\n");
+        for (const std::vector<std::string>& wrong :
+             {std::vector<std::string>{command, Dir(), "wizard", "--book"},
+              {command, Dir(), "wizard", "--book", "Empty", "--book", "Tonight"}}) {
+            const RunResult usage = SpellIndex(wrong);
+            EXPECT_EQ(usage.status, 2) << testing::PrintToString(wrong);
+            EXPECT_NE(usage.err.find("usage: spellindex"), std::string::npos);
+        }
     }
 }

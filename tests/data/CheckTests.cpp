@@ -38,6 +38,11 @@ std::string CrCrLf(std::string_view lf) {
     return out;
 }
 
+class NullRecords final : public RecordSink {
+public:
+    void Put(const SpellRecord& /*record*/) override {}
+};
+
 CheckResult CheckText(const std::string& text, bool priest = false, std::size_t window = 0) {
     LineReader reader;
     reader.OpenMemory(text, window);
@@ -133,17 +138,17 @@ const Case kCases[] = {
 
     // Line ends.
     {"CR CR LF line ends: blank lines are not blank", CrCrLf(Spell("Alpha") + "\nBeta\n"),
-     {"1: carriage-return", "9: end-in-description"}},
+     {"9: end-in-description", "1: carriage-return"}},
     {"CR-only line ends", "Alpha\rAlteration\rRange: Touch\tComponents: V\r", {"1: entry-cut-off", "1: carriage-return"}},
     {"CR LF line ends", ToCrlf(Spell("Alpha") + "\n" + Spell("Beta")), {"15: end-in-description"}},
 
     // Encodings: the rarer kind of line is reported.
     {"one Windows-1251 line among UTF-8 ones",
      Spell(kCyrillicWord, kCyrillicWord + " one.\n" + kCp1251Word + " two.\n" + kCyrillicWord + " three.\n"),
-     {"8: mixed-encoding", "9: end-in-description"}},
+     {"9: end-in-description", "8: mixed-encoding"}},
     {"one UTF-8 line among Windows-1251 ones",
      Spell(kCp1251Word, kCp1251Word + " one.\n" + kCyrillicWord + " two.\n" + kCp1251Word + " three.\n"),
-     {"8: mixed-encoding", "9: end-in-description"}},
+     {"9: end-in-description", "8: mixed-encoding"}},
     {"Windows-1251 throughout", Spell(kCp1251Word, kCp1251Word + " one.\n"), {"7: end-in-description"}},
 
     // Priests have a sphere line too.
@@ -234,11 +239,72 @@ TEST(SpellCheck, CountsSpellsAndWarnings) {
     EXPECT_EQ(CountWarningLines(twoOnOne.diagnostics), 1u);
 }
 
+// A sink that notes how many spells the parse had indexed at each finding.
+class SpellsAtFinding final : public DiagnosticSink {
+public:
+    void Put(Diagnostic d) override {
+        found.push_back(std::to_string(d.nLine) + "@" + std::to_string(checker ? checker->SpellCount() : 0));
+    }
+    const SpellChecker* checker = nullptr;
+    Strings found;
+};
+
+TEST(SpellCheck, FindingsAreHandedOutAsTheyAreFound) {
+    const std::string text = "A\nb\nc\nd\ne\nf\ng\n\nB\nb\nc\nd\ne\nf\ng\n\n" +
+                             Spell("Carol", "\xF1\xEB\xEE\xE2\xEE.\n\n\xD0\x96 one.\n");
+    SpellsAtFinding sink;
+    SpellChecker checker(&sink);
+    sink.checker = &checker;
+    LineReader reader;
+    reader.OpenMemory(text);
+    NullRecords records;
+    (void)ParseSpells(reader, false, 1, records, &checker);
+    // A paragraph's entry and a capital other than A..Z, as the parse
+    // passes them; the note where the text ends.
+    EXPECT_EQ(sink.found, (Strings{"1@1", "9@2", "25@3", "25@3"}));
+    const CheckCounts counts = checker.Finish();
+    // Those about the whole text come last: the line that is not UTF-8.
+    EXPECT_EQ(sink.found, (Strings{"1@1", "9@2", "25@3", "25@3", "23@3"}));
+    EXPECT_EQ(counts.nWarnings, 4u);
+    EXPECT_EQ(counts.nNotes, 1u);
+    EXPECT_EQ(counts.nWarningLines, 4u);
+}
+
+TEST(SpellCheck, LinesWithWarningsOfBothKindsCountOnce) {
+    // The name is too long and not UTF-8, unlike two other lines.
+    const std::string text = Spell(std::string(100, 'N') + kCp1251Word, kCyrillicWord + "\n" + kCyrillicWord + "\n");
+    const CheckResult r = CheckText(text);
+    EXPECT_EQ(Found(text), (Strings{"1: field-too-long", "8: end-in-description", "1: mixed-encoding"}));
+    EXPECT_EQ(r.counts.nWarnings, 2u);
+    EXPECT_EQ(r.counts.nWarningLines, 1u);
+}
+
+TEST(SpellCheck, DuplicatesAreFoundAmongThousandsOfNames) {
+    // The table of names grows twice on the way; the repeats come after.
+    std::string text;
+    for (int i = 0; i < 2000; ++i)
+        text += Spell("Spell " + std::to_string(i)) + "\n";
+    text += Spell("Spell 0") + "\n" + Spell("Spell 1999") + "\n" + Spell("Spell 2000");
+    EXPECT_EQ(Found(text), (Strings{"16001: duplicate-name", "16009: duplicate-name", "16023: end-in-description"}));
+    EXPECT_EQ(CheckText(text).diagnostics[1].strMessage, "the spell at line 15993 has the same name");
+}
+
+TEST(SpellCheck, KeptWarningsKeepTheFirstAndCountTheRest) {
+    KeptWarnings kept(2);
+    for (const int64_t line : {3, 5, 9})
+        kept.Put({line, Severity::kWarning, DiagnosticCode::kMissingTab, "m", "s"});
+    kept.Put({11, Severity::kNote, DiagnosticCode::kEndInDescription, "n", "s"});
+    ASSERT_EQ(kept.kept.size(), 2u);
+    EXPECT_EQ(kept.kept[0].nLine, 3);
+    EXPECT_EQ(kept.kept[1].nLine, 5);
+    EXPECT_EQ(kept.nNotKept, 1u);
+}
+
 TEST(SpellCheck, FileThatCannotBeOpened) {
     TempDir dir;
     const CheckResult missing = CheckSpellFile(dir.prefix(), "wizard");
     EXPECT_EQ(missing.status, CheckStatus::kCannotOpenText);
-    EXPECT_EQ(missing.strMessage, "can't open file wizard.txt: No such file or directory");
+    EXPECT_EQ(missing.strMessage, "can't open file " + dir.file("wizard.txt") + ": No such file or directory");
 
     WriteFile(dir.file("priest.txt"), "Alpha\nAlteration\nSpheres: All\n" + kFields + "W.\n");
     const CheckResult priest = CheckSpellFile(dir.prefix(), "priest");
@@ -279,7 +345,8 @@ TEST(SpellCheck, WatchedBuildsWriteTheSameIndex) {
             std::filesystem::copy_file(std::string(SPELLS_SAMPLES_DIR) + "/" + spellClass + ".txt",
                                        d->file(spellClass + ".txt"));
         const BuildResult a = BuildIndexIn(plain.prefix(), spellClass, 1);
-        SpellChecker checker;
+        DiagnosticList found;
+        SpellChecker checker(&found);
         const BuildResult b = BuildIndexIn(watched.prefix(), spellClass, 1, &checker);
         ASSERT_TRUE(a.ok() && b.ok());
         EXPECT_EQ(a.nRecords, 29u);
@@ -289,7 +356,8 @@ TEST(SpellCheck, WatchedBuildsWriteTheSameIndex) {
         EXPECT_EQ(index.size(), 29 * kRecordSize);
         EXPECT_TRUE(index == ReadFile(watched.file(spellClass + ".idx")));
         // The samples are clean.
-        for (const Diagnostic& d : checker.Finish())
+        EXPECT_EQ(checker.Finish().nWarnings, 0u);
+        for (const Diagnostic& d : found.items)
             EXPECT_EQ(d.severity, Severity::kNote) << d.nLine << ": " << d.strMessage;
     }
     // And every text of the table.

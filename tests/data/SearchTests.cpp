@@ -2,6 +2,7 @@
 // fields, filters and descriptions.
 
 #include <atomic>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -67,6 +68,8 @@ TEST(SpellSearch, TermsSplitAtWhiteSpace) {
         {"\xD0\x81\xD0\xB6  \xD0\x96\xD0\xA3\xD0\x9A", {"\xD1\x91\xD0\xB6", "\xD0\xB6\xD1\x83\xD0\xBA"}},
         {"\xC6\xD3\xCA", {"\xD0\xB6\xD1\x83\xD0\xBA"}},  // ЖУК typed in Windows-1251
         {"x x", {"x", "x"}},
+        // жук in UTF-8 beside ЖУК in Windows-1251: each read on its own.
+        {"\xD0\xB6\xD1\x83\xD0\xBA \xC6\xD3\xCA", {"\xD0\xB6\xD1\x83\xD0\xBA", "\xD0\xB6\xD1\x83\xD0\xBA"}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(SplitTerms(c.typed), c.terms) << c.typed;
@@ -223,6 +226,47 @@ TEST_F(DescriptionSearch, MissingTextIsAnErrorOnlyWhenDescriptionsAreSearched) {
     const SearchResult result = FindSpells(index, MakeQuery("x", {}, {}, true), dir.file("wizard.txt"));
     EXPECT_EQ(result.status, SearchStatus::kCannotOpenText);
     EXPECT_EQ(result.strMessage, "can't open file " + dir.file("wizard.txt") + ": No such file or directory");
+}
+
+TEST_F(DescriptionSearch, RowsWithoutADescriptionToReadMatchOnTheirFieldsAlone) {
+    Build(Entry("Alpha", "fire.\n\n") + "End\n");
+    SpellRecord unread = MakeRecord("Beta", 1);
+    unread.nTextOffset = -1;
+    index.AddRecord(unread);
+    unread.nTextOffset = 1 << 30;  // past the end
+    index.AddRecord(unread);
+    EXPECT_EQ(Find("fire"), Rows{0});
+    EXPECT_EQ(Find("beta"), (Rows{1, 2}));
+    EXPECT_EQ(Find("beta fire"), Rows{});
+}
+
+// A text edited after indexing so that no description ends (no blank
+// lines), or one line of 16 MiB: each description costs at most what the
+// details read of it, not the rest of the text.
+TEST_F(DescriptionSearch, EachDescriptionReadsNoMoreThanTheDetailsShow) {
+    const std::size_t kTextBytes = std::size_t{16} << 20;
+    const int kRows = 24;
+    std::string lines;
+    while (lines.size() < kTextBytes)
+        lines += "no blank line ever ends this description, it runs on\n";
+    for (const std::string& text : {lines, std::string(kTextBytes, 'x')}) {
+        WriteFile(dir.file("wizard.txt"), text);
+        index = SpellSearchIndex();
+        for (int row = 0; row < kRows; ++row)
+            index.AddRecord([&] {
+                SpellRecord r = MakeRecord("Row", 1);
+                r.nTextOffset = row * 4096;
+                return r;
+            }());
+        const SearchResult result = FindSpells(index, MakeQuery("absent", {}, {}, true), dir.file("wizard.txt"));
+        EXPECT_TRUE(result.ok());
+        EXPECT_EQ(result.rows, Rows{});
+        // 1 MiB of description a row on lines, 4 MiB of text on the one
+        // line, each with a block of 64 KiB to spare.
+        const uint64_t perRow = text[0] == 'x' ? (4u << 20) + (64u << 10) : (1u << 20) + (128u << 10);
+        EXPECT_LE(result.textBytesRead, kRows * perRow) << text.size();
+        EXPECT_GE(result.textBytesRead, kRows * (1u << 20)) << text.size();
+    }
 }
 
 TEST(SpellSearch, CancelledAndProgress) {

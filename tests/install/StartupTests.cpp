@@ -33,6 +33,7 @@ const char* ActionName(CommandLine::Action action) {
     case CommandLine::Action::kHelp: return "help";
     case CommandLine::Action::kVersion: return "version";
     case CommandLine::Action::kError: return "error";
+    case CommandLine::Action::kPdf: return "pdf";
     }
     return "?";
 }

@@ -214,6 +214,22 @@ TEST_F(InfoDialogTest, DescriptionBoxShowsTheJoinedDescription) {
     }
 }
 
+// A read that fails part way shows no part of the description as if it
+// were all of it: the fields, an empty box and why.
+TEST_F(InfoDialogTest, ReadFailingPartWayIsReported) {
+    WriteFile(Txt("wizard"), Entry("Halting", "Words.\n\n"));
+    ASSERT_TRUE(BuildIndexIn(dir.prefix(), "wizard", 1).ok());
+    CSpellInfoDlg::SetDescriptionSource([](const std::string&, int64_t) {
+        return DescriptionResult{DescriptionStatus::kReadError, {}, "Input/output error"};
+    });
+    const DetailsView view = Open(0);
+    CSpellInfoDlg::SetDescriptionSource({});
+    EXPECT_EQ(view.name, QStringLiteral("Halting"));
+    EXPECT_EQ(view.description, QString());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, QStringLiteral("can't read file wizard.txt: Input/output error"));
+}
+
 TEST_F(InfoDialogTest, NoWholeRecordAtTheOffsetGivesEmptyFields) {
     WriteFile(Txt("wizard"), "Text that must not show\n");
     WriteFile(Idx("wizard"), EncodeAll({MakeRecord("Only")}));

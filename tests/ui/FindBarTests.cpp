@@ -1,11 +1,15 @@
 // The find bar of the main dialog, driven through its real widgets.
 
+#include <chrono>
+#include <new>
 #include <semaphore>
+#include <thread>
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QToolButton>
 
 #include "CFindBar.h"
@@ -106,11 +110,9 @@ TEST_F(FindBarTest, FiltersLiveAndCounts) {
     Find(list);
     EXPECT_EQ(Items(level), (QStringList{"All levels", "1", "2", "3", "4", "5", "6"}));
     EXPECT_EQ(Items(school),
-              (QStringList{"All schools", "(Evocation)", "Abjuration", "Alteration",
-                           "Alteration (Universal)", "Alteration, Enchantment/Charm", "Conjuration",
-                           "Conjuration/Summoning", "Divination", "Enchantment/Charm", "Evocation",
-                           "Evocation (reversible)", "Evocation (Wild Magic)", "Illusion/Phantasm",
-                           "Invocation/Evocation", "Necromancy"}));
+              (QStringList{"All schools", "Alteration", "Abjuration", "Conjuration/Summoning",
+                           "Enchantment/Charm", "Illusion/Phantasm", "Evokation/Invokation", "Divination",
+                           "Necromancy", "All schools (no school recognised)"}));
     EXPECT_EQ(descriptions->text(), QStringLiteral("Descriptions too"));
 
     QTest::keyClicks(field, "LANT");
@@ -131,9 +133,73 @@ TEST_F(FindBarTest, FiltersLiveAndCounts) {
 
     QTest::keyClicks(field, "fire");
     EXPECT_EQ(count->text(), QStringLiteral("0 of 29"));
-    QTest::mouseClick(descriptions, Qt::LeftButton);
+    QTest::mouseClick(descriptions, Qt::LeftButton);  // searched on the worker
+    EXPECT_TRUE(QTest::qWaitFor([&] { return count->text() == QStringLiteral("2 of 29"); }));
     EXPECT_EQ(Column(0), (QStringList{"Ember Mote", "Orrery of Iron Stars"}));
     EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(FindBarTest, FieldTermsSchoolClassesAndQueryErrors) {
+    LoadWizard();
+    Find(list);
+    QTest::keyClicks(field, "range:touch -comp:m");
+    EXPECT_EQ(Column(0), (QStringList{"Harvester's Bargain", "Tidewalker's Step"}));
+    EXPECT_EQ(field->toolTip(), QString());
+    field->clear();
+
+    // "(Evocation)", "Invocation/Evocation", "Evocation (Wild Magic)", ...
+    school->setCurrentIndex(school->findText("Evokation/Invokation"));
+    EXPECT_EQ(Column(0), (QStringList{"Ember Mote", "Glasswind", "Lantern of False Dawn", "Storm Crown",
+                                      "Tempest in a Teacup"}));
+    EXPECT_FALSE(school->itemIcon(school->currentIndex()).isNull());
+    QTest::keyClicks(field, "-name:storm");
+    EXPECT_EQ(count->text(), QStringLiteral("4 of 29"));
+
+    // A mistake filters nothing and says why until it is mended.
+    field->clear();
+    QTest::keyClicks(field, "colour:red");
+    EXPECT_EQ(count->text(), QStringLiteral("29 of 29"));
+    EXPECT_EQ(field->toolTip(), QStringLiteral("unknown field 'colour:': name, level, school, sphere, range, "
+                                               "duration, area, comp, time, save or desc"));
+    EXPECT_TRUE(field->styleSheet().contains(QStringLiteral("red")));
+    field->clear();
+    EXPECT_EQ(count->text(), QStringLiteral("5 of 29"));
+    EXPECT_EQ(field->toolTip(), QString());
+    EXPECT_EQ(field->styleSheet(), QString());
+    QTest::keyClicks(field, "\"glass");
+    EXPECT_EQ(field->toolTip(), QStringLiteral("a quote is not closed"));
+    EXPECT_EQ(count->text(), QStringLiteral("29 of 29"));
+    QTest::keyClicks(field, "wind\"");
+    EXPECT_EQ(Column(0), QStringList{"Glasswind"});
+
+    // desc: reads the descriptions though the box is not checked, and the
+    // rows say where they matched.
+    field->clear();
+    school->setCurrentIndex(0);
+    QTest::keyClicks(field, "desc:fire");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return count->text() == QStringLiteral("2 of 29"); }));
+    EXPECT_EQ(Column(0), (QStringList{"Ember Mote", "Orrery of Iron Stars"}));
+    EXPECT_FALSE(descriptions->isChecked());
+    EXPECT_EQ(model->index(1, 0).data(Qt::ToolTipRole).toString(), QStringLiteral("matched in the description"));
+    field->clear();
+    QTest::keyClicks(field, "orrery");
+    EXPECT_EQ(model->index(0, 0).data(Qt::ToolTipRole), QVariant());
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(FindBarTest, PriestSphereBoxOffersSingleSpheres) {
+    WriteFile(Txt("priest"), kPriestText.substr(0, kPriestText.size() - 4) + std::string(
+        "Root Call\nAlteration\nSphere: Plant, Animal/Elemental (Earth, Water)\nRange: Touch\tComponents: V\n"
+        "Duration: 1 day\tCasting Time: 1\nArea of Effect: Any road\tSaving Throw: None\n"
+        "Source.\nRoots.\n\nEnd\n"));
+    g_nLevel = 1;
+    ASSERT_TRUE(BuildIndex("priest").ok());
+    Click("IDC_PRIEST");
+    ASSERT_EQ(model->rowCount(), 2);
+    Find(list);
+    EXPECT_EQ(Items(school), (QStringList{"All spheres", "All", "Animal", "Elemental (Earth, Water)", "Plant"}));
+    school->setCurrentIndex(school->findText("Animal"));
+    EXPECT_EQ(Column(0), QStringList{"Root Call"});
 }
 
 TEST_F(FindBarTest, HeaderClickKeepsTheQueryAndClassSwitchResetsMissingFilters) {
@@ -249,11 +315,72 @@ TEST_F(FindBarTest, UnreadableTextDropsDescriptionsWithAMessage) {
     Find(list);
     QTest::keyClicks(field, "fire");
     QTest::mouseClick(descriptions, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.empty(); }));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text,
               QString::fromStdString("can't open file " + Txt() + ": No such file or directory"));
     EXPECT_FALSE(descriptions->isChecked());
     EXPECT_EQ(count->text(), QStringLiteral("0 of 29"));
+}
+
+// A search still on the worker when a list loads neither reaches the
+// load's progress bar nor reports into the new list.
+TEST_F(FindBarTest, ALoadCancelsTheRunningSearch) {
+    WriteFile(Txt("priest"), kPriestText);  // one row, the wizard list 29
+    g_nLevel = 1;
+    ASSERT_TRUE(BuildIndex("priest").ok());
+    LoadWizard();
+    dlg->SetRepaintInterval(0);  // the load takes events at every chance
+    bar->SetInPlaceLimit(0);
+    std::binary_semaphore release(0);
+    std::atomic<bool> started{false};
+    SearchRunner::SetWorkerStartHook([&] {
+        started = true;
+        release.acquire();
+    });
+    Find(list);
+    field->setText(QStringLiteral("lantern"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return started.load(); }));
+    SearchRunner::SetWorkerStartHook({});  // the searches after this one run through
+    ASSERT_EQ(progress->maximum(), kSearchProgressMax);
+    progress->setValue(500);  // as the search's progress would show it half way
+    // Once the load has set its range, the search ends and posts its
+    // report, which only the load's repaints could then take.
+    bool released = false;
+    QObject::connect(progress, &QProgressBar::valueChanged, progress, [&] {
+        if (released || progress->maximum() == 29 || progress->maximum() == kSearchProgressMax)
+            return;
+        released = true;
+        release.release();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    });
+    Click("IDC_PRIEST");
+    if (!released)
+        release.release();  // the search must not hold the test's end
+    EXPECT_TRUE(released);
+    // The new list's search, which gives the bar back as the load left
+    // it: "lantern" is in none of its rows.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return count->text() == QStringLiteral("0 of 1"); }));
+    QTest::qWait(50);
+    EXPECT_EQ(progress->maximum(), 1);
+}
+
+// Memory running out in a search on the worker: the whole list, the
+// progress bar as the load left it, and why.
+TEST_F(FindBarTest, ASearchOutOfMemoryShowsTheWholeListAndWhy) {
+    LoadWizard();
+    const int progressValue = progress->value();
+    SearchRunner::SetWorkerStartHook([] { throw std::bad_alloc(); });
+    Find(list);
+    QTest::keyClicks(field, "grave");
+    EXPECT_EQ(count->text(), QStringLiteral("1 of 29"));
+    QTest::mouseClick(descriptions, Qt::LeftButton);  // descriptions: always on the worker
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.empty(); }));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, QStringLiteral("can't search the list: not enough memory"));
+    EXPECT_EQ(count->text(), QStringLiteral("29 of 29"));
+    EXPECT_EQ(progress->maximum(), 29);
+    EXPECT_EQ(progress->value(), progressValue);
 }
 
 }  // namespace

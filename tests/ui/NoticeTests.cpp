@@ -5,7 +5,7 @@
 
 #include <QHeaderView>
 #include <QLabel>
-#include <QTableWidget>
+#include <QTreeView>
 #include <QToolButton>
 
 #include "CNoticeBar.h"
@@ -85,7 +85,7 @@ protected:
 
     // Presses the notice's button; a problems dialog that opens is read
     // and closed.
-    std::vector<Row> PressActionAndReadProblems(QString* title = nullptr) {
+    std::vector<Row> PressActionAndReadProblems(QString* title = nullptr, QString* notListed = nullptr) {
         std::vector<Row> rows;
         QTimer poll;
         poll.setInterval(0);
@@ -99,10 +99,14 @@ protected:
             EXPECT_EQ(problems, QApplication::activeModalWidget());
             if (title)
                 *title = problems->windowTitle();
-            auto* table = problems->findChild<QTableWidget*>(QStringLiteral("IDC_PROBLEM_LIST"));
+            auto* table = problems->findChild<QTreeView*>(QStringLiteral("IDC_PROBLEM_LIST"));
             EXPECT_NE(table, nullptr);
-            for (int r = 0; table && r < table->rowCount(); ++r)
-                rows.push_back({table->item(r, 0)->text(), table->item(r, 1)->text(), table->item(r, 2)->text()});
+            const QAbstractItemModel* m = table ? table->model() : nullptr;
+            for (int r = 0; m && r < m->rowCount(); ++r)
+                rows.push_back({m->index(r, 0).data().toString(), m->index(r, 1).data().toString(),
+                                m->index(r, 2).data().toString()});
+            if (notListed)
+                *notListed = problems->findChild<QLabel*>(QStringLiteral("IDC_PROBLEMS_NOT_LISTED"))->text();
             problems->reject();
         });
         poll.start();
@@ -255,6 +259,23 @@ TEST_F(NoticeTest, CreateIndexWithWarningsOffersTheProblems) {
     // The notice stays for another look.
     EXPECT_TRUE(Shown());
     EXPECT_EQ(PressActionAndReadProblems().size(), 2u);
+}
+
+TEST_F(NoticeTest, ManyWarningsKeepTheFirstAndCountTheRest) {
+    // 6,000 seven-line entries without markers: a warning each.
+    std::string many;
+    for (int i = 0; i < 6000; ++i)
+        many += "A\nb\nc\nd\ne\nf\ng\n\n";
+    WriteFile(Txt(), many);
+    answer = QMessageBox::Yes;
+    Click("IDC_CREATE_INDEX");
+    EXPECT_EQ(Shows(), QStringLiteral("Indexed 6000 spells; 6000 lines look wrong"));
+    QString notListed;
+    const std::vector<Row> rows = PressActionAndReadProblems(nullptr, &notListed);
+    ASSERT_EQ(rows.size(), 5000u);
+    EXPECT_EQ(rows.front()[0], QStringLiteral("1"));
+    EXPECT_EQ(rows.back()[0], QStringLiteral("39993"));
+    EXPECT_EQ(notListed, QStringLiteral("1000 more warnings are not listed"));
 }
 
 TEST_F(NoticeTest, CleanBuildsAreSilentAndClearTheirNotice) {
