@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # make run   installs what is missing, builds, indexes the samples, opens the browser
 # make test  installs what is missing, builds and runs every test headless, twice:
 #            the normal build (preset dev), then under AddressSanitizer and

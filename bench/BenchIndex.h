@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the browser's benchmarks share: generated index records and files of
 // any size, and the process's resident memory.

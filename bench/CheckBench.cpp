@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The spell text check against the index build, over one generated text
 // (150 MB; --check_bench_mb=N to change) in a scratch directory on /dev/shm
 // (the system temporary directory without it), removed at exit.

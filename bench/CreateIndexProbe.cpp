@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Create Index from the window over a text of many tiny entries, in a fresh
 // process: the check that runs with the build keeps only the first warnings,
 // so the peak memory above the empty window stays the same whatever the

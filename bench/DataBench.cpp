@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Benchmarks of the spell data library over generated spell texts.
 //
 // The texts are generated at the first benchmark that needs them, in a

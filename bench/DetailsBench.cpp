@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening a spell's details, from the click to the first painted frame of
 // the dialog: a description of ordinary length, a megabyte of words, and a
 // single word of 1.1 MB (cut to the 1 MiB cap by the description reader).

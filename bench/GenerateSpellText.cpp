@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "GenerateSpellText.h"
 
 #include <algorithm>

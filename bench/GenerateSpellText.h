@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Deterministic generator of spell text files for the benchmarks. The same
 // options give the same bytes on every platform and standard library: the

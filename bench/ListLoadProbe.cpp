@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A list load as a user meets it, in a fresh process: the main window is
 // shown empty, "Wizard" is clicked, and the program reports the time to
 // the click's return and to the first painted frame of the loaded list,

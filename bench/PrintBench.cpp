@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Cards to PDF: about 190 generated spells (the size of the corpus's wizard
 // list) and 10,000, against a baseline of the same names and descriptions
 // drawn by QPainter::drawText into a plain QPdfWriter, nine to a page, with

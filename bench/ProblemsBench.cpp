@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The problems dialog with many warnings: from SetProblems to its list's
 // first painted frame, for 2,000 to 200,000 warnings (a build keeps at most
 // KeptWarnings::kDefaultLimit; the dialog takes any number).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Search benchmarks, each next to a plain scan of the same bytes in the
 // same run: field search over the real list model (100,000 and 1,000,000
 // rows) against memmem over the row texts; description search over a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Browser benchmarks, offscreen: loading indexes of growing size into the
 // real main dialog, against a plain read of the same file and against the
 // floor of a load (read, fold the keys, sort); opening a spell's details;

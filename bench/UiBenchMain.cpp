@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the browser's benchmarks offscreen inside one QApplication.
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Shared by the browser's benchmarks (ui_bench): the data directory they
 // write their indexes and texts to, under /dev/shm and removed at exit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CheckCommand.h"
 
 #include <cstdio>

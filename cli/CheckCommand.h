@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // spellindex check: reports what in a spell text is probably not read as
 // its writer meant, in the form compilers use.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // spellindex find: the records of an index that match a query.
 

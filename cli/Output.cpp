@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Output.h"
 
 #include <cerrno>

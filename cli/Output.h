@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Standard output of spellindex's commands: every write is checked, and
 // every command ends through FinishOutput, so none can lose its output

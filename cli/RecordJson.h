@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One index record as the JSON object spellindex prints for it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // spellindex: builds and inspects spell index files from the command line.
 
 #include <csignal>

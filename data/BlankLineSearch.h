@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where a blank line may begin in a block of text: the search that passes
 // over a description's lines, most of the bytes of a spell text. It looks

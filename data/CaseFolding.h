@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Simple Unicode case folding (CaseFolding.txt, statuses C and S): the
 // one-to-one mapping that makes "Ä" and "ä", "Ж" and "ж" compare equal.

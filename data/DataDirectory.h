@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where the browser keeps its spell lists. The data directory is the first
 // of, in this order:

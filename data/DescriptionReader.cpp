@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DescriptionReader.h"
 
 #include "LineReader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reads a spell's description from its text file at the offset kept in
 // the spell's index record.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "IndexAge.h"
 
 #include <sys/stat.h>

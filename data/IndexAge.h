@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Whether a class's index still matches its spell text: an index records
 // byte offsets into the text, so any later edit of the text may move the

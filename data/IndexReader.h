@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reading index files: in sequence for the list, or one record at an
 // offset for the details.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Line reading over a spell text, from a file or from bytes in memory, with
 // byte positions counted in the text as stored.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Every message the program shows or prints about a failure, in one place.
 // Texts are UTF-8; the two Russian ones are the program's own words.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Spell texts and indexes are regular files. A FIFO, a device or a socket
 // in their place (directly or through a link) is refused at once, without

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A new version of a file, written beside it and renamed over it only when
 // complete and synced, so that the file is always the old one or the whole

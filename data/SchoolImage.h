@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reduces a free-text school line to one of nine icon classes.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SpellBook.h"
 
 #include <algorithm>

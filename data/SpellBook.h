@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Spellbooks: the spells a player marked in one class's list, kept by name
 // in a plain text file beside the class's lists.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The check of a spell text: what the grammar reads silently in a way its
 // writer probably did not mean. It watches the very parse that the index

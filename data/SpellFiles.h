@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where a spell class's files live, and the state shared by the program's
 // commands. Everything runs on one thread.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SpellRecord.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The index record: one spell's short fields and the offset of its description
 // in the spell text file. The index file is these records back to back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Finding spells: the query a user types, and its matching against the
 // rows of a list and against the spells' descriptions. The browser's find

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The spell text grammar: field markers, the cutting of values out of
 // lines, the end of a description, and the parse of one entry.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Spell texts are hand-written in whatever encoding the author's editor
 // used: UTF-8 today, Windows-1251 in older files. Display text is UTF-8.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A compact append-only store of unsigned numbers and byte strings: a
 // number takes one byte per 7 bits (LEB128), and the bytes go into blocks

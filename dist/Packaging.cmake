@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Debian packages, one per install component (cpack --preset dist, or
 # make package): spellindex, the command alone, and spells, the browser,
 # which uses spellindex's man page and needs Qt. Library dependencies come

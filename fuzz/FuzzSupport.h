@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Shared pieces of the fuzz targets: a checked abort, a scratch directory
 // per process (ScratchDir.h, shared with the tests and benchmarks), and

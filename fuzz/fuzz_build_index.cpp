@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The index builder's grammar over arbitrary bytes as a spell text, for
 // both classes, in memory: no files, no sync, no rename. Every record must
 // survive the index encoding; its text offset must lie inside the text or

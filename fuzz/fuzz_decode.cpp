@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The display decoder and the cut of values to their fields, over
 // arbitrary bytes. The decoder's output is always valid UTF-8; valid UTF-8
 // comes back unchanged, anything else one character per byte with ASCII

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The index reader and the description reader over arbitrary bytes as an
 // index file beside arbitrary bytes as a spell text file. Input layout:
 // two bytes (little-endian) give the index part's length, that many bytes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Resource identifiers of the browser's windows, controls and icons. The
 // widgets carry these names as their object names.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes data/CaseFoldingTable.inc: the simple case folding of Unicode
 (CaseFolding.txt, statuses C and S) as sorted pairs of code points.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The spellbook bar below the list: the current book of the shown class,
 // New, Rename and Delete, "Marked only", and how many spells are marked.

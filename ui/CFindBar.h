@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The find bar at the bottom of the main window: a query field, level and
 // school filters and "Descriptions too". It filters the spell list as the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CNoticeBar.h"
 
 #include <QHBoxLayout>

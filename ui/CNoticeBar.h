@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A strip below the spell list that tells the user something without
 // stopping them: a text, an optional button for what to do about it, and

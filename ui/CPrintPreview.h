@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Print preview of the spell list: the current spellbook, the rows shown or
 // the selected spell, as a Sheet or as Cards, printed or saved as a PDF.

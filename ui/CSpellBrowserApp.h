@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The application: reads the command line, settles the data directory and
 // runs the main dialog until the user leaves it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The details of one spell: the fields of its index record and its
 // description from the spell text file.

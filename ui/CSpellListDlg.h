@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The main window: class buttons, Create Index, the spell list with its
 // column sort, and the way into a spell's details.

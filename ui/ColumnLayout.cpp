@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ColumnLayout.h"
 
 #include <algorithm>

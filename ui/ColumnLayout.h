@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The list's column widths: the table's widths scaled to the font, a width
 // the user gave a column kept with its field, and room beyond their sum

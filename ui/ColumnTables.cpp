@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ColumnTables.h"
 
 const char g_szColumnNames[kColumnCount][20] = {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The nine list columns: captions and default widths in field order, and
 // how columns map to fields once a key field stands in front.

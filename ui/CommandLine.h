@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The browser's command line: spellbrowser [--data-dir DIR] [wizard|priest],
 // with --help and --version, parsed the Qt way.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Dialog units: window layouts are given in units of the dialog font, a
 // quarter of its average character width across and an eighth of its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The order of the list's rows: ascending by the case-folded display text
 // of their key field without leading blanks, compared as UTF-8 bytes (code

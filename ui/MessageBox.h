@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Every message the browser shows goes through ShowMessageBox, so that
 // tests can read the text and give the answer instead of a user.

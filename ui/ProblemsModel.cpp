@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ProblemsModel.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The warnings of a spell text check as a table: line, message, spell.
 // Cells are made when shown, so any number of warnings costs little more

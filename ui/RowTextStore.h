@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The texts of the list's rows, held compactly: each row's text offset and
 // nine field texts one after another in large blocks, and a text that the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SchoolIcons.h"
 
 #include <initializer_list>

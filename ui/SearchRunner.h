@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Runs searches of the spell list, on the GUI thread when they are small
 // and on a worker thread otherwise. Only the latest search reports: one

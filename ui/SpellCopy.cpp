@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SpellCopy.h"
 
 #include <array>

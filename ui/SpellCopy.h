@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A spell as the clipboard takes it: plain text, and HTML beside it for
 // programs that paste rich text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // How a cell of the spell list is drawn: every row of the first column
 // keeps room for a school icon, so that texts line up whether a row has an

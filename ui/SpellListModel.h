@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The rows of the spell list: the nine field texts of each loaded record,
 // its school image and its record offset, ordered by the key field.

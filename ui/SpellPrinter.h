@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Printing spells: a Sheet (a table of the spells, then each in full) or
 // Cards (63 x 88 mm, 3 x 3 to a portrait page). Every word of every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the browser remembers between runs, in the desktop's usual place
 // for settings: the window's size and place, the column widths per field

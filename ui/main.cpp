@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // spellbrowser: browses the wizard and priest spell lists.
 
 #include "CSpellBrowserApp.h"

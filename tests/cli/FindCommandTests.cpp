@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // `spellindex find` run in this process, so that a test can step in
 // between its matching and its printing.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the spellindex executable and checks what it prints and returns.
 
 #include <csignal>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Runs part of a test in a forked child process: one that may be killed,
 // that runs as an unprivileged user, or under a resource limit, without

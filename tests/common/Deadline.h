@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Ends the test process with SIGALRM when a test outlives its deadline, so
 // that a hang shows as a failure instead of stalling the run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // An event filter that notes the paints of the widget it watches, for the
 // tests and benchmarks that wait for a frame or act at each one.

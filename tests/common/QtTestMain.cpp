@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the Qt tests inside one QApplication, offscreen unless a platform
 // is chosen explicitly.
 

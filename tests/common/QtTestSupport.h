@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Shared set-up of the Qt test suites: a scratch data directory with fresh
 // globals and every message box answered and recorded, and what the

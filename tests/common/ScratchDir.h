@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A fresh directory of the process's own, removed with everything in it
 // when the object ends. The tests, the benchmarks and the fuzz targets

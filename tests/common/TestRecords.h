@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Spell texts and index records for tests: one spell entry, one made-up record, raw index bytes, an index
 // file read back whole, and a directory's sorted entries.

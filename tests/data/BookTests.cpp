@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Spellbook files: the reader's forgiveness, the writer's bytes, and the
 // file names of a class's books.
 

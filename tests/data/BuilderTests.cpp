@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Building index files from spell texts, and reading the descriptions back.
 
 #include <algorithm>

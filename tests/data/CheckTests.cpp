@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The check of spell texts: what it finds where, what it says, and that
 // watching the parse changes nothing of the index.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The query language: how typed text becomes terms, and what each kind of
 // term matches on a small list.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The index record's byte layout, its text fields, the school table, the
 // data directory and reading index files.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The search core: case folding, terms, and the matching rules over
 // fields, filters and descriptions.
 

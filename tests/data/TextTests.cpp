@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Field cutting, text encodings, line reading and description reading.
 
 #include <cerrno>

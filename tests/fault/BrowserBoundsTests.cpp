@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The browser at the edges of what it takes: an index that claims far more
 // records than memory holds, a description that is one word of a megabyte,
 // and key fields outside the nine columns.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Index files no builder wrote: numbers out of range, fields without a
 // terminating zero, lengths that are not whole records. Through the data
 // library and through the list and the details dialog.

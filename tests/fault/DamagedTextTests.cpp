@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Spell texts that are odd or broken: the build still succeeds, and the
 // number of records it writes is stated here case by case.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Shared set-up of the fault tests: a scratch data directory with fresh
 // globals, captured message boxes, spell texts and raw index records, and

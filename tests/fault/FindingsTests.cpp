@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Faults the sanitizers and the fuzz targets in fuzz/ found, each pinned
 // where it was found. Under the asan preset a relapse aborts the test.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A spell text that grows or shrinks while it is read: the reading sees
 // the file as it was when it was opened, and an end, once met, stays.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Spell texts past 2 GiB, made of holes in sparse files so that nothing
 // is written: the record's text offset ends at INT32_MAX, and a build that
 // meets a complete entry beyond it fails rather than drop the entry.

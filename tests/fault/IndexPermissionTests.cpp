@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Who may replace an index, and with which permissions. File permissions
 // do not bind root, as whom CI runs: there the builds of these tests run in
 // a child process that has dropped to the unprivileged user 65534 first;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Builds killed with SIGKILL halfway through leave nothing that lasts: the
 // new index has no name while it is written, or, where it has one, the
 // next build removes it once its writer is gone. New files left by builds

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Lines of any length take bounded memory. A text with a line of 1 GiB is
 // built and its descriptions read in a child process whose address space
 // may grow by a few tens of MiB at most.

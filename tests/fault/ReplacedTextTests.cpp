@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The spell text edited or replaced after its index was built. The list
 // shows the index alone; the details show the index's fields and whatever
 // the text now holds at the recorded offset, by the usual end rule: empty

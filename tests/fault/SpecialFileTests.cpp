@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A FIFO or a link to /dev/zero where the spell text or the index should
 // be: refused at once, as a file that cannot be opened. Without the check
 // the open of a FIFO waits for a writer forever and /dev/zero never ends;

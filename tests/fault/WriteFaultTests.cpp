@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Index builds that cannot write: the old index stays byte for byte, no
 // temporary file is left behind, and the browser shows why. The tests run
 // as root in CI, so file permissions cannot be the seam; resource limits

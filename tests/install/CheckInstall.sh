@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Checks an installation of the build into a scratch DESTDIR with prefix /usr.
 #   CheckInstall.sh tree        SOURCE BUILD ROOT APP_ID  installs, checks the tree
 #   CheckInstall.sh validate    SOURCE BUILD ROOT APP_ID  desktop file and metainfo

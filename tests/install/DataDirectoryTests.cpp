@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The order in which the data directory is chosen, and the first-run set-up
 // of the user's data folder.
 

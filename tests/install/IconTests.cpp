@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The school icons and the application icon: school images of 16 x 16 in
 // 16 colours at 1x, images made for 32 x 32 picked at 2x, icons that stand
 // out from the list on a light and on a dark palette, and one drawing of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The browser's command line and start-up: options, the class to show at
 // start, and the data directory it settles, through the application
 // object and through the real executable.

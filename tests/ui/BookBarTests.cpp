@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The spellbook bar through the real window: marks by click and Space, the
 // book file written at once, books by name, "Marked only" with the find
 // bar's query, and a book that cannot be written.

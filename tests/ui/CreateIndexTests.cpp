@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Create Index: the question, the index it writes, and the messages when
 // the build fails.
 

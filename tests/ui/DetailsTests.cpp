@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The details dialog: opened from the list by double-click, "Details..."
 // and Enter, and on its own.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The find bar of the main dialog, driven through its real widgets.
 
 #include <chrono>

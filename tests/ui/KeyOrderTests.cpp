@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The order of the list's rows by their key texts.
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The notice below the list: an index older than its text, with Rebuild,
 // and the problems a build from the window found, with their dialog.
 

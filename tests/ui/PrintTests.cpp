@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The PDFs of spellbrowser --pdf, read back with pdftotext -bbox: every
 // word of every description printed once, in order, inside its card.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The compact store of the list's row texts.
 
 #include <string>

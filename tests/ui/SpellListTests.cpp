@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main dialog: start-up, loading a class's index into the list, the
 // column sort by header click, progress, keyboard and resizing.
 

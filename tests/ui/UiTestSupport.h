@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Shared set-up of the UI tests: a scratch data directory, the message-box
 // hook, the main dialog with its controls, and a way to look into the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the browser keeps between runs: a round trip through a settings
 // file in a scratch folder, and damaged values read as unset.
 
