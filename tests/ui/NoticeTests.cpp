@@ -270,7 +270,7 @@ TEST_F(NoticeTest, ManyWarningsKeepTheFirstAndCountTheRest) {
     WriteFile(Txt(), many);
     answer = QMessageBox::Yes;
     Click("IDC_CREATE_INDEX");
-    EXPECT_EQ(Shows(), QStringLiteral("Indexed 6000 spells; 6000 lines look wrong"));
+    EXPECT_EQ(Shows(), QStringLiteral("wizard.txt: indexed 6000 spells; 6000 lines look wrong"));
     QString notListed;
     const std::vector<Row> rows = PressActionAndReadProblems(nullptr, &notListed);
     ASSERT_EQ(rows.size(), 5000u);

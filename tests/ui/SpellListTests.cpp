@@ -314,8 +314,10 @@ TEST_F(SpellListTest, DoubleClickOnADividerFitsTheColumnToItsLongestText) {
     const int divider = header->sectionViewportPosition(0) + header->sectionSize(0) - 1;
     QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, QPoint(divider, header->height() / 2));
     const int text = list->fontMetrics().horizontalAdvance(QStringLiteral("WWWWWWWWWWWWWWWWWWWWWWWWWWWWWW"));
-    EXPECT_GE(header->sectionSize(0), text + 16);
-    EXPECT_LE(header->sectionSize(0), text + 16 + 24);
+    // The text, the icon and the spellbook's check box, with their margins.
+    const int checkBox = list->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, list);
+    EXPECT_GE(header->sectionSize(0), text + 16 + checkBox);
+    EXPECT_LE(header->sectionSize(0), text + 16 + checkBox + 24);
     Click("IDC_WIZARD");  // kept as the user's width
     EXPECT_GE(header->sectionSize(0), text + 16);
 }
