@@ -295,7 +295,9 @@ bool HasComponent(std::string_view components, char letter) {
             ++depth;
         } else if (c == ')' && depth > 0) {
             --depth;
-        } else if (c == ',' && depth == 0) {
+        } else if (c == ',' && (depth == 0 || i == components.size())) {
+            // The field's end closes an item whose parenthesis the field's
+            // width cut off.
             const std::string_view item = components.substr(start, i - start);
             const std::string_view head = Trimmed(item.substr(0, item.find('(')));
             if (head.size() == 1 && head.front() == letter)

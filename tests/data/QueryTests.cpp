@@ -87,6 +87,28 @@ SpellSearchIndex WizardIndex() {
     return index;
 }
 
+// Components longer than their field are cut inside the material's
+// parenthesis: the M before it is still an item.
+TEST(QueryMatch, ComponentsCutInsideTheirParenthesisStillListTheirLetters) {
+    SpellSearchIndex index;
+    index.AddRecord(Row("Arcane Lock", 2, "Abjuration", 0, "Touch", " V, S, M (Gold dust worth at least 25gp, which th"));
+    index.AddRecord(Row("Alarm", 1, "Abjuration", 0, "30 feet", " V, S, M (A tiny bell and a piece of fine (silv"));
+    index.AddRecord(Row("Blur", 2, "Illusion", 3, "Self", " V"));
+    const struct {
+        std::string typed;
+        Rows rows;
+    } cases[] = {
+        {"comp:m", {0, 1}},
+        {"-comp:m", {2}},
+        {"comp:s", {0, 1}},
+        {"range:touch -comp:m", {}},
+    };
+    for (const auto& c : cases) {
+        const SearchResult result = FindSpells(index, MakeQuery(c.typed, {}, {}, false), "/nonexistent/wizard.txt");
+        EXPECT_EQ(result.rows, c.rows) << c.typed;
+    }
+}
+
 TEST(QueryMatch, FieldTermsExclusionsPhrasesLevelsAndComponents) {
     const SpellSearchIndex index = WizardIndex();
     const struct {
