@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "CaseFolding.h"
+
 namespace {
 
 // Windows-1251 bytes 0x80..0xFF as Unicode code points.
@@ -26,20 +28,13 @@ constexpr char16_t kCp1251High[128] = {
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,  // F8
 };
 
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 }  // namespace
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    char bytes[4];
+    out.append(bytes, static_cast<std::size_t>(PutUtf8(bytes, cp) - bytes));
+}
 
 char32_t Cp1251ToUnicode(unsigned char byte) {
     return byte < 0x80 ? char32_t{byte} : char32_t{kCp1251High[byte - 0x80]};

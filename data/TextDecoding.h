@@ -45,6 +45,9 @@ inline std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
 // gives U+FFFD).
 char32_t Cp1251ToUnicode(unsigned char byte);
 
+// Appends the UTF-8 of code point `cp` to `out`.
+void AppendUtf8(std::string& out, char32_t cp);
+
 // True for well-formed UTF-8: no overlong forms, no surrogates, nothing
 // above U+10FFFF, no truncated sequences.
 bool IsValidUtf8(std::string_view text);
