@@ -131,9 +131,16 @@ void CFindBar::OnFind() {
 void CFindBar::OnClose() {
     m_pRunner->Cancel();
     RestoreProgress();
+    // The spell found stays selected, and in view, in the whole list.
+    const QModelIndex current = m_ctlList->currentIndex();
+    const int64_t found = current.isValid() ? m_pModel->RecordOffset(current.row()) : -1;
     m_pModel->ClearFilter();
     hide();
     emit OpenChanged();
+    if (const int row = found >= 0 ? m_pModel->RowOfRecord(found) : -1; row >= 0) {
+        m_ctlList->setCurrentIndex(m_pModel->index(row, 0));
+        m_ctlList->scrollTo(m_ctlList->currentIndex());
+    }
     m_ctlList->setFocus();
 }
 
@@ -322,7 +329,11 @@ void CFindBar::SelectFirstRow() {
 }
 
 void CFindBar::UpdateCount() {
-    m_ctlCount->setText(QStringLiteral("%1 of %2").arg(m_pModel->rowCount()).arg(m_pModel->LoadedRowCount()));
+    const int loaded = m_pModel->LoadedRowCount();
+    // Room for the widest count of this list, so the controls beside it do
+    // not move while typing.
+    m_ctlCount->setMinimumWidth(m_ctlCount->fontMetrics().horizontalAdvance(QStringLiteral("%1 of %1").arg(loaded)));
+    m_ctlCount->setText(QStringLiteral("%1 of %2").arg(m_pModel->rowCount()).arg(loaded));
 }
 
 void CFindBar::keyPressEvent(QKeyEvent* event) {

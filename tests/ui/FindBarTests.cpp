@@ -106,6 +106,26 @@ TEST_F(FindBarTest, OpensShortensTheListAndClosesWithEscape) {
     EXPECT_TRUE(messages.empty());
 }
 
+// Closing the bar keeps the spell found selected and in view; the count
+// keeps its room while the number of rows shown changes.
+TEST_F(FindBarTest, ClosingKeepsTheFoundSpellAndTheCountKeepsItsRoom) {
+    LoadWizard();
+    Find(list);
+    QCoreApplication::processEvents();  // lays the bar out
+    const QRect countAt = count->geometry();
+    const QPoint descriptionsAt = descriptions->pos();
+    QTest::keyClicks(field, "whispered");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(count->text(), QStringLiteral("1 of 29"));
+    EXPECT_EQ(count->geometry(), countAt);
+    EXPECT_EQ(descriptions->pos(), descriptionsAt);
+    QTest::keyClick(field, Qt::Key_Escape);
+    ASSERT_EQ(model->rowCount(), 29);
+    EXPECT_EQ(SelectedRows(), QList<int>{28});
+    EXPECT_EQ(list->currentIndex().row(), 28);
+    EXPECT_TRUE(list->viewport()->rect().contains(list->visualRect(model->index(28, 0)).center()));
+}
+
 TEST_F(FindBarTest, FiltersLiveAndCounts) {
     LoadWizard();
     Find(list);
