@@ -5,7 +5,10 @@
 #include <cerrno>
 #include <filesystem>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -22,6 +25,7 @@
 #include "MessageBox.h"
 #include "Messages.h"
 #include "RegularFile.h"
+#include "SpellCopy.h"
 #include "SpellFiles.h"
 #include "resource.h"
 
@@ -123,6 +127,7 @@ CSpellInfoDlg::CSpellInfoDlg(QWidget* parent) : QDialog(parent) {
 
     m_ctlDescription = new QPlainTextEdit(this);
     m_ctlDescription->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_DESCRIPTION)));
+    m_ctlDescription->installEventFilter(this);
     m_ctlDescription->setGeometry(dlu.Rect(kDescriptionRect));
     m_ctlDescription->setReadOnly(true);
     m_ctlDescription->document()->setUndoRedoEnabled(false);
@@ -185,6 +190,34 @@ std::optional<int32_t> CSpellInfoDlg::ReadRecord() {
 namespace {
 CSpellInfoDlg::DescriptionSource g_descriptionSource;
 }  // namespace
+
+void CSpellInfoDlg::CopySpell() const {
+    const SpellCopyFields spell{m_strName,     m_strSchool,     m_strLevel,
+                                m_strDuration, m_strRange,      m_strArea,
+                                m_strComponents, m_strCastingTime, m_strSavingThrow,
+                                m_ctlDescription->toPlainText().trimmed()};
+    QApplication::clipboard()->setMimeData(SpellMimeData(spell));
+}
+
+void CSpellInfoDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        CopySpell();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+// The description box copies its selection itself; without one, Ctrl+C
+// there copies the spell.
+bool CSpellInfoDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_ctlDescription && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) &&
+        !m_ctlDescription->textCursor().hasSelection()) {
+        CopySpell();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
 
 void CSpellInfoDlg::SetDescriptionSource(DescriptionSource source) { g_descriptionSource = std::move(source); }
 

@@ -43,6 +43,9 @@ public:
     using DescriptionSource = std::function<DescriptionResult(const std::string& textPath, int64_t textOffset)>;
     static void SetDescriptionSource(DescriptionSource source);
 
+    // Puts the whole spell on the clipboard, as text and as HTML.
+    void CopySpell() const;
+
     // Data directory + spell class, without extension.
     std::string m_strPath;
     // Record offset of the spell in the index file.
@@ -60,6 +63,9 @@ public:
     QString m_strArea;
 
 protected:
+    // Ctrl+C with no text selected copies the whole spell.
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // Larger than the template, the description box takes the room; the
     // fields keep their places and the OK button stays centred below.
     void resizeEvent(QResizeEvent* event) override;

@@ -13,7 +13,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QPlainTextEdit>
 #include <QElapsedTimer>
 #include <QFontMetrics>
@@ -48,7 +47,6 @@
 #include "RegularFile.h"
 #include "SchoolIcons.h"
 #include "SpellFiles.h"
-#include "SpellCopy.h"
 #include "SpellListDelegate.h"
 #include "SpellListModel.h"
 #include "ViewSettings.h"
@@ -759,11 +757,7 @@ void CSpellListDlg::CopySpell() {
     if (!textOffset)
         return;
     dlg.ReadDescription(*textOffset);
-    const SpellCopyFields spell{dlg.m_strName,     dlg.m_strSchool,     dlg.m_strLevel,
-                                dlg.m_strDuration, dlg.m_strRange,      dlg.m_strArea,
-                                dlg.m_strComponents, dlg.m_strCastingTime, dlg.m_strSavingThrow,
-                                dlg.m_ctlDescription->toPlainText().trimmed()};
-    QApplication::clipboard()->setMimeData(SpellMimeData(spell));
+    dlg.CopySpell();
 }
 
 void CSpellListDlg::OnDblclkList(const QModelIndex& /*index*/) { ShowDetails(); }

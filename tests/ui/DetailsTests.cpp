@@ -464,6 +464,32 @@ TEST_F(DetailsTest, CtrlEnterAndMiddleClickOpenSpellsSideBySide) {
 
 namespace {
 
+// In the details, Ctrl+C copies the selected text, or the whole spell when
+// nothing is selected.
+TEST_F(DetailsTest, CtrlCInTheDetailsCopiesTheSelectionOrTheWholeSpell) {
+    ASSERT_NO_FATAL_FAILURE(LoadSample("wizard"));
+    CSpellInfoDlg info;
+    info.m_nOffset = Offset(0);
+    info.m_strPath = g_strDataDir + "wizard";
+    info.OnInitDialog();
+    auto* description = info.findChild<QPlainTextEdit*>(QStringLiteral("IDC_DESCRIPTION"));
+    ASSERT_NE(description, nullptr);
+    QApplication::clipboard()->clear();
+    QTest::keyClick(description, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(QApplication::clipboard()->text().startsWith(
+        QStringLiteral("Ashen Hand\nNecromancy, level 1\nDuration: 1 rd./level\n")))
+        << QApplication::clipboard()->text().toStdString();
+    QTextCursor cursor = description->textCursor();
+    cursor.setPosition(4);
+    cursor.setPosition(13, QTextCursor::KeepAnchor);
+    description->setTextCursor(cursor);
+    QTest::keyClick(description, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("caster's "));
+    QApplication::clipboard()->clear();
+    QTest::keyClick(&info, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(QApplication::clipboard()->text().startsWith(QStringLiteral("Ashen Hand\n")));
+}
+
 TEST_F(DetailsTest, CtrlCCopiesTheSelectedSpellAsTextAndHtml) {
     ASSERT_NO_FATAL_FAILURE(LoadSample("wizard"));
     QApplication::clipboard()->clear();
