@@ -324,6 +324,13 @@ void CSpellListDlg::keyPressEvent(QKeyEvent* event) {
         m_pFindBar->OnFind();
         return;
     }
+    // Escape steps back: an open find bar closes first, and only then
+    // does Escape end the program.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && m_pFindBar &&
+        m_pFindBar->IsOpen()) {
+        m_pFindBar->OnClose();
+        return;
+    }
     QDialog::keyPressEvent(event);
 }
 

@@ -126,6 +126,22 @@ TEST_F(FindBarTest, ClosingKeepsTheFoundSpellAndTheCountKeepsItsRoom) {
     EXPECT_TRUE(list->viewport()->rect().contains(list->visualRect(model->index(28, 0)).center()));
 }
 
+// Escape from the list closes an open find bar first; only then does it
+// end the program.
+TEST_F(FindBarTest, EscapeInTheListClosesTheBarBeforeTheProgram) {
+    LoadWizard();
+    Find(list);
+    QTest::keyClicks(field, "mote");
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Escape);
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(model->rowCount(), 29);
+    QTest::keyClick(list, Qt::Key_Escape);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), QDialog::Rejected);
+}
+
 TEST_F(FindBarTest, FiltersLiveAndCounts) {
     LoadWizard();
     Find(list);
