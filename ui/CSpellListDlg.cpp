@@ -153,11 +153,11 @@ void CSpellListDlg::OnInitDialog() {
     header->setStretchLastSection(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
-    auto* wizard = MakeButton(this, RESOURCE_NAME(IDC_WIZARD), QStringLiteral("Wizard"),
+    auto* wizard = MakeButton(this, RESOURCE_NAME(IDC_WIZARD), QStringLiteral("&Wizard"),
                               dlu.Rect(3, 1, 31, 15));
-    auto* priest = MakeButton(this, RESOURCE_NAME(IDC_PRIEST), QStringLiteral("Priest"),
+    auto* priest = MakeButton(this, RESOURCE_NAME(IDC_PRIEST), QStringLiteral("&Priest"),
                               dlu.Rect(35, 1, 33, 15));
-    auto* details = MakeButton(this, RESOURCE_NAME(IDOK), QStringLiteral("Details..."),
+    auto* details = MakeButton(this, RESOURCE_NAME(IDOK), QStringLiteral("&Details..."),
                                dlu.Rect(83, 1, 41, 15));
     // Two lines when the caption does not fit the button on one.
     const QRect createRect = dlu.Rect(134, 1, 49, 15);
@@ -165,9 +165,13 @@ void CSpellListDlg::OnInitDialog() {
     const bool fits = QFontMetrics(font()).horizontalAdvance(createText) + dlu.X(4) <=
                       createRect.width();
     auto* createIndex = MakeButton(this, RESOURCE_NAME(IDC_CREATE_INDEX),
-                                   fits ? createText : QStringLiteral("Create\nIndex"), createRect);
-    auto* exit = MakeButton(this, RESOURCE_NAME(IDCANCEL), QStringLiteral("Exit"),
+                                   fits ? QStringLiteral("Create &Index") : QStringLiteral("Create\n&Index"), createRect);
+    auto* exit = MakeButton(this, RESOURCE_NAME(IDCANCEL), QStringLiteral("E&xit"),
                             dlu.Rect(198, 1, 36, 15));
+    // Alt and the underlined letter press a button; Ctrl+Q quits as Exit does.
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    quit->setContext(Qt::WindowShortcut);
+    connect(quit, &QShortcut::activated, this, &QDialog::reject);
 
     m_ctlProgress = new QProgressBar(this);
     m_ctlProgress->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_PROGRESS)));

@@ -424,6 +424,25 @@ TEST_F(SpellListTest, EscapeAndExitButtonCloseTheDialog) {
     EXPECT_EQ(dlg->result(), QDialog::Rejected);
 }
 
+// Alt and a button's underlined letter press it; Ctrl+Q quits.
+TEST_F(SpellListTest, AltLettersPressTheButtonsAndCtrlQQuits) {
+    BuildSample("wizard");
+    BuildSample("priest");
+    dlg->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    list->setFocus();
+    // A mnemonic presses its button as a short animated click.
+    QTest::keyClick(list, Qt::Key_P, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return g_strClass == "priest"; }));
+    QTest::keyClick(list, Qt::Key_W, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return g_strClass == "wizard"; }));
+    EXPECT_EQ(Button("IDC_WIZARD")->text(), QStringLiteral("&Wizard"));
+    EXPECT_EQ(Button("IDCANCEL")->text(), QStringLiteral("E&xit"));
+    QTest::keyClick(list, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), QDialog::Rejected);
+}
+
 TEST_F(SpellListTest, ListFollowsTheWindowSize) {
     const auto fixedGeometries = [&] {
         QList<QRect> out;
