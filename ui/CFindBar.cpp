@@ -64,6 +64,7 @@ CFindBar::CFindBar(SpellListModel* model, QTreeView* list, QProgressBar* progres
 
     m_ctlText = Named(new QLineEdit(this), RESOURCE_NAME(IDC_FIND_TEXT));
     m_ctlText->setPlaceholderText(QStringLiteral("Find spells"));
+    m_ctlText->setAccessibleName(tr("Find"));
     m_ctlText->setClearButtonEnabled(true);
     m_ctlText->installEventFilter(this);
     m_ctlText->setMinimumWidth(m_ctlText->fontMetrics().averageCharWidth() * 16);
@@ -78,6 +79,7 @@ CFindBar::CFindBar(SpellListModel* model, QTreeView* list, QProgressBar* progres
     m_ctlClose = Named(new QToolButton(this), RESOURCE_NAME(IDC_FIND_CLOSE));
     m_ctlClose->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
     m_ctlClose->setToolTip(QStringLiteral("Close"));
+    m_ctlClose->setAccessibleName(tr("Close find bar"));
     m_ctlClose->setAutoRaise(true);
 
     // The bar's own row, and below it any rows added with AddRow.

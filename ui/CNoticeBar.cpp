@@ -40,6 +40,7 @@ CNoticeBar::CNoticeBar(QWidget* parent) : QFrame(parent) {
     m_ctlClose->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton, nullptr, this));
     m_ctlClose->setAutoRaise(true);
     m_ctlClose->setToolTip(Utf8(messages::kCloseNotice));
+    m_ctlClose->setAccessibleName(tr("Close notice"));
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(6, 2, 2, 2);

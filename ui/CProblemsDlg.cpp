@@ -32,6 +32,7 @@ CProblemsDlg::CProblemsDlg(QWidget* parent) : QDialog(parent) {
     m_pModel = new ProblemsModel(this);
     m_ctlList = new QTreeView(this);
     m_ctlList->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_PROBLEM_LIST)));
+    m_ctlList->setAccessibleName(tr("Problems"));
     m_ctlList->setModel(m_pModel);
     m_ctlList->setRootIsDecorated(false);
     m_ctlList->setItemsExpandable(false);

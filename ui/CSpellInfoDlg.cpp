@@ -128,6 +128,7 @@ CSpellInfoDlg::CSpellInfoDlg(QWidget* parent) : QDialog(parent) {
     m_ctlDescription = new QPlainTextEdit(this);
     m_ctlDescription->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_DESCRIPTION)));
     m_ctlDescription->installEventFilter(this);
+    m_ctlDescription->setAccessibleName(tr("Description"));
     m_ctlDescription->setGeometry(dlu.Rect(kDescriptionRect));
     m_ctlDescription->setReadOnly(true);
     m_ctlDescription->document()->setUndoRedoEnabled(false);
@@ -153,6 +154,7 @@ CSpellInfoDlg::CSpellInfoDlg(QWidget* parent) : QDialog(parent) {
     // Editable, but what is typed here is never kept.
     m_ctlArea = new QLineEdit(this);
     m_ctlArea->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_AREA)));
+    m_ctlArea->setAccessibleName(tr("Area of effect"));
     m_ctlArea->setGeometry(dlu.Rect(249, 29, 73, 12));
 
     setTabOrder(m_ctlOk, m_ctlDescription);

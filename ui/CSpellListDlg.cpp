@@ -134,6 +134,7 @@ void CSpellListDlg::OnInitDialog() {
 
     m_ctlList = new QTreeView(this);
     m_ctlList->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_SPELL_LIST)));
+    m_ctlList->setAccessibleName(tr("Spell list"));
     m_ctlList->setGeometry(dlu.Rect(3, 19, 354, 145));
     m_ctlList->setModel(m_pModel);
     m_ctlList->setRootIsDecorated(false);
@@ -175,6 +176,7 @@ void CSpellListDlg::OnInitDialog() {
 
     m_ctlProgress = new QProgressBar(this);
     m_ctlProgress->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_PROGRESS)));
+    m_ctlProgress->setAccessibleName(tr("Progress"));
     m_ctlProgress->setGeometry(dlu.Rect(250, 4, 107, 9));
     m_ctlProgress->setTextVisible(false);
     m_ctlProgress->setRange(0, 100);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QMimeData>
 #include <QGlyphRun>
@@ -474,6 +475,12 @@ TEST_F(DetailsTest, CtrlCInTheDetailsCopiesTheSelectionOrTheWholeSpell) {
     info.OnInitDialog();
     auto* description = info.findChild<QPlainTextEdit*>(QStringLiteral("IDC_DESCRIPTION"));
     ASSERT_NE(description, nullptr);
+    // Named for a screen reader, as the area box is.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(description)->text(QAccessible::Name),
+              QStringLiteral("Description"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(info.findChild<QLineEdit*>(QStringLiteral("IDC_AREA")))
+                  ->text(QAccessible::Name),
+              QStringLiteral("Area of effect"));
     QApplication::clipboard()->clear();
     QTest::keyClick(description, Qt::Key_C, Qt::ControlModifier);
     EXPECT_TRUE(QApplication::clipboard()->text().startsWith(

@@ -6,6 +6,7 @@
 #include <semaphore>
 #include <thread>
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -140,6 +141,21 @@ TEST_F(FindBarTest, EscapeInTheListClosesTheBarBeforeTheProgram) {
     QTest::keyClick(list, Qt::Key_Escape);
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_EQ(dlg->result(), QDialog::Rejected);
+}
+
+// What a screen reader calls the controls of the window and the bar.
+TEST_F(FindBarTest, ControlsHaveAccessibleNames) {
+    const auto name = [](QWidget* w) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        return a ? a->text(QAccessible::Name) : QStringLiteral("(none)");
+    };
+    LoadWizard();
+    Find(list);
+    EXPECT_EQ(name(list), QStringLiteral("Spell list"));
+    EXPECT_EQ(name(progress), QStringLiteral("Progress"));
+    EXPECT_EQ(name(field), QStringLiteral("Find"));
+    EXPECT_EQ(name(descriptions), QStringLiteral("Descriptions too"));
+    EXPECT_EQ(name(close), QStringLiteral("Close find bar"));
 }
 
 TEST_F(FindBarTest, FiltersLiveAndCounts) {
