@@ -12,8 +12,9 @@
 #include <QTreeView>
 
 #include "DisplayText.h"
-#include "Messages.h"
 #include "MessageBox.h"
+#include "Messages.h"
+#include "Named.h"
 #include "SpellListModel.h"
 #include "resource.h"
 
@@ -22,12 +23,6 @@ namespace {
 CBookBar::NameHook& NameHookSlot() {
     static CBookBar::NameHook hook;
     return hook;
-}
-
-template <typename T>
-T* Named(T* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
 }
 
 }  // namespace

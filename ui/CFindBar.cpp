@@ -19,6 +19,7 @@
 #include "DisplayText.h"
 #include "MessageBox.h"
 #include "Messages.h"
+#include "Named.h"
 #include "SchoolIcons.h"
 #include "SchoolImage.h"
 #include "SearchRunner.h"
@@ -43,12 +44,6 @@ std::string Folded(const QString& text) {
     std::string folded;
     AppendSearchText(folded, ToUtf8(text));
     return folded;
-}
-
-template <class Widget>
-Widget* Named(Widget* widget, const char* objectName) {
-    widget->setObjectName(QString::fromLatin1(objectName));
-    return widget;
 }
 
 }  // namespace

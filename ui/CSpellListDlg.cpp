@@ -101,6 +101,28 @@ QPushButton* MakeButton(QWidget* parent, const char* objectName, const QString& 
     return button;
 }
 
+// `base` made `step` points larger (smaller when negative).
+QFont ScaledFont(QFont base, int step) {
+    if (base.pointSizeF() > 0)
+        base.setPointSizeF(base.pointSizeF() + step);
+    else
+        base.setPixelSize(base.pixelSize() + step * 4 / 3);
+    return base;
+}
+
+// Ctrl++ (and Ctrl+=), Ctrl+- and Ctrl+0 on `owner`: `change` gets +1, -1,
+// or 0 for the normal size.
+void AddTextSizeKeys(QWidget* owner, Qt::ShortcutContext context, const std::function<void(int)>& change) {
+    const std::pair<QKeySequence, int> keys[] = {{QKeySequence(QKeySequence::ZoomIn), 1},
+                                                 {QKeySequence(Qt::CTRL | Qt::Key_Equal), 1},
+                                                 {QKeySequence(QKeySequence::ZoomOut), -1},
+                                                 {QKeySequence(Qt::CTRL | Qt::Key_0), 0}};
+    for (const auto& [key, delta] : keys) {
+        auto* shortcut = new QShortcut(key, owner, nullptr, nullptr, context);
+        QObject::connect(shortcut, &QShortcut::activated, owner, [change, delta] { change(delta); });
+    }
+}
+
 }  // namespace
 
 CSpellListDlg::CSpellListDlg(QWidget* parent) : QDialog(parent) {
@@ -215,15 +237,8 @@ void CSpellListDlg::OnInitDialog() {
     connect(copy, &QAction::triggered, this, &CSpellListDlg::CopySpell);
     m_ctlList->addAction(copy);
     // Text size, while the list has the focus; Ctrl+wheel does the same.
-    const auto addSizeKeys = [this](const QList<QKeySequence>& keys, const std::function<int()>& step) {
-        for (const QKeySequence& key : keys) {
-            auto* shortcut = new QShortcut(key, m_ctlList, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
-            connect(shortcut, &QShortcut::activated, this, [this, step] { SetTextStep(step()); });
-        }
-    };
-    addSizeKeys({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)}, [this] { return m_nTextStep + 1; });
-    addSizeKeys({QKeySequence::ZoomOut}, [this] { return m_nTextStep - 1; });
-    addSizeKeys({QKeySequence(Qt::CTRL | Qt::Key_0)}, [] { return 0; });
+    AddTextSizeKeys(m_ctlList, Qt::WidgetWithChildrenShortcut,
+                    [this](int delta) { SetTextStep(delta == 0 ? 0 : m_nTextStep + delta); });
     m_ctlList->viewport()->installEventFilter(this);
     m_ctlList->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_ctlList, &QWidget::customContextMenuRequested, this, &CSpellListDlg::OnListContextMenu);
@@ -709,48 +724,37 @@ bool CSpellListDlg::eventFilter(QObject* watched, QEvent* event) {
 
 void CSpellListDlg::SetTextStep(int step) {
     m_nTextStep = std::clamp(step, kMinTextStep, kMaxTextStep);
-    QFont scaled = font();
-    if (scaled.pointSizeF() > 0)
-        scaled.setPointSizeF(scaled.pointSizeF() + m_nTextStep);
-    else
-        scaled.setPixelSize(scaled.pixelSize() + m_nTextStep * 4 / 3);
-    m_ctlList->setFont(scaled);
+    m_ctlList->setFont(ScaledFont(font(), m_nTextStep));
 }
 
 void CSpellListDlg::PrepareDetails(CSpellInfoDlg* dlg) {
-    const auto apply = [dlg](int step) {
-        QFont scaled = dlg->font();
-        if (scaled.pointSizeF() > 0)
-            scaled.setPointSizeF(scaled.pointSizeF() + step);
-        else
-            scaled.setPixelSize(scaled.pixelSize() + step * 4 / 3);
-        dlg->m_ctlDescription->setFont(scaled);
-    };
+    const auto apply = [dlg](int step) { dlg->m_ctlDescription->setFont(ScaledFont(dlg->font(), step)); };
     apply(m_nTextStep);
     auto step = std::make_shared<int>(m_nTextStep);
-    const auto keys = [this, dlg, apply, step](const QKeySequence& key, int delta) {
-        auto* shortcut = new QShortcut(key, dlg);
-        connect(shortcut, &QShortcut::activated, dlg, [this, apply, step, delta] {
-            *step = delta == 0 ? 0 : std::clamp(*step + delta, kMinTextStep, kMaxTextStep);
-            apply(*step);
-            m_nTextStep = *step;  // remembered with the window's settings
-        });
-    };
-    keys(QKeySequence::ZoomIn, 1);
-    keys(QKeySequence(Qt::CTRL | Qt::Key_Equal), 1);
-    keys(QKeySequence::ZoomOut, -1);
-    keys(QKeySequence(Qt::CTRL | Qt::Key_0), 0);
+    AddTextSizeKeys(dlg, Qt::WindowShortcut, [this, apply, step](int delta) {
+        *step = delta == 0 ? 0 : std::clamp(*step + delta, kMinTextStep, kMaxTextStep);
+        apply(*step);
+        m_nTextStep = *step;  // remembered with the window's settings
+    });
+}
+
+bool CSpellListDlg::AimAtSelectedSpell(CSpellInfoDlg* dlg) const {
+    const QModelIndexList selected = m_ctlList->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return false;
+    dlg->m_nOffset = m_pModel->RecordOffset(selected.first().row());
+    dlg->m_strPath = g_strDataDir + m_strListClass;
+    return true;
 }
 
 void CSpellListDlg::OpenInNewWindow() {
-    const QModelIndexList selected = m_ctlList->selectionModel()->selectedRows();
-    if (selected.isEmpty())
-        return;
     auto* dlg = new CSpellInfoDlg(this);
     dlg->setAttribute(Qt::WA_DeleteOnClose);
     dlg->setModal(false);
-    dlg->m_nOffset = m_pModel->RecordOffset(selected.first().row());
-    dlg->m_strPath = g_strDataDir + m_strListClass;
+    if (!AimAtSelectedSpell(dlg)) {
+        delete dlg;
+        return;
+    }
     dlg->OnInitDialog();
     PrepareDetails(dlg);
     if (!dlg->m_strName.isEmpty())
@@ -759,13 +763,10 @@ void CSpellListDlg::OpenInNewWindow() {
 }
 
 void CSpellListDlg::CopySpell() {
-    const QModelIndexList selected = m_ctlList->selectionModel()->selectedRows();
-    if (selected.isEmpty())
-        return;
     // The spell is read once, as the details read it, without a window.
     CSpellInfoDlg dlg(this);
-    dlg.m_nOffset = m_pModel->RecordOffset(selected.first().row());
-    dlg.m_strPath = g_strDataDir + m_strListClass;
+    if (!AimAtSelectedSpell(&dlg))
+        return;
     const std::optional<int32_t> textOffset = dlg.ReadRecord();
     if (!textOffset)
         return;
@@ -778,12 +779,9 @@ void CSpellListDlg::OnDblclkList(const QModelIndex& /*index*/) { ShowDetails(); 
 void CSpellListDlg::OnOK() { ShowDetails(); }
 
 void CSpellListDlg::ShowDetails() {
-    const QModelIndexList selected = m_ctlList->selectionModel()->selectedRows();
-    if (selected.isEmpty())
-        return;
     CSpellInfoDlg dlg(this);
-    dlg.m_nOffset = m_pModel->RecordOffset(selected.first().row());
-    dlg.m_strPath = g_strDataDir + m_strListClass;
+    if (!AimAtSelectedSpell(&dlg))
+        return;
     dlg.OnInitDialog();
     PrepareDetails(&dlg);
     dlg.exec();

@@ -75,6 +75,8 @@ public slots:
     void ShowDetails();
     // Opens the selected spell in a window of its own that does not block
     // this one, titled with the spell's name; Escape closes it.
+    // Points `dlg` at the selected row's spell; false when no row is selected.
+    bool AimAtSelectedSpell(CSpellInfoDlg* dlg) const;
     void OpenInNewWindow();
     // The text size of the list and the details: points added to the
     // default, kept within the steps the settings allow.
