@@ -18,6 +18,9 @@ namespace {
 
 constexpr int kExitQueryError = 2;  // as for a usage mistake
 
+constexpr OptionSpec kFindOptions[] = {
+    {"descriptions", false, true}, {"level", true, true}, {"school", true, true}, {"book", true, false}};
+
 struct FindArguments {
     std::vector<QueryTerm> terms;  // each argument read as typed in the find bar
     std::string strError;          // why an argument is not a query term
@@ -35,44 +38,32 @@ std::optional<int32_t> ParseInt(std::string_view text) {
     return value;
 }
 
-std::optional<FindArguments> ParseArguments(std::span<char* const> args) {
+std::optional<FindArguments> ReadFindArguments(const Arguments& arguments) {
     FindArguments parsed;
-    bool options = true;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (options && arg == "--") {
-            options = false;
-        } else if (options && arg == "--descriptions") {
-            parsed.descriptions = true;
-        } else if (options && arg == "--level") {
-            if (!hasValue || !(parsed.level = ParseInt(args[++i])))
-                return std::nullopt;
-        } else if (options && arg == "--book") {
-            if (!hasValue || parsed.book)
-                return std::nullopt;
-            parsed.book = args[++i];
-        } else if (options && arg == "--school") {
-            if (!hasValue)
-                return std::nullopt;
-            parsed.school = args[++i];
-        } else if (options && arg.starts_with("--")) {
-            return std::nullopt;
-        } else {
-            // One argument is one term, so that `-comp:m` and '"ice storm"'
-            // mean what they mean in the find bar.
-            if (parsed.strError.empty())
-                parsed.strError = ParseTerms(arg, parsed.terms);
-        }
-    }
+    parsed.descriptions = arguments.Has("descriptions");
+    if (const auto level = arguments.Value("level"); level && !(parsed.level = ParseInt(*level)))
+        return std::nullopt;
+    if (const auto school = arguments.Value("school"))
+        parsed.school = std::string(*school);
+    if (const auto book = arguments.Value("book"))
+        parsed.book = std::string(*book);
+    // One argument is one term, so that `-comp:m` and '"ice storm"' mean
+    // what they mean in the find bar.
+    for (const std::string_view term : arguments.operands)
+        if (parsed.strError.empty())
+            parsed.strError = ParseTerms(term, parsed.terms);
     return parsed;
 }
 
 }  // namespace
 
-std::optional<int> RunFind(const std::string& dataDir, std::string_view spellClass,
-                           std::span<char* const> args, const std::function<void()>& afterMatching) {
-    const std::optional<FindArguments> arguments = ParseArguments(args);
+std::span<const OptionSpec> FindOptions() {
+    return kFindOptions;
+}
+
+std::optional<int> RunFind(const std::string& dataDir, std::string_view spellClass, const Arguments& args,
+                           const std::function<void()>& afterMatching) {
+    const std::optional<FindArguments> arguments = ReadFindArguments(args);
     if (!arguments)
         return std::nullopt;
     if (!arguments->strError.empty()) {

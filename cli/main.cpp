@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: MIT
 // spellindex: builds and inspects spell index files from the command line.
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "Arguments.h"
 #include "BuildConfig.h"
 #include "CheckCommand.h"
 #include "FindCommand.h"
@@ -27,45 +30,77 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
-constexpr const char* kUsage =
-    "usage: spellindex build DATADIR CLASS\n"
-    "       spellindex dump DATADIR CLASS [--descriptions] [--book NAME]\n"
-    "       spellindex find DATADIR CLASS [--descriptions] [--book NAME] [--level N] [--school TEXT] [TERM...]\n"
-    "       spellindex check DATADIR CLASS [--json]\n"
-    "       spellindex --version\n"
+// Each command's usage line and what it does; --help prints them all,
+// COMMAND --help the command's own.
+struct CommandHelp {
+    std::string_view name;
+    const char* usage;
+    const char* text;
+};
+
+constexpr CommandHelp kCommands[] = {
+    {"build", "spellindex build DATADIR CLASS\n",
+     "  build  builds DATADIR/CLASS.idx from the spell text DATADIR/CLASS.txt\n"
+     "         and prints the number of records written\n"},
+    {"dump", "spellindex dump DATADIR CLASS [--descriptions] [--book NAME]\n",
+     "  dump   prints DATADIR/CLASS.idx as JSON Lines, one object per record;\n"
+     "         --descriptions adds each spell's description from CLASS.txt\n"
+     "  --book NAME  keeps only the spells of the spellbook NAME,\n"
+     "         kept in DATADIR/CLASS.book or DATADIR/CLASS-<n>.book\n"},
+    {"find", "spellindex find DATADIR CLASS [--descriptions] [--book NAME] [--level N] [--school TEXT] [TERM...]\n",
+     "  find   prints the records that match, as dump does: every TERM occurs,\n"
+     "         case-insensitively, in one of the fields or, with --descriptions,\n"
+     "         in the description; --level and --school keep only that level\n"
+     "         and School/Sphere; --book NAME as for dump. Each TERM argument\n"
+     "         is one term:\n"
+     "           TERM            in any field\n"
+     "           \"two words\"     a phrase, white space included\n"
+     "           FIELD:TERM      in one field only; FIELD:\"two words\" too\n"
+     "           -TERM  -FIELD:TERM   only records it does not match\n"
+     "           level:3  level:2-4   a level, a range of levels\n"
+     "           comp:m          V, S or M as an item of the components;\n"
+     "                           -comp:m means no material component\n"
+     "         FIELD is name, level, school (sphere), range, duration, area,\n"
+     "         components (comp), time, save or desc (the description, read\n"
+     "         with or without --descriptions), in any case. An unknown FIELD\n"
+     "         or an unclosed quote prints one line and exits 2\n"},
+    {"check", "spellindex check DATADIR CLASS [--json]\n",
+     "  check  reports lines of DATADIR/CLASS.txt that are probably not read as\n"
+     "         meant, as FILE:LINE: warning: MESSAGE; --json prints JSON Lines;\n"
+     "         exits 1 when there are warnings\n"},
+};
+
+constexpr const char* kUsageEnd =
     "\n"
-    "  build  builds DATADIR/CLASS.idx from the spell text DATADIR/CLASS.txt\n"
-    "         and prints the number of records written\n"
-    "  dump   prints DATADIR/CLASS.idx as JSON Lines, one object per record;\n"
-    "         --descriptions adds each spell's description from CLASS.txt\n"
-    "  find   prints the records that match, as dump does: every TERM occurs,\n"
-    "         case-insensitively, in one of the fields or, with --descriptions,\n"
-    "         in the description; --level and --school keep only that level\n"
-    "         and School/Sphere. Each TERM argument is one term:\n"
-    "           TERM            in any field\n"
-    "           \"two words\"     a phrase, white space included\n"
-    "           FIELD:TERM      in one field only; FIELD:\"two words\" too\n"
-    "           -TERM  -FIELD:TERM   only records it does not match\n"
-    "           level:3  level:2-4   a level, a range of levels\n"
-    "           comp:m          V, S or M as an item of the components;\n"
-    "                           -comp:m means no material component\n"
-    "         FIELD is name, level, school (sphere), range, duration, area,\n"
-    "         components (comp), time, save or desc (the description, read\n"
-    "         with or without --descriptions), in any case. An unknown FIELD\n"
-    "         or an unclosed quote prints one line and exits 2\n"
-    "  --book NAME  (dump, find) keeps only the spells of the spellbook NAME,\n"
-    "         kept in DATADIR/CLASS.book or DATADIR/CLASS-<n>.book\n"
-    "  check  reports lines of DATADIR/CLASS.txt that are probably not read as\n"
-    "         meant, as FILE:LINE: warning: MESSAGE; --json prints JSON Lines;\n"
-    "         exits 1 when there are warnings\n"
-    "\n"
+    "An option's value follows a blank or an equals sign (--level 4,\n"
+    "--level=4); every command takes --help for its own usage.\n"
     "CLASS is the file name without extension, normally wizard or priest.\n";
 
-int Usage(std::FILE* out, int status) {
-    std::fputs(kUsage, out);
+int Finish(std::FILE* out, int status) {
     if (out == stdout && FinishOutput() != kExitOk)
         return kExitFailure;
     return status;
+}
+
+// The usage of every command.
+int Usage(std::FILE* out, int status) {
+    const char* prefix = "usage: ";
+    for (const CommandHelp& command : kCommands) {
+        std::fputs(prefix, out);
+        std::fputs(command.usage, out);
+        prefix = "       ";
+    }
+    std::fputs("       spellindex --version\n\n", out);
+    for (const CommandHelp& command : kCommands)
+        std::fputs(command.text, out);
+    std::fputs(kUsageEnd, out);
+    return Finish(out, status);
+}
+
+// One command's usage, for COMMAND --help.
+int CommandUsage(const CommandHelp& command) {
+    std::printf("usage: %s\n%s%s", command.usage, command.text, kUsageEnd);
+    return Finish(stdout, kExitOk);
 }
 
 bool IsValidClass(std::string_view spellClass) {
@@ -127,37 +162,48 @@ int main(int argc, char** argv) {
         std::printf("spellindex (Spells) %s\n", kProductVersion);
         return kExitOk;
     }
-    if (argc < 4)
+    if (argc < 2)
+        return Usage(stderr, kExitUsage);
+    const std::string_view name = argv[1];
+    const auto command = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                      [&](const CommandHelp& c) { return c.name == name; });
+    if (command == std::end(kCommands))
         return Usage(stderr, kExitUsage);
 
-    const std::string_view command = argv[1];
-    const std::string_view spellClass = argv[3];
+    static constexpr OptionSpec kDumpOptions[] = {{"descriptions"}, {"book", true}};
+    static constexpr OptionSpec kCheckOptions[] = {{"json"}};
+    std::span<const OptionSpec> specs;
+    if (name == "dump")
+        specs = kDumpOptions;
+    else if (name == "check")
+        specs = kCheckOptions;
+    else if (name == "find")
+        specs = FindOptions();
+    std::optional<Arguments> arguments = ParseArguments({argv + 2, argv + argc}, specs);
+    if (!arguments)
+        return Usage(stderr, kExitUsage);
+    if (arguments->help)
+        return CommandUsage(*command);
+    // DATADIR and CLASS, then find's terms.
+    std::vector<std::string_view>& operands = arguments->operands;
+    if (operands.size() < 2 || (name != "find" && operands.size() > 2))
+        return Usage(stderr, kExitUsage);
+    const std::string_view spellClass = operands[1];
     if (!IsValidClass(spellClass)) {
-        std::fprintf(stderr, "spellindex: bad class name '%s'\n", argv[3]);
+        std::fprintf(stderr, "spellindex: bad class name '%.*s'\n", static_cast<int>(spellClass.size()),
+                     spellClass.data());
         return Usage(stderr, kExitUsage);
     }
-    const std::string dataDir = DataDirPrefix(argv[2]);
+    const std::string dataDir = DataDirPrefix(operands[0]);
+    operands.erase(operands.begin(), operands.begin() + 2);
 
-    if (command == "build" && argc == 4)
+    if (name == "build")
         return Build(dataDir, spellClass);
-    if (command == "find") {
-        const std::optional<int> status = RunFind(dataDir, spellClass, {argv + 4, argv + argc});
+    if (name == "find") {
+        const std::optional<int> status = RunFind(dataDir, spellClass, *arguments);
         return status ? *status : Usage(stderr, kExitUsage);
     }
-    if (command == "dump") {
-        bool descriptions = false;
-        std::optional<std::string_view> book;
-        for (int i = 4; i < argc; ++i) {
-            if (std::strcmp(argv[i], "--descriptions") == 0 && !descriptions)
-                descriptions = true;
-            else if (std::strcmp(argv[i], "--book") == 0 && !book && i + 1 < argc)
-                book = argv[++i];
-            else
-                return Usage(stderr, kExitUsage);
-        }
-        return Dump(dataDir, spellClass, descriptions, book);
-    }
-    if (command == "check" && (argc == 4 || (argc == 5 && std::strcmp(argv[4], "--json") == 0)))
-        return RunCheck(dataDir, spellClass, argc == 5);
-    return Usage(stderr, kExitUsage);
+    if (name == "dump")
+        return Dump(dataDir, spellClass, arguments->Has("descriptions"), arguments->Value("book"));
+    return RunCheck(dataDir, spellClass, arguments->Has("json"));
 }

@@ -31,7 +31,9 @@ std::string Find(const TempDir& dir, std::vector<std::string> args, const std::f
     for (std::string& a : args)
         argv.push_back(a.data());
     testing::internal::CaptureStdout();
-    const std::optional<int> status = RunFind(dir.path().string() + "/", "wizard", argv, between);
+    const std::optional<Arguments> parsed = ParseArguments(argv, FindOptions());
+    EXPECT_TRUE(parsed);
+    const std::optional<int> status = RunFind(dir.path().string() + "/", "wizard", *parsed, between);
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(status, 0);
     return out;
@@ -102,11 +104,57 @@ TEST(FindCommand, AQueryErrorIsOneLineAndExitStatus2) {
             argv.push_back(a.data());
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
-        const std::optional<int> status = RunFind(dir.path().string() + "/", "wizard", argv);
+        const std::optional<Arguments> parsed = ParseArguments(argv, FindOptions());
+        ASSERT_TRUE(parsed);
+        const std::optional<int> status = RunFind(dir.path().string() + "/", "wizard", *parsed);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
         EXPECT_EQ(testing::internal::GetCapturedStderr(), c.err);
         EXPECT_EQ(status, 2) << c.args.back();
     }
+}
+
+// How options and terms are told apart, read as getopt_long reads them.
+TEST(Arguments, OptionsTakeTheirValueEitherWayAndSingleDashWordsAreTerms) {
+    const OptionSpec specs[] = {{"descriptions"}, {"level", true, true}, {"book", true}};
+    const struct {
+        std::vector<std::string> args;
+        std::vector<std::string> operands;
+        std::vector<std::string> given;  // name=value, in order
+    } cases[] = {
+        {{"--level=4", "fire"}, {"fire"}, {"level=4"}},
+        {{"--level", "4", "fire"}, {"fire"}, {"level=4"}},
+        {{"-comp:m", "--level", "-3", "-x"}, {"-comp:m", "-x"}, {"level=-3"}},
+        {{"--desc", "ice"}, {"ice"}, {"descriptions="}},  // an unambiguous abbreviation
+        {{"a", "--", "--level", "-h"}, {"a", "--level", "-h"}, {}},
+        {{"--level", "2", "--level=3"}, {}, {"level=2", "level=3"}},
+        {{"--book=", "x"}, {"x"}, {"book="}},
+    };
+    for (auto c : cases) {
+        std::vector<char*> argv;
+        for (std::string& a : c.args)
+            argv.push_back(a.data());
+        const std::optional<Arguments> parsed = ParseArguments(argv, specs);
+        ASSERT_TRUE(parsed) << testing::PrintToString(c.args);
+        EXPECT_FALSE(parsed->help);
+        EXPECT_EQ(std::vector<std::string>(parsed->operands.begin(), parsed->operands.end()), c.operands);
+        std::vector<std::string> given;
+        for (const auto& [name, value] : parsed->given)
+            given.push_back(std::string(name) + "=" + std::string(value));
+        EXPECT_EQ(given, c.given) << testing::PrintToString(c.args);
+    }
+
+    for (std::vector<std::string> wrong : std::vector<std::vector<std::string>>{
+             {"--level"}, {"--descriptions=yes"}, {"--fuzzy"}, {"--book", "a", "--book", "b"}}) {
+        std::vector<char*> argv;
+        for (std::string& a : wrong)
+            argv.push_back(a.data());
+        EXPECT_FALSE(ParseArguments(argv, specs)) << testing::PrintToString(wrong);
+    }
+    std::string help = "--help", term = "x";
+    std::vector<char*> argv = {term.data(), help.data()};
+    const std::optional<Arguments> parsed = ParseArguments(argv, specs);
+    ASSERT_TRUE(parsed);
+    EXPECT_TRUE(parsed->help);
 }
 
 }  // namespace

@@ -411,6 +411,16 @@ TEST(SpellIndexUsage, HelpAndWrongArguments) {
         EXPECT_EQ(run.out.rfind("usage: spellindex build DATADIR CLASS\n", 0), 0u) << run.out;
         EXPECT_EQ(run.err, "");
     }
+    // Each command's own help, wherever --help stands before "--".
+    const std::vector<std::vector<std::string>> kCommandHelp = {
+        {"build", "--help"}, {"dump", "/tmp", "--help"}, {"find", "/tmp", "wizard", "fire", "--help"}, {"check", "--help"}};
+    for (const auto& args : kCommandHelp) {
+        const RunResult run = SpellIndex(args);
+        EXPECT_EQ(run.status, 0) << args[0];
+        EXPECT_EQ(run.out.rfind("usage: spellindex " + args[0] + " DATADIR CLASS", 0), 0u) << run.out;
+        EXPECT_EQ(run.out.find("usage: spellindex " + args[0] + " DATADIR CLASS", 1), std::string::npos) << run.out;
+        EXPECT_EQ(run.err, "");
+    }
     const std::vector<std::vector<std::string>> kWrong = {
         {},
         {"build"},
@@ -455,6 +465,7 @@ TEST_F(SpellIndexCli, FindPrintsMatchingRecordsAsDumpDoes) {
         {{"--descriptions", "spark"}, {dumpWithText[1]}},
         {{"SAND", "--descriptions", "copying"}, {dumpWithText[0]}},
         {{"--level", "2"}, {dump[1]}},
+        {{"--level=2"}, {dump[1]}},
         {{"--level", "3"}, {}},
         {{"--school", "(EVOCATION)"}, {dump[1]}},
         {{"--school", "Evocation"}, {}},

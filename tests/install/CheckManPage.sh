@@ -29,5 +29,12 @@ done
 for o in $options; do
     grep -qE -- "(^|[^-a-z])$o([^-a-z]|$)" <<<"$text" || missing="$missing $o"
 done
+# Each command's own --help succeeds and names only what the page holds.
+for c in $commands; do
+    own=$(env -u DISPLAY -u WAYLAND_DISPLAY "$program" "$c" --help) || fail "$name $c --help"
+    for o in $(grep -oE '(^|[][ ,|(])--?[a-z][a-z-]*' <<<"$own" | sed 's/^[][ ,|(]*//' | sort -u); do
+        grep -qE -- "(^|[^-a-z])$o([^-a-z]|$)" <<<"$text" || missing="$missing $c:$o"
+    done
+done
 [ -z "$missing" ] || fail "$(basename "$page") lacks:$missing"
 echo "$(basename "$page"):" $commands $options
