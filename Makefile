@@ -13,6 +13,7 @@
 #            (the command-line tool) and build/dist/spells_<version>_<arch>.deb
 #            (the browser, which depends on spellindex): preset dist
 # make icons re-renders the committed PNG icons from their SVG drawings
+# make tidy  runs clang-tidy (checks in .clang-tidy) over data/, ui/ and cli/
 
 PRESET ?= dev
 BIN := build/$(PRESET)/bin
@@ -30,6 +31,7 @@ PACKAGE_PACKAGES := dpkg-dev file lintian
 ICON_PACKAGES := librsvg2-bin imagemagick
 # The fuzz preset builds the data library and the fuzz targets only.
 FUZZ_PACKAGES := cmake ninja-build clang libclang-rt-14-dev
+TIDY_PACKAGES := clang-tidy
 
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := fuzz_build_index fuzz_read_index fuzz_decode
@@ -44,7 +46,7 @@ DIST := build/dist
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: deps fuzz-deps package-deps icon-deps build run test fuzz bench dist-build install package icons clean
+.PHONY: deps fuzz-deps package-deps icon-deps tidy-deps build run test fuzz bench tidy dist-build install package icons clean
 
 # Installs those of the Debian packages $(1) that are missing.
 define install_missing
@@ -70,6 +72,9 @@ package-deps:
 
 icon-deps:
 	$(call install_missing,$(ICON_PACKAGES))
+
+tidy-deps:
+	$(call install_missing,$(TIDY_PACKAGES))
 
 build: deps
 	cmake --preset $(PRESET)
@@ -112,6 +117,10 @@ bench:
 	QT_QPA_PLATFORM=offscreen build/release/bin/ui_bench $(BENCH_FLAGS)
 	QT_QPA_PLATFORM=offscreen build/release/bin/list_load_probe 100000
 	QT_QPA_PLATFORM=offscreen build/release/bin/list_load_probe 1000000
+
+# Uses the dev build's compile commands; any finding fails the target.
+tidy: build tidy-deps
+	run-clang-tidy -quiet -p build/dev '$(CURDIR)/(data|ui|cli)/[^/]*\.cpp$$'
 
 dist-build: deps
 	cmake --preset dist

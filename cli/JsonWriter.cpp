@@ -5,12 +5,6 @@
 
 #include "TextDecoding.h"
 
-std::string JsonQuote(std::string_view utf8) {
-    std::string out;
-    AppendJsonQuoted(out, utf8);
-    return out;
-}
-
 void AppendJsonQuoted(std::string& out, std::string_view text) {
     // JSON is UTF-8: other bytes (a folder name in another encoding) are
     // decoded as the display decodes them.
@@ -58,9 +52,9 @@ void JsonObject::AddInt(std::string_view key, int64_t value) {
     text_ += std::to_string(value);
 }
 
-void JsonObject::AddString(std::string_view key, std::string_view utf8) {
+void JsonObject::AddString(std::string_view key, std::string_view text) {
     AddKey(key);
-    AppendJsonQuoted(text_, utf8);
+    AppendJsonQuoted(text_, text);
 }
 
 void JsonObject::AddNull(std::string_view key) {

@@ -26,7 +26,6 @@ private:
     std::string text_ = "{";
 };
 
-// `text` as a JSON string literal, quotes included, decoded as AddString
-// decodes it.
-std::string JsonQuote(std::string_view text);
+// Appends `text` as a JSON string literal, quotes included, decoded as
+// AddString decodes it.
 void AppendJsonQuoted(std::string& out, std::string_view text);

@@ -45,4 +45,4 @@ DescriptionResult ReadDescriptionText(const std::string& textPath, int64_t textO
 // its capacity) and returns the status.
 DescriptionStatus ReadDescriptionAt(LineReader& file, int64_t textOffset, std::string& text);
 // The same as a result.
-DescriptionResult ReadDescriptionFrom(LineReader& text, int64_t textOffset);
+DescriptionResult ReadDescriptionFrom(LineReader& file, int64_t textOffset);

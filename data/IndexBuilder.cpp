@@ -86,8 +86,6 @@ bool IndexWriter::Flush() {
     return error_ == 0;
 }
 
-void WriteRecord(IndexWriter& index, const SpellRecord& record) { index.Append(record); }
-
 ParsedText ParseSpells(LineReader& text, bool bPriest, int32_t startLevel, RecordSink& sink,
                        SpellTextObserver* observer) {
     ParsedText parsed;

@@ -42,9 +42,6 @@ private:
     std::size_t used_ = 0;
 };
 
-// Appends the record's 432 bytes to the index.
-void WriteRecord(IndexWriter& index, const SpellRecord& record);
-
 enum class TextEnd {
     kEnd,        // the end of the text
     kReadError,  // reading failed midway

@@ -94,8 +94,8 @@ using ConstRecordBytes = std::span<const uint8_t, kRecordSize>;
 
 void EncodeRecord(const SpellRecord& record, RecordBytes out);
 SpellRecord DecodeRecord(ConstRecordBytes in);
-// The same into `out`, every byte of which it sets.
-void DecodeRecord(ConstRecordBytes in, SpellRecord& out);
+// The same into `r`, every byte of which it sets.
+void DecodeRecord(ConstRecordBytes in, SpellRecord& r);
 
 // The significant text of a field: its bytes up to the first zero, or the
 // whole width when a damaged record has no terminator.

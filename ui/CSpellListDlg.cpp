@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "CSpellListDlg.h"
 
-#include <QMenu>
-#include <QItemSelectionModel>
-
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -19,6 +16,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -117,9 +115,9 @@ void AddTextSizeKeys(QWidget* owner, Qt::ShortcutContext context, const std::fun
                                                  {QKeySequence(Qt::CTRL | Qt::Key_Equal), 1},
                                                  {QKeySequence(QKeySequence::ZoomOut), -1},
                                                  {QKeySequence(Qt::CTRL | Qt::Key_0), 0}};
-    for (const auto& [key, delta] : keys) {
-        auto* shortcut = new QShortcut(key, owner, nullptr, nullptr, context);
-        QObject::connect(shortcut, &QShortcut::activated, owner, [change, delta] { change(delta); });
+    for (const auto& key : keys) {
+        auto* shortcut = new QShortcut(key.first, owner, nullptr, nullptr, context);
+        QObject::connect(shortcut, &QShortcut::activated, owner, [change, delta = key.second] { change(delta); });
     }
 }
 

@@ -224,7 +224,7 @@ public:
 
 private:
     static QString NameText(const CardPiece& piece) {
-        const QString name = piece.spell->fields[kFieldName];
+        QString name = piece.spell->fields[kFieldName];
         if (piece.parts == 1)
             return name;
         return QStringLiteral("%1 (%2/%3)").arg(name).arg(piece.part).arg(piece.parts);
@@ -320,8 +320,9 @@ void PaintCards(QPagedPaintDevice* device, QPainter& painter, const std::vector<
             }
             if (slot == 0)
                 drawCutMarks();
-            const QPointF origin = corner + QPointF((slot % kCardsAcross) * cards.CardWidth(),
-                                                    (slot / kCardsAcross) * cards.CardHeight());
+            const int column = slot % kCardsAcross;
+            const int row = slot / kCardsAcross;
+            const QPointF origin = corner + QPointF(column * cards.CardWidth(), row * cards.CardHeight());
             cards.Draw(piece, origin);
             ++slot;
         }
