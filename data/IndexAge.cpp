@@ -16,7 +16,7 @@ bool Later(const struct timespec& a, const struct timespec& b) {
 IndexAge GetIndexAge(const std::string& dataDir, std::string_view spellClass) {
     struct stat index {};
     if (::stat(IndexPath(dataDir, spellClass).c_str(), &index) != 0)
-        return IndexAge::kCurrent;
+        return IndexAge::kIndexMissing;
     struct stat text {};
     if (::stat(TextPath(dataDir, spellClass).c_str(), &text) != 0 || !S_ISREG(text.st_mode))
         return IndexAge::kTextMissing;

@@ -8,7 +8,8 @@
 #include <string_view>
 
 enum class IndexAge {
-    kCurrent,      // the text is no newer than the index, or there is no index
+    kIndexMissing,  // there is no index to be stale
+    kCurrent,      // the text is no newer than the index
     kTextChanged,  // the text was modified after the index was written
     kTextMissing,  // there is an index but no text file beside it
 };
@@ -16,6 +17,7 @@ enum class IndexAge {
 // Compares the modification times of dataDir + spellClass + ".txt" and
 // ".idx". A build gives the index the time its text had when the build
 // began (IndexBuilder.h), so an index is current for the text it was built
-// from whatever the clock said, and any later save makes the text newer. A text that cannot be looked at, or that is no regular file,
-// counts as missing.
+// from whatever the clock said, and any later save makes the text newer.
+// A text that cannot be looked at, or that is no regular file, counts as
+// missing.
 IndexAge GetIndexAge(const std::string& dataDir, std::string_view spellClass);

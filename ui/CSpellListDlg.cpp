@@ -631,6 +631,7 @@ void CSpellListDlg::UpdateIndexNotice(const std::string& spellClass) {
     case IndexAge::kTextMissing:
         ShowNotice(Notice::kStaleIndex, spellClass, messages::IndexTextMissing(textName), {});
         break;
+    case IndexAge::kIndexMissing:
     case IndexAge::kCurrent:
         if (m_nNotice == Notice::kStaleIndex || m_nNotice == Notice::kNoSpellLists)
             HideNotice();

@@ -377,9 +377,9 @@ TEST(IndexAge, ByModificationTimes) {
     const auto at = [&](const char* name, int seconds) {
         fs::last_write_time(dir.file(name), fs::file_time_type::clock::now() + std::chrono::seconds(seconds));
     };
-    EXPECT_EQ(GetIndexAge(dir.prefix(), "wizard"), IndexAge::kCurrent) << "no files";
+    EXPECT_EQ(GetIndexAge(dir.prefix(), "wizard"), IndexAge::kIndexMissing) << "no files";
     WriteFile(dir.file("wizard.txt"), "text");
-    EXPECT_EQ(GetIndexAge(dir.prefix(), "wizard"), IndexAge::kCurrent) << "no index";
+    EXPECT_EQ(GetIndexAge(dir.prefix(), "wizard"), IndexAge::kIndexMissing) << "no index";
     WriteFile(dir.file("wizard.idx"), "");
     at("wizard.txt", -10);
     at("wizard.idx", -5);
