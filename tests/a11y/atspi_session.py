@@ -416,10 +416,6 @@ def steps(s, Atspi, data_dir):
     s.key("Return")
     details = s.wait_for(lambda: next((w for w in s.windows() if w.get_role() == R.DIALOG and
                                        s.find(w, name="Lantern of False Dawn")), None))
-    if details is None and os.environ.get("SPELLS_ATSPI_DEBUG"):
-        for w in s.windows():
-            print("window", w.get_role_name(), w.get_name())
-            s.walk(w, lambda n: print("  ", n.get_role_name(), repr(n.get_name()), n.get_state_set().contains(Atspi.StateType.SHOWING)))
     s.check("details", details is not None, "Enter opens the details of Lantern of False Dawn")
     if details is not None:
         labelled = {}
