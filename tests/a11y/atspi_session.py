@@ -379,6 +379,14 @@ def steps(s, Atspi, data_dir):
     s.check("sort by level", ok and header is not None, "the menu key's Sort by > Level puts Level first: %r" %
             (tree.get_column_header(0).get_name(),))
 
+    # Tab leaves the list in one step, Shift+Tab comes back.
+    s.key("Tab")
+    s.wait_for(lambda: s.focused() == ("push button", "Wizard"), 2)
+    s.check("tab", s.focused() == ("push button", "Wizard"), "one Tab leaves the list: %r" % (s.focused(),))
+    s.key("shift+Tab")
+    s.wait_for(lambda: (s.focused() or ("",))[0] in ("tree", "table cell"), 2)
+    s.check("tab", (s.focused() or ("",))[0] in ("tree", "table cell"), "Shift+Tab is back in the list: %r" % (s.focused(),))
+
     # F1: the help, then Escape.
     s.key("F1")
     about = s.window_named("About Spells")
