@@ -55,8 +55,10 @@ QVariant SpellListModel::data(const QModelIndex& index, int role) const {
         return {};
     case Qt::AccessibleDescriptionRole:
         // The school icon in words, read with the row's first cell.
-        if (index.column() == 0 && !SchoolClassText(row.schoolImage).isEmpty())
-            return SchoolClassText(row.schoolImage);
+        if (index.column() != 0)
+            return {};
+        if (QString school = SchoolClassText(row.schoolImage); !school.isEmpty())
+            return school;
         return {};
     case RecordOffsetRole:
         return QVariant::fromValue<qint64>(OffsetOf(row));
