@@ -24,6 +24,10 @@ DEB_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev \
                 poppler-utils fonts-dejavu-core
 # The strict JSON parser of the spellindex tests.
 DEB_PACKAGES += python3-minimal
+# The accessibility session test: a headless X server, a D-Bus session
+# with the AT-SPI registry, the AT-SPI client for Python, keys typed with
+# xdotool and the clipboard read with xclip.
+DEB_PACKAGES += xvfb dbus dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0 xdotool xclip
 # cpack's Debian generator reads library dependencies with dpkg-shlibdeps,
 # which finds the binaries with file; the tests check the packages with
 # lintian.

@@ -7,6 +7,7 @@
 inline constexpr int IDD_SPELL_LIST = 102;
 inline constexpr int IDD_SPELL_INFO = 103;
 inline constexpr int IDD_PROBLEMS = 110;
+inline constexpr int IDD_ABOUT = 111;
 
 // Icons
 inline constexpr int IDR_MAINFRAME = 128;
@@ -37,6 +38,8 @@ inline constexpr int IDC_FIND_SCHOOL = 1033;
 inline constexpr int IDC_FIND_DESCRIPTIONS = 1034;
 inline constexpr int IDC_FIND_COUNT = 1035;
 inline constexpr int IDC_FIND_CLOSE = 1036;
+inline constexpr int IDC_FIND_LEVEL_LABEL = 1037;
+inline constexpr int IDC_FIND_SCHOOL_LABEL = 1038;
 // Notice bar below the list, and the problems dialog
 inline constexpr int IDC_NOTICE_BAR = 1040;
 inline constexpr int IDC_NOTICE_TEXT = 1041;
@@ -53,6 +56,9 @@ inline constexpr int IDC_BOOK_RENAME = 1053;
 inline constexpr int IDC_BOOK_DELETE = 1054;
 inline constexpr int IDC_BOOK_MARKED_ONLY = 1055;
 inline constexpr int IDC_BOOK_COUNT = 1056;
+
+// About box (F1)
+inline constexpr int IDC_ABOUT_TEXT = 1060;
 
 // Details dialog controls
 inline constexpr int IDC_NAME = 1001;

@@ -16,6 +16,7 @@
 #include <QToolButton>
 #include <QTreeView>
 
+#include "CStatusLabel.h"
 #include "DisplayText.h"
 #include "MessageBox.h"
 #include "Messages.h"
@@ -70,7 +71,13 @@ CFindBar::CFindBar(SpellListModel* model, QTreeView* list, QProgressBar* progres
     m_ctlSchool->setMinimumContentsLength(10);
     m_ctlDescriptions = Named(new QCheckBox(QStringLiteral("Descriptions too"), this),
                               RESOURCE_NAME(IDC_FIND_DESCRIPTIONS));
-    m_ctlCount = Named(new QLabel(this), RESOURCE_NAME(IDC_FIND_COUNT));
+    m_ctlCount = Named(new CStatusLabel(this), RESOURCE_NAME(IDC_FIND_COUNT));
+    // The boxes read as their visible labels, "Level" and "School" (or
+    // "Sphere"): Qt names a combo box by its current item.
+    m_ctlLevelLabel = Named(new QLabel(tr("Level"), this), RESOURCE_NAME(IDC_FIND_LEVEL_LABEL));
+    m_ctlLevelLabel->setBuddy(m_ctlLevel);
+    m_ctlSchoolLabel = Named(new QLabel(tr("School"), this), RESOURCE_NAME(IDC_FIND_SCHOOL_LABEL));
+    m_ctlSchoolLabel->setBuddy(m_ctlSchool);
     m_ctlClose = Named(new QToolButton(this), RESOURCE_NAME(IDC_FIND_CLOSE));
     m_ctlClose->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
     m_ctlClose->setToolTip(QStringLiteral("Close"));
@@ -85,7 +92,9 @@ CFindBar::CFindBar(SpellListModel* model, QTreeView* list, QProgressBar* progres
     rows->addLayout(layout);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_ctlText, 1);
+    layout->addWidget(m_ctlLevelLabel);
     layout->addWidget(m_ctlLevel);
+    layout->addWidget(m_ctlSchoolLabel);
     layout->addWidget(m_ctlSchool);
     layout->addWidget(m_ctlDescriptions);
     layout->addWidget(m_ctlCount);
@@ -113,6 +122,7 @@ void CFindBar::AddRow(QWidget* row) { static_cast<QVBoxLayout*>(layout())->addWi
 
 void CFindBar::OnFind() {
     if (!IsOpen()) {
+        UpdateCount();  // named at once: the count is not announced as the bar opens
         show();
         if (filtersStale_)
             FillFilters(filtersPriest_);
@@ -189,6 +199,7 @@ void CFindBar::FillFilters(bool priest) {
     m_ctlLevel->addItem(QStringLiteral("All levels"));
     m_ctlSchool->clear();
     m_ctlSchool->addItem(priest ? QStringLiteral("All spheres") : QStringLiteral("All schools"));
+    m_ctlSchoolLabel->setText(priest ? tr("Sphere") : tr("School"));
     if (!priest) {
         // The nine classes of the school icons, in their order; the last,
         // of school lines no keyword names, is told apart from "no filter".
@@ -330,7 +341,7 @@ void CFindBar::UpdateCount() {
     // Room for the widest count of this list, so the controls beside it do
     // not move while typing.
     m_ctlCount->setMinimumWidth(m_ctlCount->fontMetrics().horizontalAdvance(QStringLiteral("%1 of %1").arg(loaded)));
-    m_ctlCount->setText(QStringLiteral("%1 of %2").arg(m_pModel->rowCount()).arg(loaded));
+    m_ctlCount->SetStatusText(QStringLiteral("%1 of %2").arg(m_pModel->rowCount()).arg(loaded));
 }
 
 void CFindBar::keyPressEvent(QKeyEvent* event) {

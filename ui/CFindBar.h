@@ -11,6 +11,7 @@
 #include <QList>
 #include <QWidget>
 
+class CStatusLabel;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -89,7 +90,9 @@ private:
     QComboBox* m_ctlLevel = nullptr;
     QComboBox* m_ctlSchool = nullptr;
     QCheckBox* m_ctlDescriptions = nullptr;
-    QLabel* m_ctlCount = nullptr;
+    QLabel* m_ctlLevelLabel = nullptr;
+    QLabel* m_ctlSchoolLabel = nullptr;
+    CStatusLabel* m_ctlCount = nullptr;
     QToolButton* m_ctlClose = nullptr;
     SearchRunner* m_pRunner = nullptr;
     QList<QIcon> schoolIcons_;  // the school box's class icons, loaded once

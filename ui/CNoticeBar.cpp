@@ -1,18 +1,21 @@
 // SPDX-License-Identifier: MIT
 #include "CNoticeBar.h"
 
+#include <QAccessible>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
 
+#include "AccessibleRoles.h"
 #include "DisplayText.h"
 #include "Messages.h"
 #include "resource.h"
 
 CNoticeBar::CNoticeBar(QWidget* parent) : QFrame(parent) {
     setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_NOTICE_BAR)));
+    InstallAccessibleRoles();  // an alert to screen readers
     setFrameStyle(QFrame::StyledPanel | QFrame::Plain);
     // The colours of an information bar, whatever the style.
     setAutoFillBackground(true);
@@ -62,7 +65,14 @@ void CNoticeBar::ShowNotice(const QString& text, const QString& action) {
     m_ctlText->setToolTip(text);
     m_ctlAction->setText(action);
     m_ctlAction->setVisible(!action.isEmpty());
+    // The alert is named by its text, and announced as it appears; a new
+    // text in a shown strip appears anew, so that it is announced too.
+    if (!isHidden() && accessibleName() != text)
+        hide();
+    setAccessibleName(text);
     show();
+    QAccessibleEvent alert(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 QString CNoticeBar::Text() const { return m_ctlText->text(); }

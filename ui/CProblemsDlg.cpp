@@ -41,6 +41,7 @@ CProblemsDlg::CProblemsDlg(QWidget* parent) : QDialog(parent) {
     m_ctlList->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_ctlList->setSelectionMode(QAbstractItemView::SingleSelection);
     m_ctlList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_ctlList->setTabKeyNavigation(false);  // Tab goes on to Close
     QHeaderView* header = m_ctlList->header();
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header->setStretchLastSection(true);
@@ -56,6 +57,7 @@ CProblemsDlg::CProblemsDlg(QWidget* parent) : QDialog(parent) {
     buttons->button(QDialogButtonBox::Close)->setText(Utf8(messages::kClose));
     buttons->button(QDialogButtonBox::Close)->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDCANCEL)));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    setTabOrder(m_ctlList, buttons->button(QDialogButtonBox::Close));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_ctlList);

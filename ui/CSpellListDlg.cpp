@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QElapsedTimer>
@@ -27,12 +28,14 @@
 #include <QToolTip>
 #include <QTreeView>
 
+#include "CAboutDlg.h"
 #include "CBookBar.h"
 #include "CFindBar.h"
 #include "CPrintPreview.h"
 #include "CNoticeBar.h"
 #include "CProblemsDlg.h"
 #include "CSpellInfoDlg.h"
+#include "CSpellListView.h"
 #include "ColumnLayout.h"
 #include "ColumnTables.h"
 #include "DialogUnits.h"
@@ -152,7 +155,7 @@ void CSpellListDlg::OnInitDialog() {
     m_pImageList = LoadSchoolImageList();
     m_pModel->SetImageList(m_pImageList);
 
-    m_ctlList = new QTreeView(this);
+    m_ctlList = new CSpellListView(this);
     m_ctlList->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_SPELL_LIST)));
     m_ctlList->setAccessibleName(tr("Spell list"));
     m_ctlList->setGeometry(dlu.Rect(3, 19, 354, 145));
@@ -166,6 +169,7 @@ void CSpellListDlg::OnInitDialog() {
     m_ctlList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_ctlList->setIconSize(QSize(16, 16));
     m_ctlList->setAllColumnsShowFocus(true);
+    m_ctlList->setTabKeyNavigation(false);  // Tab leaves the list in one step
     m_ctlList->setItemDelegate(new SpellListDelegate(m_ctlList));
     QHeaderView* header = m_ctlList->header();
     header->setSectionsClickable(true);
@@ -193,6 +197,9 @@ void CSpellListDlg::OnInitDialog() {
     auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
     quit->setContext(Qt::WindowShortcut);
     connect(quit, &QShortcut::activated, this, &QDialog::reject);
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    help->setContext(Qt::WindowShortcut);
+    connect(help, &QShortcut::activated, this, &CSpellListDlg::OnHelp);
 
     m_ctlProgress = new QProgressBar(this);
     m_ctlProgress->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_PROGRESS)));
@@ -240,6 +247,11 @@ void CSpellListDlg::OnInitDialog() {
     m_ctlList->viewport()->installEventFilter(this);
     m_ctlList->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_ctlList, &QWidget::customContextMenuRequested, this, &CSpellListDlg::OnListContextMenu);
+    // The menu key and Shift+F10 open the menu at the current row.
+    m_ctlList->installEventFilter(this);
+    auto* menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), m_ctlList, nullptr, nullptr,
+                                  Qt::WidgetWithChildrenShortcut);
+    connect(menuKey, &QShortcut::activated, this, &CSpellListDlg::OpenListMenuByKey);
 
     m_pFindBar = new CFindBar(m_pModel, m_ctlList, m_ctlProgress, this);
     // The spellbook's controls are a second row of the find bar; closing
@@ -700,6 +712,11 @@ void CSpellListDlg::OnNoticeAction() {
 }
 
 bool CSpellListDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (m_ctlList && watched == m_ctlList && event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        OpenListMenuByKey();
+        return true;
+    }
     if (m_ctlList && watched == m_ctlList->viewport() && event->type() == QEvent::Wheel) {
         const auto* wheel = static_cast<QWheelEvent*>(event);
         if (wheel->modifiers() & Qt::ControlModifier) {
@@ -806,11 +823,36 @@ void CSpellListDlg::OnListContextMenu(const QPoint& pos) {
     // The list's own actions (Open in New Window, Copy), then printing.
     menu.addActions(m_ctlList->actions());
     menu.addSeparator();
+    // The keyboard's way to a header click: each column, the key checked;
+    // choosing the key again reverses the order.
+    QMenu* sortBy = menu.addMenu(tr("&Sort by"));
+    sortBy->setObjectName(QStringLiteral("IDM_SORT_BY"));
+    for (int column = 0; column < kColumnCount; ++column) {
+        QAction* sort = sortBy->addAction(m_pModel->headerData(column, Qt::Horizontal).toString(), this,
+                                          [this, column] { OnColumnClick(column); });
+        sort->setCheckable(true);
+        sort->setChecked(column == 0 && !m_strListClass.empty());
+    }
+    menu.addSeparator();
     QAction* print = menu.addAction(tr("Print..."), this, &CSpellListDlg::OnPrint);
     QAction* pdf = menu.addAction(tr("Save as PDF..."), this, &CSpellListDlg::OnSavePdf);
     print->setEnabled(!m_strListClass.empty());
     pdf->setEnabled(!m_strListClass.empty());
     menu.exec(m_ctlList->viewport()->mapToGlobal(pos));
+}
+
+void CSpellListDlg::OpenListMenuByKey() {
+    QPoint at;
+    if (const QModelIndex current = m_ctlList->currentIndex(); current.isValid()) {
+        m_ctlList->scrollTo(current);
+        at = m_ctlList->visualRect(current).bottomLeft();
+    }
+    OnListContextMenu(at);
+}
+
+void CSpellListDlg::OnHelp() {
+    CAboutDlg dlg(Utf8(g_strDataDir), this);
+    dlg.exec();
 }
 
 void CSpellListDlg::OnPrint() {

@@ -95,6 +95,10 @@ public slots:
     // written at once, of the book, the rows shown or the selected spell.
     void OnPrint();
     void OnSavePdf();
+    // F1: the About box with the version, the data folder and the keys.
+    void OnHelp();
+    // The menu key and Shift+F10: the list's context menu at the current row.
+    void OpenListMenuByKey();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

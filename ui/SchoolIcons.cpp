@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "SchoolIcons.h"
 
+#include <cstddef>
 #include <initializer_list>
 
 #include <QPixmap>
 #include <QString>
 
+#include "SchoolImage.h"
 #include "resource.h"
 
 // The icons are compiled into this static library; its resources must be
@@ -55,13 +57,19 @@ QIcon IconOf(std::initializer_list<QString> paths) {
     return icon;
 }
 
-QIcon LoadIcon(int id) {
+// ":/icons/<name>" of the icon resource `id`, or an empty string.
+QString IconBase(int id) {
     for (const auto& icon : kIcons)
-        if (icon.id == id) {
-            const QString base = QStringLiteral(":/icons/") + QString::fromLatin1(icon.name);
-            return IconOf({base + QStringLiteral(".xpm"), base + QStringLiteral("_32.png")});
-        }
+        if (icon.id == id)
+            return QStringLiteral(":/icons/") + QString::fromLatin1(icon.name);
     return {};
+}
+
+QIcon LoadIcon(int id) {
+    const QString base = IconBase(id);
+    if (base.isEmpty())
+        return {};
+    return IconOf({base + QStringLiteral(".xpm"), base + QStringLiteral("_32.png")});
 }
 
 }  // namespace
@@ -71,6 +79,23 @@ QList<QIcon> LoadSchoolImageList() {
     for (const int id : kSchoolIconOrder)
         images.append(LoadIcon(id));
     return images;
+}
+
+QString SchoolClassText(int image) {
+    if (image < 0 || image >= kSchoolImageCount)
+        return {};
+    const std::string_view name = kSchoolClassNames[static_cast<std::size_t>(image)];
+    const QString text = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    return image == kSchoolImageOther ? QStringLiteral("%1 (no school recognised)").arg(text) : text;
+}
+
+QString SchoolLegendHtml() {
+    InitIconResources();
+    QString html = QStringLiteral("<table cellspacing=\"2\">");
+    for (int image = 0; image < kSchoolImageCount; ++image)
+        html += QStringLiteral("<tr><td><img src=\"qrc%1.xpm\" width=\"16\" height=\"16\"></td><td>%2</td></tr>")
+                    .arg(IconBase(kSchoolIconOrder[image]), SchoolClassText(image).toHtmlEscaped());
+    return html + QStringLiteral("</table>");
 }
 
 QIcon LoadMainIcon() {

@@ -28,10 +28,24 @@ bool SpellListDelegate::IsTextCut(const QStyleOptionViewItem& option,
     return opt.fontMetrics.horizontalAdvance(opt.text) > textRect.width() - 2 * margin;
 }
 
+QRect SpellListDelegate::IconRect(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QWidget* widget = opt.widget;
+    const QStyle* style = widget ? widget->style() : QApplication::style();
+    return style->subElementRect(QStyle::SE_ItemViewItemDecoration, &opt, widget);
+}
+
 bool SpellListDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
                                   const QStyleOptionViewItem& option, const QModelIndex& index) {
     if (!event || !view || event->type() != QEvent::ToolTip || !index.isValid())
         return QStyledItemDelegate::helpEvent(event, view, option, index);
+    // The school icon names its school.
+    if (const QString school = index.data(Qt::AccessibleDescriptionRole).toString();
+        !school.isEmpty() && IconRect(option, index).contains(event->pos())) {
+        QToolTip::showText(event->globalPos(), school, view->viewport(), IconRect(option, index));
+        return true;
+    }
     if (IsTextCut(option, index))
         QToolTip::showText(event->globalPos(), index.data(Qt::DisplayRole).toString(),
                            view->viewport(), view->visualRect(index));

@@ -2,7 +2,8 @@
 #pragma once
 // How a cell of the spell list is drawn: every row of the first column
 // keeps room for a school icon, so that texts line up whether a row has an
-// icon or not, and a text cut short by its column shows whole in a tooltip.
+// icon or not, and a text cut short by its column shows whole in a tooltip,
+// as the school of an icon does.
 
 #include <QStyledItemDelegate>
 
@@ -19,4 +20,6 @@ protected:
 private:
     // True when the cell's text does not fit its column and is drawn cut.
     bool IsTextCut(const QStyleOptionViewItem& option, const QModelIndex& index) const;
+    // Where the cell's icon is drawn.
+    QRect IconRect(const QStyleOptionViewItem& option, const QModelIndex& index) const;
 };

@@ -8,6 +8,7 @@
 
 #include "ColumnTables.h"
 #include "DisplayText.h"
+#include "SchoolIcons.h"
 #include "SpellBook.h"
 #include "SpellSearch.h"
 
@@ -52,6 +53,13 @@ QVariant SpellListModel::data(const QModelIndex& index, int role) const {
             std::binary_search(byDescription_.begin(), byDescription_.end(), LoadedRow(index.row())))
             return QStringLiteral("matched in the description");
         return {};
+    case Qt::AccessibleDescriptionRole:
+        // The school icon in words, read with the row's first cell.
+        if (index.column() != 0)
+            return {};
+        if (QString school = SchoolClassText(row.schoolImage); !school.isEmpty())
+            return school;
+        return {};
     case RecordOffsetRole:
         return QVariant::fromValue<qint64>(OffsetOf(row));
     case SchoolImageRole:
@@ -66,6 +74,12 @@ QVariant SpellListModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant SpellListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    // The first column holds the school icons: its header explains them.
+    if (orientation == Qt::Horizontal && section == 0 && role == Qt::ToolTipRole)
+        return QStringLiteral("<p>School icons:</p>") + SchoolLegendHtml();
+    if (orientation == Qt::Horizontal && section == 0 && role == Qt::AccessibleDescriptionRole)
+        return descending_ ? QStringLiteral("Sorted by this column, descending")
+                           : QStringLiteral("Sorted by this column, ascending");
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= kColumnCount)
         return {};
