@@ -16,6 +16,7 @@
 #include <QToolButton>
 #include <QTreeView>
 
+#include "CloseIcon.h"
 #include "DisplayText.h"
 #include "MessageBox.h"
 #include "Messages.h"
@@ -70,9 +71,10 @@ CFindBar::CFindBar(SpellListModel* model, QTreeView* list, QProgressBar* progres
     m_ctlSchool->setMinimumContentsLength(10);
     m_ctlDescriptions = Named(new QCheckBox(QStringLiteral("Descriptions too"), this),
                               RESOURCE_NAME(IDC_FIND_DESCRIPTIONS));
+    OutlineCheckBox(m_ctlDescriptions);
     m_ctlCount = Named(new QLabel(this), RESOURCE_NAME(IDC_FIND_COUNT));
     m_ctlClose = Named(new QToolButton(this), RESOURCE_NAME(IDC_FIND_CLOSE));
-    m_ctlClose->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+    SetCloseIcon(m_ctlClose);
     m_ctlClose->setToolTip(QStringLiteral("Close"));
     m_ctlClose->setAccessibleName(tr("Close find bar"));
     m_ctlClose->setAutoRaise(true);
