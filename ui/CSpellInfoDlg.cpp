@@ -474,5 +474,9 @@ void CSpellInfoDlg::UpdateFields() {
     m_ctlSavingThrow->setText(m_strSavingThrow);
     m_ctlSchool->setText(m_strSchool);
     m_ctlArea->setPlainText(m_strArea);
+    // Named "Name" and "School", these two give their values to a screen
+    // reader as their descriptions: a label has no text interface.
+    m_ctlName->setAccessibleDescription(m_strName);
+    m_ctlSchool->setAccessibleDescription(m_strSchool);
     LayOutControls();
 }

@@ -486,6 +486,15 @@ TEST_F(InfoDialogTest, ValuesTakeTheFocusInOrderAndAreLabelled) {
     };
     EXPECT_EQ(accessibleName("IDC_NAME"), QStringLiteral("Name"));
     EXPECT_EQ(accessibleName("IDC_SCHOOL"), QStringLiteral("School"));
+    // Named by their labels, the name and the school tell their values in
+    // the description (a label offers no text of its own to a screen reader).
+    const auto accessibleDescription = [&](const char* value) {
+        return QAccessible::queryAccessibleInterface(info.findChild<QWidget*>(QString::fromLatin1(value)))
+            ->text(QAccessible::Description);
+    };
+    EXPECT_EQ(accessibleDescription("IDC_NAME"), QStringLiteral("Only"));
+    EXPECT_EQ(accessibleDescription("IDC_SCHOOL"), QStringLiteral("Alteration"));
+    EXPECT_EQ(accessibleName("IDC_DURATION"), QStringLiteral("1 rd."));
 
     // A value copies what is selected in it by keyboard; with nothing
     // selected, Ctrl+C copies the whole spell.
