@@ -254,6 +254,15 @@ bool CSpellInfoDlg::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
+    // Enter in the area ends the dialog, as in a one-line field.
+    if (watched == m_ctlArea && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
     if (event->type() == QEvent::Wheel &&
         (watched == m_ctlDescription->viewport() || watched == m_ctlArea->viewport())) {
         auto* wheel = static_cast<QWheelEvent*>(event);

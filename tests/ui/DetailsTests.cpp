@@ -508,6 +508,14 @@ TEST_F(InfoDialogTest, ValuesTakeTheFocusInOrderAndAreLabelled) {
     ASSERT_EQ(level->selectedText(), QStringLiteral("3"));
     QTest::keyClick(level, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("3"));
+
+    // Enter in the area, several lines high or not, ends the dialog as
+    // Enter in a one-line field does.
+    auto* area = info.findChild<QTextEdit*>(QStringLiteral("IDC_AREA"));
+    area->setFocus();
+    QTest::keyClick(area, Qt::Key_Return);
+    EXPECT_EQ(area->toPlainText(), QStringLiteral("One creature"));
+    EXPECT_FALSE(info.isVisible());
 }
 
 // A box raised while the details dialog is set up, before it shows, stands
