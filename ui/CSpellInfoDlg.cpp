@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QShowEvent>
+#include <QSignalBlocker>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QWheelEvent>
@@ -186,7 +188,10 @@ CSpellInfoDlg::CSpellInfoDlg(QWidget* parent) : QDialog(parent) {
         }
     setTabOrder(previous, m_ctlDescription);
     setTabOrder(m_ctlDescription, m_ctlOk);
-    LayOutControls();
+    // The template's places until the dialog is shown and laid out; the
+    // description's wrapping is chosen for its width.
+    m_ctlDescription->setGeometry(dlu.Rect(kDescriptionRect));
+    m_ctlOk->setGeometry(dlu.Rect(kOkRect));
 }
 
 void CSpellInfoDlg::OnInitDialog() {
@@ -351,9 +356,16 @@ void CSpellInfoDlg::resizeEvent(QResizeEvent* event) {
     LayOutControls();
 }
 
+void CSpellInfoDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    LayOutControls();
+}
+
 void CSpellInfoDlg::LayOutControls() {
-    if (m_bLayingOut)
-        return;  // a minimum size raised below resizes the dialog
+    // Laid out when shown: a spell read only to be copied needs no layout.
+    // A minimum size raised below resizes the dialog, which comes back here.
+    if (m_bLayingOut || !isVisible())
+        return;
     m_bLayingOut = true;
     const DialogUnits dlu(font());
     const int gap = dlu.X(kLabelGap);
@@ -482,7 +494,10 @@ void CSpellInfoDlg::UpdateFields() {
     m_ctlRange->setText(m_strRange);
     m_ctlSavingThrow->setText(m_strSavingThrow);
     m_ctlSchool->setText(m_strSchool);
-    m_ctlArea->setPlainText(m_strArea);
+    {
+        const QSignalBlocker quiet(m_ctlArea);  // laid out below
+        m_ctlArea->setPlainText(m_strArea);
+    }
     // Named "Name" and "School", these two give their values to a screen
     // reader as their descriptions: a label has no text interface.
     m_ctlName->setAccessibleDescription(m_strName);
