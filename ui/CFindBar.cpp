@@ -17,6 +17,7 @@
 #include <QTreeView>
 
 #include "CStatusLabel.h"
+#include "CloseIcon.h"
 #include "DisplayText.h"
 #include "MessageBox.h"
 #include "Messages.h"
@@ -71,6 +72,7 @@ CFindBar::CFindBar(SpellListModel* model, QTreeView* list, QProgressBar* progres
     m_ctlSchool->setMinimumContentsLength(10);
     m_ctlDescriptions = Named(new QCheckBox(QStringLiteral("Descriptions too"), this),
                               RESOURCE_NAME(IDC_FIND_DESCRIPTIONS));
+    OutlineCheckBox(m_ctlDescriptions);
     m_ctlCount = Named(new CStatusLabel(this), RESOURCE_NAME(IDC_FIND_COUNT));
     // The boxes read as their visible labels, "Level" and "School" (or
     // "Sphere"): Qt names a combo box by its current item.
@@ -79,7 +81,7 @@ CFindBar::CFindBar(SpellListModel* model, QTreeView* list, QProgressBar* progres
     m_ctlSchoolLabel = Named(new QLabel(tr("School"), this), RESOURCE_NAME(IDC_FIND_SCHOOL_LABEL));
     m_ctlSchoolLabel->setBuddy(m_ctlSchool);
     m_ctlClose = Named(new QToolButton(this), RESOURCE_NAME(IDC_FIND_CLOSE));
-    m_ctlClose->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+    SetCloseIcon(m_ctlClose);
     m_ctlClose->setToolTip(QStringLiteral("Close"));
     m_ctlClose->setAccessibleName(tr("Close find bar"));
     m_ctlClose->setAutoRaise(true);

@@ -9,6 +9,7 @@
 #include <QToolButton>
 
 #include "AccessibleRoles.h"
+#include "CloseIcon.h"
 #include "DisplayText.h"
 #include "Messages.h"
 #include "resource.h"
@@ -40,7 +41,7 @@ CNoticeBar::CNoticeBar(QWidget* parent) : QFrame(parent) {
 
     m_ctlClose = new QToolButton(this);
     m_ctlClose->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_NOTICE_CLOSE)));
-    m_ctlClose->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton, nullptr, this));
+    SetCloseIcon(m_ctlClose);
     m_ctlClose->setAutoRaise(true);
     m_ctlClose->setToolTip(Utf8(messages::kCloseNotice));
     m_ctlClose->setAccessibleName(tr("Close notice"));

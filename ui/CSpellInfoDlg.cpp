@@ -2,6 +2,7 @@
 #include "CSpellInfoDlg.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cerrno>
 #include <filesystem>
 
@@ -10,13 +11,15 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollBar>
-#include <QStyle>
+#include <QShowEvent>
+#include <QSignalBlocker>
 #include <QTextCursor>
+#include <QTextEdit>
+#include <QWheelEvent>
 
 #include "DescriptionReader.h"
 #include "DialogUnits.h"
@@ -37,50 +40,58 @@ constexpr QRect kOkRect(128, 165, 68, 17);
 constexpr QRect kDescriptionRect(2, 65, 320, 97);
 constexpr int kTabStop = 32;  // an edit control's tab stops, in dialog units
 
+// The fields' rows in the template: each label, value, label, value,
+// label, value. The first row has its own columns; the other two share
+// theirs.
+struct TemplateColumn {
+    int x;
+    int width;
+};
+using TemplateColumns = std::array<TemplateColumn, 6>;
+constexpr TemplateColumns kFirstRowColumns{{{2, 22}, {23, 114}, {149, 24}, {176, 73}, {274, 22}, {304, 18}}};
+constexpr TemplateColumns kPairedRowColumns{{{2, 46}, {48, 50}, {100, 43}, {143, 54}, {200, 49}, {249, 73}}};
+struct TemplateRow {
+    int y;
+    int height;
+    const TemplateColumns* columns;
+};
+constexpr std::array<TemplateRow, 3> kRows{{{7, 13, &kFirstRowColumns},
+                                            {29, 12, &kPairedRowColumns},
+                                            {45, 12, &kPairedRowColumns}}};
+constexpr int kLabelGap = 2;          // at least, between a label and its value
+constexpr int kMinDescription = 24;   // the description's least height
 
 enum class Frame { kSunken, kSunkenBordered };
 
-QLabel* MakeLabel(QWidget* parent, const QString& text, const QRect& geometry,
-                  Qt::Alignment align) {
+QLabel* MakeLabel(QWidget* parent, const QString& text, Qt::Alignment align) {
     auto* label = new QLabel(text, parent);
-    label->setGeometry(geometry);
     label->setAlignment(align | Qt::AlignVCenter);
     return label;
 }
 
-QLabel* MakeValue(QWidget* parent, const char* objectName, const QRect& geometry,
-                  Qt::Alignment align, Frame frame) {
-    auto* value = MakeLabel(parent, QString(), geometry, align);
+// A value wraps at word boundaries, and can be selected and copied by
+// mouse or keyboard (which gives it the focus on Tab).
+QLabel* MakeValue(QWidget* parent, const char* objectName, Qt::Alignment align, Frame frame) {
+    auto* value = MakeLabel(parent, QString(), align);
     value->setObjectName(QString::fromLatin1(objectName));
     value->setFrameStyle((frame == Frame::kSunkenBordered ? QFrame::Box : QFrame::Panel) |
                          QFrame::Sunken);
     value->setTextFormat(Qt::PlainText);
-    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    value->setWordWrap(true);
+    value->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    value->setFocusPolicy(Qt::StrongFocus);
     return value;
 }
 
-// Pixels a label has for its text: its contents less margins and the
-// indent a framed label keeps.
-int TextRoom(const QLabel* label) {
-    const int indent =
-        label->frameWidth() > 0 ? label->fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2 : 0;
-    return label->contentsRect().width() - 2 * label->margin() - indent;
-}
-
-// Pixels a line edit has for its text: inside its frame, less the margin
-// it keeps on either side.
-int TextRoom(const QLineEdit* edit) {
-    constexpr int kLineEditMargin = 2;
-    const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
-    return edit->width() - 2 * (frame + kLineEditMargin);
-}
-
-// A value cut short by its field shows whole in a tooltip.
-template <typename Field>
-void ShowWholeTextWhenCut(Field* field) {
-    field->ensurePolished();
-    const bool cut = field->fontMetrics().horizontalAdvance(field->text()) > TextRoom(field);
-    field->setToolTip(cut ? field->text() : QString());
+// The height of `widget` at `width`: a label's wrapped text; the area's
+// document, laid out at that width.
+int HeightForWidth(QWidget* widget, int width) {
+    if (auto* edit = qobject_cast<QTextEdit*>(widget)) {
+        const int frame = 2 * edit->frameWidth();
+        edit->document()->setTextWidth(width - frame);
+        return static_cast<int>(std::ceil(edit->document()->size().height())) + frame;
+    }
+    return widget->heightForWidth(width);
 }
 
 }  // namespace
@@ -95,41 +106,27 @@ CSpellInfoDlg::CSpellInfoDlg(QWidget* parent) : QDialog(parent) {
     setMinimumSize(dlu.X(kDialogWidth), dlu.Y(kDialogHeight));
     resize(minimumSize());
 
-    // In tab order. The one button carries the cancel command.
+    // The one button carries the cancel command.
     m_ctlOk = new QPushButton(QStringLiteral("OK"), this);
     m_ctlOk->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDCANCEL)));
-    m_ctlOk->setGeometry(dlu.Rect(kOkRect));
     connect(m_ctlOk, &QPushButton::clicked, this, &QDialog::reject);
 
-    m_ctlName = MakeValue(this, RESOURCE_NAME(IDC_NAME), dlu.Rect(23, 7, 114, 13), Qt::AlignHCenter,
-                          Frame::kSunkenBordered);
-    m_ctlSchool = MakeValue(this, RESOURCE_NAME(IDC_SCHOOL), dlu.Rect(176, 7, 73, 13),
-                            Qt::AlignHCenter, Frame::kSunken);
-    m_ctlLevel = MakeValue(this, RESOURCE_NAME(IDC_LEVEL), dlu.Rect(304, 7, 18, 13),
-                           Qt::AlignHCenter, Frame::kSunkenBordered);
-    MakeLabel(this, QStringLiteral("Level"), dlu.Rect(274, 7, 22, 13), Qt::AlignRight);
-    MakeLabel(this, QStringLiteral("Duration"), dlu.Rect(2, 29, 46, 12), Qt::AlignLeft);
-    MakeLabel(this, QStringLiteral("Range"), dlu.Rect(100, 29, 43, 12), Qt::AlignLeft);
-    MakeLabel(this, QStringLiteral("Area of effect"), dlu.Rect(200, 29, 49, 12), Qt::AlignLeft);
-    m_ctlDuration = MakeValue(this, RESOURCE_NAME(IDC_DURATION), dlu.Rect(48, 29, 50, 12),
-                              Qt::AlignLeft, Frame::kSunken);
-    m_ctlRange = MakeValue(this, RESOURCE_NAME(IDC_RANGE), dlu.Rect(143, 29, 54, 12), Qt::AlignLeft,
-                           Frame::kSunken);
-    MakeLabel(this, QStringLiteral("Components"), dlu.Rect(2, 45, 46, 12), Qt::AlignLeft);
-    MakeLabel(this, QStringLiteral("Casting Time"), dlu.Rect(100, 45, 43, 12), Qt::AlignLeft);
-    MakeLabel(this, QStringLiteral("Saving Throw"), dlu.Rect(200, 45, 49, 12), Qt::AlignLeft);
-    m_ctlComponents = MakeValue(this, RESOURCE_NAME(IDC_COMPONENTS), dlu.Rect(48, 45, 50, 12),
-                                Qt::AlignLeft, Frame::kSunken);
-    m_ctlCastingTime = MakeValue(this, RESOURCE_NAME(IDC_CASTING_TIME), dlu.Rect(143, 45, 54, 12),
-                                 Qt::AlignLeft, Frame::kSunken);
-    m_ctlSavingThrow = MakeValue(this, RESOURCE_NAME(IDC_SAVING_THROW), dlu.Rect(249, 45, 73, 12),
-                                 Qt::AlignLeft, Frame::kSunken);
+    m_ctlName = MakeValue(this, RESOURCE_NAME(IDC_NAME), Qt::AlignHCenter, Frame::kSunkenBordered);
+    m_ctlName->setAccessibleName(tr("Name"));
+    m_ctlSchool = MakeValue(this, RESOURCE_NAME(IDC_SCHOOL), Qt::AlignHCenter, Frame::kSunken);
+    m_ctlSchool->setAccessibleName(tr("School"));
+    m_ctlLevel = MakeValue(this, RESOURCE_NAME(IDC_LEVEL), Qt::AlignHCenter, Frame::kSunkenBordered);
+    m_ctlDuration = MakeValue(this, RESOURCE_NAME(IDC_DURATION), Qt::AlignLeft, Frame::kSunken);
+    m_ctlRange = MakeValue(this, RESOURCE_NAME(IDC_RANGE), Qt::AlignLeft, Frame::kSunken);
+    m_ctlComponents = MakeValue(this, RESOURCE_NAME(IDC_COMPONENTS), Qt::AlignLeft, Frame::kSunken);
+    m_ctlCastingTime = MakeValue(this, RESOURCE_NAME(IDC_CASTING_TIME), Qt::AlignLeft, Frame::kSunken);
+    m_ctlSavingThrow = MakeValue(this, RESOURCE_NAME(IDC_SAVING_THROW), Qt::AlignLeft, Frame::kSunken);
 
     m_ctlDescription = new QPlainTextEdit(this);
     m_ctlDescription->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_DESCRIPTION)));
     m_ctlDescription->installEventFilter(this);
+    m_ctlDescription->viewport()->installEventFilter(this);
     m_ctlDescription->setAccessibleName(tr("Description"));
-    m_ctlDescription->setGeometry(dlu.Rect(kDescriptionRect));
     m_ctlDescription->setReadOnly(true);
     m_ctlDescription->document()->setUndoRedoEnabled(false);
     m_ctlDescription->setTabStopDistance(dlu.X(kTabStop));
@@ -148,17 +145,53 @@ CSpellInfoDlg::CSpellInfoDlg(QWidget* parent) : QDialog(parent) {
     m_ctlDescription->setTextInteractionFlags(Qt::TextSelectableByMouse |
                                               Qt::TextSelectableByKeyboard);
 
-    MakeLabel(this, QStringLiteral("Name"), dlu.Rect(2, 7, 22, 13), Qt::AlignLeft);
-    MakeLabel(this, QStringLiteral("School"), dlu.Rect(149, 7, 24, 13), Qt::AlignLeft);
-
-    // Editable, but what is typed here is never kept.
-    m_ctlArea = new QLineEdit(this);
+    // Editable, but what is typed here is never kept. It wraps and grows
+    // as the other values do.
+    m_ctlArea = new QTextEdit(this);
     m_ctlArea->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_AREA)));
     m_ctlArea->setAccessibleName(tr("Area of effect"));
-    m_ctlArea->setGeometry(dlu.Rect(249, 29, 73, 12));
+    m_ctlArea->setAcceptRichText(false);
+    m_ctlArea->setTabChangesFocus(true);
+    m_ctlArea->setLineWrapMode(QTextEdit::WidgetWidth);
+    m_ctlArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_ctlArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_ctlArea->document()->setDocumentMargin(1);
+    m_ctlArea->installEventFilter(this);
+    m_ctlArea->viewport()->installEventFilter(this);
+    connect(m_ctlArea, &QTextEdit::textChanged, this, &CSpellInfoDlg::LayOutControls);
 
-    setTabOrder(m_ctlOk, m_ctlDescription);
-    setTabOrder(m_ctlDescription, m_ctlArea);
+    // Each value is labelled by its label, for a screen reader as well.
+    const auto labelled = [this](const char* text, QWidget* value, Qt::Alignment align) {
+        QLabel* label = MakeLabel(this, QString::fromLatin1(text), align);
+        label->setBuddy(value);
+        return label;
+    };
+    m_grid = {{{labelled("Name", m_ctlName, Qt::AlignLeft), m_ctlName,
+                labelled("School", m_ctlSchool, Qt::AlignLeft), m_ctlSchool,
+                labelled("Level", m_ctlLevel, Qt::AlignRight), m_ctlLevel},
+               {labelled("Duration", m_ctlDuration, Qt::AlignLeft), m_ctlDuration,
+                labelled("Range", m_ctlRange, Qt::AlignLeft), m_ctlRange,
+                labelled("Area of effect", m_ctlArea, Qt::AlignLeft), m_ctlArea},
+               {labelled("Components", m_ctlComponents, Qt::AlignLeft), m_ctlComponents,
+                labelled("Casting Time", m_ctlCastingTime, Qt::AlignLeft), m_ctlCastingTime,
+                labelled("Saving Throw", m_ctlSavingThrow, Qt::AlignLeft), m_ctlSavingThrow}}};
+
+    // Reading order: the values row by row, the description, OK.
+    QWidget* previous = nullptr;
+    for (const auto& row : m_grid)
+        for (QWidget* value : {row[1], row[3], row[5]}) {
+            if (value != m_ctlArea)
+                value->installEventFilter(this);
+            if (previous)
+                setTabOrder(previous, value);
+            previous = value;
+        }
+    setTabOrder(previous, m_ctlDescription);
+    setTabOrder(m_ctlDescription, m_ctlOk);
+    // The template's places until the dialog is shown and laid out; the
+    // description's wrapping is chosen for its width.
+    m_ctlDescription->setGeometry(dlu.Rect(kDescriptionRect));
+    m_ctlOk->setGeometry(dlu.Rect(kOkRect));
 }
 
 void CSpellInfoDlg::OnInitDialog() {
@@ -209,14 +242,39 @@ void CSpellInfoDlg::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-// The description box copies its selection itself; without one, Ctrl+C
-// there copies the spell.
+// The description, the area and the values copy their selection
+// themselves; without one, Ctrl+C there copies the spell. Ctrl+wheel over
+// the boxes changes the text size rather than zooming one box.
 bool CSpellInfoDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_ctlDescription && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) &&
-        !m_ctlDescription->textCursor().hasSelection()) {
-        CopySpell();
-        return true;
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        bool selected = true;
+        if (watched == m_ctlDescription)
+            selected = m_ctlDescription->textCursor().hasSelection();
+        else if (watched == m_ctlArea)
+            selected = m_ctlArea->textCursor().hasSelection();
+        else if (auto* value = qobject_cast<QLabel*>(watched))
+            selected = value->hasSelectedText();
+        if (!selected) {
+            CopySpell();
+            return true;
+        }
+    }
+    // Enter in the area ends the dialog, as in a one-line field.
+    if (watched == m_ctlArea && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
+    if (event->type() == QEvent::Wheel &&
+        (watched == m_ctlDescription->viewport() || watched == m_ctlArea->viewport())) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            wheelEvent(wheel);
+            return true;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -295,13 +353,136 @@ void CSpellInfoDlg::UpdateWrapMode() {
 
 void CSpellInfoDlg::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
+    LayOutControls();
+}
+
+void CSpellInfoDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    LayOutControls();
+}
+
+void CSpellInfoDlg::LayOutControls() {
+    // Laid out when shown: a spell read only to be copied needs no layout.
+    // A minimum size raised below resizes the dialog, which comes back here.
+    if (m_bLayingOut || !isVisible())
+        return;
+    m_bLayingOut = true;
     const DialogUnits dlu(font());
-    const QSize extra = (event->size() - QSize(dlu.X(kDialogWidth), dlu.Y(kDialogHeight)))
-                            .expandedTo(QSize(0, 0));
-    m_ctlDescription->setGeometry(
-        dlu.Rect(kDescriptionRect).adjusted(0, 0, extra.width(), extra.height()));
+    const int gap = dlu.X(kLabelGap);
+    const int rightMargin = dlu.X(kDialogWidth - (kDescriptionRect.x() + kDescriptionRect.width()));
+
+    // Across: per group of rows sharing their columns, labels as wide as
+    // their texts (at least as in the template), values sharing the rest.
+    std::array<std::array<QRect, 6>, kRows.size()> places{};
+    const auto placeColumns = [&](int dialogWidth) {
+        int needed = 0;
+        for (std::size_t first = 0; first < kRows.size();) {
+            std::size_t end = first + 1;
+            while (end < kRows.size() && kRows[end].columns == kRows[first].columns)
+                ++end;
+            const TemplateColumns& columns = *kRows[first].columns;
+            std::array<int, 6> widths{};
+            std::array<int, 6> gaps{};
+            std::vector<int> weights;
+            std::vector<int> minimums;
+            int fixed = rightMargin;
+            for (std::size_t c = 0; c < columns.size(); ++c) {
+                const int templateEnd = c == 0 ? 0 : columns[c - 1].x + columns[c - 1].width;
+                gaps[c] = c == 0 ? dlu.X(columns[c].x) : std::max(dlu.X(columns[c].x - templateEnd), gap);
+                fixed += gaps[c];
+                if (c % 2 == 0) {
+                    widths[c] = dlu.X(columns[c].width);
+                    for (std::size_t r = first; r < end; ++r)
+                        widths[c] = std::max(widths[c], m_grid[r][c]->sizeHint().width());
+                    fixed += widths[c];
+                } else {
+                    // A label's longest word; the area wraps anywhere.
+                    int minimum = dlu.X(8);
+                    for (std::size_t r = first; r < end; ++r)
+                        if (m_grid[r][c] != m_ctlArea)
+                            minimum = std::max(minimum, m_grid[r][c]->minimumSizeHint().width());
+                    weights.push_back(columns[c].width);
+                    minimums.push_back(minimum);
+                }
+            }
+            const std::vector<int> shares = ShareRoom(dialogWidth - fixed, weights, minimums);
+            for (std::size_t c = 1; c < columns.size(); c += 2)
+                widths[c] = shares[c / 2];
+            int minimumsTotal = 0;
+            for (const int minimum : minimums)
+                minimumsTotal += minimum;
+            needed = std::max(needed, fixed + minimumsTotal);
+            for (std::size_t r = first; r < end; ++r) {
+                int x = 0;
+                for (std::size_t c = 0; c < columns.size(); ++c) {
+                    x += gaps[c];
+                    places[r][c] = QRect(x, 0, widths[c], 0);
+                    x += widths[c];
+                }
+            }
+            first = end;
+        }
+        return needed;
+    };
+    const int neededWidth = placeColumns(width());
+    setMinimumWidth(std::max(dlu.X(kDialogWidth), neededWidth));
+    if (width() < neededWidth)
+        placeColumns(width());
+
+    // Down: each value as high as its text (at least as in the template),
+    // each row as high as its highest value, the labels level with the
+    // first line of their values.
+    int top = 0;
+    for (std::size_t r = 0; r < kRows.size(); ++r) {
+        top += r == 0 ? dlu.Y(kRows[r].y) : dlu.Y(kRows[r].y - kRows[r - 1].y - kRows[r - 1].height);
+        int rowHeight = 0;
+        int lineHeight = dlu.Y(kRows[r].height);
+        for (std::size_t c = 1; c < places[r].size(); c += 2) {
+            QWidget* value = m_grid[r][c];
+            const int height = std::max(dlu.Y(kRows[r].height), HeightForWidth(value, places[r][c].width()));
+            value->setGeometry(places[r][c].translated(0, top).adjusted(0, 0, 0, height));
+            rowHeight = std::max(rowHeight, height);
+            if (value != m_ctlArea)
+                lineHeight = std::max(lineHeight, value->minimumSizeHint().height());
+        }
+        for (std::size_t c = 0; c < places[r].size(); c += 2) {
+            const int height = std::min(rowHeight, std::max(lineHeight, m_grid[r][c]->sizeHint().height()));
+            m_grid[r][c]->setGeometry(places[r][c].translated(0, top).adjusted(0, 0, 0, height));
+        }
+        top += rowHeight;
+    }
+
+    // The description takes the rest of the height; OK stays centred below.
+    const int descriptionTop =
+        top + dlu.Y(kDescriptionRect.y() - kRows.back().y - kRows.back().height);
+    const int belowDescription = dlu.Y(kDialogHeight - kDescriptionRect.y() - kDescriptionRect.height());
+    setMinimumHeight(std::max(dlu.Y(kDialogHeight), descriptionTop + dlu.Y(kMinDescription) + belowDescription));
+    const QSize extra = (size() - QSize(dlu.X(kDialogWidth), dlu.Y(kDialogHeight))).expandedTo(QSize(0, 0));
+    m_ctlDescription->setGeometry(dlu.X(kDescriptionRect.x()), descriptionTop,
+                                  width() - dlu.X(kDescriptionRect.x()) - rightMargin,
+                                  height() - belowDescription - descriptionTop);
     m_ctlOk->setGeometry(dlu.Rect(kOkRect).translated(extra.width() / 2, extra.height()));
     UpdateWrapMode();
+    m_bLayingOut = false;
+}
+
+void CSpellInfoDlg::SetTextFont(const QFont& font) {
+    QFont descriptionFont = font;
+    descriptionFont.setStyleStrategy(QFont::PreferNoShaping);  // see the constructor
+    m_ctlDescription->setFont(descriptionFont);
+    for (const auto& row : m_grid)
+        for (QWidget* widget : row)
+            widget->setFont(font);
+    LayOutControls();
+}
+
+void CSpellInfoDlg::wheelEvent(QWheelEvent* event) {
+    if ((event->modifiers() & Qt::ControlModifier) && event->angleDelta().y() != 0) {
+        emit TextSizeWheel(event->angleDelta().y() > 0 ? 1 : -1);
+        event->accept();
+        return;
+    }
+    QDialog::wheelEvent(event);
 }
 
 void CSpellInfoDlg::UpdateFields() {
@@ -313,9 +494,13 @@ void CSpellInfoDlg::UpdateFields() {
     m_ctlRange->setText(m_strRange);
     m_ctlSavingThrow->setText(m_strSavingThrow);
     m_ctlSchool->setText(m_strSchool);
-    m_ctlArea->setText(m_strArea);
-    for (QLabel* value : {m_ctlComponents, m_ctlCastingTime, m_ctlDuration, m_ctlLevel, m_ctlName,
-                          m_ctlRange, m_ctlSavingThrow, m_ctlSchool})
-        ShowWholeTextWhenCut(value);
-    ShowWholeTextWhenCut(m_ctlArea);
+    {
+        const QSignalBlocker quiet(m_ctlArea);  // laid out below
+        m_ctlArea->setPlainText(m_strArea);
+    }
+    // Named "Name" and "School", these two give their values to a screen
+    // reader as their descriptions: a label has no text interface.
+    m_ctlName->setAccessibleDescription(m_strName);
+    m_ctlSchool->setAccessibleDescription(m_strSchool);
+    LayOutControls();
 }

@@ -3,6 +3,7 @@
 // The details of one spell: the fields of its index record and its
 // description from the spell text file.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -13,10 +14,11 @@
 
 #include "DescriptionReader.h"
 
+class QFont;
 class QLabel;
-class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QTextEdit;
 
 class CSpellInfoDlg : public QDialog {
     Q_OBJECT
@@ -46,6 +48,10 @@ public:
     // Puts the whole spell on the clipboard, as text and as HTML.
     void CopySpell() const;
 
+    // The text size of the description, the values and their labels; the
+    // layout of the dialog stays in units of its own font.
+    void SetTextFont(const QFont& font);
+
     // Data directory + spell class, without extension.
     std::string m_strPath;
     // Record offset of the spell in the index file.
@@ -62,23 +68,34 @@ public:
     QString m_strSchool;
     QString m_strArea;
 
+signals:
+    // Ctrl+wheel: one step larger (+1) or smaller (-1).
+    void TextSizeWheel(int delta);
+
 protected:
     // Ctrl+C with no text selected copies the whole spell.
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // Larger than the template, the description box takes the room; the
-    // fields keep their places and the OK button stays centred below.
+    void wheelEvent(QWheelEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     // Copies the field strings into their controls.
     void UpdateFields();
+    // Places the controls for the dialog's size and the values' texts: the
+    // template's layout, with labels as wide as their texts, the room
+    // beyond the template shared by the values (in proportion to their
+    // template widths) and the description, and every value as high as
+    // its wrapped text. Raises the minimum size when the texts need it.
+    void LayOutControls();
     // Shows `text` in the description box, wrapped at its width.
     void SetDescription(const QString& text);
     void UpdateWrapMode();
 
     // Characters of the description's longest run without white space.
     qsizetype m_nLongestWord = 0;
+    bool m_bLayingOut = false;
 
     QPushButton* m_ctlOk = nullptr;
     QLabel* m_ctlComponents = nullptr;
@@ -89,5 +106,8 @@ private:
     QLabel* m_ctlRange = nullptr;
     QLabel* m_ctlSavingThrow = nullptr;
     QLabel* m_ctlSchool = nullptr;
-    QLineEdit* m_ctlArea = nullptr;
+    QTextEdit* m_ctlArea = nullptr;
+    // The three rows of the fields, each label, value, label, value,
+    // label, value as the template places them.
+    std::array<std::array<QWidget*, 6>, 3> m_grid{};
 };

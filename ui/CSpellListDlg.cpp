@@ -744,14 +744,16 @@ void CSpellListDlg::SetTextStep(int step) {
 }
 
 void CSpellListDlg::PrepareDetails(CSpellInfoDlg* dlg) {
-    const auto apply = [dlg](int step) { dlg->m_ctlDescription->setFont(ScaledFont(dlg->font(), step)); };
+    const auto apply = [dlg](int step) { dlg->SetTextFont(ScaledFont(dlg->font(), step)); };
     apply(m_nTextStep);
     auto step = std::make_shared<int>(m_nTextStep);
-    AddTextSizeKeys(dlg, Qt::WindowShortcut, [this, apply, step](int delta) {
+    const auto change = [this, apply, step](int delta) {
         *step = delta == 0 ? 0 : std::clamp(*step + delta, kMinTextStep, kMaxTextStep);
         apply(*step);
         m_nTextStep = *step;  // remembered with the window's settings
-    });
+    };
+    AddTextSizeKeys(dlg, Qt::WindowShortcut, change);
+    connect(dlg, &CSpellInfoDlg::TextSizeWheel, dlg, change);
 }
 
 bool CSpellListDlg::AimAtSelectedSpell(CSpellInfoDlg* dlg) const {

@@ -4,6 +4,8 @@
 // quarter of its average character width across and an eighth of its
 // height down, so that they scale with the font.
 
+#include <vector>
+
 #include <QRect>
 
 class QFont;
@@ -33,3 +35,8 @@ private:
     int baseX_;
     int baseY_;
 };
+
+// `room` pixels shared among items in proportion to their `weights`, no
+// item below its entry of `minimums` (the others then share what is left).
+// The widths add up to `room` unless the minimums need more.
+std::vector<int> ShareRoom(int room, const std::vector<int>& weights, const std::vector<int>& minimums);

@@ -12,6 +12,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QTextEdit>
 #include <QPlainTextEdit>
 #include <QString>
 #include <QStringList>
@@ -61,11 +62,11 @@ inline DetailsView ReadDetails(QWidget* dlg) {
     v.components = label("IDC_COMPONENTS");
     v.castingTime = label("IDC_CASTING_TIME");
     v.savingThrow = label("IDC_SAVING_THROW");
-    auto* area = dlg->findChild<QLineEdit*>(QStringLiteral("IDC_AREA"));
+    auto* area = dlg->findChild<QTextEdit*>(QStringLiteral("IDC_AREA"));
     auto* description = dlg->findChild<QPlainTextEdit*>(QStringLiteral("IDC_DESCRIPTION"));
     EXPECT_NE(area, nullptr);
     EXPECT_NE(description, nullptr);
-    v.area = area ? area->text() : QString();
+    v.area = area ? area->toPlainText() : QString();
     v.description = description ? description->toPlainText() : QString();
     return v;
 }

@@ -7,14 +7,19 @@
 
 #include <QAccessible>
 #include <QClipboard>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QMimeData>
 #include <QGlyphRun>
 #include <QRawFont>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextEdit>
 #include <QTextLayout>
+#include <QWheelEvent>
 
+#include "DialogUnits.h"
 #include "UiTestSupport.h"
 
 namespace {
@@ -39,6 +44,23 @@ qreal Overhang(QPlainTextEdit* box) {
         }
     }
     return worst;
+}
+
+// The details' labels, in the order of their values, and the values in
+// reading order.
+QList<QLabel*> Labels(const QWidget& info) {
+    QList<QLabel*> labels;
+    for (QLabel* label : info.findChildren<QLabel*>())
+        if (label->buddy())
+            labels << label;
+    return labels;
+}
+QList<QWidget*> Values(const QWidget& info) {
+    QList<QWidget*> values;
+    for (const char* name : {"IDC_NAME", "IDC_SCHOOL", "IDC_LEVEL", "IDC_DURATION", "IDC_RANGE", "IDC_AREA",
+                             "IDC_COMPONENTS", "IDC_CASTING_TIME", "IDC_SAVING_THROW"})
+        values << info.findChild<QWidget*>(QString::fromLatin1(name));
+    return values;
 }
 
 class DetailsTest : public MainDialogTest {
@@ -176,7 +198,7 @@ TEST_F(DetailsTest, TypedAreaTextIsGoneWhenTheSpellIsOpenedAgain) {
     const std::string indexBefore = ReadFile(Idx("wizard"));
     const std::string textBefore = ReadFile(Txt("wizard"));
     const DetailsView typed = CaptureDetails([&] { Click("IDOK"); }, [](CSpellInfoDlg* info) {
-        auto* area = info->findChild<QLineEdit*>(QStringLiteral("IDC_AREA"));
+        auto* area = info->findChild<QTextEdit*>(QStringLiteral("IDC_AREA"));
         ASSERT_NE(area, nullptr);
         area->selectAll();
         QTest::keyClicks(area, QStringLiteral("typed by the user"));
@@ -332,43 +354,168 @@ TEST_F(InfoDialogTest, DialogGrowsButNeverBelowItsTemplate) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&info));
     auto* box = info.m_ctlDescription;
     auto* ok = info.findChild<QPushButton*>(QStringLiteral("IDCANCEL"));
-    const auto fieldPlaces = [&] {
+    const QList<QLabel*> labels = Labels(info);
+    const QList<QWidget*> values = Values(info);
+    ASSERT_EQ(labels.size(), 9);
+    const auto placesOf = [](const auto& widgets) {
         QList<QRect> places;
-        for (QWidget* w : info.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            if (w != box && w != ok)
-                places << w->geometry();
+        for (QWidget* w : widgets)
+            places << w->geometry();
         return places;
     };
-    const QList<QRect> fields = fieldPlaces();
+    const QList<QRect> labelsBefore = placesOf(labels);
+    const QList<QRect> valuesBefore = placesOf(values);
     const QRect boxBefore = box->geometry();
     const QRect okBefore = ok->geometry();
     const QSize smallest = info.size();
     EXPECT_EQ(info.minimumSize(), smallest);
 
+    // Wider: the values share the room in proportion to their template
+    // widths (name 114, school 73, level 18; 50, 54 and 73 below), give
+    // or take a pixel of rounding; the labels keep their sizes.
     info.resize(smallest + QSize(200, 120));
     EXPECT_EQ(box->geometry(), boxBefore.adjusted(0, 0, 200, 120));
     EXPECT_EQ(ok->geometry(), okBefore.translated(100, 120));
-    EXPECT_EQ(fieldPlaces(), fields);
+    const int grown[] = {111, 71, 18, 56, 61, 83, 56, 61, 83};
+    for (int i = 0; i < values.size(); ++i) {
+        EXPECT_NEAR(values[i]->width(), valuesBefore[i].width() + grown[i], 1) << values[i]->objectName().toStdString();
+        EXPECT_EQ(values[i]->height(), valuesBefore[i].height()) << values[i]->objectName().toStdString();
+    }
+    for (int i = 0; i < labels.size(); ++i)
+        EXPECT_EQ(labels[i]->size(), labelsBefore[i].size()) << labels[i]->text().toStdString();
     info.resize(100, 60);
     EXPECT_EQ(info.size(), smallest);
     EXPECT_EQ(box->geometry(), boxBefore);
+    EXPECT_EQ(placesOf(values), valuesBefore);
 }
 
-TEST_F(InfoDialogTest, CutValuesShowTheirWholeTextInATooltip) {
-    SpellRecord cut = MakeRecord(std::string(60, 'N'), 3);
-    SetField(cut.szSchool, "Conjuration/Summoning");
-    SetField(cut.szArea, "One creature and all its friends nearby");
+// Values too long for their template boxes wrap, or widen the dialog when
+// one word is longer than its box, and show whole without a tooltip; no
+// label is cut or touches a value, at the test font and at twice its size.
+TEST_F(InfoDialogTest, LongValuesShowWholeAndLabelsKeepClear) {
+    SpellRecord record = MakeRecord(std::string(60, 'N'), 3);
+    SetField(record.szSchool, "Conjuration/Summoning");
+    SetField(record.szArea, "One creature and all its friends nearby");
+    SetField(record.szComponents, "V, S, M (a tin whistle and a pinch of soot)");
+    SetField(record.szDuration, "Up to 1 minute per level");
     WriteFile(Txt(), "Words.\n");
-    WriteFile(Idx(), EncodeAll({cut}));
+    WriteFile(Idx(), EncodeAll({record}));
+    for (const int pixelSize : {13, 26}) {
+        SCOPED_TRACE(pixelSize);
+        const ScopedAppFont font(TestFont(pixelSize));
+        CSpellInfoDlg empty;
+        CSpellInfoDlg info;
+        info.m_strPath = dir.prefix() + "wizard";
+        info.OnInitDialog();
+        info.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&info));
+        EXPECT_GT(info.width(), empty.width()) << "sixty N are one word, wider than the template";
+        EXPECT_EQ(info.height(), empty.height());
+        auto* components = info.findChild<QLabel*>(QStringLiteral("IDC_COMPONENTS"));
+        EXPECT_EQ(components->text(), QStringLiteral("V, S, M (a tin whistle and a pinch of soot)"));
+        EXPECT_GE(components->height(), 2 * QFontMetrics(components->font()).height()) << "wrapped";
+        for (QWidget* value : Values(info)) {
+            const std::string name = value->objectName().toStdString();
+            EXPECT_EQ(value->toolTip(), QString()) << name;
+            if (auto* label = qobject_cast<QLabel*>(value)) {
+                EXPECT_LE(label->heightForWidth(label->width()), label->height()) << name;
+                EXPECT_LE(label->minimumSizeHint().width(), label->width()) << name;
+            } else {
+                auto* area = qobject_cast<QTextEdit*>(value);
+                EXPECT_LE(area->document()->size().height(), area->viewport()->height()) << name;
+            }
+            EXPECT_TRUE(info.rect().contains(value->geometry())) << name;
+        }
+        for (QLabel* label : Labels(info)) {
+            const std::string text = label->text().toStdString();
+            EXPECT_LE(label->sizeHint().width(), label->width()) << text;
+            EXPECT_GE(label->buddy()->x() - label->geometry().right(), 2) << text << " touches its value";
+            for (QWidget* value : Values(info))
+                EXPECT_FALSE(label->geometry().intersects(value->geometry()))
+                    << text << " over " << value->objectName().toStdString();
+        }
+        EXPECT_FALSE(info.m_ctlDescription->geometry().intersects(components->geometry()));
+        EXPECT_GE(info.m_ctlDescription->height(), 3 * QFontMetrics(info.font()).height());
+    }
+    EXPECT_TRUE(messages.empty());
+}
+
+// Keyboard and screen reader: every value takes the focus in reading
+// order and is labelled by its label.
+TEST_F(InfoDialogTest, ValuesTakeTheFocusInOrderAndAreLabelled) {
+    WriteFile(Txt(), "Words.\n");
+    WriteFile(Idx(), EncodeAll({MakeRecord("Only", 3)}));
     CSpellInfoDlg info;
     info.m_strPath = dir.prefix() + "wizard";
     info.OnInitDialog();
-    const auto tip = [&](const char* name) { return info.findChild<QWidget*>(QString::fromLatin1(name))->toolTip(); };
-    EXPECT_EQ(tip("IDC_NAME"), QString(60, QLatin1Char('N')));
-    EXPECT_EQ(tip("IDC_SCHOOL"), QStringLiteral("Conjuration/Summoning"));
-    EXPECT_EQ(tip("IDC_AREA"), QStringLiteral("One creature and all its friends nearby"));
-    EXPECT_EQ(tip("IDC_LEVEL"), QString());  // "3" is not cut
-    EXPECT_EQ(tip("IDC_RANGE"), QString());  // nor "Touch"
+    info.show();
+    info.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&info));
+    ASSERT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("IDCANCEL"));
+    QStringList order;
+    for (int i = 0; i < 11; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(order, (QStringList{"IDC_NAME", "IDC_SCHOOL", "IDC_LEVEL", "IDC_DURATION", "IDC_RANGE", "IDC_AREA",
+                                  "IDC_COMPONENTS", "IDC_CASTING_TIME", "IDC_SAVING_THROW", "IDC_DESCRIPTION",
+                                  "IDCANCEL"}));
+
+    const struct {
+        const char* value;
+        const char* label;
+    } kLabels[] = {{"IDC_NAME", "Name"},
+                   {"IDC_SCHOOL", "School"},
+                   {"IDC_LEVEL", "Level"},
+                   {"IDC_DURATION", "Duration"},
+                   {"IDC_RANGE", "Range"},
+                   {"IDC_AREA", "Area of effect"},
+                   {"IDC_COMPONENTS", "Components"},
+                   {"IDC_CASTING_TIME", "Casting Time"},
+                   {"IDC_SAVING_THROW", "Saving Throw"}};
+    for (const auto& [value, label] : kLabels) {
+        QAccessibleInterface* face =
+            QAccessible::queryAccessibleInterface(info.findChild<QWidget*>(QString::fromLatin1(value)));
+        const auto relations = face->relations(QAccessible::Label);
+        ASSERT_EQ(relations.size(), 1) << value;
+        EXPECT_EQ(relations[0].first->text(QAccessible::Name), QString::fromLatin1(label)) << value;
+    }
+    const auto accessibleName = [&](const char* value) {
+        return QAccessible::queryAccessibleInterface(info.findChild<QWidget*>(QString::fromLatin1(value)))
+            ->text(QAccessible::Name);
+    };
+    EXPECT_EQ(accessibleName("IDC_NAME"), QStringLiteral("Name"));
+    EXPECT_EQ(accessibleName("IDC_SCHOOL"), QStringLiteral("School"));
+    // Named by their labels, the name and the school tell their values in
+    // the description (a label offers no text of its own to a screen reader).
+    const auto accessibleDescription = [&](const char* value) {
+        return QAccessible::queryAccessibleInterface(info.findChild<QWidget*>(QString::fromLatin1(value)))
+            ->text(QAccessible::Description);
+    };
+    EXPECT_EQ(accessibleDescription("IDC_NAME"), QStringLiteral("Only"));
+    EXPECT_EQ(accessibleDescription("IDC_SCHOOL"), QStringLiteral("Alteration"));
+    EXPECT_EQ(accessibleName("IDC_DURATION"), QStringLiteral("1 rd."));
+
+    // A value copies what is selected in it by keyboard; with nothing
+    // selected, Ctrl+C copies the whole spell.
+    auto* level = info.findChild<QLabel*>(QStringLiteral("IDC_LEVEL"));
+    level->setFocus();
+    QApplication::clipboard()->clear();
+    QTest::keyClick(level, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(QApplication::clipboard()->text().startsWith(QStringLiteral("Only\n")))
+        << QApplication::clipboard()->text().toStdString();
+    QTest::keyClick(level, Qt::Key_A, Qt::ControlModifier);
+    ASSERT_EQ(level->selectedText(), QStringLiteral("3"));
+    QTest::keyClick(level, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("3"));
+
+    // Enter in the area, several lines high or not, ends the dialog as
+    // Enter in a one-line field does.
+    auto* area = info.findChild<QTextEdit*>(QStringLiteral("IDC_AREA"));
+    area->setFocus();
+    QTest::keyClick(area, Qt::Key_Return);
+    EXPECT_EQ(area->toPlainText(), QStringLiteral("One creature"));
+    EXPECT_FALSE(info.isVisible());
 }
 
 // A box raised while the details dialog is set up, before it shows, stands
@@ -478,7 +625,7 @@ TEST_F(DetailsTest, CtrlCInTheDetailsCopiesTheSelectionOrTheWholeSpell) {
     // Named for a screen reader, as the area box is.
     EXPECT_EQ(QAccessible::queryAccessibleInterface(description)->text(QAccessible::Name),
               QStringLiteral("Description"));
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(info.findChild<QLineEdit*>(QStringLiteral("IDC_AREA")))
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(info.findChild<QTextEdit*>(QStringLiteral("IDC_AREA")))
                   ->text(QAccessible::Name),
               QStringLiteral("Area of effect"));
     QApplication::clipboard()->clear();
@@ -519,6 +666,73 @@ TEST_F(DetailsTest, CtrlCCopiesTheSelectedSpellAsTextAndHtml) {
     EXPECT_TRUE(data->html().contains(QStringLiteral("</table>\n<p>The caster's hand turns")))
         << data->html().toStdString();
     EXPECT_TRUE(messages.empty()) << MessageTexts().join('|').toStdString();
+}
+
+}  // namespace
+
+namespace {
+
+// Ctrl++, Ctrl+-, Ctrl+0 and Ctrl+wheel size the values as well as the
+// description, one step for all windows, remembered by the main window.
+TEST_F(DetailsTest, TextSizeKeysAndWheelSizeTheValues) {
+    ASSERT_NO_FATAL_FAILURE(LoadSample("wizard"));
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Return, Qt::ControlModifier);
+    auto* info = dlg->findChild<CSpellInfoDlg*>();
+    ASSERT_NE(info, nullptr);
+    QApplication::setActiveWindow(info);  // the offscreen platform activates no window of its own
+    ASSERT_TRUE(QTest::qWaitForWindowActive(info));
+    auto* components = info->findChild<QLabel*>(QStringLiteral("IDC_COMPONENTS"));
+    auto* area = info->findChild<QTextEdit*>(QStringLiteral("IDC_AREA"));
+    ASSERT_EQ(components->font().pixelSize(), 13);
+    const int before = components->height();
+    QTest::keyClick(info, Qt::Key_Plus, Qt::ControlModifier);
+    QTest::keyClick(info, Qt::Key_Plus, Qt::ControlModifier);
+    QTest::keyClick(info, Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_EQ(dlg->TextStep(), 3);
+    EXPECT_EQ(components->font().pixelSize(), 17);  // 3 points are 4 pixels
+    EXPECT_EQ(area->font().pixelSize(), 17);
+    EXPECT_EQ(info->m_ctlDescription->font().pixelSize(), 17);
+    EXPECT_EQ(info->m_ctlDescription->font().styleStrategy() & QFont::PreferNoShaping, QFont::PreferNoShaping);
+    EXPECT_LE(components->heightForWidth(components->width()), components->height());
+
+    // The wheel over the description is one step, not the box's own zoom.
+    QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), {}, QPoint(0, -120), Qt::NoButton, Qt::ControlModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(info->m_ctlDescription->viewport(), &wheel);
+    EXPECT_EQ(dlg->TextStep(), 2);
+    EXPECT_EQ(components->font().pixelSize(), 15);
+    EXPECT_EQ(info->m_ctlDescription->font().pixelSize(), 15);
+    // Over a value the wheel passes on to the dialog (Qt passes on only
+    // the wheel events of the window system).
+    QApplication::sendEvent(info, &wheel);
+    EXPECT_EQ(dlg->TextStep(), 1);
+    EXPECT_EQ(components->font().pixelSize(), 14);
+
+    QTest::keyClick(info, Qt::Key_0, Qt::ControlModifier);
+    EXPECT_EQ(dlg->TextStep(), 0);
+    EXPECT_EQ(components->font().pixelSize(), 13);
+    EXPECT_EQ(components->height(), before);
+    info->close();
+}
+
+// Room shared in proportion, none below its minimum.
+TEST(ShareRoomTest, SharesInProportionAboveTheMinimums) {
+    const struct {
+        int room;
+        std::vector<int> weights;
+        std::vector<int> minimums;
+        std::vector<int> widths;
+    } kCases[] = {
+        {177, {50, 54, 73}, {0, 0, 0}, {50, 54, 73}},
+        {200, {114, 73, 18}, {0, 0, 0}, {111, 71, 18}},
+        {100, {1, 1}, {80, 0}, {80, 20}},
+        {100, {1, 1, 2}, {0, 70, 0}, {10, 70, 20}},
+        {50, {1, 1}, {40, 40}, {40, 40}},  // the minimums need more
+        {-10, {1, 2}, {0, 0}, {0, 0}},
+    };
+    for (const auto& c : kCases)
+        EXPECT_EQ(ShareRoom(c.room, c.weights, c.minimums), c.widths) << c.room;
 }
 
 }  // namespace

@@ -2,9 +2,15 @@
 // The notice below the list: an index older than its text, with Rebuild,
 // and the problems a build from the window found, with their dialog.
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 
+#include <QCheckBox>
 #include <QHeaderView>
+#include <QImage>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QLabel>
 #include <QTreeView>
 #include <QToolButton>
@@ -339,6 +345,82 @@ TEST_F(NoticeTest, ProblemsNoticeWaitsWhileTheOtherClassIsShown) {
     Click("IDC_WIZARD");
     EXPECT_EQ(Shows(), QStringLiteral("wizard.txt: indexed 3 spells; 2 lines look wrong"));
     EXPECT_EQ(PressActionAndReadProblems().size(), 2u);
+}
+
+}  // namespace
+
+namespace {
+
+// WCAG relative luminance of an sRGB colour, and the contrast ratio of two.
+double Luminance(const QColor& colour) {
+    const auto linear = [](int channel) {
+        const double v = channel / 255.0;
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.red()) + 0.7152 * linear(colour.green()) + 0.0722 * linear(colour.blue());
+}
+double Contrast(const QColor& a, const QColor& b) {
+    const double la = Luminance(a);
+    const double lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+// `pixel` drawn over `background`.
+QColor Over(QRgb pixel, const QColor& background) {
+    const int alpha = qAlpha(pixel);
+    const auto mix = [alpha](int over, int under) { return (over * alpha + under * (255 - alpha)) / 255; };
+    return QColor(mix(qRed(pixel), background.red()), mix(qGreen(pixel), background.green()),
+                  mix(qBlue(pixel), background.blue()));
+}
+
+QPalette DarkPalette() {
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    dark.setColor(QPalette::Base, QColor(0x2A, 0x2A, 0x2A));
+    dark.setColor(QPalette::Text, Qt::white);
+    dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::ButtonText, Qt::white);
+    return dark;
+}
+
+// On a dark palette as on a light one, the close buttons' crosses and the
+// box of "Descriptions too" keep a contrast of 3 or more to the bar behind.
+TEST_F(NoticeTest, CloseCrossesAndTheDescriptionsBoxStandOutOnDarkAndLight) {
+    const QPalette saved = QApplication::palette();
+    for (const bool darkPalette : {true, false}) {
+        SCOPED_TRACE(darkPalette ? "dark" : "light");
+        QApplication::setPalette(darkPalette ? DarkPalette() : saved);
+        for (const char* name : {"IDC_FIND_CLOSE", "IDC_NOTICE_CLOSE"}) {
+            auto* button = dlg->findChild<QToolButton*>(QString::fromLatin1(name));
+            ASSERT_NE(button, nullptr) << name;
+            const QColor background = button->parentWidget()->palette().color(QPalette::Window);
+            const QImage cross = button->icon().pixmap(button->iconSize()).toImage();
+            int strokes = 0;
+            for (int y = 0; y < cross.height(); ++y)
+                for (int x = 0; x < cross.width(); ++x)
+                    if (qAlpha(cross.pixel(x, y)) >= 192) {
+                        ++strokes;
+                        EXPECT_GE(Contrast(Over(cross.pixel(x, y), background), background), 3.0)
+                            << name << " at " << x << ", " << y;
+                    }
+            EXPECT_GE(strokes, 10) << name;
+        }
+        auto* box = dlg->findChild<QCheckBox*>(QStringLiteral("IDC_FIND_DESCRIPTIONS"));
+        ASSERT_NE(box, nullptr);
+        box->resize(box->sizeHint());
+        const QColor background = box->parentWidget()->palette().color(QPalette::Window);
+        const QImage drawn = box->grab().toImage();
+        QStyleOptionButton option;
+        option.initFrom(box);
+        const QRect indicator = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+        // The box's outline: its left edge, where nothing but the outline is drawn.
+        int outlined = 0;
+        for (int y = indicator.top() + 2; y < indicator.bottom() - 1; ++y)
+            if (Contrast(Over(drawn.pixel(indicator.left(), y), background), background) >= 3.0)
+                ++outlined;
+        EXPECT_GE(outlined, indicator.height() - 4) << "of " << indicator.height() - 4;
+    }
+    QApplication::setPalette(saved);
 }
 
 }  // namespace
