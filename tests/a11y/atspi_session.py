@@ -197,13 +197,15 @@ class Session:
     def has_state(self, node, state):
         return node.get_state_set().contains(state)
 
-    def find(self, root, role=None, name=None, showing=True):
+    def find(self, root, role=None, name=None, showing=True, description=None):
         found = []
 
         def visit(node):
             if role is not None and node.get_role() != role:
                 return
             if name is not None and (node.get_name() or "") != name:
+                return
+            if description is not None and (node.get_description() or "") != description:
                 return
             if showing and not self.has_state(node, self.Atspi.StateType.SHOWING):
                 return
@@ -422,8 +424,10 @@ def steps(s, Atspi, data_dir):
 
     # Enter: the details of the first spell found, by level.
     s.key("Return")
+    # The name's value is named "Name" and gives the spell's name as its
+    # description.
     details = s.wait_for(lambda: next((w for w in s.windows() if w.get_role() == R.DIALOG and
-                                       s.find(w, name="Lantern of False Dawn")), None))
+                                       s.find(w, description="Lantern of False Dawn")), None))
     s.check("details", details is not None, "Enter opens the details of Lantern of False Dawn")
     if details is not None:
         labelled = {}
@@ -445,8 +449,8 @@ def steps(s, Atspi, data_dir):
             ["xclip", "-o", "-selection", "clipboard"], capture_output=True, text=True, timeout=5).stdout, 3)
         s.check("copy", bool(copied), "Ctrl+C puts the spell on the clipboard")
         s.key("Escape")
-        gone = s.wait_for(lambda: not any(w.get_role() == R.DIALOG and s.find(w, name="Lantern of False Dawn")
-                                          for w in s.windows()))
+        gone = s.wait_for(lambda: not any(w.get_role() == R.DIALOG and
+                                          s.find(w, description="Lantern of False Dawn") for w in s.windows()))
         s.check("details", bool(gone), "Escape closes the details")
         s.refocus()
 
