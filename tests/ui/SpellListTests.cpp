@@ -525,6 +525,12 @@ TEST_F(SpellListTest, CutCellsShowTheirWholeTextInATooltip) {
     EXPECT_EQ(tooltipAt(1), QString()) << "the level is not cut";
     header->resizeSection(2, 20);
     EXPECT_EQ(tooltipAt(2), QStringLiteral("Alteration"));
+
+    // A reload (here without a mouse press, which would hide any tooltip)
+    // takes away the tooltip of a cell of the old rows.
+    EXPECT_EQ(tooltipAt(0), QString::fromStdString(longName));
+    Button("IDC_WIZARD")->click();
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
     QToolTip::hideText();
 }
 
