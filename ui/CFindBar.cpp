@@ -272,6 +272,7 @@ void CFindBar::Search() {
     const bool inPlace =
         !query.ReadsDescriptions() &&
         index->TextBytes() <= (query.terms.empty() || LeadTerm(query) ? inPlaceFieldBytes_ : inPlaceFieldBytes_ / 4);
+    m_pSearchQuery = std::make_shared<const SpellQuery>(query);
     m_pRunner->Start(index, std::move(query), m_strTextPath, inPlace);
     if (inPlace)
         RestoreProgress();
@@ -315,7 +316,7 @@ void CFindBar::OnSearchFinished(const SearchResult& result, const SpellSearchInd
         m_ctlDescriptions->setChecked(false);
         return;
     }
-    m_pModel->SetFilter(result.rows, result.descriptionRows);
+    m_pModel->SetFilter(result.rows, result.descriptionRows, m_pSearchQuery);
     SelectFirstRow();
     UpdateCount();
 }

@@ -49,6 +49,7 @@
 #include "SpellFiles.h"
 #include "SpellListDelegate.h"
 #include "SpellListModel.h"
+#include "SpellSearch.h"
 #include "ViewSettings.h"
 #include "resource.h"
 
@@ -736,6 +737,8 @@ void CSpellListDlg::PrepareDetails(CSpellInfoDlg* dlg) {
         apply(*step);
         m_nTextStep = *step;  // remembered with the window's settings
     });
+    if (const std::shared_ptr<const SpellQuery> query = m_pModel->FilterQuery())
+        dlg->HighlightMatches(*query);
 }
 
 bool CSpellListDlg::AimAtSelectedSpell(CSpellInfoDlg* dlg) const {

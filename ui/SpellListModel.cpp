@@ -8,6 +8,7 @@
 
 #include "ColumnTables.h"
 #include "DisplayText.h"
+#include "MatchHighlight.h"
 #include "SpellBook.h"
 #include "SpellSearch.h"
 
@@ -52,6 +53,12 @@ QVariant SpellListModel::data(const QModelIndex& index, int role) const {
             std::binary_search(byDescription_.begin(), byDescription_.end(), LoadedRow(index.row())))
             return QStringLiteral("matched in the description");
         return {};
+    case MatchRangesRole: {
+        if (!filterQuery_)
+            return {};
+        const int field = ColumnField(keyField_, index.column());
+        return QVariant::fromValue(MatchRanges(FieldDisplayText(row, field), *filterQuery_, field));
+    }
     case RecordOffsetRole:
         return QVariant::fromValue<qint64>(OffsetOf(row));
     case SchoolImageRole:
@@ -194,6 +201,7 @@ void SpellListModel::FinishLoad(const std::function<void()>& keepAlive) {
     marked_.assign(rows_.size(), false);
     query_ = {};
     queried_ = false;
+    filterQuery_.reset();
     // Marked-only shows nothing until the marks of the new rows are set.
     visible_ = {};
     filtered_ = markedOnly_;
@@ -238,21 +246,31 @@ int SpellListModel::RowOfRecord(int64_t recordOffset) const {
     return -1;
 }
 
-void SpellListModel::SetFilter(std::vector<uint32_t> rows, std::vector<uint32_t> byDescription) {
+void SpellListModel::SetFilter(std::vector<uint32_t> rows, std::vector<uint32_t> byDescription,
+                               std::shared_ptr<const SpellQuery> query) {
     byDescription_ = std::move(byDescription);
+    const bool marksChange = query || filterQuery_;
+    filterQuery_ = std::move(query);
     // Numbers past the loaded rows cannot come from this load's index.
     const auto loaded = static_cast<uint32_t>(rows_.size());
     std::erase_if(rows, [&](uint32_t row) { return row >= loaded; });
     query_ = std::move(rows);
     queried_ = true;
     ApplyFilter();
+    // The same rows may show other matches.
+    if (marksChange && rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, kColumnCount - 1), {MatchRangesRole});
 }
 
 void SpellListModel::ClearFilter() {
     query_ = {};
     byDescription_ = {};
     queried_ = false;
+    const bool marksChange = filterQuery_ != nullptr;
+    filterQuery_.reset();
     ApplyFilter();
+    if (marksChange && rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, kColumnCount - 1), {MatchRangesRole});
 }
 
 void SpellListModel::ApplyFilter() {

@@ -11,10 +11,13 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QToolButton>
 
 #include "CFindBar.h"
+#include "MatchHighlight.h"
 #include "SearchRunner.h"
 #include "UiTestSupport.h"
 
@@ -333,6 +336,56 @@ TEST_F(FindBarTest, EnterAndDoubleClickOpenTheFilteredRowsSpell) {
     ExpectSampleDetails(CaptureDetails([&] { QTest::keyClick(list, Qt::Key_Return); }), "Lantern of False Dawn");
     ExpectSampleDetails(CaptureDetails([&] { DoubleClickRow(0); }), "Grave Lantern");
     ExpectSampleDetails(CaptureDetails([&] { Click("IDOK"); }), "Grave Lantern");
+}
+
+TEST_F(FindBarTest, MatchesAreMarkedInTheirCellsAndInTheDetails) {
+    LoadWizard();
+    Find(list);
+    QTest::keyClicks(field, "range:touch comp:s level:2-4 tide -name:xyz");
+    ASSERT_EQ(Column(0), QStringList{"Tidewalker's Step"});
+    const auto marks = [&](int column) { return model->index(0, column).data(SpellListModel::MatchRangesRole).value<TextRanges>(); };
+    EXPECT_EQ(marks(0), (TextRanges{{0, 4}}));   // "Tide"walker's Step
+    EXPECT_EQ(marks(1), (TextRanges{{0, 1}}));   // 3
+    EXPECT_EQ(marks(3), (TextRanges{{0, 5}}));   // Touch
+    EXPECT_EQ(marks(6), (TextRanges{{3, 1}}));   // V, "S"
+    EXPECT_EQ(marks(4), TextRanges{});           // 1 turn/level
+    // Painted: the range cell holds the mark's colour, the duration's not.
+    const auto marked = [&](int column) {
+        const QImage shot = list->viewport()->grab().toImage();
+        const QRect cell = list->visualRect(model->index(0, column));
+        int pixels = 0;
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                pixels += shot.pixelColor(x, y) == MatchBackground();
+        return pixels;
+    };
+    EXPECT_GT(marked(3), 20);
+    EXPECT_EQ(marked(4), 0);
+
+    // The details mark the description's matches and show the first.
+    field->clear();
+    QTest::keyClicks(field, "desc:astrologers -desc:zebra");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return count->text() == QStringLiteral("1 of 29"); }));
+    EXPECT_EQ(marks(0), TextRanges{});
+    const auto inside = [](CSpellInfoDlg* details) {
+        QPlainTextEdit* box = details->m_ctlDescription;
+        const QList<QTextEdit::ExtraSelection> found = box->extraSelections();
+        ASSERT_EQ(found.size(), 2);
+        EXPECT_EQ(found[0].cursor.selectedText(), QStringLiteral("Astrologers"));
+        EXPECT_EQ(found[1].cursor.selectedText(), QStringLiteral("astrologers"));
+        QTextCursor first = found[0].cursor;
+        first.setPosition(first.selectionStart());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return box->viewport()->rect().contains(box->cursorRect(first)); }));
+        EXPECT_GT(box->verticalScrollBar()->value(), 0);
+    };
+    EXPECT_EQ(CaptureDetails([&] { QTest::keyClick(field, Qt::Key_Return); }, inside).opened, 1);
+    // Opened from the whole list, nothing is marked.
+    QTest::keyClick(field, Qt::Key_Escape);
+    ASSERT_EQ(model->rowCount(), 29);
+    EXPECT_EQ(CaptureDetails([&] { Click("IDOK"); }, [](CSpellInfoDlg* details) {
+                  EXPECT_TRUE(details->m_ctlDescription->extraSelections().isEmpty());
+              }).opened,
+              1);
 }
 
 TEST_F(FindBarTest, ANewQueryCancelsTheRunningSearch) {
