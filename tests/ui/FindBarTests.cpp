@@ -19,6 +19,7 @@
 #include "CFindBar.h"
 #include "MatchHighlight.h"
 #include "SearchRunner.h"
+#include "SpellSearch.h"
 #include "UiTestSupport.h"
 
 namespace {
@@ -336,6 +337,22 @@ TEST_F(FindBarTest, EnterAndDoubleClickOpenTheFilteredRowsSpell) {
     ExpectSampleDetails(CaptureDetails([&] { QTest::keyClick(list, Qt::Key_Return); }), "Lantern of False Dawn");
     ExpectSampleDetails(CaptureDetails([&] { DoubleClickRow(0); }), "Grave Lantern");
     ExpectSampleDetails(CaptureDetails([&] { Click("IDOK"); }), "Grave Lantern");
+}
+
+// Byte spans become QString positions: UTF-16 units, two for a character
+// beyond the Basic Multilingual Plane.
+TEST(MatchRanges, CountUtf16Units) {
+    const struct {
+        QString text;
+        const char* typed;
+        TextRanges ranges;
+    } cases[] = {
+        {QStringLiteral("\U0001D538 ice Ice"), "ice", {{3, 3}, {7, 3}}},
+        {QStringLiteral("\u041B\u0435\u0434 \u0448\u0442\u043E\u0440\u043C"), "\u0428\u0422\u041E", {{4, 3}}},
+        {QStringLiteral("Touch"), "-touch", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MatchRanges(c.text, MakeQuery(c.typed, {}, {}, false), kFieldName), c.ranges) << c.typed;
 }
 
 TEST_F(FindBarTest, MatchesAreMarkedInTheirCellsAndInTheDetails) {
