@@ -256,9 +256,13 @@ void SpellListModel::SetFilter(std::vector<uint32_t> rows, std::vector<uint32_t>
     std::erase_if(rows, [&](uint32_t row) { return row >= loaded; });
     query_ = std::move(rows);
     queried_ = true;
-    ApplyFilter();
-    // The same rows may show other matches.
-    if (marksChange && rowCount() > 0)
+    const bool reset = ApplyFilter();
+    if (marksChange)
+        MarksChanged(reset);
+}
+
+void SpellListModel::MarksChanged(bool reset) {
+    if (!reset && rowCount() > 0)
         emit dataChanged(index(0, 0), index(rowCount() - 1, kColumnCount - 1), {MatchRangesRole});
 }
 
@@ -268,12 +272,12 @@ void SpellListModel::ClearFilter() {
     queried_ = false;
     const bool marksChange = filterQuery_ != nullptr;
     filterQuery_.reset();
-    ApplyFilter();
-    if (marksChange && rowCount() > 0)
-        emit dataChanged(index(0, 0), index(rowCount() - 1, kColumnCount - 1), {MatchRangesRole});
+    const bool reset = ApplyFilter();
+    if (marksChange)
+        MarksChanged(reset);
 }
 
-void SpellListModel::ApplyFilter() {
+bool SpellListModel::ApplyFilter() {
     std::vector<uint32_t> rows;
     if (queried_)
         rows = query_;
@@ -286,18 +290,19 @@ void SpellListModel::ApplyFilter() {
     // reset when nothing is hidden before or after.
     if (!queried_ && !markedOnly_) {
         if (!filtered_)
-            return;
+            return false;
     } else if (rows.size() != rows_.size()) {
         beginResetModel();
         visible_ = std::move(rows);
         filtered_ = true;
         endResetModel();
-        return;
+        return true;
     }
     if (!filtered_)
-        return;
+        return false;
     beginResetModel();
     visible_ = {};
     filtered_ = false;
     endResetModel();
+    return true;
 }

@@ -148,8 +148,10 @@ private:
     std::vector<uint32_t> visible_;
     bool filtered_ = false;
     // The rows of the last SetFilter, when queried_; marked-only then
-    // keeps the marked ones among them.
-    void ApplyFilter();
+    // keeps the marked ones among them. True when the rows were reset.
+    bool ApplyFilter();
+    // The cells show other matches: a reset told the views, or this does.
+    void MarksChanged(bool reset);
     std::vector<uint32_t> query_;
     std::vector<uint32_t> byDescription_;  // loaded rows matched in their description
     bool queried_ = false;
