@@ -262,8 +262,8 @@ void SpellListModel::SetFilter(std::vector<uint32_t> rows, std::vector<uint32_t>
 }
 
 void SpellListModel::MarksChanged(bool reset) {
-    if (!reset && rowCount() > 0)
-        emit dataChanged(index(0, 0), index(rowCount() - 1, kColumnCount - 1), {MatchRangesRole});
+    if (!reset)
+        emit MatchesChanged();
 }
 
 void SpellListModel::ClearFilter() {

@@ -115,6 +115,10 @@ public:
     std::vector<int64_t> MarkedOffsets() const;
 
 signals:
+    // MatchRangesRole changed for any number of cells while the rows stayed:
+    // a view that shows the marks repaints. (dataChanged over every row
+    // would cost a tree view a pass over all of them.)
+    void MatchesChanged();
     // The user marked or unmarked the spell `name` (raw bytes).
     void MarkChanged(const std::string& name, bool marked);
 

@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QToolButton>
 
 #include "CFindBar.h"
@@ -378,6 +379,16 @@ TEST_F(FindBarTest, MatchesAreMarkedInTheirCellsAndInTheDetails) {
     };
     EXPECT_GT(marked(3), 20);
     EXPECT_EQ(marked(4), 0);
+    // A query that keeps every row, so no reset, tells the view to repaint.
+    field->clear();
+    ASSERT_EQ(marked(1), 0);
+    QSignalSpy repaints(qobject_cast<SpellListModel*>(model), &SpellListModel::MatchesChanged);
+    QTest::keyClicks(field, "level:0-99");
+    ASSERT_EQ(count->text(), QStringLiteral("29 of 29"));
+    EXPECT_GT(repaints.count(), 0);
+    EXPECT_GT(marked(1), 5);
+    field->clear();
+    EXPECT_EQ(marked(1), 0);
 
     // The details mark the description's matches and show the first.
     field->clear();
