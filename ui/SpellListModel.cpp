@@ -249,7 +249,7 @@ int SpellListModel::RowOfRecord(int64_t recordOffset) const {
 void SpellListModel::SetFilter(std::vector<uint32_t> rows, std::vector<uint32_t> byDescription,
                                std::shared_ptr<const SpellQuery> query) {
     byDescription_ = std::move(byDescription);
-    const bool marksChange = query || filterQuery_;
+    const bool matchesChange = query || filterQuery_;
     filterQuery_ = std::move(query);
     // Numbers past the loaded rows cannot come from this load's index.
     const auto loaded = static_cast<uint32_t>(rows_.size());
@@ -257,11 +257,11 @@ void SpellListModel::SetFilter(std::vector<uint32_t> rows, std::vector<uint32_t>
     query_ = std::move(rows);
     queried_ = true;
     const bool reset = ApplyFilter();
-    if (marksChange)
-        MarksChanged(reset);
+    if (matchesChange)
+        TellMatchesChanged(reset);
 }
 
-void SpellListModel::MarksChanged(bool reset) {
+void SpellListModel::TellMatchesChanged(bool reset) {
     if (!reset)
         emit MatchesChanged();
 }
@@ -270,11 +270,11 @@ void SpellListModel::ClearFilter() {
     query_ = {};
     byDescription_ = {};
     queried_ = false;
-    const bool marksChange = filterQuery_ != nullptr;
+    const bool matchesChange = filterQuery_ != nullptr;
     filterQuery_.reset();
     const bool reset = ApplyFilter();
-    if (marksChange)
-        MarksChanged(reset);
+    if (matchesChange)
+        TellMatchesChanged(reset);
 }
 
 bool SpellListModel::ApplyFilter() {

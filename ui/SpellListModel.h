@@ -155,7 +155,7 @@ private:
     // keeps the marked ones among them. True when the rows were reset.
     bool ApplyFilter();
     // The cells show other matches: a reset told the views, or this does.
-    void MarksChanged(bool reset);
+    void TellMatchesChanged(bool reset);
     std::vector<uint32_t> query_;
     std::vector<uint32_t> byDescription_;  // loaded rows matched in their description
     bool queried_ = false;
