@@ -3,10 +3,11 @@
 // same run: field search over the real list model (100,000 and 1,000,000
 // rows) against memmem over the row texts; description search over a
 // generated spell text of at least 150 MB against read+memmem of the file
-// (UTF-8 ASCII, UTF-8 Cyrillic and Windows-1251 Cyrillic), and over a text
+// (UTF-8 ASCII, UTF-8 Cyrillic and Windows-1251 Cyrillic; and a desc:
+// term), and over a text
 // edited so that no description ends; and the longest
-// stall of the GUI thread while a query is typed into the find bar over a
-// million rows.
+// stall of the GUI thread while a query is typed into the find bar over
+// 100,000 and a million rows.
 
 #include <benchmark/benchmark.h>
 
@@ -90,6 +91,7 @@ const std::map<int, std::string> kFieldQueries = {
     {3, "\"lantern of\" -range:\"5 yds\""},          // a phrase and an excluded field phrase
     {4, "-comp:m"},                                // no term leads: every row's components as items
     {5, "level:3-5 save:1/2"},                    // a level range and a field term
+    {6, "level:2-4 -comp:m"},                     // no term leads: levels and components of every row
 };
 
 // A query over the loaded list, its result shown by the model.
@@ -257,6 +259,22 @@ void BM_DescriptionSearch(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.textBytes));
 }
 
+// A desc: term over the UTF-8 text, "Descriptions too" unchecked, beside
+// BM_DescriptionSearch/0 (the same term with the box checked).
+void BM_DescriptionFieldTerm(benchmark::State& state) {
+    TextList& text = Text(0);
+    const SpellQuery query = MakeQuery("desc:" + Term(0), {}, {}, false);
+    std::size_t matches = 0;
+    for (auto _ : state) {
+        const SearchResult result = FindSpells(text.index, query, text.textPath);
+        if (!result.ok())
+            state.SkipWithError(result.strMessage.c_str());
+        matches = result.rows.size();
+    }
+    state.counters["matches"] = static_cast<double>(matches);
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.textBytes));
+}
+
 // read() in 1 MiB blocks and memmem over each, with the overlap a match
 // across two blocks needs.
 void BM_DescriptionReadMemmem(benchmark::State& state) {
@@ -338,8 +356,17 @@ int64_t ThreadCpuNs() {
     return static_cast<int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
 }
 
-// Types "lantern bolt" into the find bar, one key every 60 ms, over a
-// million loaded rows, then erases it again; a 1 ms timer measures the
+// What BM_TypingStall types: the plain terms, and queries of field terms,
+// exclusions, phrases and level ranges.
+const std::map<int, QString> kTypedQueries = {
+    {0, QStringLiteral("lantern bolt")},
+    {1, QStringLiteral("name:lantern -range:\"5 yds\"")},
+    {2, QStringLiteral("level:2-4 -comp:m")},
+    {3, QStringLiteral("\"lantern of\" -name:bolt")},
+};
+
+// Types a query (kTypedQueries) into the find bar, one key every 60 ms,
+// over the loaded rows, then erases it again; a 1 ms timer measures the
 // longest gap between two of its ticks, that is, the longest time the
 // event loop could not answer ("stall", wall time, which on a busy machine
 // includes time the thread waited for a core), and the most CPU time the
@@ -361,7 +388,7 @@ void BM_TypingStall(benchmark::State& state) {
     double longestMs = 0;
     double longestCpuMs = 0;
     for (auto _ : state) {
-        const QString typed = QStringLiteral("lantern bolt");
+        const QString typed = kTypedQueries.at(static_cast<int>(state.range(1)));
         std::vector<QString> steps;
         for (qsizetype i = 1; i <= typed.size(); ++i)
             steps.push_back(typed.left(i));
@@ -409,10 +436,11 @@ void BM_TypingStall(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_FieldSearch)->ArgsProduct({{100'000, 1'000'000}, {0, 1, 2, 3, 4, 5}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FieldSearch)->ArgsProduct({{100'000, 1'000'000}, {0, 1, 2, 3, 4, 5, 6}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FieldMemmem)->ArgsProduct({{100'000, 1'000'000}, {0, 1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchIndexBuild)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DescriptionSearch)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DescriptionFieldTerm)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DescriptionReadMemmem)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EditedTextDescriptionSearch)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_TypingStall)->Arg(1'000'000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypingStall)->ArgsProduct({{100'000, 1'000'000}, {0, 1, 2, 3}})->Iterations(1)->Unit(benchmark::kMillisecond);

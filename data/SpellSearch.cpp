@@ -480,6 +480,99 @@ SpellQuery MakeQuery(std::string_view typed, std::optional<int32_t> level,
     return query;
 }
 
+namespace {
+
+// Whether `term` looks for text in `field` (MatchSpans).
+bool LooksIn(const QueryTerm& term, int field, bool descriptions) {
+    if (term.exclude)
+        return false;
+    if (field == kDescriptionField)
+        return term.field == kDescriptionField || (term.field == kAnyField && descriptions);
+    return term.field == field || term.field == kAnyField;
+}
+
+// `text` (UTF-8) folded as the search folds it, into `folded`, and for
+// each byte of the folding the offset in `text` of the character it comes
+// from, then text.size(), into `origin`. A byte that is not UTF-8 stays.
+void FoldWithOrigins(std::string_view text, std::string& folded, std::vector<std::size_t>& origin) {
+    folded.reserve(text.size() + 4);
+    origin.reserve(text.size() + 5);
+    for (std::size_t i = 0; i < text.size();) {
+        char bytes[4];
+        char* end = bytes + 1;
+        std::size_t length = Utf8SequenceLength(text, i);
+        if (length == 0) {
+            bytes[0] = text[i];
+            length = 1;
+        } else {
+            end = PutUtf8(bytes, FoldCase(DecodeAt(text, i, length)));
+        }
+        for (const char* b = bytes; b < end; ++b) {
+            folded.push_back(*b);
+            origin.push_back(i);
+        }
+        i += length;
+    }
+    origin.push_back(text.size());
+}
+
+}  // namespace
+
+std::vector<MatchSpan> MatchSpans(std::string_view text, const SpellQuery& query, int field) {
+    std::vector<MatchSpan> spans;
+    std::string folded;
+    std::vector<std::size_t> origin;
+    for (const QueryTerm& term : query.terms) {
+        if (!LooksIn(term, field, query.descriptions))
+            continue;
+        if (term.field == kFieldLevel) {
+            const std::string_view digits = Trimmed(text);
+            int32_t level = 0;
+            const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), level);
+            if (!digits.empty() && error == std::errc() && end == digits.data() + digits.size() &&
+                level >= term.levelFrom && level <= term.levelTo) {
+                const auto begin = static_cast<std::size_t>(digits.data() - text.data());
+                spans.push_back({begin, begin + digits.size()});
+            }
+            continue;
+        }
+        if (term.component) {
+            for (const std::string_view item : ListItems(text, ",")) {
+                const std::string_view head = Trimmed(item.substr(0, item.find('(')));
+                std::string letter;
+                AppendCaseFolded(letter, head);
+                if (letter.size() == 1 && letter.front() == term.component) {
+                    const auto begin = static_cast<std::size_t>(head.data() - text.data());
+                    spans.push_back({begin, begin + head.size()});
+                }
+            }
+            continue;
+        }
+        if (origin.empty())
+            FoldWithOrigins(text, folded, origin);
+        for (std::size_t at = 0; at + term.text.size() <= folded.size();) {
+            const void* hit = ::memmem(folded.data() + at, folded.size() - at, term.text.data(), term.text.size());
+            if (!hit)
+                break;
+            const auto found = static_cast<std::size_t>(static_cast<const char*>(hit) - folded.data());
+            spans.push_back({origin[found], origin[found + term.text.size()]});
+            at = found + 1;
+        }
+    }
+    std::sort(spans.begin(), spans.end(),
+              [](const MatchSpan& a, const MatchSpan& b) { return a.begin != b.begin ? a.begin < b.begin : a.end < b.end; });
+    std::vector<MatchSpan> joined;
+    for (const MatchSpan& span : spans) {
+        if (span.begin == span.end)
+            continue;
+        if (!joined.empty() && span.begin <= joined.back().end)
+            joined.back().end = std::max(joined.back().end, span.end);
+        else
+            joined.push_back(span);
+    }
+    return joined;
+}
+
 void SpellSearchIndex::Reserve(std::size_t rows, std::size_t bytesPerRow) {
     text_.reserve(rows * bytesPerRow);
     rowBegin_.reserve(rows + 1);

@@ -100,6 +100,22 @@ SpellQuery MakeQuery(std::string_view typed, std::optional<int32_t> level,
                      std::optional<std::string_view> school, bool descriptions,
                      std::string* error = nullptr);
 
+// A run of matched text: bytes [begin, end) of a text.
+struct MatchSpan {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    bool operator==(const MatchSpan&) const = default;
+};
+
+// Where `query`'s terms match `text`, the text of `field` (a kField*
+// column or kDescriptionField) as displayed, in UTF-8: what a user sees
+// highlighted. Folds as the search does. A term of any column counts in
+// every column, and in the description when `query.descriptions`; a level
+// term covers the level's digits when the level is in its range; a V, S or
+// M components term the letter of its item. Exclusions match nothing.
+// Ascending, overlapping and adjoining runs joined; empty when none.
+std::vector<MatchSpan> MatchSpans(std::string_view text, const SpellQuery& query, int field);
+
 struct SearchResult;
 struct SearchControl;
 

@@ -112,6 +112,7 @@ CFindBar::CFindBar(SpellListModel* model, QTreeView* list, QProgressBar* progres
     connect(m_ctlSchool, &QComboBox::currentIndexChanged, this, &CFindBar::Search);
     connect(m_ctlDescriptions, &QCheckBox::toggled, this, &CFindBar::Search);
     connect(m_ctlClose, &QToolButton::clicked, this, &CFindBar::OnClose);
+    connect(m_pModel, &SpellListModel::MatchesChanged, m_ctlList, [list = m_ctlList] { list->viewport()->update(); });
 
     FillFilters(false);
     UpdateCount();
@@ -285,6 +286,7 @@ void CFindBar::Search() {
     const bool inPlace =
         !query.ReadsDescriptions() &&
         index->TextBytes() <= (query.terms.empty() || LeadTerm(query) ? inPlaceFieldBytes_ : inPlaceFieldBytes_ / 4);
+    m_pSearchQuery = std::make_shared<const SpellQuery>(query);
     m_pRunner->Start(index, std::move(query), m_strTextPath, inPlace);
     if (inPlace)
         RestoreProgress();
@@ -328,7 +330,7 @@ void CFindBar::OnSearchFinished(const SearchResult& result, const SpellSearchInd
         m_ctlDescriptions->setChecked(false);
         return;
     }
-    m_pModel->SetFilter(result.rows, result.descriptionRows);
+    m_pModel->SetFilter(result.rows, result.descriptionRows, m_pSearchQuery);
     SelectFirstRow();
     UpdateCount();
 }

@@ -5,6 +5,7 @@
 // user types and shows how many rows are left.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include <QIcon>
@@ -23,6 +24,7 @@ class SearchRunner;
 class SpellListModel;
 class SpellSearchIndex;
 struct SearchResult;
+struct SpellQuery;
 
 class CFindBar : public QWidget {
     Q_OBJECT
@@ -98,6 +100,8 @@ private:
     QList<QIcon> schoolIcons_;  // the school box's class icons, loaded once
 
     std::string m_strTextPath;
+    // The query of the latest search, whose matches its result marks.
+    std::shared_ptr<const SpellQuery> m_pSearchQuery;
     // The filters still offer the levels and schools of an earlier list;
     // filtersPriest_ tells which kind of list is shown.
     bool filtersStale_ = false;

@@ -18,18 +18,22 @@
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include "DescriptionReader.h"
 #include "DialogUnits.h"
 #include "DisplayText.h"
 #include "IndexReader.h"
+#include "MatchHighlight.h"
 #include "MessageBox.h"
 #include "Messages.h"
 #include "RegularFile.h"
 #include "SpellCopy.h"
 #include "SpellFiles.h"
+#include "SpellSearch.h"
 #include "resource.h"
 
 namespace {
@@ -503,4 +507,34 @@ void CSpellInfoDlg::UpdateFields() {
     m_ctlName->setAccessibleDescription(m_strName);
     m_ctlSchool->setAccessibleDescription(m_strSchool);
     LayOutControls();
+}
+
+int CSpellInfoDlg::HighlightMatches(const SpellQuery& query) {
+    QTextDocument* document = m_ctlDescription->document();
+    // The raw text counts as the document's positions do.
+    const TextRanges ranges = MatchRanges(document->toRawText(), query, kDescriptionField);
+    QTextCharFormat format;
+    format.setBackground(MatchBackground());
+    format.setForeground(MatchForeground());
+    QList<QTextEdit::ExtraSelection> marks;
+    for (const auto& [start, length] : ranges) {
+        QTextCursor cursor(document);
+        cursor.setPosition(start);
+        cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+        marks.append({cursor, format});
+    }
+    m_ctlDescription->setExtraSelections(marks);
+    if (ranges.isEmpty())
+        return 0;
+    // Scrolled when the event loop runs, the box then shown at its width:
+    // a first match out of view comes to the middle of the box.
+    const int first = ranges.first().first;
+    QTimer::singleShot(0, m_ctlDescription, [box = m_ctlDescription, first] {
+        QTextCursor cursor = box->textCursor();
+        cursor.setPosition(std::min(first, box->document()->characterCount() - 1));
+        box->setTextCursor(cursor);
+        if (!box->viewport()->rect().contains(box->cursorRect()))
+            box->centerCursor();
+    });
+    return static_cast<int>(ranges.size());
 }

@@ -19,6 +19,7 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QTextEdit;
+struct SpellQuery;
 
 class CSpellInfoDlg : public QDialog {
     Q_OBJECT
@@ -44,6 +45,11 @@ public:
     // that a read can fail part way; empty for the real reader.
     using DescriptionSource = std::function<DescriptionResult(const std::string& textPath, int64_t textOffset)>;
     static void SetDescriptionSource(DescriptionSource source);
+
+    // Marks what `query` matches in the description, as the list marks
+    // its cells, and once the box is shown scrolls to the first match.
+    // Returns how many runs are marked.
+    int HighlightMatches(const SpellQuery& query);
 
     // Puts the whole spell on the clipboard, as text and as HTML.
     void CopySpell() const;

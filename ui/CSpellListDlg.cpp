@@ -50,6 +50,7 @@
 #include "SpellFiles.h"
 #include "SpellListDelegate.h"
 #include "SpellListModel.h"
+#include "SpellSearch.h"
 #include "ViewSettings.h"
 #include "resource.h"
 
@@ -754,6 +755,8 @@ void CSpellListDlg::PrepareDetails(CSpellInfoDlg* dlg) {
     };
     AddTextSizeKeys(dlg, Qt::WindowShortcut, change);
     connect(dlg, &CSpellInfoDlg::TextSizeWheel, dlg, change);
+    if (const std::shared_ptr<const SpellQuery> query = m_pModel->FilterQuery())
+        dlg->HighlightMatches(*query);
 }
 
 bool CSpellListDlg::AimAtSelectedSpell(CSpellInfoDlg* dlg) const {

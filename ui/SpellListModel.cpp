@@ -8,6 +8,7 @@
 
 #include "ColumnTables.h"
 #include "DisplayText.h"
+#include "MatchHighlight.h"
 #include "SchoolIcons.h"
 #include "SpellBook.h"
 #include "SpellSearch.h"
@@ -60,6 +61,12 @@ QVariant SpellListModel::data(const QModelIndex& index, int role) const {
         if (QString school = SchoolClassText(row.schoolImage); !school.isEmpty())
             return school;
         return {};
+    case MatchRangesRole: {
+        if (!filterQuery_)
+            return {};
+        const int field = ColumnField(keyField_, index.column());
+        return QVariant::fromValue(MatchRanges(FieldDisplayText(row, field), *filterQuery_, field));
+    }
     case RecordOffsetRole:
         return QVariant::fromValue<qint64>(OffsetOf(row));
     case SchoolImageRole:
@@ -208,6 +215,7 @@ void SpellListModel::FinishLoad(const std::function<void()>& keepAlive) {
     marked_.assign(rows_.size(), false);
     query_ = {};
     queried_ = false;
+    filterQuery_.reset();
     // Marked-only shows nothing until the marks of the new rows are set.
     visible_ = {};
     filtered_ = markedOnly_;
@@ -252,24 +260,38 @@ int SpellListModel::RowOfRecord(int64_t recordOffset) const {
     return -1;
 }
 
-void SpellListModel::SetFilter(std::vector<uint32_t> rows, std::vector<uint32_t> byDescription) {
+void SpellListModel::SetFilter(std::vector<uint32_t> rows, std::vector<uint32_t> byDescription,
+                               std::shared_ptr<const SpellQuery> query) {
     byDescription_ = std::move(byDescription);
+    const bool matchesChange = query || filterQuery_;
+    filterQuery_ = std::move(query);
     // Numbers past the loaded rows cannot come from this load's index.
     const auto loaded = static_cast<uint32_t>(rows_.size());
     std::erase_if(rows, [&](uint32_t row) { return row >= loaded; });
     query_ = std::move(rows);
     queried_ = true;
-    ApplyFilter();
+    const bool reset = ApplyFilter();
+    if (matchesChange)
+        TellMatchesChanged(reset);
+}
+
+void SpellListModel::TellMatchesChanged(bool reset) {
+    if (!reset)
+        emit MatchesChanged();
 }
 
 void SpellListModel::ClearFilter() {
     query_ = {};
     byDescription_ = {};
     queried_ = false;
-    ApplyFilter();
+    const bool matchesChange = filterQuery_ != nullptr;
+    filterQuery_.reset();
+    const bool reset = ApplyFilter();
+    if (matchesChange)
+        TellMatchesChanged(reset);
 }
 
-void SpellListModel::ApplyFilter() {
+bool SpellListModel::ApplyFilter() {
     std::vector<uint32_t> rows;
     if (queried_)
         rows = query_;
@@ -282,18 +304,19 @@ void SpellListModel::ApplyFilter() {
     // reset when nothing is hidden before or after.
     if (!queried_ && !markedOnly_) {
         if (!filtered_)
-            return;
+            return false;
     } else if (rows.size() != rows_.size()) {
         beginResetModel();
         visible_ = std::move(rows);
         filtered_ = true;
         endResetModel();
-        return;
+        return true;
     }
     if (!filtered_)
-        return;
+        return false;
     beginResetModel();
     visible_ = {};
     filtered_ = false;
     endResetModel();
+    return true;
 }

@@ -21,6 +21,7 @@
 
 class SpellBook;
 class SpellSearchIndex;
+struct SpellQuery;
 
 class SpellListModel : public QAbstractTableModel {
     Q_OBJECT
@@ -30,6 +31,9 @@ public:
     static constexpr int RecordOffsetRole = Qt::UserRole;
     // Item data role holding a row's school image index (int).
     static constexpr int SchoolImageRole = Qt::UserRole + 1;
+    // Item data role holding what the filter's query matched in the cell's
+    // text (TextRanges); nothing when the list is not filtered by a query.
+    static constexpr int MatchRangesRole = Qt::UserRole + 2;
 
     explicit SpellListModel(QObject* parent = nullptr);
 
@@ -84,7 +88,11 @@ public:
     // or all of them again.
     // `byDescription` (ascending) are those of `rows` that a term matched
     // only in the description: their name's tooltip says so.
-    void SetFilter(std::vector<uint32_t> rows, std::vector<uint32_t> byDescription = {});
+    // `query`, when given, is what found them: its matches are marked.
+    void SetFilter(std::vector<uint32_t> rows, std::vector<uint32_t> byDescription = {},
+                   std::shared_ptr<const SpellQuery> query = {});
+    // The query of the filter shown, null when none.
+    std::shared_ptr<const SpellQuery> FilterQuery() const { return filterQuery_; }
     void ClearFilter();
     bool IsFiltered() const { return filtered_; }
     int LoadedRowCount() const { return static_cast<int>(rows_.size()); }
@@ -107,6 +115,10 @@ public:
     std::vector<int64_t> MarkedOffsets() const;
 
 signals:
+    // MatchRangesRole changed for any number of cells while the rows stayed:
+    // a view that shows the marks repaints. (dataChanged over every row
+    // would cost a tree view a pass over all of them.)
+    void MatchesChanged();
     // The user marked or unmarked the spell `name` (raw bytes).
     void MarkChanged(const std::string& name, bool marked);
 
@@ -140,11 +152,14 @@ private:
     std::vector<uint32_t> visible_;
     bool filtered_ = false;
     // The rows of the last SetFilter, when queried_; marked-only then
-    // keeps the marked ones among them.
-    void ApplyFilter();
+    // keeps the marked ones among them. True when the rows were reset.
+    bool ApplyFilter();
+    // The cells show other matches: a reset told the views, or this does.
+    void TellMatchesChanged(bool reset);
     std::vector<uint32_t> query_;
     std::vector<uint32_t> byDescription_;  // loaded rows matched in their description
     bool queried_ = false;
+    std::shared_ptr<const SpellQuery> filterQuery_;
     bool markedOnly_ = false;
     std::vector<bool> marked_;  // by loaded row
 };

@@ -207,3 +207,42 @@ TEST(QueryMatch, DescriptionTermsReadDescriptionsWhateverTheCheckBoxSays) {
 }
 
 }  // namespace
+
+TEST(QueryHighlight, SpansOfEachKindOfTermInItsField) {
+    const struct {
+        std::string typed;
+        bool descriptions;
+        int field;
+        std::string text;
+        std::vector<MatchSpan> spans;
+    } cases[] = {
+        {"touch", false, kFieldName, "Vampiric Touch", {{9, 14}}},
+        {"range:touch", false, kFieldRange, "Touch", {{0, 5}}},
+        {"range:touch", false, kFieldName, "Vampiric Touch", {}},  // another column's term
+        {"-touch", false, kFieldName, "Vampiric Touch", {}},       // exclusions mark nothing
+        {"comp:m", false, kFieldComponents, "V, S, M (a pinch of sulphur)", {{6, 7}}},
+        {"COMP:s", false, kFieldComponents, "V, S, M (sulphur, salt)", {{3, 4}}},
+        {"-comp:m", false, kFieldComponents, "V, S, M", {}},
+        {"comp:m", false, kFieldComponents, "V, S", {}},
+        {"level:2-4", false, kFieldLevel, "3", {{0, 1}}},
+        {"level:4", false, kFieldLevel, "3", {}},
+        {"\"fire shi\"", false, kFieldName, "Fire Shield", {{0, 8}}},
+        {"fire ire", false, kFieldName, "Fire Shield", {{0, 4}}},     // overlapping: joined
+        {"fi re sh", false, kFieldName, "Fire Shield", {{0, 4}, {5, 7}}},  // adjoining: joined
+        {"e", false, kFieldName, "Free Tree", {{2, 4}, {7, 9}}},
+        // Folding: Cyrillic, and the Kelvin sign (3 bytes) folding to "k".
+        {"шторм", false, kFieldName, "\xD0\x9B\xD0\xB5\xD0\xB4 \xD0\xA8\xD0\xA2\xD0\x9E\xD0\xA0\xD0\x9C", {{7, 17}}},
+        {"kel", false, kFieldName, "\xE2\x84\xAA" "elvin", {{0, 5}}},
+        {"desc:fire", false, kDescriptionField, "a bolt of fire", {{10, 14}}},
+        {"desc:fire", false, kFieldName, "Fire Bolt", {}},
+        {"fire", false, kDescriptionField, "a bolt of fire", {}},  // descriptions not searched
+        {"fire", true, kDescriptionField, "a bolt of FIRE", {{10, 14}}},
+        {"name:fire", true, kDescriptionField, "a bolt of fire", {}},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        const SpellQuery query = MakeQuery(c.typed, {}, {}, c.descriptions, &error);
+        ASSERT_EQ(error, "") << c.typed;
+        EXPECT_EQ(MatchSpans(c.text, query, c.field), c.spans) << c.typed << " in " << c.text;
+    }
+}

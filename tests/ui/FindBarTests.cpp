@@ -11,11 +11,16 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QToolButton>
 
 #include "CFindBar.h"
+#include "MatchHighlight.h"
 #include "SearchRunner.h"
+#include "SpellSearch.h"
 #include "UiTestSupport.h"
 
 namespace {
@@ -333,6 +338,82 @@ TEST_F(FindBarTest, EnterAndDoubleClickOpenTheFilteredRowsSpell) {
     ExpectSampleDetails(CaptureDetails([&] { QTest::keyClick(list, Qt::Key_Return); }), "Lantern of False Dawn");
     ExpectSampleDetails(CaptureDetails([&] { DoubleClickRow(0); }), "Grave Lantern");
     ExpectSampleDetails(CaptureDetails([&] { Click("IDOK"); }), "Grave Lantern");
+}
+
+// Byte spans become QString positions: UTF-16 units, two for a character
+// beyond the Basic Multilingual Plane.
+TEST(MatchRanges, CountUtf16Units) {
+    const struct {
+        QString text;
+        const char* typed;
+        TextRanges ranges;
+    } cases[] = {
+        {QStringLiteral("\U0001D538 ice Ice"), "ice", {{3, 3}, {7, 3}}},
+        {QStringLiteral("\u041B\u0435\u0434 \u0448\u0442\u043E\u0440\u043C"), "\u0428\u0422\u041E", {{4, 3}}},
+        {QStringLiteral("Touch"), "-touch", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MatchRanges(c.text, MakeQuery(c.typed, {}, {}, false), kFieldName), c.ranges) << c.typed;
+}
+
+TEST_F(FindBarTest, MatchesAreMarkedInTheirCellsAndInTheDetails) {
+    LoadWizard();
+    Find(list);
+    QTest::keyClicks(field, "range:touch comp:s level:2-4 tide -name:xyz");
+    ASSERT_EQ(Column(0), QStringList{"Tidewalker's Step"});
+    const auto marks = [&](int column) { return model->index(0, column).data(SpellListModel::MatchRangesRole).value<TextRanges>(); };
+    EXPECT_EQ(marks(0), (TextRanges{{0, 4}}));   // "Tide"walker's Step
+    EXPECT_EQ(marks(1), (TextRanges{{0, 1}}));   // 3
+    EXPECT_EQ(marks(3), (TextRanges{{0, 5}}));   // Touch
+    EXPECT_EQ(marks(6), (TextRanges{{3, 1}}));   // V, "S"
+    EXPECT_EQ(marks(4), TextRanges{});           // 1 turn/level
+    // Painted: the range cell holds the mark's colour, the duration's not.
+    const auto marked = [&](int column) {
+        const QImage shot = list->viewport()->grab().toImage();
+        const QRect cell = list->visualRect(model->index(0, column));
+        int pixels = 0;
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                pixels += shot.pixelColor(x, y) == MatchBackground();
+        return pixels;
+    };
+    EXPECT_GT(marked(3), 20);
+    EXPECT_EQ(marked(4), 0);
+    // A query that keeps every row, so no reset, tells the view to repaint.
+    field->clear();
+    ASSERT_EQ(marked(1), 0);
+    QSignalSpy repaints(qobject_cast<SpellListModel*>(model), &SpellListModel::MatchesChanged);
+    QTest::keyClicks(field, "level:0-99");
+    ASSERT_EQ(count->text(), QStringLiteral("29 of 29"));
+    EXPECT_GT(repaints.count(), 0);
+    EXPECT_GT(marked(1), 5);
+    field->clear();
+    EXPECT_EQ(marked(1), 0);
+
+    // The details mark the description's matches and show the first.
+    field->clear();
+    QTest::keyClicks(field, "desc:astrologers -desc:zebra");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return count->text() == QStringLiteral("1 of 29"); }));
+    EXPECT_EQ(marks(0), TextRanges{});
+    const auto inside = [](CSpellInfoDlg* details) {
+        QPlainTextEdit* box = details->m_ctlDescription;
+        const QList<QTextEdit::ExtraSelection> found = box->extraSelections();
+        ASSERT_EQ(found.size(), 2);
+        EXPECT_EQ(found[0].cursor.selectedText(), QStringLiteral("Astrologers"));
+        EXPECT_EQ(found[1].cursor.selectedText(), QStringLiteral("astrologers"));
+        QTextCursor first = found[0].cursor;
+        first.setPosition(first.selectionStart());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return box->viewport()->rect().contains(box->cursorRect(first)); }));
+        EXPECT_GT(box->verticalScrollBar()->value(), 0);
+    };
+    EXPECT_EQ(CaptureDetails([&] { QTest::keyClick(field, Qt::Key_Return); }, inside).opened, 1);
+    // Opened from the whole list, nothing is marked.
+    QTest::keyClick(field, Qt::Key_Escape);
+    ASSERT_EQ(model->rowCount(), 29);
+    EXPECT_EQ(CaptureDetails([&] { Click("IDOK"); }, [](CSpellInfoDlg* details) {
+                  EXPECT_TRUE(details->m_ctlDescription->extraSelections().isEmpty());
+              }).opened,
+              1);
 }
 
 TEST_F(FindBarTest, ANewQueryCancelsTheRunningSearch) {
