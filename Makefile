@@ -112,6 +112,8 @@ bench:
 	QT_QPA_PLATFORM=offscreen build/release/bin/ui_bench $(BENCH_FLAGS)
 	QT_QPA_PLATFORM=offscreen build/release/bin/list_load_probe 100000
 	QT_QPA_PLATFORM=offscreen build/release/bin/list_load_probe 1000000
+	QT_QPA_PLATFORM=offscreen build/release/bin/latency_probe 100000
+	QT_QPA_PLATFORM=offscreen build/release/bin/latency_probe 1000000
 
 dist-build: deps
 	cmake --preset dist
