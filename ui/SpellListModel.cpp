@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <unordered_set>
 
+#include <malloc.h>
+
 #include "ColumnTables.h"
 #include "DisplayText.h"
 #include "SpellBook.h"
@@ -199,6 +201,10 @@ void SpellListModel::FinishLoad(const std::function<void()>& keepAlive) {
     filtered_ = markedOnly_;
     endResetModel();
     AbandonLoad();
+    // The rows, texts and index of the list shown before, and the load's
+    // own scratch, are free now: give their pages back rather than keep
+    // them for a reload that may never come.
+    ::malloc_trim(0);
 }
 
 void SpellListModel::AbandonLoad() {
