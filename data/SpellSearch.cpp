@@ -707,8 +707,25 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
         return result;
     }
 
-    // Descriptions, read in the order of their text offsets.
-    std::sort(candidates.begin(), candidates.end());
+    // Descriptions, read in the order of their text offsets: a stable
+    // radix sort, rows of one offset staying in list order, as a million
+    // candidates sort several times faster so than by comparison.
+    {
+        std::vector<Candidate> sorted(candidates.size());
+        for (int shift = 0; shift < 32; shift += 11) {
+            std::array<std::size_t, 2049> counts{};
+            const auto digit = [shift](const Candidate& c) {
+                return static_cast<std::size_t>((static_cast<uint32_t>(c.textOffset) ^ 0x80000000u) >> shift) & 0x7FF;
+            };
+            for (const Candidate& c : candidates)
+                ++counts[digit(c) + 1];
+            for (std::size_t d = 1; d < counts.size(); ++d)
+                counts[d] += counts[d - 1];
+            for (const Candidate& c : candidates)
+                sorted[counts[digit(c)]++] = c;
+            candidates.swap(sorted);
+        }
+    }
     LineReader file;
     if (!file.Open(textPath))
         return Failed(SearchStatus::kCannotOpenText,
@@ -716,8 +733,9 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
     std::string raw;
     std::string folded;
     std::vector<signed char> held;
-    std::vector<uint32_t> descriptionRows;
-    std::vector<uint32_t> matchedInDescription;
+    // By row: 1 for a row the description matched, 2 when a term matched
+    // only there; the rows come out in list order without a sort.
+    std::vector<uint8_t> verdicts(rowCount, 0);
     for (std::size_t i = 0, step = 0; i < candidates.size(); ++step) {
         if (step % kDescriptionsPerStep == 0) {
             if (progress.Cancelled())
@@ -761,22 +779,27 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
                     break;
                 }
             }
-            if (all) {
-                descriptionRows.push_back(row);
-                if (byDescription)
-                    matchedInDescription.push_back(row);
-            }
+            if (all)
+                verdicts[row] = byDescription ? 2 : 1;
         }
     }
     progress.Set(0, kSearchProgressMax, 1, 1);
     result.textBytesRead = file.BytesRead();
 
-    std::sort(descriptionRows.begin(), descriptionRows.end());
-    std::sort(matchedInDescription.begin(), matchedInDescription.end());
     std::vector<uint32_t> rows;
-    rows.reserve(fieldRows.size() + descriptionRows.size());
-    std::merge(fieldRows.begin(), fieldRows.end(), descriptionRows.begin(), descriptionRows.end(),
-               std::back_inserter(rows));
+    std::vector<uint32_t> matchedInDescription;
+    rows.reserve(fieldRows.size() + candidates.size());
+    auto fieldRow = fieldRows.begin();
+    for (uint32_t row = 0; row < rowCount; ++row) {
+        if (fieldRow != fieldRows.end() && *fieldRow == row) {  // the fields matched
+            rows.push_back(row);
+            ++fieldRow;
+        } else if (verdicts[row] != 0) {
+            rows.push_back(row);
+            if (verdicts[row] == 2)
+                matchedInDescription.push_back(row);
+        }
+    }
     result.rows = std::move(rows);
     result.descriptionRows = std::move(matchedInDescription);
     return result;
