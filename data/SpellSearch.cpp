@@ -319,13 +319,15 @@ std::string_view FieldOf(std::string_view rowText, int field) {
 enum class TermMatch { kNo, kYes, kInDescription };
 
 // Whether `term` matches a row by its fields; kInDescription when that
-// depends on the description.
-TermMatch MatchFields(const QueryTerm& term, std::string_view rowText, int32_t level, bool descriptions) {
+// depends on the description. `missed` is a term known not to occur in
+// the row's fields.
+TermMatch MatchFields(const QueryTerm& term, std::string_view rowText, int32_t level, bool descriptions,
+                      const QueryTerm* missed = nullptr) {
     switch (term.field) {
     case kDescriptionField:
         return TermMatch::kInDescription;
     case kAnyField:
-        if (Contains(rowText, term.text))
+        if (&term != missed && Contains(rowText, term.text))
             return TermMatch::kYes;
         return descriptions ? TermMatch::kInDescription : TermMatch::kNo;
     case kFieldLevel:
@@ -339,15 +341,23 @@ TermMatch MatchFields(const QueryTerm& term, std::string_view rowText, int32_t l
 
 enum class RowMatch { kNo, kYes, kNeedsDescription };
 
+// Bit t of a row's pending terms: terms[t] is left to the description;
+// the last bit stands for all terms from it on.
+constexpr std::size_t kPendingBits = 64;
+
 RowMatch MatchRow(const std::vector<QueryTerm>& terms, std::string_view rowText, int32_t level,
-                  bool descriptions) {
+                  bool descriptions, const QueryTerm* missed, uint64_t& pending) {
     RowMatch verdict = RowMatch::kYes;
-    for (const QueryTerm& term : terms) {
-        const TermMatch match = MatchFields(term, rowText, level, descriptions);
-        if (match == TermMatch::kInDescription)
+    pending = 0;
+    for (std::size_t t = 0; t < terms.size(); ++t) {
+        const QueryTerm& term = terms[t];
+        const TermMatch match = MatchFields(term, rowText, level, descriptions, missed);
+        if (match == TermMatch::kInDescription) {
             verdict = RowMatch::kNeedsDescription;
-        else if ((match == TermMatch::kYes) == term.exclude)
+            pending |= uint64_t{1} << std::min(t, kPendingBits - 1);
+        } else if ((match == TermMatch::kYes) == term.exclude) {
             return RowMatch::kNo;
+        }
     }
     return verdict;
 }
@@ -712,21 +722,23 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
     struct Candidate {
         int32_t textOffset;
         uint32_t row;
+        uint64_t pending;  // terms left to the description (MatchRow)
         bool operator<(const Candidate& other) const {
             return textOffset != other.textOffset ? textOffset < other.textOffset : row < other.row;
         }
     };
     std::vector<Candidate> candidates;
     std::vector<uint32_t>& fieldRows = result.rows;
-    const auto check = [&](std::size_t row) {
+    const auto check = [&](std::size_t row, const QueryTerm* missed) {
         if (!passes(row))
             return;
-        switch (MatchRow(query.terms, index.RowText(row), index.levels_[row], query.descriptions)) {
+        uint64_t pending = 0;
+        switch (MatchRow(query.terms, index.RowText(row), index.levels_[row], query.descriptions, missed, pending)) {
         case RowMatch::kYes:
             fieldRows.push_back(static_cast<uint32_t>(row));
             break;
         case RowMatch::kNeedsDescription:
-            candidates.push_back({index.textOffsets_[row], static_cast<uint32_t>(row)});
+            candidates.push_back({index.textOffsets_[row], static_cast<uint32_t>(row), pending});
             break;
         case RowMatch::kNo:
             break;
@@ -737,14 +749,36 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
     // longest, usually the rarest, over all rows at once, and the rows it
     // hits are checked. Without one, every row is checked.
     const QueryTerm* lead = LeadTerm(query);
+    // With descriptions, a term of any column that rows must hold may be
+    // in their fields or their descriptions: one scan for it tells the
+    // rows whose fields lack it, which then need not look again.
+    const QueryTerm* anyLead = nullptr;
+    if (!lead && query.descriptions)
+        for (const QueryTerm& term : query.terms)
+            if (!term.exclude && term.field == kAnyField && (!anyLead || term.text.size() > anyLead->text.size()))
+                anyLead = &term;
     const char* const text = index.text_.data();
     for (std::size_t first = 0; first < rowCount; first += kRowsPerStep) {
         if (progress.Cancelled())
             return Cancelled();
         const std::size_t last = std::min(rowCount, first + kRowsPerStep);
-        if (!lead) {
+        if (!lead && !anyLead) {
             for (std::size_t row = first; row < last; ++row)
-                check(row);
+                check(row, nullptr);
+        } else if (!lead) {
+            const uint64_t end = index.rowBegin_[last];
+            uint64_t pos = index.rowBegin_[first];
+            for (std::size_t row = first; row < last;) {
+                const void* hit =
+                    pos < end ? ::memmem(text + pos, end - pos, anyLead->text.data(), anyLead->text.size()) : nullptr;
+                const uint64_t at = hit ? static_cast<uint64_t>(static_cast<const char*>(hit) - text) : end;
+                for (; row < last && index.rowBegin_[row + 1] <= at; ++row)
+                    check(row, anyLead);
+                if (hit && row < last) {
+                    check(row, nullptr);
+                    pos = index.rowBegin_[++row];
+                }
+            }
         } else {
             const uint64_t end = index.rowBegin_[last];
             std::size_t row = first;
@@ -755,7 +789,7 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
                 const auto at = static_cast<uint64_t>(static_cast<const char*>(hit) - text);
                 while (index.rowBegin_[row + 1] <= at)
                     ++row;
-                check(row);
+                check(row, nullptr);
                 pos = index.rowBegin_[row + 1];
             }
         }
@@ -766,16 +800,35 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
         return result;
     }
 
-    // Descriptions, read in the order of their text offsets.
-    std::sort(candidates.begin(), candidates.end());
+    // Descriptions, read in the order of their text offsets: a stable
+    // radix sort, rows of one offset staying in list order, as a million
+    // candidates sort several times faster so than by comparison.
+    {
+        std::vector<Candidate> sorted(candidates.size());
+        for (int shift = 0; shift < 32; shift += 11) {
+            std::array<std::size_t, 2049> counts{};
+            const auto digit = [shift](const Candidate& c) {
+                return static_cast<std::size_t>((static_cast<uint32_t>(c.textOffset) ^ 0x80000000u) >> shift) & 0x7FF;
+            };
+            for (const Candidate& c : candidates)
+                ++counts[digit(c) + 1];
+            for (std::size_t d = 1; d < counts.size(); ++d)
+                counts[d] += counts[d - 1];
+            for (const Candidate& c : candidates)
+                sorted[counts[digit(c)]++] = c;
+            candidates.swap(sorted);
+        }
+    }
     LineReader file;
     if (!file.Open(textPath))
         return Failed(SearchStatus::kCannotOpenText,
                       messages::CannotOpenFile(textPath, ErrorReason(file.Error())));
     std::string raw;
     std::string folded;
-    std::vector<uint32_t> descriptionRows;
-    std::vector<uint32_t> matchedInDescription;
+    std::vector<signed char> held;
+    // By row: 1 for a row the description matched, 2 when a term matched
+    // only there; the rows come out in list order without a sort.
+    std::vector<uint8_t> verdicts(rowCount, 0);
     for (std::size_t i = 0, step = 0; i < candidates.size(); ++step) {
         if (step % kDescriptionsPerStep == 0) {
             if (progress.Cancelled())
@@ -794,38 +847,52 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
             description = std::string_view(
                 folded.data(), static_cast<std::size_t>(FoldDisplayText(folded.data(), raw) - folded.data()));
         }
+        // Whether each term occurs in the description, once looked for; -1
+        // before. The rows of one description share it.
+        held.assign(query.terms.size(), -1);
         for (; i < candidates.size() && candidates[i].textOffset == textOffset; ++i) {
             const uint32_t row = candidates[i].row;
-            const std::string_view rowText = index.RowText(row);
+            // The terms the fields left open decide; every other term the
+            // fields have matched already.
             bool all = true;
             bool byDescription = false;
-            for (const QueryTerm& term : query.terms) {
-                TermMatch match = MatchFields(term, rowText, index.levels_[row], query.descriptions);
-                if (match == TermMatch::kInDescription) {
-                    match = Contains(description, term.text) ? TermMatch::kYes : TermMatch::kNo;
-                    byDescription = byDescription || (match == TermMatch::kYes && !term.exclude);
-                }
-                if ((match == TermMatch::kYes) == term.exclude) {
+            for (std::size_t t = 0; t < query.terms.size(); ++t) {
+                if ((candidates[i].pending >> std::min(t, kPendingBits - 1) & 1) == 0)
+                    continue;
+                const QueryTerm& term = query.terms[t];
+                if (t >= kPendingBits - 1 &&
+                    MatchFields(term, index.RowText(row), index.levels_[row], query.descriptions) !=
+                        TermMatch::kInDescription)
+                    continue;  // matched by the fields, as the first look found
+                if (held[t] < 0)
+                    held[t] = Contains(description, term.text) ? 1 : 0;
+                byDescription = byDescription || (held[t] == 1 && !term.exclude);
+                if ((held[t] == 1) == term.exclude) {
                     all = false;
                     break;
                 }
             }
-            if (all) {
-                descriptionRows.push_back(row);
-                if (byDescription)
-                    matchedInDescription.push_back(row);
-            }
+            if (all)
+                verdicts[row] = byDescription ? 2 : 1;
         }
     }
     progress.Set(0, kSearchProgressMax, 1, 1);
     result.textBytesRead = file.BytesRead();
 
-    std::sort(descriptionRows.begin(), descriptionRows.end());
-    std::sort(matchedInDescription.begin(), matchedInDescription.end());
     std::vector<uint32_t> rows;
-    rows.reserve(fieldRows.size() + descriptionRows.size());
-    std::merge(fieldRows.begin(), fieldRows.end(), descriptionRows.begin(), descriptionRows.end(),
-               std::back_inserter(rows));
+    std::vector<uint32_t> matchedInDescription;
+    rows.reserve(fieldRows.size() + candidates.size());
+    auto fieldRow = fieldRows.begin();
+    for (uint32_t row = 0; row < rowCount; ++row) {
+        if (fieldRow != fieldRows.end() && *fieldRow == row) {  // the fields matched
+            rows.push_back(row);
+            ++fieldRow;
+        } else if (verdicts[row] != 0) {
+            rows.push_back(row);
+            if (verdicts[row] == 2)
+                matchedInDescription.push_back(row);
+        }
+    }
     result.rows = std::move(rows);
     result.descriptionRows = std::move(matchedInDescription);
     return result;

@@ -186,11 +186,15 @@ void CFindBar::OnListLoaded(const std::string& textPath, bool priest) {
 
 void CFindBar::FillFilters(bool priest) {
     filtersStale_ = false;
+    // The load gathered the levels; a priest list's spheres are in its
+    // search index.
     std::shared_ptr<const SpellSearchIndex> index;
-    try {
-        index = m_pModel->SearchIndex();
-    } catch (const std::bad_alloc&) {
-        // Only "All"; a search says why.
+    if (priest) {
+        try {
+            index = m_pModel->SearchIndex();
+        } catch (const std::bad_alloc&) {
+            // Only "All"; a search says why.
+        }
     }
     const QVariant level = m_ctlLevel->currentData();
     // A school class is kept by its index, a sphere by its folded text.
@@ -217,14 +221,12 @@ void CFindBar::FillFilters(bool priest) {
                 m_ctlSchool->setCurrentIndex(m_ctlSchool->count() - 1);
         }
     }
-    if (!index)
-        return;
-    for (const int32_t value : index->Levels()) {
+    for (const int32_t value : m_pModel->Levels()) {
         m_ctlLevel->addItem(QString::number(value), value);
         if (level.isValid() && level.toInt() == value)
             m_ctlLevel->setCurrentIndex(m_ctlLevel->count() - 1);
     }
-    if (!priest)
+    if (!index)
         return;
     for (const std::string& name : index->Spheres()) {
         const QString folded = Utf8(Folded(Utf8(name)));
@@ -259,17 +261,24 @@ void CFindBar::Search() {
     else if (school.typeId() == QMetaType::QString)
         query.sphere = ToUtf8(school.toString());
     ShowQueryError(error);
+    std::shared_ptr<SearchIndexSlot> slot;
     std::shared_ptr<const SpellSearchIndex> index;
     bool outOfMemory = false;
     // A query in error filters nothing.
     if (error.empty() && !query.MatchesEverything()) {
         try {
-            index = m_pModel->SearchIndex();  // built by the first search of a list
+            // The first search of a list builds its index: at once for a
+            // small list, else on the worker, so that the window answers.
+            slot = m_pModel->IndexSlot();
+            index = slot ? slot->Built() : nullptr;
+            if (slot && !index && m_pModel->FieldBytes() <= inPlaceFieldBytes_ / 8)
+                index = slot->Get();
         } catch (const std::bad_alloc&) {
             outOfMemory = true;  // the whole list then, and why
+            slot.reset();
         }
     }
-    if (!index) {
+    if (!slot) {
         m_pRunner->Cancel();
         RestoreProgress();
         const bool wasFiltered = m_pModel->IsFiltered();
@@ -284,10 +293,10 @@ void CFindBar::Search() {
     }
 
     const bool inPlace =
-        !query.ReadsDescriptions() &&
+        index && !query.ReadsDescriptions() &&
         index->TextBytes() <= (query.terms.empty() || LeadTerm(query) ? inPlaceFieldBytes_ : inPlaceFieldBytes_ / 4);
     m_pSearchQuery = std::make_shared<const SpellQuery>(query);
-    m_pRunner->Start(index, std::move(query), m_strTextPath, inPlace);
+    m_pRunner->Start(std::move(slot), std::move(query), m_strTextPath, inPlace);
     if (inPlace)
         RestoreProgress();
 }
@@ -315,8 +324,10 @@ void CFindBar::RestoreProgress() {
 
 void CFindBar::OnSearchFinished(const SearchResult& result, const SpellSearchIndex* index) {
     RestoreProgress();
-    if (!m_pModel->IsSearchIndex(index))
-        return;  // rows of a list that is no longer shown
+    // Rows of a list that is no longer shown; memory may run out before
+    // the index of the list shown is built.
+    if (!m_pModel->IsSearchIndex(index) && !(index == nullptr && result.status == SearchStatus::kOutOfMemory))
+        return;
     if (result.status == SearchStatus::kOutOfMemory) {
         // The whole list, and why.
         m_pModel->ClearFilter();

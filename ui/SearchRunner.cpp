@@ -25,12 +25,23 @@ void RunWorkerStartHook() {
 
 // A search whose failure, memory running out, is a result like any other:
 // an exception would be lost on the worker thread.
-SearchResult Search(const SpellSearchIndex& index, const SpellQuery& query, const std::string& textPath,
-                    const SearchControl& control, bool onWorker) {
+// On the worker the index is built first when it is not yet; it is null
+// when the list changed meanwhile, and the search then ends as cancelled.
+SearchResult Search(SearchIndexSlot& slot, std::shared_ptr<const SpellSearchIndex>& index,
+                    const SpellQuery& query, const std::string& textPath, const SearchControl& control,
+                    bool onWorker) {
     try {
+        index = slot.Built();
         if (onWorker)
             RunWorkerStartHook();
-        return FindSpells(index, query, textPath, control);
+        if (!index)
+            index = slot.Get();
+        if (!index) {
+            SearchResult cancelled;
+            cancelled.status = SearchStatus::kCancelled;
+            return cancelled;
+        }
+        return FindSpells(*index, query, textPath, control);
     } catch (const std::bad_alloc&) {
         SearchResult result;
         result.status = SearchStatus::kOutOfMemory;
@@ -65,23 +76,25 @@ SearchRunner::~SearchRunner() {
     pool_.waitForDone();
 }
 
-void SearchRunner::Start(std::shared_ptr<const SpellSearchIndex> index, SpellQuery query,
-                         std::string textPath, bool inPlace) {
+void SearchRunner::Start(std::shared_ptr<SearchIndexSlot> slot, SpellQuery query, std::string textPath,
+                         bool inPlace) {
     Cancel();
-    if (!index)
+    if (!slot)
         return;
     if (inPlace) {
-        const SearchResult result = Search(*index, query, textPath, {}, false);
-        emit Finished(result, index.get());
+        std::shared_ptr<const SpellSearchIndex> index;
+        const SearchResult result = Search(*slot, index, query, textPath, {}, false);
+        if (result.status != SearchStatus::kCancelled)
+            emit Finished(result, index.get());
         return;
     }
 
     job_ = std::make_shared<Job>();
-    job_->index = std::move(index);
+    job_->slot = std::move(slot);
     // The worker holds the job, so the index outlives it whatever happens
     // to the list meanwhile.
     auto work = [job = job_, query = std::move(query), textPath = std::move(textPath)] {
-        return Search(*job->index, query, textPath, {&job->cancel, &job->progress}, true);
+        return Search(*job->slot, job->index, query, textPath, {&job->cancel, &job->progress}, true);
     };
     watcher_ = new QFutureWatcher<SearchResult>(this);
     connect(watcher_, &QFutureWatcher<SearchResult>::finished, this, &SearchRunner::OnWorkerFinished);

@@ -15,6 +15,7 @@
 #include <QThreadPool>
 #include <QTimer>
 
+#include "SpellListModel.h"
 #include "SpellSearch.h"
 
 class SearchRunner : public QObject {
@@ -24,10 +25,10 @@ public:
     explicit SearchRunner(QObject* parent = nullptr);
     ~SearchRunner() override;  // stops the running search and waits for it
 
-    // Searches `index` for `query`, with descriptions from `textPath`. In
+    // Searches the index of `slot` for `query`, with descriptions from
+    // `textPath`; a worker builds the index first when it is not built. In
     // place, Finished() is emitted before Start() returns.
-    void Start(std::shared_ptr<const SpellSearchIndex> index, SpellQuery query,
-               std::string textPath, bool inPlace);
+    void Start(std::shared_ptr<SearchIndexSlot> slot, SpellQuery query, std::string textPath, bool inPlace);
     // Stops the running search, if any; it does not report.
     void Cancel();
     bool IsRunning() const { return watcher_ != nullptr; }
@@ -41,14 +42,16 @@ signals:
     void Started();
     void Progressed(int value);  // 0..kSearchProgressMax
     // The latest search ended (never with kCancelled); `index` is the one
-    // it searched, whose row numbers `result` holds.
+    // it searched, whose row numbers `result` holds (null when memory ran
+    // out before it was built).
     void Finished(const SearchResult& result, const SpellSearchIndex* index);
 
 private:
     struct Job {
         std::atomic<bool> cancel{false};
         std::atomic<int> progress{0};
-        std::shared_ptr<const SpellSearchIndex> index;
+        std::shared_ptr<SearchIndexSlot> slot;
+        std::shared_ptr<const SpellSearchIndex> index;  // set by the worker
     };
 
     void OnWorkerFinished();

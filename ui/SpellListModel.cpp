@@ -2,9 +2,12 @@
 #include "SpellListModel.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cstddef>
 #include <unordered_set>
+
+#include <malloc.h>
 
 #include "ColumnTables.h"
 #include "DisplayText.h"
@@ -34,7 +37,7 @@ int SpellListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QString SpellListModel::FieldDisplayText(const Row& row, int field) const {
-    return ::FieldDisplayText(texts_.Field(row.texts, field));
+    return ::FieldDisplayText(texts_->Field(row.texts, field));
 }
 
 QVariant SpellListModel::data(const QModelIndex& index, int role) const {
@@ -113,7 +116,7 @@ bool SpellListModel::setData(const QModelIndex& index, const QVariant& value, in
 std::string_view SpellListModel::SpellName(int row) const {
     if (row < 0 || row >= rowCount())
         return {};
-    return texts_.Field(rows_[LoadedRow(row)].texts, kFieldName);
+    return texts_->Field(rows_[LoadedRow(row)].texts, kFieldName);
 }
 
 bool SpellListModel::IsMarked(int row) const {
@@ -123,7 +126,7 @@ bool SpellListModel::IsMarked(int row) const {
 std::size_t SpellListModel::SetMarks(const SpellBook& book) {
     std::unordered_set<std::string_view> present;
     for (std::size_t i = 0; i < rows_.size(); ++i) {
-        const std::string_view name = texts_.Field(rows_[i].texts, kFieldName);
+        const std::string_view name = texts_->Field(rows_[i].texts, kFieldName);
         marked_[i] = book.Has(std::string(name));
         if (marked_[i])
             present.insert(name);
@@ -137,7 +140,7 @@ std::size_t SpellListModel::SetMarks(const SpellBook& book) {
 
 void SpellListModel::SetMarked(std::string_view name, bool marked) {
     for (std::size_t i = 0; i < rows_.size(); ++i)
-        if (marked_[i] != marked && texts_.Field(rows_[i].texts, kFieldName) == name)
+        if (marked_[i] != marked && texts_->Field(rows_[i].texts, kFieldName) == name)
             marked_[i] = marked;
     if (rowCount() > 0)
         emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
@@ -191,6 +194,15 @@ bool SpellListModel::AppendRecord(const SpellRecord& record, int64_t recordOffse
     const std::optional<RowTextStore::Handle> texts = pendingTexts_.Append(fields, record.nTextOffset);
     if (!texts)  // no field is that wide
         return false;
+    // The levels the find bar offers, gathered here so that opening it
+    // needs no pass over the rows.
+    if (static_cast<uint32_t>(record.nLevel) < 64) {
+        pendingLevelBits_ |= uint64_t{1} << record.nLevel;
+    } else if (const auto place = std::lower_bound(pendingOtherLevels_.begin(), pendingOtherLevels_.end(),
+                                                   record.nLevel);
+               place == pendingOtherLevels_.end() || *place != record.nLevel) {
+        pendingOtherLevels_.insert(place, record.nLevel);
+    }
     pendingOrder_.Add(fields[static_cast<std::size_t>(keyField_)]);
     pending_.push_back({*texts, record.nSchoolImage, static_cast<uint32_t>(recordOffset / kRecordBytes)});
     return true;
@@ -207,11 +219,21 @@ void SpellListModel::FinishLoad(const std::function<void()>& keepAlive) {
     }
     pendingTexts_.EndAppending();
 
+    std::vector<int32_t> levels = std::move(pendingOtherLevels_);
+    for (int32_t level = 0; level < 64; ++level)
+        if (pendingLevelBits_ >> level & 1)
+            levels.push_back(level);
+    std::inplace_merge(levels.begin(), levels.end() - std::popcount(pendingLevelBits_), levels.end());
+    auto texts = std::make_shared<const RowTextStore>(std::move(pendingTexts_));
+
     beginResetModel();
     rows_ = std::move(sorted);
-    texts_ = std::move(pendingTexts_);
+    texts_ = std::move(texts);
+    levels_ = std::move(levels);
     loaded_ = true;
-    searchIndex_.reset();
+    if (indexSlot_)
+        indexSlot_->Drop();
+    indexSlot_.reset();
     marked_.assign(rows_.size(), false);
     query_ = {};
     queried_ = false;
@@ -221,30 +243,67 @@ void SpellListModel::FinishLoad(const std::function<void()>& keepAlive) {
     filtered_ = markedOnly_;
     endResetModel();
     AbandonLoad();
+    // The rows, texts and index of the list shown before, and the load's
+    // own scratch, are free now: give their pages back rather than keep
+    // them for a reload that may never come.
+    ::malloc_trim(0);
 }
 
 void SpellListModel::AbandonLoad() {
     pending_ = {};
     pendingTexts_ = {};
     pendingOrder_ = {};
+    pendingLevelBits_ = 0;
+    pendingOtherLevels_ = {};
 }
 
 std::shared_ptr<const SpellSearchIndex> SpellListModel::SearchIndex() const {
-    if (searchIndex_ || !loaded_)
-        return searchIndex_;
+    const std::shared_ptr<SearchIndexSlot> slot = IndexSlot();
+    return slot ? slot->Get() : nullptr;
+}
+
+std::shared_ptr<SearchIndexSlot> SpellListModel::IndexSlot() const {
+    if (indexSlot_ || !loaded_)
+        return indexSlot_;
+    auto slot = std::make_shared<SearchIndexSlot>();
+    slot->texts_ = texts_;
+    slot->rows_.reserve(rows_.size());
+    slot->schoolImages_.reserve(rows_.size());
+    for (const Row& row : rows_) {
+        slot->rows_.push_back(row.texts);
+        slot->schoolImages_.push_back(row.schoolImage);
+    }
+    indexSlot_ = std::move(slot);
+    return indexSlot_;
+}
+
+std::shared_ptr<const SpellSearchIndex> SearchIndexSlot::Built() const {
+    const std::lock_guard lock(indexMutex_);
+    return index_;
+}
+
+std::shared_ptr<const SpellSearchIndex> SearchIndexSlot::Get() {
+    const std::lock_guard build(buildMutex_);
+    if (std::shared_ptr<const SpellSearchIndex> index = Built(); index || dropped_.load(std::memory_order_relaxed))
+        return index;
     auto index = std::make_shared<SpellSearchIndex>();
     // Folded ASCII is as long as the text; each field ends in a zero. One
     // byte more a row lets the last rows fold without moving the rest.
     const std::size_t rows = rows_.size();
-    index->Reserve(rows, rows == 0 ? 0 : static_cast<std::size_t>(texts_.TextBytes() / rows) + kFieldCount + 2);
+    index->Reserve(rows, rows == 0 ? 0 : static_cast<std::size_t>(texts_->TextBytes() / rows) + kFieldCount + 2);
     for (std::size_t i = 0; i < rows; ++i) {
+        if (i % 8192 == 0 && dropped_.load(std::memory_order_relaxed))
+            return nullptr;
         if (i + kReadAhead < rows)
-            texts_.Prefetch(rows_[i + kReadAhead].texts);
-        const Row& row = rows_[i];
-        index->AddRow(texts_.AllFields(row.texts), texts_.TextOffset(row.texts), row.schoolImage);
+            texts_->Prefetch(rows_[i + kReadAhead]);
+        index->AddRow(texts_->AllFields(rows_[i]), texts_->TextOffset(rows_[i]), schoolImages_[i]);
     }
-    searchIndex_ = std::move(index);
-    return searchIndex_;
+    const std::lock_guard lock(indexMutex_);
+    index_ = std::move(index);
+    texts_.reset();
+    rows_ = {};
+    schoolImages_ = {};
+    return index_;
 }
 
 int64_t SpellListModel::RecordOffset(int row) const {

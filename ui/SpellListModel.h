@@ -4,9 +4,11 @@
 // its school image and its record offset, ordered by the key field.
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +24,31 @@
 class SpellBook;
 class SpellSearchIndex;
 struct SpellQuery;
+
+// The search index of one load of the list, built once by whichever thread
+// asks first, from a copy of the rows in list order. Safe to share between
+// threads.
+class SearchIndexSlot {
+public:
+    // The index, built at the first call; null once the list it was made
+    // for is no longer shown (a build under way then stops early). May
+    // throw std::bad_alloc.
+    std::shared_ptr<const SpellSearchIndex> Get();
+    // The index when it has been built, else null; never waits for a build.
+    std::shared_ptr<const SpellSearchIndex> Built() const;
+    void Drop() { dropped_.store(true, std::memory_order_relaxed); }
+
+private:
+    friend class SpellListModel;
+    std::mutex buildMutex_;
+    mutable std::mutex indexMutex_;
+    std::shared_ptr<const SpellSearchIndex> index_;
+    // What the build reads; released once the index is built.
+    std::shared_ptr<const RowTextStore> texts_;
+    std::vector<RowTextStore::Handle> rows_;
+    std::vector<int32_t> schoolImages_;
+    std::atomic<bool> dropped_{false};
+};
 
 class SpellListModel : public QAbstractTableModel {
     Q_OBJECT
@@ -80,10 +107,18 @@ public:
     // The loaded rows in list order, for searching: built at the first call
     // after a load (a scan of every row), null before the first load.
     std::shared_ptr<const SpellSearchIndex> SearchIndex() const;
+    // Where the search index of the shown rows is built, on any thread; null
+    // before the first load. The first call after a load copies the rows'
+    // places (may throw std::bad_alloc).
+    std::shared_ptr<SearchIndexSlot> IndexSlot() const;
     // True when `index` is the search index of the shown rows.
     bool IsSearchIndex(const SpellSearchIndex* index) const {
-        return index != nullptr && index == searchIndex_.get();
+        return index != nullptr && indexSlot_ && index == indexSlot_->Built().get();
     }
+    // Bytes of the loaded rows' field texts.
+    uint64_t FieldBytes() const { return texts_->TextBytes(); }
+    // The distinct levels of the loaded rows, ascending, gathered by the load.
+    std::vector<int32_t> Levels() const { return levels_; }
     // Shows only the loaded rows `rows` (ascending, distinct numbers in list order),
     // or all of them again.
     // `byDescription` (ascending) are those of `rows` that a term matched
@@ -138,17 +173,20 @@ private:
     bool descending_ = false;
     QList<QIcon> icons_;
     std::vector<Row> rows_;  // shown
-    RowTextStore texts_;
+    std::shared_ptr<const RowTextStore> texts_ = std::make_shared<RowTextStore>();
+    std::vector<int32_t> levels_;  // distinct, ascending
     bool loaded_ = false;
     std::vector<Row> pending_;  // being loaded, in file order
     RowTextStore pendingTexts_;
     KeyOrder pendingOrder_;
+    uint64_t pendingLevelBits_ = 0;           // levels 0 to 63 met
+    std::vector<int32_t> pendingOtherLevels_;  // the others, distinct, ascending
 
     // The filter: the loaded rows shown, when filtered_.
     std::size_t LoadedRow(int row) const {
         return filtered_ ? visible_[static_cast<std::size_t>(row)] : static_cast<std::size_t>(row);
     }
-    mutable std::shared_ptr<const SpellSearchIndex> searchIndex_;
+    mutable std::shared_ptr<SearchIndexSlot> indexSlot_;
     std::vector<uint32_t> visible_;
     bool filtered_ = false;
     // The rows of the last SetFilter, when queried_; marked-only then

@@ -270,6 +270,56 @@ TEST_F(DescriptionSearch, EachDescriptionReadsNoMoreThanTheDetailsShow) {
     }
 }
 
+// A description that spans the text's blocks, a term split by a line end
+// at a block's end, a term outside any description, and more rows than
+// one step of the field scan, some matched by their fields and some by
+// their descriptions.
+TEST_F(DescriptionSearch, LargeTextsAndManyRows) {
+    const auto lines = [](std::string_view line, std::size_t bytes) {
+        std::string text;
+        while (text.size() + line.size() <= bytes)
+            text += line;
+        return text;
+    };
+    std::string text = Entry("Alpha", lines("plain words of a first description\n", 600 << 10) + "\n") +
+                       Entry("Long", "");
+    const std::size_t splitAt = (std::size_t{1} << 20) - std::string_view("a roaring infer\n").size();
+    text += lines("quiet words\n", splitAt - text.size());
+    text += std::string(splitAt - text.size(), 'q') + "a roaring infer\n";
+    ASSERT_EQ(text.size(), std::size_t{1} << 20);
+    text += "no, then more\n" + lines("quiet words\n", 300 << 10) + "one cinder\n\n";
+    text += Entry("Omega", "tail words.\n\n") + "End\nashfall outside any description\n";
+    Build(text);
+    ASSERT_EQ(index.RowCount(), 3u);
+    EXPECT_EQ(Find("inferno"), Rows{1});
+    EXPECT_EQ(Find("\"roaring inferno, then\""), Rows{1});
+    EXPECT_EQ(Find("cinder"), Rows{1});
+    EXPECT_EQ(Find("tail"), Rows{2});
+    EXPECT_EQ(Find("ashfall"), Rows{});
+    EXPECT_EQ(Find("-inferno -tail"), Rows{0});
+    EXPECT_EQ(Find("plain -quiet"), Rows{0});
+
+    // 9,000 more rows, odd ones with Alpha's description and even ones
+    // with Omega's; some of the odd ones are named "Ashfall".
+    const std::vector<SpellRecord> built = BuildRecords(dir, text);
+    Rows tail = {2};
+    for (uint32_t row = 3; row < 9003; ++row) {
+        SpellRecord r = MakeRecord(row % 1000 == 1 ? "Ashfall" : "Other", 1);
+        r.nTextOffset = (row % 2 ? built[0] : built[2]).nTextOffset;
+        index.AddRecord(r);
+        if (row % 2 == 0)
+            tail.push_back(row);
+    }
+    const Rows ashfall = {1001, 2001, 3001, 4001, 5001, 6001, 7001, 8001, 9001};
+    EXPECT_EQ(Find("ashfall"), ashfall);
+    EXPECT_EQ(Find("ashfall plain"), ashfall);
+    EXPECT_EQ(Find("ashfall -tail"), ashfall);
+    EXPECT_EQ(Find("ashfall tail"), Rows{});
+    EXPECT_EQ(Find("tail").size(), 4501u);
+    EXPECT_EQ(Find("tail"), tail);
+    EXPECT_EQ(Find("tail -other"), Rows{2});
+}
+
 TEST(SpellSearch, CancelledAndProgress) {
     const SpellSearchIndex index = FieldIndex();
     std::atomic<bool> cancel{true};

@@ -20,6 +20,7 @@
 #include "CFindBar.h"
 #include "MatchHighlight.h"
 #include "SearchRunner.h"
+#include "SpellListModel.h"
 #include "SpellSearch.h"
 #include "UiTestSupport.h"
 
@@ -441,6 +442,39 @@ TEST_F(FindBarTest, ANewQueryCancelsTheRunningSearch) {
     // The progress bar is the load's again.
     EXPECT_EQ(progress->maximum(), 29);
     EXPECT_EQ(progress->value(), progressValue);
+}
+
+// Opening the bar offers the levels the load gathered, and the first
+// search of a list too large to search at once builds its index on the
+// worker while the window answers; a load drops an index not yet built.
+TEST_F(FindBarTest, TheFirstSearchOfALargeListBuildsItsIndexOnTheWorker) {
+    LoadWizard();
+    SpellListModel* spells = dlg->Model();
+    bar->SetInPlaceLimit(0);
+    std::binary_semaphore release(0);
+    SearchRunner::SetWorkerStartHook([&] { release.acquire(); });
+    Find(list);
+    EXPECT_EQ(Items(level), (QStringList{"All levels", "1", "2", "3", "4", "5", "6"}));
+    EXPECT_EQ(spells->IndexSlot()->Built(), nullptr);
+    field->setText(QStringLiteral("lantern"));
+    EXPECT_EQ(count->text(), QStringLiteral("29 of 29"));
+    EXPECT_EQ(progress->maximum(), kSearchProgressMax);
+    EXPECT_EQ(spells->IndexSlot()->Built(), nullptr);
+    release.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return count->text() == QStringLiteral("2 of 29"); }));
+    EXPECT_EQ(Column(0), (QStringList{"Grave Lantern", "Lantern of False Dawn"}));
+    ASSERT_NE(spells->IndexSlot()->Built(), nullptr);
+    EXPECT_EQ(spells->IndexSlot()->Built()->RowCount(), 29u);
+
+    // The slot of the list shown before a load builds nothing.
+    SearchRunner::SetWorkerStartHook({});
+    bar->OnClose();
+    Click("IDC_WIZARD");
+    const std::shared_ptr<SearchIndexSlot> before = spells->IndexSlot();
+    Click("IDC_WIZARD");
+    EXPECT_EQ(before->Get(), nullptr);
+    EXPECT_NE(spells->IndexSlot(), before);
+    EXPECT_EQ(spells->IndexSlot()->Get()->RowCount(), 29u);
 }
 
 TEST_F(FindBarTest, UnreadableTextDropsDescriptionsWithAMessage) {
