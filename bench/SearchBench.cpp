@@ -242,10 +242,8 @@ std::string FileTerm(int kind) {
     }
 }
 
-void BM_DescriptionSearch(benchmark::State& state) {
-    const int kind = static_cast<int>(state.range(0));
-    TextList& text = Text(kind);
-    const SpellQuery query = MakeQuery(Term(kind), {}, {}, true);
+// Runs `query` over the rows and descriptions of `text`; counts the matches.
+void SearchDescriptions(benchmark::State& state, const TextList& text, const SpellQuery& query) {
     std::size_t matches = 0;
     for (auto _ : state) {
         const SearchResult result = FindSpells(text.index, query, text.textPath);
@@ -254,25 +252,21 @@ void BM_DescriptionSearch(benchmark::State& state) {
         matches = result.rows.size();
     }
     state.counters["matches"] = static_cast<double>(matches);
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.textBytes));
+}
+
+void BM_DescriptionSearch(benchmark::State& state) {
+    const int kind = static_cast<int>(state.range(0));
+    TextList& text = Text(kind);
+    SearchDescriptions(state, text, MakeQuery(Term(kind), {}, {}, true));
     state.counters["rows"] = static_cast<double>(text.index.RowCount());
     state.counters["MB"] = static_cast<double>(text.textBytes) / 1e6;
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.textBytes));
 }
 
 // A desc: term over the UTF-8 text, "Descriptions too" unchecked, beside
 // BM_DescriptionSearch/0 (the same term with the box checked).
 void BM_DescriptionFieldTerm(benchmark::State& state) {
-    TextList& text = Text(0);
-    const SpellQuery query = MakeQuery("desc:" + Term(0), {}, {}, false);
-    std::size_t matches = 0;
-    for (auto _ : state) {
-        const SearchResult result = FindSpells(text.index, query, text.textPath);
-        if (!result.ok())
-            state.SkipWithError(result.strMessage.c_str());
-        matches = result.rows.size();
-    }
-    state.counters["matches"] = static_cast<double>(matches);
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.textBytes));
+    SearchDescriptions(state, Text(0), MakeQuery("desc:" + Term(0), {}, {}, false));
 }
 
 // read() in 1 MiB blocks and memmem over each, with the overlap a match

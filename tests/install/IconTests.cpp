@@ -24,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include "CSpellListDlg.h"
+#include "Contrast.h"
 #include "QtTestSupport.h"
 #include "SchoolIcons.h"
 #include "TestRecords.h"
@@ -132,19 +133,6 @@ TEST(Icons, MainIconIsOneDrawingAtEverySize) {
     }
 }
 
-// WCAG contrast ratio of two opaque colours, 1 to 21.
-double Contrast(QRgb a, QRgb b) {
-    const auto luminance = [](QRgb c) {
-        const auto channel = [](int v) {
-            const double s = v / 255.0;
-            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
-    };
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
 // Where the opaque pixels of `icon` appear unchanged in `area` of `shot`;
 // (-1, -1) when nowhere.
 QPoint Find(const QImage& shot, const QRect& area, const QImage& icon) {
@@ -184,19 +172,6 @@ testing::AssertionResult StandsOut(const QImage& shot, QPoint at, const QImage& 
     return testing::AssertionSuccess();
 }
 
-QPalette DarkPalette() {
-    QPalette p;
-    p.setColor(QPalette::Window, QColor(53, 53, 53));
-    p.setColor(QPalette::WindowText, Qt::white);
-    p.setColor(QPalette::Base, QColor(25, 25, 25));
-    p.setColor(QPalette::AlternateBase, QColor(53, 53, 53));
-    p.setColor(QPalette::Text, Qt::white);
-    p.setColor(QPalette::Button, QColor(53, 53, 53));
-    p.setColor(QPalette::ButtonText, Qt::white);
-    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
-    p.setColor(QPalette::HighlightedText, Qt::black);
-    return p;
-}
 
 // The main dialog in the Fusion style, listing one spell of each school
 // image 0..8 in that order.

@@ -17,6 +17,7 @@
 
 #include "CNoticeBar.h"
 #include "CProblemsDlg.h"
+#include "Contrast.h"
 #include "UiTestSupport.h"
 
 namespace {
@@ -345,42 +346,6 @@ TEST_F(NoticeTest, ProblemsNoticeWaitsWhileTheOtherClassIsShown) {
     Click("IDC_WIZARD");
     EXPECT_EQ(Shows(), QStringLiteral("wizard.txt: indexed 3 spells; 2 lines look wrong"));
     EXPECT_EQ(PressActionAndReadProblems().size(), 2u);
-}
-
-}  // namespace
-
-namespace {
-
-// WCAG relative luminance of an sRGB colour, and the contrast ratio of two.
-double Luminance(const QColor& colour) {
-    const auto linear = [](int channel) {
-        const double v = channel / 255.0;
-        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(colour.red()) + 0.7152 * linear(colour.green()) + 0.0722 * linear(colour.blue());
-}
-double Contrast(const QColor& a, const QColor& b) {
-    const double la = Luminance(a);
-    const double lb = Luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-// `pixel` drawn over `background`.
-QColor Over(QRgb pixel, const QColor& background) {
-    const int alpha = qAlpha(pixel);
-    const auto mix = [alpha](int over, int under) { return (over * alpha + under * (255 - alpha)) / 255; };
-    return QColor(mix(qRed(pixel), background.red()), mix(qGreen(pixel), background.green()),
-                  mix(qBlue(pixel), background.blue()));
-}
-
-QPalette DarkPalette() {
-    QPalette dark;
-    dark.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
-    dark.setColor(QPalette::WindowText, Qt::white);
-    dark.setColor(QPalette::Base, QColor(0x2A, 0x2A, 0x2A));
-    dark.setColor(QPalette::Text, Qt::white);
-    dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
-    dark.setColor(QPalette::ButtonText, Qt::white);
-    return dark;
 }
 
 // On a dark palette as on a light one, the close buttons' crosses and the
