@@ -18,7 +18,7 @@
 //                    to the line scan, build/floor to the line scan plus
 //                    writing, syncing and renaming an index of the same
 //                    size in place of the old one (what no build avoids)
-//   ReadDescription  ReadDescriptionText latency (arg: which description)
+//   ReadDescription  ReadDescriptionFromPath latency (arg: which description)
 //
 // Run with --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 // for medians; --benchmark_format=json (or csv) for machine-readable output.
@@ -254,7 +254,7 @@ void BM_ReadDescription(benchmark::State& state) {
     std::size_t i = 0;
     for (auto _ : state) {
         const GeneratedEntry& entry = corpus.Entry(which, i++);
-        const DescriptionResult d = ReadDescriptionText(text.path, entry.descriptionOffset);
+        const DescriptionResult d = ReadDescriptionFromPath(text.path, entry.descriptionOffset);
         if (d.strText.size() != entry.descriptionBytes)
             state.SkipWithError("wrong description");
         benchmark::DoNotOptimize(d.strText.data());

@@ -21,7 +21,7 @@ std::string RecordJson(const SpellRecord& r, int64_t offset, bool withDescriptio
     json.AddString("saving_throw", DecodeForDisplay(FieldText(r.szSavingThrow)));
     json.AddString("casting_time", DecodeForDisplay(FieldText(r.szCastingTime)));
     if (withDescription) {
-        const DescriptionResult description = ReadDescriptionText(textPath, r.nTextOffset);
+        const DescriptionResult description = ReadDescriptionFromPath(textPath, r.nTextOffset);
         if (description.ok())
             json.AddString("description", DecodeForDisplay(description.strText));
         else

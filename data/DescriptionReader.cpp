@@ -28,7 +28,7 @@ void CutAtLimit(std::string& text) {
 
 }  // namespace
 
-DescriptionStatus ReadDescriptionAt(LineReader& file, int64_t textOffset, std::string& text) {
+DescriptionStatus ReadDescriptionInto(LineReader& file, int64_t textOffset, std::string& text) {
     text.clear();
     if (textOffset < 0)
         return DescriptionStatus::kBadOffset;
@@ -50,18 +50,18 @@ DescriptionStatus ReadDescriptionAt(LineReader& file, int64_t textOffset, std::s
     return DescriptionStatus::kOk;
 }
 
-DescriptionResult ReadDescriptionText(const std::string& textPath, int64_t textOffset) {
+DescriptionResult ReadDescriptionFromPath(const std::string& textPath, int64_t textOffset) {
     if (textOffset < 0)
         return {DescriptionStatus::kBadOffset, {}, {}};
     LineReader file;
     if (!file.Open(textPath))
         return {DescriptionStatus::kCannotOpenText, {}, ErrorReason(file.Error())};
-    return ReadDescriptionFrom(file, textOffset);
+    return ReadDescriptionFromFile(file, textOffset);
 }
 
-DescriptionResult ReadDescriptionFrom(LineReader& file, int64_t textOffset) {
+DescriptionResult ReadDescriptionFromFile(LineReader& file, int64_t textOffset) {
     DescriptionResult result;
-    result.status = ReadDescriptionAt(file, textOffset, result.strText);
+    result.status = ReadDescriptionInto(file, textOffset, result.strText);
     if (result.status == DescriptionStatus::kReadError && file.Error() != 0)
         result.strReason = ErrorReason(file.Error());
     return result;

@@ -38,11 +38,11 @@ struct [[nodiscard]] DescriptionResult {
 // file also ends a description, so an offset at or past the end gives an
 // empty one. Reads at most kMaxDescriptionBytes of description from at
 // most kMaxDescriptionReadBytes of text (plus the block it stands in).
-DescriptionResult ReadDescriptionText(const std::string& textPath, int64_t textOffset);
+DescriptionResult ReadDescriptionFromPath(const std::string& textPath, int64_t textOffset);
 
 // The same from a text file the caller holds open, for reading many
 // descriptions of one file: repositions `file`, sets `text` (which keeps
 // its capacity) and returns the status.
-DescriptionStatus ReadDescriptionAt(LineReader& file, int64_t textOffset, std::string& text);
+DescriptionStatus ReadDescriptionInto(LineReader& file, int64_t textOffset, std::string& text);
 // The same as a result.
-DescriptionResult ReadDescriptionFrom(LineReader& file, int64_t textOffset);
+DescriptionResult ReadDescriptionFromFile(LineReader& file, int64_t textOffset);

@@ -836,7 +836,7 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
             progress.Set(fieldsDone, kSearchProgressMax, i, candidates.size());
         }
         const int32_t textOffset = candidates[i].textOffset;
-        const DescriptionStatus status = ReadDescriptionAt(file, textOffset, raw);
+        const DescriptionStatus status = ReadDescriptionInto(file, textOffset, raw);
         if (status == DescriptionStatus::kReadError)
             return Failed(SearchStatus::kCannotReadText,
                           messages::CannotReadFile(textPath, ErrorReason(file.Error() ? file.Error() : EIO)));

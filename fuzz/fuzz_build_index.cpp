@@ -77,7 +77,7 @@ FUZZ_HARNESS void Check(const std::vector<SpellRecord>& records, std::string_vie
         static_assert(sizeof back == kRecordSize);
         FUZZ_CHECK(std::memcmp(&back, &r, sizeof back) == 0);
 
-        const DescriptionResult description = ReadDescriptionFrom(reader, r.nTextOffset);
+        const DescriptionResult description = ReadDescriptionFromFile(reader, r.nTextOffset);
         FUZZ_CHECK(description.ok());
         FUZZ_CHECK(description.strText ==
                    fuzz::ReferenceDescription(text, static_cast<std::size_t>(r.nTextOffset)));

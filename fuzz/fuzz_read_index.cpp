@@ -49,7 +49,7 @@ void CheckRecord(const SpellRecord& r, const std::string& textPath, std::string_
     const int image = GetSchoolImage(FieldText(r.szSchool));
     FUZZ_CHECK(image >= 0 && image < kSchoolImageCount);
 
-    const DescriptionResult description = ReadDescriptionText(textPath, r.nTextOffset);
+    const DescriptionResult description = ReadDescriptionFromPath(textPath, r.nTextOffset);
     if (r.nTextOffset < 0) {
         FUZZ_CHECK(description.status == DescriptionStatus::kBadOffset);
         FUZZ_CHECK(description.strText.empty());

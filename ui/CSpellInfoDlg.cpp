@@ -288,7 +288,7 @@ void CSpellInfoDlg::SetDescriptionSource(DescriptionSource source) { g_descripti
 bool CSpellInfoDlg::ReadDescription(int32_t textOffset) {
     const std::string textPath = m_strPath + std::string(kTextExtension);
     const DescriptionResult description = g_descriptionSource ? g_descriptionSource(textPath, textOffset)
-                                                              : ReadDescriptionText(textPath, textOffset);
+                                                              : ReadDescriptionFromPath(textPath, textOffset);
     const std::string fileName =
         std::filesystem::path(m_strPath).filename().string() + std::string(kTextExtension);
     if (description.status == DescriptionStatus::kCannotOpenText) {

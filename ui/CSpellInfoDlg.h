@@ -41,7 +41,7 @@ public:
     // cannot be opened is reported to the user.
     bool ReadDescription(int32_t textOffset);
 
-    // For tests: reads descriptions in place of ReadDescriptionText, so
+    // For tests: reads descriptions in place of ReadDescriptionFromPath, so
     // that a read can fail part way; empty for the real reader.
     using DescriptionSource = std::function<DescriptionResult(const std::string& textPath, int64_t textOffset)>;
     static void SetDescriptionSource(DescriptionSource source);

@@ -111,7 +111,7 @@ inline std::vector<SpellRecord> BuildRecords(const TempDir& dir, std::string_vie
 
 // The description of `r` in `cls`'s text in `dir`.
 inline std::string DescriptionOf(const TempDir& dir, const SpellRecord& r, const std::string& cls = "wizard") {
-    const DescriptionResult d = ReadDescriptionText(dir.file(cls + ".txt"), r.nTextOffset);
+    const DescriptionResult d = ReadDescriptionFromPath(dir.file(cls + ".txt"), r.nTextOffset);
     EXPECT_TRUE(d.ok());
     return d.strText;
 }

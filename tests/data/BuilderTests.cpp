@@ -390,8 +390,8 @@ TEST_F(Builder, ParseSpellsOverMemoryMatchesTheFileBuild) {
             EXPECT_EQ(Fields(sink.records[i]), Fields(fromFile[i])) << i;
             EXPECT_EQ(sink.records[i].nTextOffset, fromFile[i].nTextOffset) << i;
         }
-        EXPECT_TRUE(ReadDescriptionFrom(reader, 0).ok());  // reading on from elsewhere works too
-        EXPECT_EQ(ReadDescriptionFrom(reader, fromFile[2].nTextOffset).strText, "x\ty");
+        EXPECT_TRUE(ReadDescriptionFromFile(reader, 0).ok());  // reading on from elsewhere works too
+        EXPECT_EQ(ReadDescriptionFromFile(reader, fromFile[2].nTextOffset).strText, "x\ty");
     }
 }
 

@@ -505,7 +505,7 @@ TEST(DescriptionReader, OffsetsAndFailures) {
     const std::string path = dir.file("t.txt");
     const std::string text = "Header line\nabc\ndef\n\n\tmore\r\n\nNext\n";
     WriteFile(path, text);
-    const auto read = [&](int64_t offset) { return ReadDescriptionText(path, offset); };
+    const auto read = [&](int64_t offset) { return ReadDescriptionFromPath(path, offset); };
 
     EXPECT_EQ(read(12).strText, "abcdef\tmore");
     EXPECT_EQ(read(14).strText, "cdef\tmore");
@@ -517,10 +517,10 @@ TEST(DescriptionReader, OffsetsAndFailures) {
     EXPECT_EQ(pastEnd.status, DescriptionStatus::kOk);
     EXPECT_EQ(pastEnd.strText, "");
     EXPECT_EQ(read(-1).status, DescriptionStatus::kBadOffset);
-    const DescriptionResult missing = ReadDescriptionText(dir.file("missing.txt"), 0);
+    const DescriptionResult missing = ReadDescriptionFromPath(dir.file("missing.txt"), 0);
     EXPECT_EQ(missing.status, DescriptionStatus::kCannotOpenText);
     EXPECT_EQ(missing.strReason, "No such file or directory");
-    const DescriptionResult directory = ReadDescriptionText(dir.path().string(), 0);
+    const DescriptionResult directory = ReadDescriptionFromPath(dir.path().string(), 0);
     EXPECT_EQ(directory.status, DescriptionStatus::kCannotOpenText);
     EXPECT_EQ(directory.strReason, "Is a directory");
 }
@@ -549,7 +549,7 @@ TEST_P(BigDescription, CutToLimitOnACharacterBoundary) {
     TempDir dir;
     WriteFile(dir.file("t.txt"), text);
 
-    const DescriptionResult r = ReadDescriptionText(dir.file("t.txt"), 0);
+    const DescriptionResult r = ReadDescriptionFromPath(dir.file("t.txt"), 0);
     ASSERT_TRUE(r.ok());
     EXPECT_LE(r.strText.size(), kMaxDescriptionBytes);
     EXPECT_GT(r.strText.size() + c.unit.size(), kMaxDescriptionBytes);
@@ -570,15 +570,15 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DescriptionReader, ByteOrderMarkBeforeOffsetZeroIsSkipped) {
     TempDir dir;
     WriteFile(dir.file("t.txt"), "\xEF\xBB\xBF" "abc\ndef\n\nNext\n");
-    EXPECT_EQ(ReadDescriptionText(dir.file("t.txt"), 0).strText, "abcdef");
-    EXPECT_EQ(ReadDescriptionText(dir.file("t.txt"), 4).strText, "bcdef");
+    EXPECT_EQ(ReadDescriptionFromPath(dir.file("t.txt"), 0).strText, "abcdef");
+    EXPECT_EQ(ReadDescriptionFromPath(dir.file("t.txt"), 4).strText, "bcdef");
 }
 
 TEST(DescriptionReader, ExactlyAtLimitIsKeptWhole) {
     TempDir dir;
     const std::string body(kMaxDescriptionBytes - 2, 'q');
     WriteFile(dir.file("t.txt"), body + "\n\xC3\xA9\n\nNext\n");
-    const DescriptionResult r = ReadDescriptionText(dir.file("t.txt"), 0);
+    const DescriptionResult r = ReadDescriptionFromPath(dir.file("t.txt"), 0);
     EXPECT_EQ(r.strText.size(), kMaxDescriptionBytes);
     EXPECT_EQ(r.strText.substr(r.strText.size() - 2), "\xC3\xA9");
 }

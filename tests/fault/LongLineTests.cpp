@@ -36,8 +36,8 @@ TEST(LongLines, GigabyteLineIsBuiltAndReadInBoundedMemory) {
         const BuildResult built = BuildIndexIn(dir.prefix(), "wizard", 1);
         const RecordResult first = ReadRecordAt(dir.file("wizard.idx"), 0);
         const RecordResult second = ReadRecordAt(dir.file("wizard.idx"), kRecordSize);
-        const DescriptionResult long_ = ReadDescriptionText(dir.file("wizard.txt"), first.record.nTextOffset);
-        const DescriptionResult after = ReadDescriptionText(dir.file("wizard.txt"), second.record.nTextOffset);
+        const DescriptionResult long_ = ReadDescriptionFromPath(dir.file("wizard.txt"), first.record.nTextOffset);
+        const DescriptionResult after = ReadDescriptionFromPath(dir.file("wizard.txt"), second.record.nTextOffset);
         return built.strMessage + "|" + std::to_string(built.nRecords) + "|" +
                std::to_string(first.record.nTextOffset) + "|" + std::to_string(second.record.nTextOffset) +
                "|" + std::to_string(long_.strText.size()) + "|" +

@@ -555,7 +555,7 @@ TEST_F(InfoDialogTest, SampleDescriptionsGlueNoWordsAcrossLines) {
         int joins = 0;
         for (const SpellRecord& record : ReadIndex(Idx(spellClass))) {
             // The description's lines as stored, up to the length of its joined text.
-            const std::size_t length = ReadDescriptionText(Txt(spellClass), record.nTextOffset).strText.size();
+            const std::size_t length = ReadDescriptionFromPath(Txt(spellClass), record.nTextOffset).strText.size();
             std::string previous;
             for (std::size_t at = static_cast<std::size_t>(record.nTextOffset), joined = 0;
                  joined < length && at < text.size();) {
