@@ -27,6 +27,7 @@
 #include "BenchIndex.h"
 #include "CSpellInfoDlg.h"
 #include "CSpellListDlg.h"
+#include "CaseFolding.h"
 #include "IndexBuilder.h"
 #include "MessageBox.h"
 #include "PaintWatch.h"
@@ -90,7 +91,7 @@ void BM_LoadFloor(benchmark::State& state) {
             for (; at + kRecordSize <= have; at += kRecordSize) {
                 const char* name = reinterpret_cast<const char*>(buffer.data() + at + kNamePos);
                 const std::size_t begin = keys.size();
-                AppendSearchText(keys, std::string_view(name, ::strnlen(name, kNameSize)));
+                AppendDisplayFolded(keys, std::string_view(name, ::strnlen(name, kNameSize)));
                 const std::size_t length = keys.size() - begin;
                 uint64_t prefix = 0;
                 for (std::size_t b = 0; b < 8; ++b)

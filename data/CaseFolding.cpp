@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "TextDecoding.h"
+
 namespace {
 
 struct FoldPair {
@@ -87,41 +89,58 @@ std::size_t FoldAsciiRun(char* out, std::string_view text) {
     return i;
 }
 
-void AppendCaseFolded(std::string& out, std::string_view utf8) {
-    // Folding never makes a character more than half as long again.
-    const std::size_t at = out.size();
-    out.resize(at + utf8.size() + utf8.size() / 2 + 4);
-    char* const begin = out.data() + at;
-    char* dst = begin;
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        const std::size_t run = FoldAsciiRun(dst, utf8.substr(i));
-        dst += run;
-        i += run;
-        if (i >= utf8.size())
-            break;
-        // One multi-byte character; the input is valid, so its lead byte
-        // tells its length.
-        const auto byte = [&](std::size_t k) {
-            return static_cast<char32_t>(static_cast<unsigned char>(utf8[k]));
-        };
-        const char32_t b0 = byte(i);
-        const std::size_t len = b0 < 0xE0 ? 2 : b0 < 0xF0 ? 3 : 4;
-        if (i + len > utf8.size()) {  // not valid UTF-8 after all: kept as it is
-            std::memcpy(dst, utf8.data() + i, utf8.size() - i);
-            dst += utf8.size() - i;
-            break;
+// The folding of `raw` read as Windows-1251, into `out`; returns the end.
+char* FoldCp1251(char* out, std::string_view raw) {
+    struct Folded {
+        char bytes[4];
+        uint8_t length;
+    };
+    static const auto kHigh = [] {
+        std::array<Folded, 128> table{};
+        for (std::size_t b = 0; b < table.size(); ++b) {
+            Folded& f = table[b];
+            const char32_t cp = Cp1251ToUnicode(static_cast<unsigned char>(0x80 + b));
+            f.length = static_cast<uint8_t>(PutUtf8(f.bytes, FoldCase(cp)) - f.bytes);
         }
-        char32_t cp;
-        if (len == 2)
-            cp = ((b0 & 0x1F) << 6) | (byte(i + 1) & 0x3F);
-        else if (len == 3)
-            cp = ((b0 & 0x0F) << 12) | ((byte(i + 1) & 0x3F) << 6) | (byte(i + 2) & 0x3F);
-        else
-            cp = ((b0 & 0x07) << 18) | ((byte(i + 1) & 0x3F) << 12) | ((byte(i + 2) & 0x3F) << 6) |
-                 (byte(i + 3) & 0x3F);
-        dst = PutUtf8(dst, FoldCase(cp));
-        i += len;
+        return table;
+    }();
+    for (std::size_t i = 0; i < raw.size();) {
+        const std::size_t run = FoldAsciiRun(out, raw.substr(i));
+        out += run;
+        i += run;
+        for (; i < raw.size() && static_cast<unsigned char>(raw[i]) >= 0x80; ++i) {
+            const Folded& f = kHigh[static_cast<unsigned char>(raw[i]) - 0x80u];
+            std::memcpy(out, f.bytes, sizeof f.bytes);
+            out += f.length;
+        }
     }
-    out.resize(at + static_cast<std::size_t>(dst - begin));
+    return out;
+}
+
+// One pass checks and folds UTF-8; the first byte that is not UTF-8 starts
+// over as Windows-1251.
+char* FoldDisplayText(char* out, std::string_view raw) {
+    char* const begin = out;
+    const auto byte = [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(raw[k])); };
+    for (std::size_t i = 0; i < raw.size();) {
+        const std::size_t run = FoldAsciiRun(out, raw.substr(i));
+        out += run;
+        i += run;
+        while (i < raw.size() && byte(i) >= 0x80) {
+            const std::size_t length = Utf8SequenceLength(raw, i);
+            if (length == 0)
+                return FoldCp1251(begin, raw);
+            const char32_t cp = DecodeUtf8(raw, i, length);
+            out = PutUtf8(out, FoldCase(cp));
+            i += length;
+        }
+    }
+    return out;
+}
+
+void AppendDisplayFolded(std::string& out, std::string_view raw) {
+    const std::size_t at = out.size();
+    out.resize(at + FoldRoom(raw.size()));
+    const char* end = FoldDisplayText(out.data() + at, raw);
+    out.resize(static_cast<std::size_t>(end - out.data()));
 }

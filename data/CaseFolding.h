@@ -17,6 +17,15 @@ char* PutUtf8(char* out, char32_t cp);
 // lowered, eight bytes at a time); returns the length of the run.
 std::size_t FoldAsciiRun(char* out, std::string_view text);
 
-// Appends the simple case folding of `utf8` to `out`. `utf8` must be valid
-// UTF-8 (IsValidUtf8); the result is valid UTF-8 as well.
-void AppendCaseFolded(std::string& out, std::string_view utf8);
+// Room the folding of `n` raw bytes may take: a Windows-1251 byte can
+// become three bytes of UTF-8.
+constexpr std::size_t FoldRoom(std::size_t n) { return 3 * n + 4; }
+
+// The simple case folding of `raw` as it is displayed (DecodeForDisplay:
+// UTF-8 when it is valid UTF-8, else Windows-1251), into `out`, which has
+// FoldRoom(raw.size()) bytes; returns the end. This one folding serves
+// typed terms, rows, filters and sort keys, so they compare alike.
+char* FoldDisplayText(char* out, std::string_view raw);
+
+// The same appended to `out`.
+void AppendDisplayFolded(std::string& out, std::string_view raw);

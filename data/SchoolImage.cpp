@@ -12,9 +12,10 @@ struct SchoolKeyword {
 // that it matches inside Evocation and Invocation; "Conjuration" comes last
 // so that any other school named beside it wins.
 constexpr SchoolKeyword kSchoolKeywords[] = {
-    {"Alteration", 0}, {"Abjuration", 1}, {"Summoning", 2}, {"Charm", 3},
-    {"Enchantment", 3}, {"vocation", 5},  {"Divination", 6}, {"Illusion", 4},
-    {"Necromancy", 7}, {"Conjuration", 2},
+    {"Alteration", kImageAlteration},   {"Abjuration", kImageAbjuration}, {"Summoning", kImageConjuration},
+    {"Charm", kImageEnchantment},       {"Enchantment", kImageEnchantment}, {"vocation", kImageEvocation},
+    {"Divination", kImageDivination},   {"Illusion", kImageIllusion},   {"Necromancy", kImageNecromancy},
+    {"Conjuration", kImageConjuration},
 };
 
 }  // namespace

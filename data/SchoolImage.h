@@ -5,8 +5,21 @@
 #include <array>
 #include <string_view>
 
+// The nine image indices: the icons' order in the list's image list.
+enum SchoolImageIndex : int {
+    kImageAlteration,
+    kImageAbjuration,
+    kImageConjuration,
+    kImageEnchantment,
+    kImageIllusion,
+    kImageEvocation,
+    kImageDivination,
+    kImageNecromancy,
+    kImageAllSchools,
+};
+
 inline constexpr int kSchoolImageCount = 9;
-inline constexpr int kSchoolImageOther = 8;  // no keyword recognised
+inline constexpr int kSchoolImageOther = kImageAllSchools;  // no keyword recognised
 
 // Class names of the nine image indices, in image order.
 extern const std::array<std::string_view, kSchoolImageCount> kSchoolClassNames;

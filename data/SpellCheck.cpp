@@ -103,15 +103,7 @@ bool HasHighByte(std::string_view line) {
 
 // The code point at the start of valid UTF-8 `text`.
 char32_t FirstCodePoint(std::string_view text) {
-    const auto b = [&](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(text[i])); };
-    const char32_t b0 = b(0);
-    if (b0 < 0x80)
-        return b0;
-    if (b0 < 0xE0)
-        return ((b0 & 0x1F) << 6) | (b(1) & 0x3F);
-    if (b0 < 0xF0)
-        return ((b0 & 0x0F) << 12) | ((b(1) & 0x3F) << 6) | (b(2) & 0x3F);
-    return ((b0 & 0x07) << 18) | ((b(1) & 0x3F) << 12) | ((b(2) & 0x3F) << 6) | (b(3) & 0x3F);
+    return DecodeUtf8(text, 0, Utf8LeadLength(static_cast<unsigned char>(text[0])));
 }
 
 // Capital letters of the Latin, Greek, Cyrillic and Armenian blocks

@@ -39,23 +39,8 @@ bool IsSeparator(char32_t cp) {
 
 // The code point that starts at text[i] of valid UTF-8, and its length.
 char32_t DecodeAt(std::string_view text, std::size_t i, std::size_t& length) {
-    const auto byte = [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(text[k])); };
-    const char32_t b0 = byte(i);
-    if (b0 < 0x80) {
-        length = 1;
-        return b0;
-    }
-    if (b0 < 0xE0) {
-        length = 2;
-        return ((b0 & 0x1F) << 6) | (byte(i + 1) & 0x3F);
-    }
-    if (b0 < 0xF0) {
-        length = 3;
-        return ((b0 & 0x0F) << 12) | ((byte(i + 1) & 0x3F) << 6) | (byte(i + 2) & 0x3F);
-    }
-    length = 4;
-    return ((b0 & 0x07) << 18) | ((byte(i + 1) & 0x3F) << 12) | ((byte(i + 2) & 0x3F) << 6) |
-           (byte(i + 3) & 0x3F);
+    length = Utf8LeadLength(static_cast<unsigned char>(text[i]));
+    return DecodeUtf8(text, i, length);
 }
 
 int32_t ParseLevel(std::string_view digits) {
@@ -103,81 +88,7 @@ constexpr std::size_t kRowsPerStep = 8192;
 // Descriptions read between two looks at the cancel flag.
 constexpr std::size_t kDescriptionsPerStep = 32;
 
-// Room the folding of `n` raw bytes may take: a Windows-1251 byte can
-// become three bytes of UTF-8.
-constexpr std::size_t FoldRoom(std::size_t n) { return 3 * n + 4; }
-
-// The folding of `raw` read as Windows-1251, into `out`; returns the end.
-char* FoldCp1251(char* out, std::string_view raw) {
-    struct Folded {
-        char bytes[4];
-        uint8_t length;
-    };
-    static const auto kHigh = [] {
-        std::array<Folded, 128> table{};
-        for (std::size_t b = 0; b < table.size(); ++b) {
-            Folded& f = table[b];
-            const char32_t cp = Cp1251ToUnicode(static_cast<unsigned char>(0x80 + b));
-            f.length = static_cast<uint8_t>(PutUtf8(f.bytes, FoldCase(cp)) - f.bytes);
-        }
-        return table;
-    }();
-    for (std::size_t i = 0; i < raw.size();) {
-        const std::size_t run = FoldAsciiRun(out, raw.substr(i));
-        out += run;
-        i += run;
-        for (; i < raw.size() && static_cast<unsigned char>(raw[i]) >= 0x80; ++i) {
-            const Folded& f = kHigh[static_cast<unsigned char>(raw[i]) - 0x80u];
-            std::memcpy(out, f.bytes, sizeof f.bytes);
-            out += f.length;
-        }
-    }
-    return out;
-}
-
-// The folding of `raw` as it is displayed (DecodeForDisplay) into `out`,
-// which has FoldRoom(raw.size()) bytes; returns the end. One pass checks
-// and folds UTF-8; the first byte that is not UTF-8 starts over as
-// Windows-1251.
-char* FoldDisplayText(char* out, std::string_view raw) {
-    char* const begin = out;
-    const auto byte = [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(raw[k])); };
-    for (std::size_t i = 0; i < raw.size();) {
-        const std::size_t run = FoldAsciiRun(out, raw.substr(i));
-        out += run;
-        i += run;
-        while (i < raw.size() && byte(i) >= 0x80) {
-            const std::size_t length = Utf8SequenceLength(raw, i);
-            char32_t cp;
-            switch (length) {
-            case 2:
-                cp = ((byte(i) & 0x1F) << 6) | (byte(i + 1) & 0x3F);
-                break;
-            case 3:
-                cp = ((byte(i) & 0x0F) << 12) | ((byte(i + 1) & 0x3F) << 6) | (byte(i + 2) & 0x3F);
-                break;
-            case 4:
-                cp = ((byte(i) & 0x07) << 18) | ((byte(i + 1) & 0x3F) << 12) |
-                     ((byte(i + 2) & 0x3F) << 6) | (byte(i + 3) & 0x3F);
-                break;
-            default:
-                return FoldCp1251(begin, raw);
-            }
-            out = PutUtf8(out, FoldCase(cp));
-            i += length;
-        }
-    }
-    return out;
-}
-
 }  // namespace
-
-void AppendSearchText(std::string& out, std::string_view raw) {
-    const std::size_t at = out.size();
-    out.resize(at + FoldRoom(raw.size()));
-    const char* end = FoldDisplayText(out.data() + at, raw);
-    out.resize(static_cast<std::size_t>(end - out.data()));
-}
 
 std::vector<std::string> SplitTerms(std::string_view typed) {
     std::vector<std::string> terms;
@@ -186,7 +97,7 @@ std::vector<std::string> SplitTerms(std::string_view typed) {
         const auto endTerm = [&](std::size_t end) {
             if (end > start) {
                 std::string term;
-                AppendCaseFolded(term, text.substr(start, end - start));
+                AppendDisplayFolded(term, text.substr(start, end - start));
                 terms.push_back(std::move(term));
             }
         };
@@ -433,7 +344,7 @@ std::string ParseTerms(std::string_view typed, std::vector<QueryTerm>& terms) {
             value = std::string_view(text).substr(i, end - i);
             i = end;
         }
-        AppendCaseFolded(term.text, value);
+        AppendDisplayFolded(term.text, value);
         if (term.text.empty()) {
             if (!name.empty())
                 return messages::EmptyQueryTerm(name);
@@ -484,7 +395,7 @@ SpellQuery MakeQuery(std::string_view typed, std::optional<int32_t> level,
     query.level = level;
     if (school) {
         query.school.emplace();
-        AppendSearchText(*query.school, *school);
+        AppendDisplayFolded(*query.school, *school);
     }
     query.descriptions = descriptions;
     return query;
@@ -550,7 +461,7 @@ std::vector<MatchSpan> MatchSpans(std::string_view text, const SpellQuery& query
             for (const std::string_view item : ListItems(text, ",")) {
                 const std::string_view head = Trimmed(item.substr(0, item.find('(')));
                 std::string letter;
-                AppendCaseFolded(letter, head);
+                AppendDisplayFolded(letter, head);
                 if (letter.size() == 1 && letter.front() == term.component) {
                     const auto begin = static_cast<std::size_t>(head.data() - text.data());
                     spans.push_back({begin, begin + head.size()});
@@ -662,7 +573,7 @@ std::vector<std::string> SpellSearchIndex::Spheres() const {
         const std::vector<std::string_view> items = ListItems(name, ",/");
         for (const std::string_view item : items) {
             std::string folded;
-            AppendCaseFolded(folded, item);
+            AppendDisplayFolded(folded, item);
             if (seen.emplace(folded, byKey.size()).second)
                 byKey.emplace_back(std::move(folded), std::string(item));
         }

@@ -28,10 +28,6 @@
 
 inline constexpr int kSchoolImageUnknown = -1;  // a row given no school image
 
-// Appends the case folding of `raw`, a text as stored in the files, as it
-// is displayed: as UTF-8 when it is valid UTF-8, else as Windows-1251.
-void AppendSearchText(std::string& out, std::string_view raw);
-
 // The terms of `typed`: the runs between white space, case-folded, in
 // order, duplicates kept. Each run between ASCII white space is read as
 // UTF-8, or as Windows-1251 when it is not valid UTF-8, on its own.

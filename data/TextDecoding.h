@@ -41,6 +41,28 @@ inline std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
     return len;
 }
 
+// Length of the character whose lead byte `b0` is, in text already known
+// to be valid UTF-8.
+inline std::size_t Utf8LeadLength(unsigned char b0) {
+    return b0 < 0x80 ? 1 : b0 < 0xE0 ? 2 : b0 < 0xF0 ? 3 : 4;
+}
+
+// The code point of the well-formed character of `length` bytes (as
+// Utf8SequenceLength or Utf8LeadLength gives it) at text[i].
+inline char32_t DecodeUtf8(std::string_view text, std::size_t i, std::size_t length) {
+    const auto byte = [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(text[i + k])); };
+    switch (length) {
+    case 1:
+        return byte(0);
+    case 2:
+        return ((byte(0) & 0x1F) << 6) | (byte(1) & 0x3F);
+    case 3:
+        return ((byte(0) & 0x0F) << 12) | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
+    default:
+        return ((byte(0) & 0x07) << 18) | ((byte(1) & 0x3F) << 12) | ((byte(2) & 0x3F) << 6) | (byte(3) & 0x3F);
+    }
+}
+
 // The Unicode code point of a Windows-1251 byte (0x98, undefined there,
 // gives U+FFFD).
 char32_t Cp1251ToUnicode(unsigned char byte);

@@ -17,6 +17,7 @@
 #include <QTreeView>
 
 #include "CStatusLabel.h"
+#include "CaseFolding.h"
 #include "CloseIcon.h"
 #include "DisplayText.h"
 #include "MessageBox.h"
@@ -44,7 +45,7 @@ std::string ToUtf8(const QString& text) { return text.toStdString(); }
 
 std::string Folded(const QString& text) {
     std::string folded;
-    AppendSearchText(folded, ToUtf8(text));
+    AppendDisplayFolded(folded, ToUtf8(text));
     return folded;
 }
 

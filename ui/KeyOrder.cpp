@@ -9,7 +9,6 @@
 
 #include "CaseFolding.h"
 #include "DisplayText.h"
-#include "SpellSearch.h"
 #include "TextDecoding.h"
 
 namespace {
@@ -50,7 +49,7 @@ void KeyOrder::Add(std::string_view raw) {
     std::string_view folded(ascii_.data(), FoldAsciiRun(ascii_.data(), raw));
     if (folded.size() < raw.size()) {
         folded_.clear();
-        AppendSearchText(folded_, raw);
+        AppendDisplayFolded(folded_, raw);
         folded = folded_;
     }
     const std::size_t n = folded.size();

@@ -3,12 +3,12 @@
 
 #include <cstddef>
 #include <initializer_list>
+#include <iterator>
 
 #include <QPixmap>
 #include <QString>
 
 #include "SchoolImage.h"
-#include "resource.h"
 
 // The icons are compiled into this static library; its resources must be
 // registered by hand, since nothing else refers to them.
@@ -22,30 +22,28 @@ static void InitIconResources() {
 
 namespace {
 
+// The icon resource of each image index, in image order.
 struct IconResource {
-    int id;
+    SchoolImageIndex image;
     const char* name;  // ":/icons/<name>.xpm" at 16 pixels, "<name>_32.png" at 32
 };
 
 constexpr IconResource kIcons[] = {
-    {IDI_SCHOOL_ALTERATION, "school_alteration"},
-    {IDI_SCHOOL_CONJURATION, "school_conjuration"},
-    {IDI_SCHOOL_ABJURATION, "school_abjuration"},
-    {IDI_SCHOOL_ENCHANTMENT, "school_enchantment"},
-    {IDI_SCHOOL_ILLUSION, "school_illusion"},
-    {IDI_SCHOOL_DIVINATION, "school_divination"},
-    {IDI_SCHOOL_EVOCATION, "school_evocation"},
-    {IDI_SCHOOL_NECROMANCY, "school_necromancy"},
-    {IDI_SCHOOL_ALL, "school_all"},
+    {kImageAlteration, "school_alteration"},   {kImageAbjuration, "school_abjuration"},
+    {kImageConjuration, "school_conjuration"}, {kImageEnchantment, "school_enchantment"},
+    {kImageIllusion, "school_illusion"},       {kImageEvocation, "school_evocation"},
+    {kImageDivination, "school_divination"},   {kImageNecromancy, "school_necromancy"},
+    {kImageAllSchools, "school_all"},
 };
+static_assert(std::size(kIcons) == kSchoolImageCount);
 
-// Icon resources in image-index order; the resource numbers do not follow
-// the image order.
-constexpr int kSchoolIconOrder[] = {
-    IDI_SCHOOL_ALTERATION, IDI_SCHOOL_ABJURATION, IDI_SCHOOL_CONJURATION,
-    IDI_SCHOOL_ENCHANTMENT, IDI_SCHOOL_ILLUSION, IDI_SCHOOL_EVOCATION,
-    IDI_SCHOOL_DIVINATION, IDI_SCHOOL_NECROMANCY, IDI_SCHOOL_ALL,
-};
+constexpr bool InImageOrder() {
+    for (std::size_t i = 0; i < std::size(kIcons); ++i)
+        if (kIcons[i].image != static_cast<int>(i))
+            return false;
+    return true;
+}
+static_assert(InImageOrder());
 
 // An icon of the images at `paths`; those that fail to load are left out.
 QIcon IconOf(std::initializer_list<QString> paths) {
@@ -57,18 +55,13 @@ QIcon IconOf(std::initializer_list<QString> paths) {
     return icon;
 }
 
-// ":/icons/<name>" of the icon resource `id`, or an empty string.
-QString IconBase(int id) {
-    for (const auto& icon : kIcons)
-        if (icon.id == id)
-            return QStringLiteral(":/icons/") + QString::fromLatin1(icon.name);
-    return {};
+// ":/icons/<name>" of the icon of image index `image`.
+QString IconBase(int image) {
+    return QStringLiteral(":/icons/") + QString::fromLatin1(kIcons[static_cast<std::size_t>(image)].name);
 }
 
-QIcon LoadIcon(int id) {
-    const QString base = IconBase(id);
-    if (base.isEmpty())
-        return {};
+QIcon LoadIcon(int image) {
+    const QString base = IconBase(image);
     return IconOf({base + QStringLiteral(".xpm"), base + QStringLiteral("_32.png")});
 }
 
@@ -76,8 +69,8 @@ QIcon LoadIcon(int id) {
 
 QList<QIcon> LoadSchoolImageList() {
     QList<QIcon> images;
-    for (const int id : kSchoolIconOrder)
-        images.append(LoadIcon(id));
+    for (int image = 0; image < kSchoolImageCount; ++image)
+        images.append(LoadIcon(image));
     return images;
 }
 
@@ -94,7 +87,7 @@ QString SchoolLegendHtml() {
     QString html = QStringLiteral("<table cellspacing=\"2\">");
     for (int image = 0; image < kSchoolImageCount; ++image)
         html += QStringLiteral("<tr><td><img src=\"qrc%1.xpm\" width=\"16\" height=\"16\"></td><td>%2</td></tr>")
-                    .arg(IconBase(kSchoolIconOrder[image]), SchoolClassText(image).toHtmlEscaped());
+                    .arg(IconBase(image), SchoolClassText(image).toHtmlEscaped());
     return html + QStringLiteral("</table>");
 }
 

@@ -52,7 +52,7 @@ TEST(CaseFolding, TextAsDisplayed) {
     };
     for (const auto& c : cases) {
         std::string out = "x";
-        AppendSearchText(out, c.raw);
+        AppendDisplayFolded(out, c.raw);
         EXPECT_EQ(out, "x" + c.folded) << c.raw;
     }
 }
