@@ -89,7 +89,6 @@ std::size_t FoldAsciiRun(char* out, std::string_view text) {
     return i;
 }
 
-// The folding of `raw` read as Windows-1251, into `out`; returns the end.
 char* FoldCp1251(char* out, std::string_view raw) {
     struct Folded {
         char bytes[4];
@@ -112,27 +111,6 @@ char* FoldCp1251(char* out, std::string_view raw) {
             const Folded& f = kHigh[static_cast<unsigned char>(raw[i]) - 0x80u];
             std::memcpy(out, f.bytes, sizeof f.bytes);
             out += f.length;
-        }
-    }
-    return out;
-}
-
-// One pass checks and folds UTF-8; the first byte that is not UTF-8 starts
-// over as Windows-1251.
-char* FoldDisplayText(char* out, std::string_view raw) {
-    char* const begin = out;
-    const auto byte = [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(raw[k])); };
-    for (std::size_t i = 0; i < raw.size();) {
-        const std::size_t run = FoldAsciiRun(out, raw.substr(i));
-        out += run;
-        i += run;
-        while (i < raw.size() && byte(i) >= 0x80) {
-            const std::size_t length = Utf8SequenceLength(raw, i);
-            if (length == 0)
-                return FoldCp1251(begin, raw);
-            const char32_t cp = DecodeUtf8(raw, i, length);
-            out = PutUtf8(out, FoldCase(cp));
-            i += length;
         }
     }
     return out;
