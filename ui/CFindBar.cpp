@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "CFindBar.h"
 
+#include <algorithm>
 #include <new>
 #include <optional>
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <QKeyEvent>
@@ -214,10 +217,8 @@ void CFindBar::FillFilters(bool priest) {
         if (schoolIcons_.isEmpty())
             schoolIcons_ = LoadSchoolImageList();
         for (int image = 0; image < kSchoolImageCount; ++image) {
-            QString name = Utf8(std::string(kSchoolClassNames[static_cast<std::size_t>(image)]));
-            if (image == kSchoolImageOther)
-                name = QStringLiteral("%1 (no school recognised)").arg(name);
-            m_ctlSchool->addItem(image < schoolIcons_.size() ? schoolIcons_[image] : QIcon(), name, image);
+            m_ctlSchool->addItem(image < schoolIcons_.size() ? schoolIcons_[image] : QIcon(),
+                                 SchoolClassText(image), image);
             if (school.typeId() == QMetaType::Int && school.toInt() == image)
                 m_ctlSchool->setCurrentIndex(m_ctlSchool->count() - 1);
         }
@@ -227,14 +228,25 @@ void CFindBar::FillFilters(bool priest) {
         if (level.isValid() && level.toInt() == value)
             m_ctlLevel->setCurrentIndex(m_ctlLevel->count() - 1);
     }
-    if (!index)
-        return;
-    for (const std::string& name : index->Spheres()) {
-        const QString folded = Utf8(Folded(Utf8(name)));
-        m_ctlSchool->addItem(Utf8(name), folded);
-        if (school.typeId() == QMetaType::QString && school.toString() == folded)
-            m_ctlSchool->setCurrentIndex(m_ctlSchool->count() - 1);
+    if (index) {
+        for (const std::string& name : index->Spheres()) {
+            const QString folded = Utf8(Folded(Utf8(name)));
+            m_ctlSchool->addItem(Utf8(name), folded);
+            if (school.typeId() == QMetaType::QString && school.toString() == folded)
+                m_ctlSchool->setCurrentIndex(m_ctlSchool->count() - 1);
+        }
     }
+    // The drop-down shows every entry whole, however narrow the box: the
+    // widest text, the icon, the item's margins, the frame and a scroll bar.
+    QAbstractItemView* view = m_ctlSchool->view();
+    const QFontMetrics metrics(view->font());
+    int widest = 0;
+    for (int i = 0; i < m_ctlSchool->count(); ++i)
+        widest = std::max(widest, metrics.horizontalAdvance(m_ctlSchool->itemText(i)));
+    const QStyle* style = view->style();
+    view->setMinimumWidth(widest + m_ctlSchool->iconSize().width() + 2 * metrics.averageCharWidth() +
+                          4 * style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) +
+                          2 * view->frameWidth() + style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view));
 }
 
 void CFindBar::ShowQueryError(const std::string& error) {

@@ -8,6 +8,7 @@
 
 #include <QAccessible>
 #include <QCheckBox>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -211,6 +212,11 @@ TEST_F(FindBarTest, FieldTermsSchoolClassesAndQueryErrors) {
     EXPECT_EQ(Column(0), (QStringList{"Ember Mote", "Glasswind", "Lantern of False Dawn", "Storm Crown",
                                       "Tempest in a Teacup"}));
     EXPECT_FALSE(school->itemIcon(school->currentIndex()).isNull());
+    // The drop-down is wide enough for its longest entry, whole.
+    const QString longest = QStringLiteral("All schools (no school recognised)");
+    EXPECT_EQ(school->itemText(9), longest);
+    EXPECT_GT(school->view()->minimumWidth(), school->view()->fontMetrics().horizontalAdvance(longest) +
+                                                  school->iconSize().width());
     QTest::keyClicks(field, "-name:storm");
     EXPECT_EQ(count->text(), QStringLiteral("4 of 29"));
 
