@@ -265,7 +265,9 @@ TEST_F(AccessibilityTest, CountIsAStatusBarAnnouncedOnceTypingStops) {
     QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
     auto* count = Child<CStatusLabel>("IDC_FIND_COUNT");
     auto* field = Child<QLineEdit>("IDC_FIND_TEXT");
-    count->SetSettleDelay(100);
+    // Long enough that the four keys below, each a search even in the
+    // sanitizer build, come well inside it.
+    count->SetSettleDelay(2000);
     ASSERT_TRUE(QTest::qWaitFor([&] { return Name(count) == QStringLiteral("29 of 29"); }));
     EXPECT_EQ(Role(count), QAccessible::StatusBar);
 
@@ -273,7 +275,7 @@ TEST_F(AccessibilityTest, CountIsAStatusBarAnnouncedOnceTypingStops) {
     QStringList named;
     for (const char key : QByteArray("lant")) {
         QTest::keyClick(field, key);
-        QTest::qWait(20);  // quicker than the settle delay
+        QTest::qWait(20);  // much quicker than the settle delay
         shown << count->text();
         named << Name(count);
     }
