@@ -143,6 +143,16 @@ class SpellIndexCli : public testing::Test {
 protected:
     std::string Dir() const { return dir.path().string(); }
     std::string TextOffsetOf(std::string_view what) const { return std::to_string(kText.find(what)); }
+    // wizard.txt of two spells, the second's description starting one byte
+    // past INT32_MAX, after a hole of zero bytes.
+    void WriteTextPastTwoGigabytes() const {
+        const std::string head = "Ember Mote\nEvocation\nRange: 0\tComponents: V\nDuration: 1\tCasting Time: 1\n"
+                                 "Area of Effect: 1\tSaving Throw: None\nSource.\nA spark";
+        const std::string tail = "\n\nFrost Rime\nAlteration\nRange: 0\tComponents: V\nDuration: 1\tCasting Time: 1\n"
+                                 "Area of Effect: 1\tSaving Throw: None\nSource.\nThin ice.\n";
+        const int64_t gap = int64_t{INT32_MAX} + 1 - static_cast<int64_t>(head.size() + tail.find("Thin ice."));
+        WriteSparse(dir.file("wizard.txt"), head, gap, tail);
+    }
     TempDir dir;
 };
 
@@ -314,12 +324,7 @@ TEST_F(SpellIndexCli, GigabyteLineTakesBoundedMemory) {
 // The second entry's description starts one byte past INT32_MAX, after a
 // hole of zero bytes.
 TEST_F(SpellIndexCli, SpellsPastTwoGigabytesFailTheBuild) {
-    const std::string head = "Ember Mote\nEvocation\nRange: 0\tComponents: V\nDuration: 1\tCasting Time: 1\n"
-                             "Area of Effect: 1\tSaving Throw: None\nSource.\nA spark";
-    const std::string tail = "\n\nFrost Rime\nAlteration\nRange: 0\tComponents: V\nDuration: 1\tCasting Time: 1\n"
-                             "Area of Effect: 1\tSaving Throw: None\nSource.\nThin ice.\n";
-    const int64_t gap = int64_t{INT32_MAX} + 1 - static_cast<int64_t>(head.size() + tail.find("Thin ice."));
-    WriteSparse(dir.file("wizard.txt"), head, gap, tail);
+    WriteTextPastTwoGigabytes();
     const std::string oldIndex(432, 'O');
     WriteFile(dir.file("wizard.idx"), oldIndex);
     const RunResult build = SpellIndex({"build", Dir(), "wizard"});
@@ -674,12 +679,7 @@ TEST_F(SpellIndexCli, CheckMemoryDoesNotGrowWithTheFindings) {
 // Spells whose descriptions start past 2 GiB: a warning where the build
 // fails, after a hole of zero bytes.
 TEST_F(SpellIndexCli, CheckWarnsWhereTheBuildCannotIndex) {
-    const std::string head = "Ember Mote\nEvocation\nRange: 0\tComponents: V\nDuration: 1\tCasting Time: 1\n"
-                             "Area of Effect: 1\tSaving Throw: None\nSource.\nA spark";
-    const std::string tail = "\n\nFrost Rime\nAlteration\nRange: 0\tComponents: V\nDuration: 1\tCasting Time: 1\n"
-                             "Area of Effect: 1\tSaving Throw: None\nSource.\nThin ice.\n";
-    const int64_t gap = int64_t{INT32_MAX} + 1 - static_cast<int64_t>(head.size() + tail.find("Thin ice."));
-    WriteSparse(dir.file("wizard.txt"), head, gap, tail);
+    WriteTextPastTwoGigabytes();
     const RunResult check = SpellIndex({"check", Dir(), "wizard"});
     EXPECT_EQ(check.status, 1);
     EXPECT_EQ(check.err, "");
