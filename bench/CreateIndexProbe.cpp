@@ -19,6 +19,7 @@
 #include "CSpellListDlg.h"
 #include "MessageBox.h"
 #include "ScratchDir.h"
+#include "Globals.h"
 #include "SpellFiles.h"
 
 namespace {

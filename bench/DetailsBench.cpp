@@ -19,6 +19,7 @@
 #include "CSpellInfoDlg.h"
 #include "IndexBuilder.h"
 #include "PaintWatch.h"
+#include "Globals.h"
 #include "SpellFiles.h"
 #include "SpellRecord.h"
 

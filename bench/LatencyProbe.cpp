@@ -45,6 +45,7 @@
 #include "PaintWatch.h"
 #include "ScratchDir.h"
 #include "SearchRunner.h"
+#include "Globals.h"
 #include "SpellFiles.h"
 #include "SpellListModel.h"
 #include "SpellRecord.h"

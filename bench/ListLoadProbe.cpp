@@ -23,6 +23,7 @@
 #include "MessageBox.h"
 #include "PaintWatch.h"
 #include "ScratchDir.h"
+#include "Globals.h"
 #include "SpellFiles.h"
 
 namespace {

@@ -38,6 +38,7 @@
 #include "GenerateSpellText.h"
 #include "IndexBuilder.h"
 #include "IndexReader.h"
+#include "Globals.h"
 #include "SpellFiles.h"
 #include "SpellListModel.h"
 #include "SpellSearch.h"

@@ -31,6 +31,7 @@
 #include "IndexBuilder.h"
 #include "MessageBox.h"
 #include "PaintWatch.h"
+#include "Globals.h"
 #include "SpellFiles.h"
 #include "SpellRecord.h"
 #include "SpellSearch.h"

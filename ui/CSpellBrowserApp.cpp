@@ -20,6 +20,7 @@
 #include "DisplayText.h"
 #include "MessageBox.h"
 #include "SchoolIcons.h"
+#include "Globals.h"
 #include "SpellFiles.h"
 #include "SpellPrinter.h"
 #include "ViewSettings.h"
@@ -100,6 +101,7 @@ int CSpellBrowserApp::Start(const QStringList& arguments) {
             ShowMessageBox(text);
         return kExitFailure;
     }
+    g_strDataDir = dataDir.strDir;
     if (command.action == CommandLine::Action::kPdf) {
         const std::string book = command.strBook.toStdString();
         const std::string error =

@@ -32,6 +32,7 @@
 #include "Messages.h"
 #include "RegularFile.h"
 #include "SpellCopy.h"
+#include "Globals.h"
 #include "SpellFiles.h"
 #include "SpellSearch.h"
 #include "resource.h"

@@ -47,6 +47,7 @@
 #include "Messages.h"
 #include "RegularFile.h"
 #include "SchoolIcons.h"
+#include "Globals.h"
 #include "SpellFiles.h"
 #include "SpellListDelegate.h"
 #include "SpellListModel.h"

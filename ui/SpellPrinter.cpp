@@ -32,6 +32,7 @@
 #include "ReplacementFile.h"
 #include "SchoolIcons.h"
 #include "SpellBook.h"
+#include "Globals.h"
 #include "SpellFiles.h"
 #include "SpellListModel.h"
 #include "SpellText.h"

@@ -21,6 +21,7 @@
 
 #include "CSpellInfoDlg.h"
 #include "MessageBox.h"
+#include "Globals.h"
 #include "SpellFiles.h"
 #include "TestFiles.h"
 

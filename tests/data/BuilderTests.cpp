@@ -334,39 +334,16 @@ NamesAndLevels Levels(const std::vector<SpellRecord>& records) {
 
 }  // namespace
 
-TEST_F(Builder, BuildIndexInTakesDirectoryAndStartLevelAndLeavesGlobalsAlone) {
+TEST_F(Builder, BuildIndexInTakesDirectoryAndStartLevel) {
     WriteFile(dir.file("wizard.txt"), kLeveledText);
-    g_strDataDir = "/nonexistent/";
-    g_nLevel = 42;
     const BuildResult r = BuildIndexIn(dir.prefix(), "wizard", 10);
     EXPECT_TRUE(r.ok()) << r.strMessage;
     EXPECT_EQ(r.nRecords, 3u);
     EXPECT_EQ(r.nEndLevel, 13);  // three headers, the last one after every entry
     EXPECT_EQ(Levels(ReadIndex(dir.file("wizard.idx"))), (NamesAndLevels{{"A", 11}, {"B", 12}, {"C", 12}}));
-    EXPECT_EQ(g_strDataDir, "/nonexistent/");
-    EXPECT_EQ(g_nLevel, 42);
 
     // Without a text the level stays where it started.
     EXPECT_EQ(BuildIndexIn(dir.prefix(), "priest", 5).nEndLevel, 5);
-}
-
-TEST_F(Builder, BuildIndexReadsAndLeavesTheGlobals) {
-    WriteFile(dir.file("wizard.txt"), kLeveledText);
-    g_strDataDir = dir.prefix();
-    g_nLevel = 3;
-    const BuildResult r = BuildIndex("wizard");
-    EXPECT_TRUE(r.ok()) << r.strMessage;
-    EXPECT_EQ(g_nLevel, 6);
-    EXPECT_EQ(Levels(ReadIndex(dir.file("wizard.idx"))), (NamesAndLevels{{"A", 4}, {"B", 5}, {"C", 5}}));
-
-    // ParseSpell without a state counts on g_nLevel too.
-    LineReader text;
-    text.OpenMemory(kLeveledText);
-    SpellRecord record;
-    g_nLevel = 1;
-    ASSERT_EQ(ParseSpell(text, record, false), ParseResult::kEntry);
-    EXPECT_EQ(record.nLevel, 2);
-    EXPECT_EQ(g_nLevel, 2);
 }
 
 // The same bytes in memory, handed out in blocks of any size, give the

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "DataDirectory.h"
 #include "IndexReader.h"
 #include "SchoolImage.h"
 #include "SpellFiles.h"
@@ -291,11 +292,9 @@ TEST(DataDir, ResolvedFromHelpFilePath) {
         {"/opt/other.hlp", "wiz", "/opt/other.hlp"},
         {"/opt/wiz.txt", "wiz", "/opt/wiz.txt"},
     };
-    for (const auto& c : kCases) {
-        g_strDataDir = "unchanged?";
-        ResolveDataDir(c.helpPath, c.appName);
-        EXPECT_EQ(g_strDataDir, c.dataDir) << "path '" << c.helpPath << "' app '" << c.appName << "'";
-    }
+    for (const auto& c : kCases)
+        EXPECT_EQ(DataDirFromHelpPath(c.helpPath, c.appName), c.dataDir)
+            << "path '" << c.helpPath << "' app '" << c.appName << "'";
 }
 
 // ---- index files -----------------------------------------------------------

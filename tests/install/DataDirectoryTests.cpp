@@ -142,14 +142,10 @@ protected:
 };
 
 TEST_F(Seeding, NewFolderGetsTheSamplesAndTheirIndexes) {
-    g_strDataDir = "kept/";
-    g_nLevel = 7;
     const DataDirResult result = SeedUserDataDir(User(), Samples());
     ASSERT_TRUE(result.ok()) << result.strMessage;
     EXPECT_TRUE(result.bSeeded);
     EXPECT_EQ(result.strDir, User());
-    EXPECT_EQ(g_strDataDir, "kept/");
-    EXPECT_EQ(g_nLevel, 7);
 
     EXPECT_EQ(DirEntriesOf(User()), (std::vector<std::string>{"priest.idx", "priest.txt", "wizard.idx",
                                                               "wizard.txt"}));
@@ -245,28 +241,25 @@ TEST_F(Seeding, FailuresNameTheFolderAndLeaveNothingBehind) {
     EXPECT_TRUE(DirEntriesOf(root.prefix() + "share").empty()) << "the scratch folder is removed";
 }
 
-TEST_F(Seeding, SettleSetsTheGlobalOnlyOnSuccess) {
+TEST_F(Seeding, SettleChoosesThenSetsUpTheUserFolder) {
     DataDirInputs inputs;
     inputs.strExecutableDir = root.prefix() + "exe/";
     inputs.strXdgDataHome = root.prefix() + "share";
-    g_strDataDir = "before/";
     DataDirResult result = SettleDataDir(inputs, Samples());
     ASSERT_TRUE(result.ok()) << result.strMessage;
     EXPECT_TRUE(result.bSeeded);
-    EXPECT_EQ(g_strDataDir, User());
+    EXPECT_EQ(result.strDir, User());
     EXPECT_TRUE(fs::exists(User() + "priest.idx"));
 
     // The second start finds the folder set up.
     result = SettleDataDir(inputs, Samples());
     EXPECT_FALSE(result.bSeeded);
-    EXPECT_EQ(g_strDataDir, User());
+    EXPECT_EQ(result.strDir, User());
 
     inputs.strEnvironment = root.prefix() + "missing";
-    g_strDataDir = "before/";
     result = SettleDataDir(inputs, Samples());
     EXPECT_EQ(result.strMessage,
               "can't use data folder " + root.prefix() + "missing/: No such file or directory");
-    EXPECT_EQ(g_strDataDir, "before/");
 }
 
 }  // namespace

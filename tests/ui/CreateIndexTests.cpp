@@ -124,3 +124,32 @@ TEST_F(MainDialogTest, EscapeAndTheCloseBoxNeverAnswerAQuestion) {
 }
 
 }  // namespace
+
+// The window's build and parse count levels on g_nLevel and leave it where
+// the parse ended; the data layer below takes the level as an argument.
+TEST(WindowGlobals, BuildIndexAndParseSpellCountOnTheLevelGlobal) {
+    const std::string text = "First-Level Spells\n" + Entry("A") + "\nSecond-Level Spells\n\n" + Entry("B") + "\n" +
+                             Entry("C") + "\nThird-Level Spells\n";
+    TempDir dir;
+    WriteFile(dir.file("wizard.txt"), text);
+    const std::string savedDir = g_strDataDir;
+    g_strDataDir = dir.prefix();
+    g_nLevel = 3;
+    const BuildResult r = BuildIndex("wizard");
+    g_strDataDir = savedDir;
+    EXPECT_TRUE(r.ok()) << r.strMessage;
+    EXPECT_EQ(g_nLevel, 6);
+    std::vector<std::pair<std::string, int>> levels;
+    for (const SpellRecord& record : ReadIndex(dir.file("wizard.idx")))
+        levels.emplace_back(FieldText(record.szName), record.nLevel);
+    EXPECT_EQ(levels, (std::vector<std::pair<std::string, int>>{{"A", 4}, {"B", 5}, {"C", 5}}));
+
+    LineReader reader;
+    reader.OpenMemory(text);
+    SpellRecord record;
+    g_nLevel = 1;
+    ASSERT_EQ(ParseSpell(reader, record, false), ParseResult::kEntry);
+    EXPECT_EQ(record.nLevel, 2);
+    EXPECT_EQ(g_nLevel, 2);
+    g_nLevel = 1;
+}

@@ -124,5 +124,3 @@ struct ParseState {
 // text. On kOffsetTooLarge the record holds every field but the offset,
 // which the record cannot store.
 ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest, ParseState& state);
-// The same with g_nLevel as the level counter.
-ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest);

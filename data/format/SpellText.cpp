@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "SchoolImage.h"
-#include "SpellFiles.h"
 
 namespace {
 
@@ -258,13 +257,5 @@ ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest, Pars
     const ParseResult result = ParseEntry(file, record, bPriest, state);
     if (state.pObserver)
         state.pObserver->OnEntryEnd(result, record);
-    return result;
-}
-
-ParseResult ParseSpell(LineReader& file, SpellRecord& record, bool bPriest) {
-    ParseState state;
-    state.nLevel = g_nLevel;
-    const ParseResult result = ParseSpell(file, record, bPriest, state);
-    g_nLevel = state.nLevel;
     return result;
 }

@@ -203,26 +203,9 @@ bool HoldsSamples(const std::string& samplesDir) {
     return false;
 }
 
-// Puts g_strDataDir and g_nLevel back as they were.
-class SavedGlobals {
-public:
-    SavedGlobals() : dataDir_(g_strDataDir), level_(g_nLevel) {}
-    ~SavedGlobals() {
-        g_strDataDir = dataDir_;
-        g_nLevel = level_;
-    }
-    SavedGlobals(const SavedGlobals&) = delete;
-    SavedGlobals& operator=(const SavedGlobals&) = delete;
-
-private:
-    std::string dataDir_;
-    int32_t level_;
-};
-
 // Copies and indexes the sample lists into `folder` (ending in '/').
 // Empty on success, else what failed.
 std::string FillFolder(const std::string& folder, const std::string& samplesDir) {
-    const SavedGlobals saved;
     for (const std::string_view spellClass : kSpellClasses) {
         const std::string text = std::string(spellClass) + std::string(kTextExtension);
         const std::string sample = samplesDir + text;
@@ -230,16 +213,42 @@ std::string FillFolder(const std::string& folder, const std::string& samplesDir)
             continue;
         if (const int error = CopyNewFile(sample, folder + text); error != 0)
             return messages::CannotOpenFile(sample, ErrorReason(error));
-        g_strDataDir = folder;
-        g_nLevel = 1;
-        const BuildResult built = BuildIndex(spellClass);
+        const BuildResult built = BuildIndexIn(folder, spellClass, 1);
         if (!built.ok())
             return built.strMessage;
     }
     return {};
 }
 
+// ASCII-only lower case, so that byte positions stay those of the original.
+std::string AsciiLower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
 }  // namespace
+
+std::string DataDirFromHelpPath(std::string_view helpPath, std::string_view appName) {
+    const std::string path = AsciiLower(helpPath);
+    const std::string file = AsciiLower(appName) + ".hlp";
+    // The last match is the file name itself, even when a directory above
+    // happens to carry the same name.
+    const auto p = path.rfind(file);
+    return std::string(p == std::string::npos ? helpPath : helpPath.substr(0, p));
+}
+
+std::string ExecutableDataDir() {
+    std::error_code ec;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        exe = std::filesystem::current_path(ec) / "spellbrowser";
+    std::filesystem::path help = exe;
+    help.replace_extension(".hlp");
+    return DataDirFromHelpPath(help.string(), exe.stem().string());
+}
 
 bool IsAbsolute(std::string_view path) { return !path.empty() && path.front() == '/'; }
 
@@ -317,8 +326,6 @@ DataDirResult SettleDataDir(const DataDirInputs& inputs, const std::string& samp
     DataDirResult result = ChooseDataDir(inputs);
     if (result.ok() && result.source == DataDirSource::kUserFolder)
         result = SeedUserDataDir(result.strDir, samplesDir);
-    if (result.ok())
-        g_strDataDir = result.strDir;
     return result;
 }
 
@@ -340,9 +347,6 @@ DataDirInputs DataDirInputsOfProcess(std::string_view commandLineDir) {
         if (const passwd* user = ::getpwuid(::getuid()); user && IsAbsolute(user->pw_dir ? user->pw_dir : ""))
             inputs.strHome = user->pw_dir;
 
-    const std::string saved = g_strDataDir;
-    ResolveDataDirFromExecutable();
-    inputs.strExecutableDir = g_strDataDir;
-    g_strDataDir = saved;
+    inputs.strExecutableDir = ExecutableDataDir();
     return inputs;
 }

@@ -150,9 +150,3 @@ BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass
         return indexFailure(replacement.Reason());
     return {BuildStatus::kOk, parsed.nRecords, endLevel, {}, {}};
 }
-
-BuildResult BuildIndex(std::string_view spellClass, SpellTextObserver* observer) {
-    BuildResult result = BuildIndexIn(g_strDataDir, spellClass, g_nLevel, observer);
-    g_nLevel = result.nEndLevel;
-    return result;
-}

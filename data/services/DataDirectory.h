@@ -4,7 +4,7 @@
 // of, in this order:
 //   1. the directory given with --data-dir;
 //   2. the directory in the environment variable SPELLS_DATA_DIR;
-//   3. the executable's directory (ResolveDataDir), when it holds a spell
+//   3. the executable's directory (ExecutableDataDir), when it holds a spell
 //      text or index file of either class: a portable copy or a build tree;
 //   4. the user's data folder, $XDG_DATA_HOME/spells (~/.local/share/spells
 //      by default), set up with the sample lists on first use.
@@ -25,7 +25,7 @@ enum class DataDirSource {
 struct DataDirInputs {
     std::string strCommandLine;    // --data-dir
     std::string strEnvironment;    // SPELLS_DATA_DIR
-    std::string strExecutableDir;  // ResolveDataDir's prefix for the executable
+    std::string strExecutableDir;  // ExecutableDataDir()
     std::string strXdgDataHome;    // XDG_DATA_HOME
     std::string strHome;           // HOME
 };
@@ -56,16 +56,25 @@ DataDirResult ChooseDataDir(const DataDirInputs& inputs);
 // class's text file found in `samplesDir` is copied and indexed, in a
 // scratch folder beside `dir` that is renamed to it once complete, so that
 // `dir` is either missing or complete. Missing parent folders are created
-// (mode 0700). An existing `dir` is never touched. Uses and restores
-// g_strDataDir and g_nLevel. bSeeded tells whether the folder was made.
+// (mode 0700). An existing `dir` is never touched. bSeeded tells whether
+// the folder was made.
 // Without a sample text nothing is created, and bNoSamples says so. The
 // scratch folders of set-ups killed part way (".spells-XXXXXX" beside
 // `dir`) are removed; a running set-up holds a lock on its own.
 DataDirResult SeedUserDataDir(const std::string& dir, const std::string& samplesDir);
 
-// ChooseDataDir, then SeedUserDataDir for the user folder; on success sets
-// g_strDataDir to the result.
+// ChooseDataDir, then SeedUserDataDir for the user folder.
 DataDirResult SettleDataDir(const DataDirInputs& inputs, const std::string& samplesDir);
+
+// The folder of the help file "<name>.hlp" given its full path: the prefix
+// of `helpPath` before "<appName>.hlp", found case-insensitively (the last
+// match). The path keeps its case, since Linux file names are
+// case-sensitive. Without a match the whole path is taken.
+std::string DataDirFromHelpPath(std::string_view helpPath, std::string_view appName);
+
+// DataDirFromHelpPath for the running executable: its full path with the
+// extension replaced by ".hlp", and its base name.
+std::string ExecutableDataDir();
 
 // Whether `path` starts at the root.
 bool IsAbsolute(std::string_view path);

@@ -98,7 +98,3 @@ struct [[nodiscard]] BuildResult {
 // it changes nothing of the index.
 BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass, int32_t startLevel,
                          SpellTextObserver* observer = nullptr);
-
-// BuildIndexIn(g_strDataDir, spellClass, g_nLevel); leaves g_nLevel at the
-// level the parse counted to.
-BuildResult BuildIndex(std::string_view spellClass, SpellTextObserver* observer = nullptr);
