@@ -126,7 +126,7 @@ bench:
 
 # Uses the dev build's compile commands; any finding fails the target.
 tidy: build tidy-deps
-	run-clang-tidy -quiet -p build/dev '$(CURDIR)/(data|ui|cli)/[^/]*\.cpp$$'
+	run-clang-tidy -quiet -p build/dev '$(CURDIR)/(data/[a-z]+|ui|cli)/[^/]*\.cpp$$'
 
 dist-build: deps
 	cmake --preset dist

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
-"""Writes data/CaseFoldingTable.inc: the simple case folding of Unicode
+"""Writes data/text/CaseFoldingTable.inc: the simple case folding of Unicode
 (CaseFolding.txt, statuses C and S) as sorted pairs of code points.
 
     python3 tools/make_case_folding.py [/usr/share/unicode/CaseFolding.txt]
@@ -36,7 +36,7 @@ for code, folded in pairs:
         row = []
 if row:
     out.append(" ".join(row))
-target = sys.argv[2] if len(sys.argv) > 2 else "data/CaseFoldingTable.inc"
+target = sys.argv[2] if len(sys.argv) > 2 else "data/text/CaseFoldingTable.inc"
 with open(target, "w", encoding="ascii") as f:
     f.write("\n".join(out) + "\n")
 print("%d mappings written to %s" % (len(pairs), target))
