@@ -17,9 +17,9 @@
 
 #include "BenchIndex.h"
 #include "CSpellListDlg.h"
+#include "Globals.h"
 #include "MessageBox.h"
 #include "ScratchDir.h"
-#include "Globals.h"
 #include "SpellFiles.h"
 
 namespace {

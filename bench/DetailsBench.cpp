@@ -17,9 +17,9 @@
 #include <QPlainTextEdit>
 
 #include "CSpellInfoDlg.h"
+#include "Globals.h"
 #include "IndexBuilder.h"
 #include "PaintWatch.h"
-#include "Globals.h"
 #include "SpellFiles.h"
 #include "SpellRecord.h"
 

@@ -20,10 +20,10 @@
 #include "BenchIndex.h"
 #include "CFindBar.h"
 #include "CSpellListDlg.h"
+#include "Globals.h"
 #include "MessageBox.h"
 #include "PaintWatch.h"
 #include "ScratchDir.h"
-#include "Globals.h"
 #include "SpellFiles.h"
 
 namespace {

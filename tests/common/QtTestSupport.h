@@ -20,8 +20,8 @@
 #include <gtest/gtest.h>
 
 #include "CSpellInfoDlg.h"
-#include "MessageBox.h"
 #include "Globals.h"
+#include "MessageBox.h"
 #include "SpellFiles.h"
 #include "TestFiles.h"
 
