@@ -121,6 +121,7 @@ bench:
 	QT_QPA_PLATFORM=offscreen build/release/bin/ui_bench $(BENCH_FLAGS)
 	QT_QPA_PLATFORM=offscreen build/release/bin/list_load_probe 100000
 	QT_QPA_PLATFORM=offscreen build/release/bin/list_load_probe 1000000
+	QT_QPA_PLATFORM=offscreen build/release/bin/startup_probe
 	QT_QPA_PLATFORM=offscreen build/release/bin/latency_probe 100000
 	QT_QPA_PLATFORM=offscreen build/release/bin/latency_probe 1000000
 

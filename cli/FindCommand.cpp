@@ -117,7 +117,7 @@ std::optional<int> RunFind(const std::string& dataDir, std::string_view spellCla
         if (found.rows[next] != row)
             continue;
         ++next;
-        if (arguments->book && !book.Has(std::string(FieldText(record.szName))))
+        if (arguments->book && !book.Has(FieldText(record.szName)))
             continue;
         if (!WriteOutput(RecordJson(record, index.LastOffset(), arguments->descriptions, textPath) + "\n"))
             return FinishOutput();

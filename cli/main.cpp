@@ -139,7 +139,7 @@ int Dump(const std::string& dataDir, std::string_view spellClass, bool withDescr
     const std::string textPath = TextPath(dataDir, spellClass);
     SpellRecord record;
     while (index.Next(record)) {
-        if (bookName && !book.Has(std::string(FieldText(record.szName))))
+        if (bookName && !book.Has(FieldText(record.szName)))
             continue;
         const std::string line =
             RecordJson(record, index.LastOffset(), withDescriptions, textPath) + "\n";

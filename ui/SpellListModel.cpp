@@ -125,12 +125,15 @@ bool SpellListModel::IsMarked(int row) const {
 
 std::size_t SpellListModel::SetMarks(const SpellBook& book) {
     std::unordered_set<std::string_view> present;
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
-        const std::string_view name = texts_->Field(rows_[i].texts, kFieldName);
-        marked_[i] = book.Has(std::string(name));
-        if (marked_[i])
-            present.insert(name);
-    }
+    if (book.size() == 0)
+        std::fill(marked_.begin(), marked_.end(), false);
+    else
+        for (std::size_t i = 0; i < rows_.size(); ++i) {
+            const std::string_view name = texts_->Field(rows_[i].texts, kFieldName);
+            marked_[i] = book.Has(name);
+            if (marked_[i])
+                present.insert(name);
+        }
     if (rowCount() > 0)
         emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
     if (markedOnly_)

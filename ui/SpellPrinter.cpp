@@ -536,7 +536,7 @@ std::string WriteClassPdf(const std::string& dataDir, const std::string& spellCl
     list.BeginLoad(static_cast<std::size_t>(index.RecordCount()));
     SpellRecord record;
     while (index.Next(record))
-        if (!book || marks.Has(std::string(FieldText(record.szName))))
+        if (!book || marks.Has(FieldText(record.szName)))
             list.AppendRecord(record, index.LastOffset());
     if (index.Failed())
         return messages::CannotReadIndex(indexPath, ErrorReason(index.Error()));

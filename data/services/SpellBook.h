@@ -15,6 +15,7 @@
 // the book; only the user's unmarking removes a name.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,7 +36,7 @@ public:
 
     const std::vector<std::string>& Spells() const { return spells_; }
     std::size_t size() const { return spells_.size(); }
-    bool Has(const std::string& spell) const { return set_.contains(spell); }
+    bool Has(std::string_view spell) const { return set_.contains(spell); }
     // Appends `spell` unless it is marked already or empty. True when added.
     bool Add(const std::string& spell);
     // Removes `spell`; true when it was marked.
@@ -44,8 +45,14 @@ public:
     bool Toggle(const std::string& spell);
 
 private:
+    // Looked up by std::string_view too: a list's row names are not copied.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+    };
+
     std::vector<std::string> spells_;
-    std::unordered_set<std::string> set_;
+    std::unordered_set<std::string, NameHash, std::equal_to<>> set_;
 };
 
 // The book in `bytes`, read by the rules above. Every input gives a book:
