@@ -35,11 +35,11 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <QTreeView>
 
 #include "BenchIndex.h"
 #include "CFindBar.h"
 #include "CSpellListDlg.h"
+#include "CSpellListView.h"
 #include "GenerateSpellText.h"
 #include "Globals.h"
 #include "MessageBox.h"
@@ -217,7 +217,7 @@ int main(int argc, char** argv) {
     {
         CSpellListDlg dlg;
         g_strDataDir = scratch.prefix();
-        auto* list = dlg.findChild<QTreeView*>(QStringLiteral("IDC_SPELL_LIST"));
+        auto* list = dlg.findChild<CSpellListView*>(QStringLiteral("IDC_SPELL_LIST"));
         auto* wizard = dlg.findChild<QPushButton*>(QStringLiteral("IDC_WIZARD"));
         auto* model = dlg.Model();
         Driver driver;

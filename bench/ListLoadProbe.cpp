@@ -15,11 +15,11 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
-#include <QTreeView>
 
 #include "BenchIndex.h"
 #include "CFindBar.h"
 #include "CSpellListDlg.h"
+#include "CSpellListView.h"
 #include "Globals.h"
 #include "MessageBox.h"
 #include "PaintWatch.h"
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     {
         CSpellListDlg dlg;
         g_strDataDir = scratch.prefix();
-        auto* list = dlg.findChild<QTreeView*>(QStringLiteral("IDC_SPELL_LIST"));
+        auto* list = dlg.findChild<CSpellListView*>(QStringLiteral("IDC_SPELL_LIST"));
         auto* wizard = dlg.findChild<QPushButton*>(QStringLiteral("IDC_WIZARD"));
         PaintWatch watch;
         list->viewport()->installEventFilter(&watch);

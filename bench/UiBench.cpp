@@ -32,6 +32,7 @@
 #include "BenchIndex.h"
 #include "CSpellInfoDlg.h"
 #include "CSpellListDlg.h"
+#include "CSpellListView.h"
 #include "CaseFolding.h"
 #include "Globals.h"
 #include "IndexBuilder.h"
@@ -138,7 +139,7 @@ void BM_LoadIndex(benchmark::State& state) {
         peak = std::max(peak, PeakRss() - before);
     }
     state.counters["peak_MiB"] = static_cast<double>(peak) / (1024.0 * 1024.0);
-    state.counters["rows"] = dlg.findChild<QTreeView*>("IDC_SPELL_LIST")->model()->rowCount();
+    state.counters["rows"] = dlg.findChild<CSpellListView*>("IDC_SPELL_LIST")->model()->rowCount();
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
@@ -214,7 +215,7 @@ void BM_StartupWithListToFirstPaint(benchmark::State& state) {
         g_strDataDir = BenchDataDir();
         if (!dlg.LoadIndex(kFieldName, spellClass))
             state.SkipWithError("load failed");
-        auto* list = dlg.findChild<QTreeView*>("IDC_SPELL_LIST");
+        auto* list = dlg.findChild<CSpellListView*>("IDC_SPELL_LIST");
         PaintWatch watch;
         list->viewport()->installEventFilter(&watch);
         dlg.show();
@@ -236,7 +237,7 @@ void BM_FilterReset(benchmark::State& state) {
         state.SkipWithError("load failed");
         return;
     }
-    auto* model = qobject_cast<SpellListModel*>(dlg.findChild<QTreeView*>("IDC_SPELL_LIST")->model());
+    auto* model = qobject_cast<SpellListModel*>(dlg.findChild<CSpellListView*>("IDC_SPELL_LIST")->model());
     std::unique_ptr<QAbstractItemView> view;
     if (state.range(0) == 0) {
         auto tree = std::make_unique<QTreeView>();

@@ -9,8 +9,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QToolButton>
-#include <QTreeView>
 
+#include "CSpellListView.h"
 #include "DisplayText.h"
 #include "MessageBox.h"
 #include "Messages.h"
@@ -29,7 +29,7 @@ CBookBar::NameHook& NameHookSlot() {
 
 void CBookBar::SetNameHook(NameHook hook) { NameHookSlot() = std::move(hook); }
 
-CBookBar::CBookBar(SpellListModel* model, QTreeView* list, QWidget* parent)
+CBookBar::CBookBar(SpellListModel* model, CSpellListView* list, QWidget* parent)
     : QWidget(parent), m_pModel(model), m_ctlList(list) {
     setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_BOOK_BAR)));
     m_ctlBook = Named(new QComboBox(this), RESOURCE_NAME(IDC_BOOK));

@@ -19,14 +19,14 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QToolButton;
-class QTreeView;
+class CSpellListView;
 class SpellListModel;
 
 class CBookBar : public QWidget {
     Q_OBJECT
 
 public:
-    CBookBar(SpellListModel* model, QTreeView* list, QWidget* parent);
+    CBookBar(SpellListModel* model, CSpellListView* list, QWidget* parent);
 
     // After a load of `spellClass` from `dataDir`: the class's books, the
     // current one's marks on the new rows.
@@ -67,7 +67,7 @@ private:
     std::optional<QString> AskName(const QString& prompt, const QString& text);
 
     SpellListModel* m_pModel;
-    QTreeView* m_ctlList;
+    CSpellListView* m_ctlList;
     QComboBox* m_ctlBook;
     QToolButton* m_ctlNew;
     QToolButton* m_ctlRename;

@@ -17,8 +17,8 @@
 #include <QProgressBar>
 #include <QStyle>
 #include <QToolButton>
-#include <QTreeView>
 
+#include "CSpellListView.h"
 #include "CStatusLabel.h"
 #include "CaseFolding.h"
 #include "CloseIcon.h"
@@ -54,7 +54,7 @@ std::string Folded(const QString& text) {
 
 }  // namespace
 
-CFindBar::CFindBar(SpellListModel* model, QTreeView* list, QProgressBar* progress,
+CFindBar::CFindBar(SpellListModel* model, CSpellListView* list, QProgressBar* progress,
                    QWidget* parent)
     : QWidget(parent),
       m_pModel(model),

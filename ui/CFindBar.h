@@ -19,7 +19,7 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QToolButton;
-class QTreeView;
+class CSpellListView;
 class SearchRunner;
 class SpellListModel;
 class SpellSearchIndex;
@@ -31,7 +31,7 @@ class CFindBar : public QWidget {
 
 public:
     // Filters `model`, shown in `list`; `progress` shows long searches.
-    CFindBar(SpellListModel* model, QTreeView* list, QProgressBar* progress, QWidget* parent);
+    CFindBar(SpellListModel* model, CSpellListView* list, QProgressBar* progress, QWidget* parent);
     ~CFindBar() override;
 
     // The Find key: opens the bar with the focus in its field, or selects
@@ -86,7 +86,7 @@ private:
     void RestoreProgress();
 
     SpellListModel* m_pModel;
-    QTreeView* m_ctlList;
+    CSpellListView* m_ctlList;
     QProgressBar* m_ctlProgress;
     QLineEdit* m_ctlText = nullptr;
     QComboBox* m_ctlLevel = nullptr;

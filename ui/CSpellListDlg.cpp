@@ -26,7 +26,6 @@
 #include <QShortcut>
 #include <QWheelEvent>
 #include <QToolTip>
-#include <QTreeView>
 
 #include "CAboutDlg.h"
 #include "CBookBar.h"
@@ -162,16 +161,11 @@ void CSpellListDlg::OnInitDialog() {
     m_ctlList->setAccessibleName(tr("Spell list"));
     m_ctlList->setGeometry(dlu.Rect(3, 19, 354, 145));
     m_ctlList->setModel(m_pModel);
-    m_ctlList->setRootIsDecorated(false);
-    m_ctlList->setItemsExpandable(false);
-    m_ctlList->setUniformRowHeights(true);
     m_ctlList->setSortingEnabled(false);
     m_ctlList->setSelectionMode(QAbstractItemView::SingleSelection);
     m_ctlList->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_ctlList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_ctlList->setIconSize(QSize(16, 16));
-    m_ctlList->setAllColumnsShowFocus(true);
-    m_ctlList->setTabKeyNavigation(false);  // Tab leaves the list in one step
     m_ctlList->setItemDelegate(new SpellListDelegate(m_ctlList));
     QHeaderView* header = m_ctlList->header();
     header->setSectionsClickable(true);
@@ -811,7 +805,7 @@ void CSpellListDlg::ShowDetails() {
 
 namespace {
 
-PrintSources SourcesOf(const SpellListModel* model, const QTreeView* list) {
+PrintSources SourcesOf(const SpellListModel* model, const CSpellListView* list) {
     PrintSources sources;
     sources.offsets[PrintSources::kBook] = model->MarkedOffsets();
     for (int row = 0; row < model->rowCount(); ++row)

@@ -24,7 +24,7 @@ class CNoticeBar;
 class QModelIndex;
 class QProgressBar;
 class QPushButton;
-class QTreeView;
+class CSpellListView;
 class SpellListModel;
 
 class CSpellListDlg : public QDialog {
@@ -158,7 +158,7 @@ private:
 
     QList<QIcon> m_pImageList;
     QProgressBar* m_ctlProgress = nullptr;
-    QTreeView* m_ctlList = nullptr;
+    CSpellListView* m_ctlList = nullptr;
     SpellListModel* m_pModel = nullptr;
     QIcon m_hIcon;
     QList<QPushButton*> m_buttons;  // the row of buttons at the top

@@ -23,8 +23,11 @@ void SpellListDelegate::initStyleOption(QStyleOptionViewItem* option,
 
 void SpellListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const {
-    QStyledItemDelegate::paint(painter, option, index);
-    PaintMatches(painter, option, index);
+    // The view frames the whole current row; a cell draws no focus of its own.
+    QStyleOptionViewItem opt = option;
+    opt.state &= ~QStyle::State_HasFocus;
+    QStyledItemDelegate::paint(painter, opt, index);
+    PaintMatches(painter, opt, index);
 }
 
 void SpellListDelegate::PaintMatches(QPainter* painter, const QStyleOptionViewItem& option,

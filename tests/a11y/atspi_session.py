@@ -301,7 +301,7 @@ def steps(s, Atspi, data_dir):
         return
     main = s.window_named("Spells")
     s.wait_for(lambda: s.focused() is not None)
-    s.check("start", main is not None and s.focused() == ("tree", "Spell list"),
+    s.check("start", main is not None and s.focused() == ("table", "Spell list"),
             "the main window is up, the focus in the spell list: %r" % (s.focused(),))
     if main is None:
         return
@@ -357,7 +357,7 @@ def steps(s, Atspi, data_dir):
     # Wizard by Alt+W.
     del s.events[:]
     s.key("alt+w")
-    tree = s.wait_for(lambda: next(iter(s.find(main, R.TREE, "Spell list")), None))
+    tree = s.wait_for(lambda: next(iter(s.find(main, R.TABLE, "Spell list")), None))
     rows = s.wait_for(lambda: tree.get_n_rows() == 29 and tree)
     s.check("wizard", rows is not None, "Alt+W shows the 29 wizard spells")
     stale = s.wait_for(lambda: [e for e in s.events if e[1] == "alert" and "changed after its index" in e[2]])
@@ -371,7 +371,7 @@ def steps(s, Atspi, data_dir):
 
     # Sort by Level from the keyboard: the list, its menu (the Menu key),
     # Sort by, Level.
-    s.tab_to("shift+Tab", "tree", "Spell list")
+    s.tab_to("shift+Tab", "table", "Spell list")
     s.key("Menu")
     ok = s.tab_to("Down", "menu item", "Sort by", 8) or s.tab_to("Down", "menu", "Sort by", 8)
     s.key("Right")
@@ -386,8 +386,8 @@ def steps(s, Atspi, data_dir):
     s.wait_for(lambda: s.focused() == ("push button", "Wizard"), 2)
     s.check("tab", s.focused() == ("push button", "Wizard"), "one Tab leaves the list: %r" % (s.focused(),))
     s.key("shift+Tab")
-    s.wait_for(lambda: (s.focused() or ("",))[0] in ("tree", "table cell"), 2)
-    s.check("tab", (s.focused() or ("",))[0] in ("tree", "table cell"), "Shift+Tab is back in the list: %r" % (s.focused(),))
+    s.wait_for(lambda: (s.focused() or ("",))[0] in ("table", "table cell"), 2)
+    s.check("tab", (s.focused() or ("",))[0] in ("table", "table cell"), "Shift+Tab is back in the list: %r" % (s.focused(),))
 
     # F1: the help, then Escape.
     s.key("F1")
@@ -456,7 +456,7 @@ def steps(s, Atspi, data_dir):
 
     # Escape closes the find bar, Ctrl+Q quits.
     s.key("Escape")
-    s.wait_for(lambda: s.focused() is not None and s.focused()[0] in ("tree", "table cell"))
+    s.wait_for(lambda: s.focused() is not None and s.focused()[0] in ("table", "table cell"))
     s.check("find", not s.find(main, R.ENTRY, "Find") and not s.find(main, R.TEXT, "Find"),
             "Escape closes the find bar")
     s.key("ctrl+q")

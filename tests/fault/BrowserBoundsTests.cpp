@@ -13,11 +13,11 @@
 #include <QProgressBar>
 #include <QTextBlock>
 #include <QTextLayout>
-#include <QTreeView>
 
 #include <unistd.h>
 
 #include "CSpellInfoDlg.h"
+#include "CSpellListView.h"
 #include "FaultSupport.h"
 #include "ResourceLimit.h"
 
@@ -33,7 +33,7 @@ protected:
         return captions;
     }
     static std::vector<int> Widths(const CSpellListDlg& dlg) {
-        const QHeaderView* header = dlg.findChild<QTreeView*>(QStringLiteral("IDC_SPELL_LIST"))->header();
+        const QHeaderView* header = dlg.findChild<CSpellListView*>(QStringLiteral("IDC_SPELL_LIST"))->header();
         std::vector<int> widths;
         for (int column = 0; column < header->count(); ++column)
             widths.push_back(header->sectionSize(column));

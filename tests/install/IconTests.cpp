@@ -19,11 +19,11 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTest>
-#include <QTreeView>
 
 #include <gtest/gtest.h>
 
 #include "CSpellListDlg.h"
+#include "CSpellListView.h"
 #include "Contrast.h"
 #include "QtTestSupport.h"
 #include "SchoolIcons.h"
@@ -202,11 +202,11 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
         QTest::mouseClick(dlg->findChild<QPushButton*>(QStringLiteral("IDC_WIZARD")), Qt::LeftButton);
         // The icons on the plain background: no row selected or current.
-        if (auto* view = dlg->findChild<QTreeView*>(QStringLiteral("IDC_SPELL_LIST"))) {
+        if (auto* view = dlg->findChild<CSpellListView*>(QStringLiteral("IDC_SPELL_LIST"))) {
             view->selectionModel()->clear();
             view->setCurrentIndex({});
         }
-        list = dlg->findChild<QTreeView*>(QStringLiteral("IDC_SPELL_LIST"));
+        list = dlg->findChild<CSpellListView*>(QStringLiteral("IDC_SPELL_LIST"));
         ASSERT_EQ(list->model()->rowCount(), 9);
     }
 
@@ -238,7 +238,7 @@ protected:
     QString savedStyle;
     QPalette savedPalette;
     std::unique_ptr<CSpellListDlg> dlg;
-    QTreeView* list = nullptr;
+    CSpellListView* list = nullptr;
 };
 
 TEST_F(IconListTest, RowsShowTheImageMadeForTheScale) {

@@ -16,12 +16,12 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTreeView>
 
 #include <gtest/gtest.h>
 
 #include "CSpellBrowserApp.h"
 #include "CSpellListDlg.h"
+#include "CSpellListView.h"
 #include "CommandLine.h"
 #include "DataDirectory.h"
 #include "QtTestSupport.h"
@@ -179,7 +179,7 @@ protected:
                     return;
                 ++shown.dialogs;
                 shown.listClass = dlg->ListClass();
-                auto* list = dlg->findChild<QTreeView*>(QStringLiteral("IDC_SPELL_LIST"));
+                auto* list = dlg->findChild<CSpellListView*>(QStringLiteral("IDC_SPELL_LIST"));
                 shown.rows = list->model()->rowCount();
                 if (auto* notice = dlg->findChild<QLabel*>(QStringLiteral("IDC_NOTICE_TEXT")))
                     shown.notice = notice->isVisibleTo(dlg) ? notice->text() : QString();

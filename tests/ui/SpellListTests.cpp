@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QToolTip>
 
+#include "CSpellListView.h"
 #include "PaintWatch.h"
 #include "SchoolIcons.h"
 #include "UiTestSupport.h"
@@ -477,7 +478,7 @@ TEST(ColumnWidths, FollowTheDialogFont) {
     for (const auto& c : kCases) {
         const ScopedAppFont font(TestFont(c.pixelSize));
         CSpellListDlg dlg;
-        const QHeaderView* header = dlg.findChild<QTreeView*>(QStringLiteral("IDC_SPELL_LIST"))->header();
+        const QHeaderView* header = dlg.findChild<CSpellListView*>(QStringLiteral("IDC_SPELL_LIST"))->header();
         std::vector<int> widths;
         for (int column = 0; column < header->count(); ++column)
             widths.push_back(header->sectionSize(column));

@@ -19,12 +19,12 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <QTreeView>
 
 #include <gtest/gtest.h>
 
 #include "CSpellInfoDlg.h"
 #include "CSpellListDlg.h"
+#include "CSpellListView.h"
 #include "IndexBuilder.h"
 #include "SpellListModel.h"
 #include "QtTestSupport.h"
@@ -203,7 +203,7 @@ protected:
         dlg->resize(1000, 600);
         dlg->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.get()));
-        list = dlg->findChild<QTreeView*>(QStringLiteral("IDC_SPELL_LIST"));
+        list = dlg->findChild<CSpellListView*>(QStringLiteral("IDC_SPELL_LIST"));
         progress = dlg->findChild<QProgressBar*>(QStringLiteral("IDC_PROGRESS"));
         ASSERT_NE(list, nullptr);
         ASSERT_NE(progress, nullptr);
@@ -294,7 +294,7 @@ protected:
 
     std::unique_ptr<ScopedAppFont> font;
     std::unique_ptr<CSpellListDlg> dlg;
-    QTreeView* list = nullptr;
+    CSpellListView* list = nullptr;
     QHeaderView* header = nullptr;
     QAbstractItemModel* model = nullptr;
     QProgressBar* progress = nullptr;

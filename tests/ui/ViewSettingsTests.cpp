@@ -5,6 +5,7 @@
 #include <QSettings>
 #include <QWheelEvent>
 
+#include "CSpellListView.h"
 #include "UiTestSupport.h"
 #include "ViewSettings.h"
 
@@ -38,7 +39,7 @@ TEST_F(ViewSettingsTest, SizeWidthsAndClassComeBackInANewWindow) {
     CSpellListDlg second;
     second.ApplyView(view);
     EXPECT_EQ(second.size(), QSize(800, 500));
-    auto* secondHeader = second.findChild<QTreeView*>(QStringLiteral("IDC_SPELL_LIST"))->header();
+    auto* secondHeader = second.findChild<CSpellListView*>(QStringLiteral("IDC_SPELL_LIST"))->header();
     EXPECT_EQ(secondHeader->sectionSize(0), 250);
     EXPECT_EQ(secondHeader->sectionSize(3), 120);
 }
