@@ -9,6 +9,7 @@
 #include <QHelpEvent>
 #include <QIcon>
 #include <QImage>
+#include <QScrollBar>
 #include <QPainter>
 #include <QPixmap>
 #include <QSignalSpy>
@@ -674,4 +675,74 @@ TEST_F(SpellListTest, AReloadKeepsTheSelectedSpellAndDownGoesToTheSecondRow) {
     EXPECT_TRUE(list->viewport()->rect().intersects(list->visualRect(list->currentIndex())));
     Click("IDC_PRIEST");  // another class starts at its first row
     EXPECT_EQ(SelectedRows(), QList<int>{0});
+}
+
+TEST_F(SpellListTest, KeysMoveByRowsAndRowsFollowTheFont) {
+    ASSERT_NO_FATAL_FAILURE(BuildSample("wizard"));
+    Click("IDC_WIZARD");
+    ASSERT_EQ(model->rowCount(), 29);
+    list->setFocus();
+    dlg->resize(400, 300);  // narrower than the columns: the list scrolls sideways
+    QApplication::processEvents();
+    QScrollBar* sideways = list->horizontalScrollBar();
+    ASSERT_GT(sideways->maximum(), 0);
+
+    QTest::keyClick(list, Qt::Key_End);
+    EXPECT_EQ(SelectedRows(), QList<int>{28});
+    QTest::keyClick(list, Qt::Key_Home);
+    EXPECT_EQ(SelectedRows(), QList<int>{0});
+    const int column = list->currentIndex().column();
+    QTest::keyClick(list, Qt::Key_Right);
+    QTest::keyClick(list, Qt::Key_Right);
+    EXPECT_GT(sideways->value(), 0) << "Right scrolls";
+    EXPECT_EQ(list->currentIndex().column(), column) << "no cell of the row becomes current";
+    EXPECT_EQ(SelectedRows(), QList<int>{0});
+    QTest::keyClick(list, Qt::Key_Left);
+    QTest::keyClick(list, Qt::Key_Left);
+    EXPECT_EQ(sideways->value(), 0);
+    QTest::keyClick(list, Qt::Key_Tab);
+    EXPECT_FALSE(list->hasFocus()) << "Tab leaves the list";
+
+    // Every row is as tall as the text of the list's font needs.
+    const int before = list->visualRect(model->index(5, 0)).height();
+    EXPECT_GE(before, list->fontMetrics().height());
+    QFont larger = list->font();
+    larger.setPixelSize(QFontInfo(list->font()).pixelSize() * 2);
+    list->setFont(larger);
+    QApplication::processEvents();
+    const int after = list->visualRect(model->index(5, 0)).height();
+    EXPECT_GE(after, QFontMetrics(larger).height());
+    EXPECT_GT(after, before + 5);
+}
+
+TEST_F(SpellListTest, OneFocusFrameSpansTheCurrentRow) {
+    ASSERT_NO_FATAL_FAILURE(BuildSample("wizard"));
+    Click("IDC_WIZARD");
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Down);
+    ASSERT_EQ(list->currentIndex().row(), 2);
+    // Unselected, the current row shows nothing but the focus frame: the
+    // list with the focus and without it differ along the row's edges, over
+    // every column, not over one cell.
+    list->selectionModel()->clearSelection();
+    QApplication::processEvents();
+    const QImage focused = list->viewport()->grab().toImage();
+    Button("IDC_WIZARD")->setFocus();
+    QApplication::processEvents();
+    ASSERT_FALSE(list->hasFocus());
+    const QImage unfocused = list->viewport()->grab().toImage();
+    ASSERT_EQ(list->currentIndex().row(), 2);
+    const QRect row = list->visualRect(model->index(2, 0));
+    const int lastColumn = model->columnCount() - 1;
+    const int right = std::min(header->sectionViewportPosition(lastColumn) + header->sectionSize(lastColumn),
+                               list->viewport()->width()) - 4;
+    int samples = 0;
+    int framed = 0;
+    for (int x = 4; x < right; x += 7, ++samples)
+        if (focused.pixelColor(x, row.top()) != unfocused.pixelColor(x, row.top()) ||
+            focused.pixelColor(x, row.bottom()) != unfocused.pixelColor(x, row.bottom()))
+            ++framed;
+    EXPECT_GT(samples, 50);
+    EXPECT_EQ(framed, samples) << "the frame runs along the whole row";
 }
