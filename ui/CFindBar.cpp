@@ -110,6 +110,16 @@ CFindBar::CFindBar(SpellListModel* model, CSpellListView* list, QProgressBar* pr
     connect(m_pRunner, &SearchRunner::Started, this, &CFindBar::OnSearchStarted);
     connect(m_pRunner, &SearchRunner::Progressed, this, &CFindBar::OnSearchProgress);
     connect(m_pRunner, &SearchRunner::Finished, this, &CFindBar::OnSearchFinished);
+    connect(m_pRunner, &SearchRunner::Prepared, this, [this](const std::shared_ptr<SearchIndexSlot>& slot) {
+        // The spheres of the list still shown, now that its index is built.
+        if (slot != m_pSpheresSlot)
+            return;
+        m_pSpheresSlot.reset();
+        if (IsOpen())
+            FillFilters(filtersPriest_);
+        else
+            filtersStale_ = true;
+    });
 
     connect(m_ctlText, &QLineEdit::textChanged, this, &CFindBar::Search);
     connect(m_ctlLevel, &QComboBox::currentIndexChanged, this, &CFindBar::Search);
@@ -191,11 +201,21 @@ void CFindBar::OnListLoaded(const std::string& textPath, bool priest) {
 void CFindBar::FillFilters(bool priest) {
     filtersStale_ = false;
     // The load gathered the levels; a priest list's spheres are in its
-    // search index.
+    // search index. A small list's is built at once; a large one's on the
+    // worker, so that the bar opens without waiting: its spheres are
+    // added when the index is built.
     std::shared_ptr<const SpellSearchIndex> index;
+    m_pSpheresSlot.reset();
     if (priest) {
         try {
-            index = m_pModel->SearchIndex();
+            const std::shared_ptr<SearchIndexSlot> slot = m_pModel->IndexSlot();
+            index = slot ? slot->Built() : nullptr;
+            if (slot && !index && m_pModel->FieldBytes() <= inPlaceFieldBytes_ / 8)
+                index = slot->Get();
+            else if (slot && !index) {
+                m_pSpheresSlot = slot;
+                m_pRunner->Prepare(slot);
+            }
         } catch (const std::bad_alloc&) {
             // Only "All"; a search says why.
         }

@@ -20,6 +20,7 @@ class QLineEdit;
 class QProgressBar;
 class QToolButton;
 class CSpellListView;
+class SearchIndexSlot;
 class SearchRunner;
 class SpellListModel;
 class SpellSearchIndex;
@@ -107,6 +108,8 @@ private:
     bool filtersStale_ = false;
     bool filtersPriest_ = false;
     std::size_t inPlaceFieldBytes_;
+    // The index being built on the worker for the sphere box; null when none.
+    std::shared_ptr<SearchIndexSlot> m_pSpheresSlot;
     // The progress bar's state from before a worker search took it over.
     bool progressTaken_ = false;
     int progressMin_ = 0;

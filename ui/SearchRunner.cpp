@@ -103,6 +103,24 @@ void SearchRunner::Start(std::shared_ptr<SearchIndexSlot> slot, SpellQuery query
     emit Started();
 }
 
+void SearchRunner::Prepare(std::shared_ptr<SearchIndexSlot> slot) {
+    if (!slot)
+        return;
+    auto* watcher = new QFutureWatcher<void>(this);
+    connect(watcher, &QFutureWatcher<void>::finished, this, [this, watcher, slot] {
+        watcher->deleteLater();
+        emit Prepared(slot);
+    });
+    watcher->setFuture(QtConcurrent::run(&pool_, [slot] {
+        try {
+            RunWorkerStartHook();
+            slot->Get();
+        } catch (const std::bad_alloc&) {
+            // Built() stays null: the boxes offer less, a search says why.
+        }
+    }));
+}
+
 void SearchRunner::Cancel() {
     if (job_)
         job_->cancel.store(true, std::memory_order_relaxed);

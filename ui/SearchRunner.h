@@ -31,6 +31,9 @@ public:
     void Start(std::shared_ptr<SearchIndexSlot> slot, SpellQuery query, std::string textPath, bool inPlace);
     // Stops the running search, if any; it does not report.
     void Cancel();
+    // Builds the index of `slot` on the worker, after any search there;
+    // Prepared() tells when it is built (or the slot was dropped).
+    void Prepare(std::shared_ptr<SearchIndexSlot> slot);
     bool IsRunning() const { return watcher_ != nullptr; }
 
     // For tests: runs on the worker thread before each search there; it
@@ -45,6 +48,9 @@ signals:
     // it searched, whose row numbers `result` holds (null when memory ran
     // out before it was built).
     void Finished(const SearchResult& result, const SpellSearchIndex* index);
+    // The build asked for by Prepare() ended; the slot's Built() has the
+    // index, or null when the list changed or memory ran out.
+    void Prepared(const std::shared_ptr<SearchIndexSlot>& slot);
 
 private:
     struct Job {

@@ -267,6 +267,35 @@ TEST_F(FindBarTest, PriestSphereBoxOffersSingleSpheres) {
     EXPECT_EQ(Column(0), QStringList{"Root Call"});
 }
 
+TEST_F(FindBarTest, ALargePriestListsSpheresArriveWithoutHoldingTheBar) {
+    WriteFile(Txt("priest"), kPriestText.substr(0, kPriestText.size() - 4) + std::string(
+        "Root Call\nAlteration\nSphere: Plant, Animal/Elemental (Earth, Water)\nRange: Touch\tComponents: V\n"
+        "Duration: 1 day\tCasting Time: 1\nArea of Effect: Any road\tSaving Throw: None\n"
+        "Source.\nRoots.\n\nEnd\n"));
+    g_nLevel = 1;
+    ASSERT_TRUE(BuildIndex("priest").ok());
+    bar->SetInPlaceLimit(0);  // the index is built on the worker
+    std::binary_semaphore release(0);
+    SearchRunner::SetWorkerStartHook([&] { release.acquire(); });
+    Click("IDC_PRIEST");
+    Find(list);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(Items(school), QStringList{"All spheres"}) << "the bar is open before the index is built";
+    EXPECT_EQ(dlg->Model()->IndexSlot()->Built(), nullptr);
+    release.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return school->count() > 1; }));
+    EXPECT_EQ(Items(school), (QStringList{"All spheres", "All", "Animal", "Elemental (Earth, Water)", "Plant"}));
+
+    // A reload while the spheres are built: the old list's answer is not used.
+    SearchRunner::SetWorkerStartHook([&] { release.acquire(); });
+    Click("IDC_PRIEST");
+    EXPECT_EQ(Items(school), QStringList{"All spheres"});
+    release.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return school->count() > 1; }));
+    SearchRunner::SetWorkerStartHook({});
+    EXPECT_EQ(Items(school), (QStringList{"All spheres", "All", "Animal", "Elemental (Earth, Water)", "Plant"}));
+}
+
 TEST_F(FindBarTest, HeaderClickKeepsTheQueryAndClassSwitchResetsMissingFilters) {
     LoadWizard();
     Find(list);
