@@ -547,10 +547,7 @@ void SpellSearchIndex::AddRow(const std::array<std::string_view, kFieldCount>& f
 
 void SpellSearchIndex::AddRecord(const SpellRecord& record) {
     LevelDigits scratch;
-    std::array<std::string_view, kFieldCount> fields;
-    for (int field = 0; field < kFieldCount; ++field)
-        fields[static_cast<std::size_t>(field)] = RecordFieldView(record, field, scratch);
-    AddRow(fields, record.nTextOffset, record.nSchoolImage);
+    AddRow(RecordFields(record, scratch), record.nTextOffset, record.nSchoolImage);
 }
 
 std::vector<int32_t> SpellSearchIndex::Levels() const { return distinctLevels_; }

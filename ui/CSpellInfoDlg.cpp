@@ -214,15 +214,17 @@ std::optional<int32_t> CSpellInfoDlg::ReadRecord() {
         ShowMessageBox(Utf8(messages::kNoIndex), QMessageBox::Ok, this);
         return std::nullopt;
     }
-    m_strName = FieldDisplayText(FieldText(record->szName));
-    m_strSchool = FieldDisplayText(FieldText(record->szSchool));
-    m_strLevel = QString::asprintf("%d", record->nLevel);
-    m_strRange = FieldDisplayText(FieldText(record->szRange));
-    m_strDuration = FieldDisplayText(FieldText(record->szDuration));
-    m_strArea = FieldDisplayText(FieldText(record->szArea));
-    m_strSavingThrow = FieldDisplayText(FieldText(record->szSavingThrow));
-    m_strComponents = FieldDisplayText(FieldText(record->szComponents));
-    m_strCastingTime = FieldDisplayText(FieldText(record->szCastingTime));
+    LevelDigits scratch;
+    const RecordFieldViews fields = RecordFields(*record, scratch);
+    m_strName = FieldDisplayText(fields[kFieldName]);
+    m_strSchool = FieldDisplayText(fields[kFieldSchool]);
+    m_strLevel = FieldDisplayText(fields[kFieldLevel]);
+    m_strRange = FieldDisplayText(fields[kFieldRange]);
+    m_strDuration = FieldDisplayText(fields[kFieldDuration]);
+    m_strArea = FieldDisplayText(fields[kFieldArea]);
+    m_strSavingThrow = FieldDisplayText(fields[kFieldSavingThrow]);
+    m_strComponents = FieldDisplayText(fields[kFieldComponents]);
+    m_strCastingTime = FieldDisplayText(fields[kFieldCastingTime]);
     return record->nTextOffset;
 }
 

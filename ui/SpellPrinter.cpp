@@ -455,8 +455,9 @@ PrintSpells LoadPrintSpells(const std::string& dataDir, const std::string& spell
         if (found == byOffset.end())
             continue;
         PrintSpell& spell = found->second;
-        for (int field = 0; field < kFieldCount; ++field)
-            spell.fields[static_cast<std::size_t>(field)] = DisplayText(RecordFieldView(record, field, scratch));
+        const RecordFieldViews fields = RecordFields(record, scratch);
+        for (std::size_t field = 0; field < fields.size(); ++field)
+            spell.fields[field] = DisplayText(fields[field]);
         spell.schoolImage = record.nSchoolImage;
         if (haveText)
             spell.description = DisplayText(PrintDescription(text, record.nTextOffset));

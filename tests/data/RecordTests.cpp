@@ -147,6 +147,35 @@ TEST(RecordFields, BytesAfterTerminatorDoNotMatter) {
     EXPECT_EQ(RecordFieldText(r, kFieldSavingThrow), "Neg.");
 }
 
+// The nine texts every view of a record shows, in field order: the level
+// in decimal (negative too), leading blanks and raw bytes kept as stored.
+TEST(RecordFields, ShownTextsOfARecordInFieldOrder) {
+    SpellRecord r;
+    r.nTextOffset = 4321;
+    SetField(r.szName, "Magic Missile");
+    r.nLevel = 12;
+    r.nSchoolImage = 3;
+    SetField(r.szSchool, "Evocation");
+    SetField(r.szRange, " 60 yds. + 10 yds./level");
+    SetField(r.szDuration, "Instantaneous");
+    SetField(r.szArea, "1-5 targets");
+    SetField(r.szComponents, "V, S");
+    SetField(r.szSavingThrow, "None");
+    SetField(r.szCastingTime, "\xD5\xEE\xE4");
+    LevelDigits scratch;
+    const RecordFieldViews fields = RecordFields(r, scratch);
+    const RecordFieldViews expected{"Magic Missile", "12",   "Evocation", " 60 yds. + 10 yds./level",
+                                    "Instantaneous", "1-5 targets", "V, S", "None", "\xD5\xEE\xE4"};
+    EXPECT_EQ(fields, expected);
+
+    r.nLevel = -7;
+    r.szName[0] = '\0';
+    LevelDigits other;
+    EXPECT_EQ(RecordFields(r, other)[kFieldLevel], "-7");
+    EXPECT_EQ(RecordFields(r, other)[kFieldName], "");
+    EXPECT_EQ(RecordFieldView(r, kFieldCount, other), "");
+}
+
 TEST(RecordFields, ClearRecordBlanksTextUpToFirstZero) {
     SpellRecord r;
     std::memcpy(r.szName, "Fireball\0old", 12);
