@@ -35,23 +35,22 @@ bool WriteAll(int fd, const uint8_t* data, std::size_t size, int& error) {
     return true;
 }
 
-std::string FailureMessage(BuildStatus status, std::string_view file, std::string_view reason) {
-    switch (status) {
-    case BuildStatus::kOk: break;
-    case BuildStatus::kCannotOpenText: return messages::CannotOpenFile(file, reason);
-    case BuildStatus::kCannotReadText: return messages::CannotReadFile(file, reason);
-    case BuildStatus::kTextTooLarge: return messages::CannotIndexText(file);
-    case BuildStatus::kCannotWriteIndex: return messages::CannotWriteIndex(file, reason);
-    case BuildStatus::kTextChanged: return messages::TextChangedWhileIndexed(file);
+std::string FailureMessage(StatusCode code, std::string_view file, std::string_view reason) {
+    switch (code) {
+    case StatusCode::kCannotOpenText: return messages::CannotOpenFile(file, reason);
+    case StatusCode::kCannotReadText: return messages::CannotReadFile(file, reason);
+    case StatusCode::kTextTooLarge: return messages::CannotIndexText(file);
+    case StatusCode::kCannotWriteIndex: return messages::CannotWriteIndex(file, reason);
+    case StatusCode::kTextChanged: return messages::TextChangedWhileIndexed(file);
+    default: return {};
     }
-    return {};
 }
 
 // A failed build's result: the message names the file of `path` and gives
 // `reason`.
-BuildResult Failure(BuildStatus status, const std::string& path, std::string_view reason, int32_t endLevel) {
+BuildResult Failure(StatusCode code, const std::string& path, std::string_view reason, int32_t endLevel) {
     const std::string_view name = std::string_view(path).substr(path.rfind('/') + 1);
-    return {status, 0, endLevel, FailureMessage(status, name, reason), FailureMessage(status, path, reason)};
+    return {{code, 0, path}, 0, endLevel, FailureMessage(code, name, reason), FailureMessage(code, path, reason)};
 }
 
 bool SameTime(const struct timespec& a, const struct timespec& b) {
@@ -96,13 +95,11 @@ ParsedText ParseSpells(LineReader& text, bool bPriest, int32_t startLevel, Recor
     ClearRecord(record);
     for (;;) {
         const ParseResult result = ParseSpell(text, record, bPriest, state);
-        if (result == ParseResult::kReadError)
-            parsed.end = TextEnd::kReadError;
-        if (result == ParseResult::kOffsetTooLarge)
-            parsed.end = TextEnd::kOffsetTooLarge;
         if (result == ParseResult::kReadError || result == ParseResult::kOffsetTooLarge ||
-            result == ParseResult::kEnd)
+            result == ParseResult::kEnd) {
+            parsed.end = result;
             break;
+        }
         sink.Put(record);
         ++parsed.nRecords;
         if (result == ParseResult::kLastEntry)
@@ -119,15 +116,15 @@ BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass
     const std::string indexPath = IndexPath(dataDir, spellClass);
     int32_t endLevel = startLevel;
     const auto indexFailure = [&](std::string_view reason) {
-        return Failure(BuildStatus::kCannotWriteIndex, indexPath, reason, endLevel);
+        return Failure(StatusCode::kCannotWriteIndex, indexPath, reason, endLevel);
     };
 
     LineReader text;
     if (!text.Open(textPath))
-        return Failure(BuildStatus::kCannotOpenText, textPath, ErrorReason(text.Error()), endLevel);
+        return Failure(StatusCode::kCannotOpenText, textPath, ErrorReason(text.Error()), endLevel);
     struct stat textAtStart {};
     if (::fstat(text.FileDescriptor(), &textAtStart) != 0)
-        return Failure(BuildStatus::kCannotReadText, textPath, ErrorReason(errno), endLevel);
+        return Failure(StatusCode::kCannotReadText, textPath, ErrorReason(errno), endLevel);
 
     ReplacementFile replacement;
     if (!replacement.Create(dataDir, FileName(spellClass, kIndexExtension)))
@@ -136,19 +133,19 @@ BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass
     IndexWriter index(replacement.fd());
     const ParsedText parsed = ParseSpells(text, IsPriestClass(spellClass), startLevel, index, observer);
     endLevel = parsed.nEndLevel;
-    if (parsed.end == TextEnd::kReadError)
-        return Failure(BuildStatus::kCannotReadText, textPath, ErrorReason(text.Error()), endLevel);
-    if (parsed.end == TextEnd::kOffsetTooLarge)
-        return Failure(BuildStatus::kTextTooLarge, textPath, {}, endLevel);
+    if (parsed.end == ParseResult::kReadError)
+        return Failure(StatusCode::kCannotReadText, textPath, ErrorReason(text.Error()), endLevel);
+    if (parsed.end == ParseResult::kOffsetTooLarge)
+        return Failure(StatusCode::kTextTooLarge, textPath, {}, endLevel);
 
     if (!index.Flush())
         return indexFailure(ErrorReason(index.Error()));
     if (!TextUnchanged(text.FileDescriptor(), textPath, textAtStart))
-        return Failure(BuildStatus::kTextChanged, textPath, {}, endLevel);
+        return Failure(StatusCode::kTextChanged, textPath, {}, endLevel);
     replacement.SetModificationTime(textAtStart.st_mtim);
     if (!replacement.Commit())
         return indexFailure(replacement.Reason());
-    return {BuildStatus::kOk, parsed.nRecords, endLevel, {}, {}};
+    return {{}, parsed.nRecords, endLevel, {}, {}};
 }
 
 BuildResult BuildIndex(std::string_view spellClass, SpellTextObserver* observer) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "SpellText.h"
+#include "Status.h"
 #include "VarintLog.h"
 
 enum class Severity {
@@ -191,20 +192,15 @@ private:
     std::size_t m_nUtf8Lines = 0, m_nOtherLines = 0;
 };
 
-enum class CheckStatus {
-    kOk,
-    kCannotOpenText,  // the spell text file cannot be opened
-    kCannotReadText,  // reading it failed midway
-};
-
+// Fails with kCannotOpenText or kCannotReadText.
 struct [[nodiscard]] CheckResult {
-    CheckStatus status = CheckStatus::kOk;
+    Status status;
     std::string strMessage;  // what failed, for the user; empty on success
     std::size_t nSpells = 0;  // the spells a build would index
     CheckCounts counts;
     std::vector<Diagnostic> diagnostics;  // when no sink was given
 
-    bool ok() const { return status == CheckStatus::kOk; }
+    bool ok() const { return status.ok(); }
 };
 
 // Checks `text` from its position, levels counted from 1 as a build does.

@@ -72,11 +72,11 @@ private:
 
 SearchResult Cancelled() {
     SearchResult result;
-    result.status = SearchStatus::kCancelled;
+    result.status.code = StatusCode::kCancelled;
     return result;
 }
 
-SearchResult Failed(SearchStatus status, std::string message) {
+SearchResult Failed(Status status, std::string message) {
     SearchResult result;
     result.status = status;
     result.strMessage = std::move(message);
@@ -729,7 +729,7 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
     }
     LineReader file;
     if (!file.Open(textPath))
-        return Failed(SearchStatus::kCannotOpenText,
+        return Failed({StatusCode::kCannotOpenText, file.Error(), textPath},
                       messages::CannotOpenFile(textPath, ErrorReason(file.Error())));
     std::string raw;
     std::string folded;
@@ -744,12 +744,14 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
             progress.Set(fieldsDone, kSearchProgressMax, i, candidates.size());
         }
         const int32_t textOffset = candidates[i].textOffset;
-        const DescriptionStatus status = ReadDescriptionInto(file, textOffset, raw);
-        if (status == DescriptionStatus::kReadError)
-            return Failed(SearchStatus::kCannotReadText,
-                          messages::CannotReadFile(textPath, ErrorReason(file.Error() ? file.Error() : EIO)));
+        Status status = ReadDescriptionInto(file, textOffset, raw);
+        if (status.code == StatusCode::kCannotReadText) {
+            status.error = status.error != 0 ? status.error : EIO;
+            status.path = textPath;
+            return Failed(status, messages::CannotReadFile(textPath, ErrorReason(status.error)));
+        }
         std::string_view description;
-        if (status == DescriptionStatus::kOk) {
+        if (status.ok()) {
             if (folded.size() < FoldRoom(raw.size()))
                 folded.resize(FoldRoom(raw.size()));
             description = std::string_view(

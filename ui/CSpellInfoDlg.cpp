@@ -293,15 +293,15 @@ bool CSpellInfoDlg::ReadDescription(int32_t textOffset) {
                                                               : ReadDescriptionFromPath(textPath, textOffset);
     const std::string fileName =
         std::filesystem::path(m_strPath).filename().string() + std::string(kTextExtension);
-    if (description.status == DescriptionStatus::kCannotOpenText) {
+    if (description.status.code == StatusCode::kCannotOpenText) {
         ShowMessageBox(Utf8(messages::CannotOpenFile(fileName)), QMessageBox::Ok, this);
         return false;
     }
-    if (description.status == DescriptionStatus::kReadError) {
+    if (description.status.code == StatusCode::kCannotReadText) {
         // Part of a description would pass for all of it: the box stays
         // empty, and the message says why.
         ShowMessageBox(Utf8(messages::CannotReadFile(
-                           fileName, description.strReason.empty() ? ErrorReason(EIO) : description.strReason)),
+                           fileName, ErrorReason(description.status.error != 0 ? description.status.error : EIO))),
                        QMessageBox::Ok, this);
         return false;
     }

@@ -101,7 +101,7 @@ inline std::vector<SpellRecord> BuildRecords(const TempDir& dir, std::string_vie
                                              const std::string& cls = "wizard") {
     WriteFile(dir.file(cls + ".txt"), text);
     const BuildResult r = BuildIndexIn(dir.prefix(), cls, 1);
-    EXPECT_EQ(r.status, BuildStatus::kOk) << r.strMessage;
+    EXPECT_EQ(r.status.code, StatusCode::kOk) << r.strMessage;
     EXPECT_EQ(r.strMessage, "");
     EXPECT_EQ(ReadFile(dir.file(cls + ".idx")).size(), r.nRecords * kRecordSize);
     std::vector<SpellRecord> records = ReadIndex(dir.file(cls + ".idx"));

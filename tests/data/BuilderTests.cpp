@@ -382,7 +382,7 @@ TEST_F(Builder, ParseSpellsOverMemoryMatchesTheFileBuild) {
         reader.OpenMemory(text, window);
         RecordList sink;
         const ParsedText parsed = ParseSpells(reader, false, 1, sink);
-        EXPECT_EQ(parsed.end, TextEnd::kEnd);
+        EXPECT_EQ(parsed.end, ParseResult::kEnd);
         EXPECT_EQ(parsed.nRecords, 4u);
         EXPECT_EQ(parsed.nEndLevel, 2);
         ASSERT_EQ(sink.records.size(), fromFile.size());
@@ -423,13 +423,13 @@ const std::string kOldIndex = std::string(kRecordSize, 'O') + std::string(kRecor
 
 TEST_F(Builder, MissingTextLeavesIndexUntouched) {
     BuildResult r = BuildIndexIn(dir.prefix(), "wizard", 1);
-    EXPECT_EQ(r.status, BuildStatus::kCannotOpenText);
+    EXPECT_EQ(r.status.code, StatusCode::kCannotOpenText);
     EXPECT_EQ(r.strMessage, "can't open file wizard.txt: No such file or directory");
     EXPECT_EQ(DirEntries(dir.path()), Strings{});
 
     WriteFile(dir.file("wizard.idx"), kOldIndex);
     r = BuildIndexIn(dir.prefix(), "wizard", 1);
-    EXPECT_EQ(r.status, BuildStatus::kCannotOpenText);
+    EXPECT_EQ(r.status.code, StatusCode::kCannotOpenText);
     EXPECT_EQ(r.nRecords, 0u);
     EXPECT_EQ(ReadFile(dir.file("wizard.idx")), kOldIndex);
     EXPECT_EQ(DirEntries(dir.path()), Strings{"wizard.idx"});
@@ -439,7 +439,7 @@ TEST_F(Builder, TextThatIsADirectory) {
     std::filesystem::create_directory(dir.file("wizard.txt"));
     WriteFile(dir.file("wizard.idx"), kOldIndex);
     const BuildResult r = BuildIndexIn(dir.prefix(), "wizard", 1);
-    EXPECT_EQ(r.status, BuildStatus::kCannotOpenText);
+    EXPECT_EQ(r.status.code, StatusCode::kCannotOpenText);
     EXPECT_EQ(r.strMessage, "can't open file wizard.txt: Is a directory");
     EXPECT_EQ(ReadFile(dir.file("wizard.idx")), kOldIndex);
     EXPECT_EQ(DirEntries(dir.path()), (Strings{"wizard.idx", "wizard.txt"}));

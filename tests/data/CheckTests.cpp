@@ -304,7 +304,7 @@ TEST(SpellCheck, KeptWarningsKeepTheFirstAndCountTheRest) {
 TEST(SpellCheck, FileThatCannotBeOpened) {
     TempDir dir;
     const CheckResult missing = CheckSpellFile(dir.prefix(), "wizard");
-    EXPECT_EQ(missing.status, CheckStatus::kCannotOpenText);
+    EXPECT_EQ(missing.status.code, StatusCode::kCannotOpenText);
     EXPECT_EQ(missing.strMessage, "can't open file " + dir.file("wizard.txt") + ": No such file or directory");
 
     WriteFile(dir.file("priest.txt"), "Alpha\nAlteration\nSpheres: All\n" + kFields + "W.\n");

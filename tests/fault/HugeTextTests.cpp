@@ -37,7 +37,7 @@ TEST(HugeText, DescriptionPastTwoGigabytesFailsTheBuildAndKeepsTheOldIndex) {
     WriteText(dir.file("wizard.txt"), int64_t{INT32_MAX} + 1);
     WriteFile(dir.file("wizard.idx"), kOldIndex);
     const BuildResult r = BuildIndexIn(dir.prefix(), "wizard", 1);
-    EXPECT_EQ(r.status, BuildStatus::kTextTooLarge);
+    EXPECT_EQ(r.status.code, StatusCode::kTextTooLarge);
     EXPECT_EQ(r.strMessage, "can't index wizard.txt: spells past 2 GiB cannot be stored in the index");
     EXPECT_EQ(ReadFile(dir.file("wizard.idx")), kOldIndex);
     EXPECT_EQ(DirEntries(dir.path()), (Strings{"wizard.idx", "wizard.txt"}));

@@ -79,7 +79,7 @@ TEST_F(FaultTest, NoDescriptorForTemporaryIndexKeepsOldIndex) {
         ASSERT_TRUE(limit.ok());
         result = BuildIndexIn(dir.prefix(), "wizard", 1);
     }
-    EXPECT_EQ(result.status, BuildStatus::kCannotWriteIndex);
+    EXPECT_EQ(result.status.code, StatusCode::kCannotWriteIndex);
     EXPECT_EQ(result.strMessage, "can't write index wizard.idx: Too many open files");
     EXPECT_EQ(ReadFile(Idx()), oldIndex);
     EXPECT_EQ(DirEntries(dir.path()), (Strings{"wizard.idx", "wizard.txt"}));
