@@ -15,8 +15,8 @@
 
 #include "IndexBuilder.h"
 #include "Messages.h"
-#include "RegularFile.h"
 #include "SpellFiles.h"
+#include "StatusMessage.h"
 
 namespace {
 
@@ -234,7 +234,7 @@ std::string FillFolder(const std::string& folder, const std::string& samplesDir)
         g_nLevel = 1;
         const BuildResult built = BuildIndex(spellClass);
         if (!built.ok())
-            return built.strMessage;
+            return StatusMessage(built.status, FileNaming::kName);
     }
     return {};
 }

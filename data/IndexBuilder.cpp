@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include "LineReader.h"
-#include "Messages.h"
 #include "RegularFile.h"
 #include "ReplacementFile.h"
 #include "SpellFiles.h"
@@ -35,23 +34,7 @@ bool WriteAll(int fd, const uint8_t* data, std::size_t size, int& error) {
     return true;
 }
 
-std::string FailureMessage(StatusCode code, std::string_view file, std::string_view reason) {
-    switch (code) {
-    case StatusCode::kCannotOpenText: return messages::CannotOpenFile(file, reason);
-    case StatusCode::kCannotReadText: return messages::CannotReadFile(file, reason);
-    case StatusCode::kTextTooLarge: return messages::CannotIndexText(file);
-    case StatusCode::kCannotWriteIndex: return messages::CannotWriteIndex(file, reason);
-    case StatusCode::kTextChanged: return messages::TextChangedWhileIndexed(file);
-    default: return {};
-    }
-}
-
-// A failed build's result: the message names the file of `path` and gives
-// `reason`.
-BuildResult Failure(StatusCode code, const std::string& path, std::string_view reason, int32_t endLevel) {
-    const std::string_view name = std::string_view(path).substr(path.rfind('/') + 1);
-    return {{code, 0, path}, 0, endLevel, FailureMessage(code, name, reason), FailureMessage(code, path, reason)};
-}
+BuildResult Failure(Status status, int32_t endLevel) { return {std::move(status), 0, endLevel}; }
 
 bool SameTime(const struct timespec& a, const struct timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
@@ -115,37 +98,40 @@ BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass
     const std::string textPath = TextPath(dataDir, spellClass);
     const std::string indexPath = IndexPath(dataDir, spellClass);
     int32_t endLevel = startLevel;
-    const auto indexFailure = [&](std::string_view reason) {
-        return Failure(StatusCode::kCannotWriteIndex, indexPath, reason, endLevel);
+    const auto textFailure = [&](StatusCode code, int error) {
+        return Failure({code, error, textPath}, endLevel);
+    };
+    const auto indexFailure = [&](int error, bool inDirectory = false) {
+        return Failure({StatusCode::kCannotWriteIndex, error, indexPath, inDirectory}, endLevel);
     };
 
     LineReader text;
     if (!text.Open(textPath))
-        return Failure(StatusCode::kCannotOpenText, textPath, ErrorReason(text.Error()), endLevel);
+        return textFailure(StatusCode::kCannotOpenText, text.Error());
     struct stat textAtStart {};
     if (::fstat(text.FileDescriptor(), &textAtStart) != 0)
-        return Failure(StatusCode::kCannotReadText, textPath, ErrorReason(errno), endLevel);
+        return textFailure(StatusCode::kCannotReadText, errno);
 
     ReplacementFile replacement;
     if (!replacement.Create(dataDir, FileName(spellClass, kIndexExtension)))
-        return indexFailure(replacement.Reason());
+        return indexFailure(replacement.Error(), replacement.ErrorInDirectory());
 
     IndexWriter index(replacement.fd());
     const ParsedText parsed = ParseSpells(text, IsPriestClass(spellClass), startLevel, index, observer);
     endLevel = parsed.nEndLevel;
     if (parsed.end == ParseResult::kReadError)
-        return Failure(StatusCode::kCannotReadText, textPath, ErrorReason(text.Error()), endLevel);
+        return textFailure(StatusCode::kCannotReadText, text.Error());
     if (parsed.end == ParseResult::kOffsetTooLarge)
-        return Failure(StatusCode::kTextTooLarge, textPath, {}, endLevel);
+        return textFailure(StatusCode::kTextTooLarge, 0);
 
     if (!index.Flush())
-        return indexFailure(ErrorReason(index.Error()));
+        return indexFailure(index.Error());
     if (!TextUnchanged(text.FileDescriptor(), textPath, textAtStart))
-        return Failure(StatusCode::kTextChanged, textPath, {}, endLevel);
+        return textFailure(StatusCode::kTextChanged, 0);
     replacement.SetModificationTime(textAtStart.st_mtim);
     if (!replacement.Commit())
-        return indexFailure(replacement.Reason());
-    return {{}, parsed.nRecords, endLevel, {}, {}};
+        return indexFailure(replacement.Error(), replacement.ErrorInDirectory());
+    return {{}, parsed.nRecords, endLevel};
 }
 
 BuildResult BuildIndex(std::string_view spellClass, SpellTextObserver* observer) {

@@ -62,13 +62,12 @@ ParsedText ParseSpells(LineReader& text, bool bPriest, int32_t startLevel, Recor
                        SpellTextObserver* observer = nullptr);
 
 // Fails with kCannotOpenText, kCannotReadText, kTextTooLarge,
-// kCannotWriteIndex or kTextChanged, naming the file by its path.
+// kCannotWriteIndex or kTextChanged, with the path of the file that
+// failed; StatusMessage (StatusMessage.h) words it.
 struct [[nodiscard]] BuildResult {
     Status status;
     std::size_t nRecords = 0;  // records written, on success
     int32_t nEndLevel = 1;     // the level counter where the parse ended
-    std::string strMessage;    // what failed, naming the file; empty on success
-    std::string strPathMessage;  // the same, naming the file by its full path
 
     bool ok() const { return status.ok(); }
 };

@@ -7,10 +7,10 @@
 
 #include "IndexBuilder.h"
 #include "LineReader.h"
-#include "RegularFile.h"
 #include "Messages.h"
 #include "SchoolImage.h"
 #include "SpellFiles.h"
+#include "StatusMessage.h"
 #include "TextDecoding.h"
 
 namespace {
@@ -562,12 +562,12 @@ CheckResult CheckSpellFile(const std::string& dataDir, std::string_view spellCla
     if (!text.Open(path)) {
         CheckResult failed;
         failed.status = {StatusCode::kCannotOpenText, text.Error(), path};
-        failed.strMessage = messages::CannotOpenFile(path, ErrorReason(text.Error()));
+        failed.strMessage = StatusMessage(failed.status);
         return failed;
     }
     CheckResult result = CheckSpellText(text, IsPriestClass(spellClass), sink);
     result.status.path = path;
     if (result.status.code == StatusCode::kCannotReadText)
-        result.strMessage = messages::CannotReadFile(path, ErrorReason(text.Error()));
+        result.strMessage = StatusMessage(result.status);
     return result;
 }

@@ -11,8 +11,8 @@
 #include "DescriptionReader.h"
 #include "LineReader.h"
 #include "Messages.h"
-#include "RegularFile.h"
 #include "SchoolImage.h"
+#include "StatusMessage.h"
 #include "TextDecoding.h"
 
 namespace {
@@ -76,10 +76,10 @@ SearchResult Cancelled() {
     return result;
 }
 
-SearchResult Failed(Status status, std::string message) {
+SearchResult Failed(Status status) {
     SearchResult result;
-    result.status = status;
-    result.strMessage = std::move(message);
+    result.strMessage = StatusMessage(status);
+    result.status = std::move(status);
     return result;
 }
 
@@ -729,8 +729,7 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
     }
     LineReader file;
     if (!file.Open(textPath))
-        return Failed({StatusCode::kCannotOpenText, file.Error(), textPath},
-                      messages::CannotOpenFile(textPath, ErrorReason(file.Error())));
+        return Failed({StatusCode::kCannotOpenText, file.Error(), textPath});
     std::string raw;
     std::string folded;
     std::vector<signed char> held;
@@ -748,7 +747,7 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
         if (status.code == StatusCode::kCannotReadText) {
             status.error = status.error != 0 ? status.error : EIO;
             status.path = textPath;
-            return Failed(status, messages::CannotReadFile(textPath, ErrorReason(status.error)));
+            return Failed(std::move(status));
         }
         std::string_view description;
         if (status.ok()) {

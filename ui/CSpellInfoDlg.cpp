@@ -30,10 +30,10 @@
 #include "MatchHighlight.h"
 #include "MessageBox.h"
 #include "Messages.h"
-#include "RegularFile.h"
 #include "SpellCopy.h"
 #include "SpellFiles.h"
 #include "SpellSearch.h"
+#include "StatusMessage.h"
 #include "resource.h"
 
 namespace {

@@ -28,13 +28,13 @@
 #include "IndexReader.h"
 #include "LineReader.h"
 #include "Messages.h"
-#include "RegularFile.h"
 #include "ReplacementFile.h"
 #include "SchoolIcons.h"
 #include "SpellBook.h"
 #include "SpellFiles.h"
 #include "SpellListModel.h"
 #include "SpellText.h"
+#include "StatusMessage.h"
 
 namespace {
 
@@ -495,7 +495,7 @@ std::string WriteSpellsPdf(const std::string& path, const std::vector<PrintSpell
         dir.push_back('/');
     ReplacementFile replacement;
     if (!replacement.Create(dir, file.filename().string()))
-        return messages::CannotWritePdf(path, replacement.Reason());
+        return messages::CannotWritePdf(path, ReplacementReason(replacement));
     QFile out;
     if (!out.open(replacement.fd(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
         return messages::CannotWritePdf(path, out.errorString().toStdString());
@@ -513,7 +513,7 @@ std::string WriteSpellsPdf(const std::string& path, const std::vector<PrintSpell
         return messages::CannotWritePdf(path, out.errorString().toStdString());
     out.close();
     if (!replacement.Commit())
-        return messages::CannotWritePdf(path, replacement.Reason());
+        return messages::CannotWritePdf(path, ReplacementReason(replacement));
     return {};
 }
 

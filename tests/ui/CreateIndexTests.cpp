@@ -2,6 +2,7 @@
 // Create Index: the question, the index it writes, and the messages when
 // the build fails.
 
+#include "StatusMessage.h"
 #include "UiTestSupport.h"
 
 namespace {
@@ -16,7 +17,7 @@ protected:
         std::filesystem::copy_file(std::string(SPELLS_SAMPLES_DIR) + "/" + spellClass + ".txt",
                                    other.file(spellClass + ".txt"));
         const BuildResult result = BuildIndexIn(other.prefix(), spellClass, 1);
-        EXPECT_TRUE(result.ok()) << result.strMessage;
+        EXPECT_TRUE(result.ok()) << StatusMessage(result.status, FileNaming::kName);
         return ReadFile(other.file(spellClass + ".idx"));
     }
 
