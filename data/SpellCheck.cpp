@@ -10,7 +10,6 @@
 #include "Messages.h"
 #include "SchoolImage.h"
 #include "SpellFiles.h"
-#include "StatusMessage.h"
 #include "TextDecoding.h"
 
 namespace {
@@ -562,12 +561,10 @@ CheckResult CheckSpellFile(const std::string& dataDir, std::string_view spellCla
     if (!text.Open(path)) {
         CheckResult failed;
         failed.status = {StatusCode::kCannotOpenText, text.Error(), path};
-        failed.strMessage = StatusMessage(failed.status);
         return failed;
     }
     CheckResult result = CheckSpellText(text, IsPriestClass(spellClass), sink);
-    result.status.path = path;
-    if (result.status.code == StatusCode::kCannotReadText)
-        result.strMessage = StatusMessage(result.status);
+    if (!result.ok())
+        result.status.path = path;
     return result;
 }

@@ -194,8 +194,7 @@ private:
 
 // Fails with kCannotOpenText or kCannotReadText.
 struct [[nodiscard]] CheckResult {
-    Status status;
-    std::string strMessage;  // what failed, for the user; empty on success
+    Status status;  // StatusMessage (StatusMessage.h) words a failure
     std::size_t nSpells = 0;  // the spells a build would index
     CheckCounts counts;
     std::vector<Diagnostic> diagnostics;  // when no sink was given
@@ -208,6 +207,6 @@ struct [[nodiscard]] CheckResult {
 // result's diagnostics.
 CheckResult CheckSpellText(LineReader& text, bool bPriest, DiagnosticSink* sink = nullptr);
 // Checks dataDir + spellClass + ".txt"; nothing is written. A failure's
-// message names the file by its path.
+// status holds the file's path.
 CheckResult CheckSpellFile(const std::string& dataDir, std::string_view spellClass,
                            DiagnosticSink* sink = nullptr);
