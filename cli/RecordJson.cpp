@@ -9,7 +9,7 @@ std::string RecordJson(const SpellRecord& r, int64_t offset, bool withDescriptio
                        const std::string& textPath) {
     LevelDigits scratch;
     const RecordFieldViews fields = RecordFields(r, scratch);
-    const auto text = [&](SpellField field) { return DecodeForDisplay(fields[field]); };
+    const auto text = [&](SpellField field) { return DecodeForDisplay(fields[static_cast<std::size_t>(field)]); };
     JsonObject json;
     json.AddInt("offset", offset);
     json.AddInt("text_offset", r.nTextOffset);

@@ -216,15 +216,16 @@ std::optional<int32_t> CSpellInfoDlg::ReadRecord() {
     }
     LevelDigits scratch;
     const RecordFieldViews fields = RecordFields(*record, scratch);
-    m_strName = FieldDisplayText(fields[kFieldName]);
-    m_strSchool = FieldDisplayText(fields[kFieldSchool]);
-    m_strLevel = FieldDisplayText(fields[kFieldLevel]);
-    m_strRange = FieldDisplayText(fields[kFieldRange]);
-    m_strDuration = FieldDisplayText(fields[kFieldDuration]);
-    m_strArea = FieldDisplayText(fields[kFieldArea]);
-    m_strSavingThrow = FieldDisplayText(fields[kFieldSavingThrow]);
-    m_strComponents = FieldDisplayText(fields[kFieldComponents]);
-    m_strCastingTime = FieldDisplayText(fields[kFieldCastingTime]);
+    const auto shown = [&](SpellField field) { return FieldDisplayText(fields[static_cast<std::size_t>(field)]); };
+    m_strName = shown(kFieldName);
+    m_strSchool = shown(kFieldSchool);
+    m_strLevel = shown(kFieldLevel);
+    m_strRange = shown(kFieldRange);
+    m_strDuration = shown(kFieldDuration);
+    m_strArea = shown(kFieldArea);
+    m_strSavingThrow = shown(kFieldSavingThrow);
+    m_strComponents = shown(kFieldComponents);
+    m_strCastingTime = shown(kFieldCastingTime);
     return record->nTextOffset;
 }
 

@@ -173,8 +173,9 @@ TEST(RecordFields, ShownTextsOfARecordInFieldOrder) {
     r.nLevel = -7;
     r.szName[0] = '\0';
     LevelDigits other;
-    EXPECT_EQ(RecordFields(r, other)[kFieldLevel], "-7");
-    EXPECT_EQ(RecordFields(r, other)[kFieldName], "");
+    const RecordFieldViews changed = RecordFields(r, other);
+    EXPECT_EQ(changed[1], "-7");  // the level
+    EXPECT_EQ(changed[0], "");    // the name
     EXPECT_EQ(RecordFieldView(r, kFieldCount, other), "");
 }
 
