@@ -24,6 +24,7 @@
 #include "IndexBuilder.h"
 #include "ScratchDir.h"
 #include "SpellCheck.h"
+#include "StatusMessage.h"
 
 namespace {
 
@@ -66,7 +67,7 @@ void BM_BuildIndex(benchmark::State& state) {
     for (auto _ : state) {
         const BuildResult result = BuildIndexIn(g_text.dir, "wizard", 1);
         if (!result.ok())
-            state.SkipWithError(result.strMessage.c_str());
+            state.SkipWithError(StatusMessage(result.status).c_str());
         benchmark::DoNotOptimize(result.nRecords);
     }
     SetBytes(state);
@@ -77,7 +78,7 @@ void BM_BuildIndexChecked(benchmark::State& state) {
         SpellChecker checker;
         const BuildResult result = BuildIndexIn(g_text.dir, "wizard", 1, &checker);
         if (!result.ok())
-            state.SkipWithError(result.strMessage.c_str());
+            state.SkipWithError(StatusMessage(result.status).c_str());
         benchmark::DoNotOptimize(checker.Finish().nWarnings);
     }
     SetBytes(state);
@@ -87,7 +88,7 @@ void BM_Check(benchmark::State& state) {
     for (auto _ : state) {
         const CheckResult result = CheckSpellFile(g_text.dir, "wizard");
         if (!result.ok())
-            state.SkipWithError(result.strMessage.c_str());
+            state.SkipWithError(StatusMessage(result.status).c_str());
         benchmark::DoNotOptimize(result.diagnostics.size());
     }
     SetBytes(state);

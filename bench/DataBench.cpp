@@ -43,6 +43,7 @@
 #include "ReplacementFile.h"
 #include "ScratchDir.h"
 #include "SpellFiles.h"
+#include "StatusMessage.h"
 
 namespace {
 
@@ -118,7 +119,8 @@ private:
         const BuildResult built = BuildIndexIn(prefix_, text.spellClass, 1);
         if (!built.ok() || built.nRecords != text.info.entries.size())
             Fail(text.path + ": " + std::to_string(built.nRecords) + " records indexed, " +
-                 std::to_string(text.info.entries.size()) + " generated " + built.strMessage);
+                 std::to_string(text.info.entries.size()) + " generated " +
+                 StatusMessage(built.status, FileNaming::kName));
         const std::size_t middle = built.nRecords / 2;
         const RecordResult record =
             ReadRecordAt(IndexPath(prefix_, text.spellClass), static_cast<int64_t>(middle * kRecordSize));

@@ -42,6 +42,7 @@
 #include "SpellFiles.h"
 #include "SpellListModel.h"
 #include "SpellSearch.h"
+#include "StatusMessage.h"
 #include "UiBenchSupport.h"
 
 namespace {
@@ -219,7 +220,7 @@ TextList& Text(int kind) {
     g_nLevel = 1;
     const BuildResult built = BuildIndex(text.spellClass);
     if (!built.ok())
-        std::fprintf(stderr, "%s\n", built.strMessage.c_str());
+        std::fprintf(stderr, "%s\n", StatusMessage(built.status, FileNaming::kName).c_str());
     IndexReader reader;
     reader.Open(IndexPath(text.spellClass));
     text.index.Reserve(static_cast<std::size_t>(reader.RecordCount()));
@@ -317,7 +318,7 @@ void BM_EditedTextDescriptionSearch(benchmark::State& state) {
         g_strDataDir = BenchDataDir();
         g_nLevel = 1;
         if (const BuildResult built = BuildIndex("edited"); !built.ok())
-            std::fprintf(stderr, "%s\n", built.strMessage.c_str());
+            std::fprintf(stderr, "%s\n", StatusMessage(built.status, FileNaming::kName).c_str());
         IndexReader reader;
         reader.Open(IndexPath("edited"));
         SpellRecord record;

@@ -32,6 +32,7 @@
 #include "IndexBuilder.h"
 #include "ScratchDir.h"
 #include "SpellFiles.h"
+#include "StatusMessage.h"
 
 namespace {
 
@@ -150,7 +151,7 @@ int main(int argc, char** argv) {
     }
     const BuildResult built = BuildIndexIn(scratch.prefix(), "wizard", 1);
     if (!built.ok()) {
-        std::fprintf(stderr, "startup_probe: %s\n", built.strMessage.c_str());
+        std::fprintf(stderr, "startup_probe: %s\n", StatusMessage(built.status, FileNaming::kPath).c_str());
         return 1;
     }
     // The browser's settings go to the scratch folder, not the user's.

@@ -10,6 +10,7 @@
 #include "Output.h"
 #include "SpellCheck.h"
 #include "SpellFiles.h"
+#include "StatusMessage.h"
 
 namespace {
 
@@ -66,7 +67,7 @@ int RunCheck(const std::string& dataDir, std::string_view spellClass, bool json)
     const CheckResult result = CheckSpellFile(dataDir, spellClass, &out);
     if (!result.ok()) {
         FinishOutput();
-        return Fail(result.strMessage);
+        return Fail(StatusMessage(result.status));
     }
     const CheckCounts& counts = result.counts;
     const std::string summary = messages::CheckSummary(result.nSpells, counts.nWarnings, counts.nNotes) + "\n";

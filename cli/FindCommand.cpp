@@ -9,10 +9,10 @@
 #include "Messages.h"
 #include "Output.h"
 #include "RecordJson.h"
-#include "RegularFile.h"
 #include "SpellBook.h"
 #include "SpellFiles.h"
 #include "SpellSearch.h"
+#include "StatusMessage.h"
 
 namespace {
 

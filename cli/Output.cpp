@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "Messages.h"
-#include "RegularFile.h"
+#include "StatusMessage.h"
 
 namespace {
 

@@ -19,10 +19,10 @@
 #include "Messages.h"
 #include "Output.h"
 #include "RecordJson.h"
-#include "RegularFile.h"
 #include "SpellBook.h"
 #include "SpellFiles.h"
 #include "SpellRecord.h"
+#include "StatusMessage.h"
 
 namespace {
 
@@ -118,7 +118,7 @@ std::string DataDirPrefix(std::string_view dir) {
 int Build(const std::string& dataDir, std::string_view spellClass) {
     const BuildResult result = BuildIndexIn(dataDir, spellClass, 1);
     if (!result.ok())
-        return Fail(result.strPathMessage);
+        return Fail(StatusMessage(result.status));
     std::printf("%zu records written to %s\n", result.nRecords, IndexPath(dataDir, spellClass).c_str());
     return FinishOutput();
 }

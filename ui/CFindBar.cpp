@@ -359,9 +359,9 @@ void CFindBar::OnSearchFinished(const SearchResult& result, const SpellSearchInd
     RestoreProgress();
     // Rows of a list that is no longer shown; memory may run out before
     // the index of the list shown is built.
-    if (!m_pModel->IsSearchIndex(index) && !(index == nullptr && result.status == SearchStatus::kOutOfMemory))
+    if (!m_pModel->IsSearchIndex(index) && !(index == nullptr && result.status.code == StatusCode::kOutOfMemory))
         return;
-    if (result.status == SearchStatus::kOutOfMemory) {
+    if (result.status.code == StatusCode::kOutOfMemory) {
         // The whole list, and why.
         m_pModel->ClearFilter();
         UpdateCount();

@@ -31,10 +31,10 @@
 #include "MatchHighlight.h"
 #include "MessageBox.h"
 #include "Messages.h"
-#include "RegularFile.h"
 #include "SpellCopy.h"
 #include "SpellFiles.h"
 #include "SpellSearch.h"
+#include "StatusMessage.h"
 #include "resource.h"
 
 namespace {
@@ -215,15 +215,18 @@ std::optional<int32_t> CSpellInfoDlg::ReadRecord() {
         ShowMessageBox(Utf8(messages::kNoIndex), QMessageBox::Ok, this);
         return std::nullopt;
     }
-    m_strName = FieldDisplayText(FieldText(record->szName));
-    m_strSchool = FieldDisplayText(FieldText(record->szSchool));
-    m_strLevel = QString::asprintf("%d", record->nLevel);
-    m_strRange = FieldDisplayText(FieldText(record->szRange));
-    m_strDuration = FieldDisplayText(FieldText(record->szDuration));
-    m_strArea = FieldDisplayText(FieldText(record->szArea));
-    m_strSavingThrow = FieldDisplayText(FieldText(record->szSavingThrow));
-    m_strComponents = FieldDisplayText(FieldText(record->szComponents));
-    m_strCastingTime = FieldDisplayText(FieldText(record->szCastingTime));
+    LevelDigits scratch;
+    const RecordFieldViews fields = RecordFields(*record, scratch);
+    const auto shown = [&](SpellField field) { return FieldDisplayText(fields[static_cast<std::size_t>(field)]); };
+    m_strName = shown(kFieldName);
+    m_strSchool = shown(kFieldSchool);
+    m_strLevel = shown(kFieldLevel);
+    m_strRange = shown(kFieldRange);
+    m_strDuration = shown(kFieldDuration);
+    m_strArea = shown(kFieldArea);
+    m_strSavingThrow = shown(kFieldSavingThrow);
+    m_strComponents = shown(kFieldComponents);
+    m_strCastingTime = shown(kFieldCastingTime);
     return record->nTextOffset;
 }
 
@@ -292,15 +295,15 @@ bool CSpellInfoDlg::ReadDescription(int32_t textOffset) {
                                                               : ReadDescriptionFromPath(textPath, textOffset);
     const std::string fileName =
         std::filesystem::path(m_strPath).filename().string() + std::string(kTextExtension);
-    if (description.status == DescriptionStatus::kCannotOpenText) {
+    if (description.status.code == StatusCode::kCannotOpenText) {
         ShowMessageBox(Utf8(messages::CannotOpenFile(fileName)), QMessageBox::Ok, this);
         return false;
     }
-    if (description.status == DescriptionStatus::kReadError) {
+    if (description.status.code == StatusCode::kCannotReadText) {
         // Part of a description would pass for all of it: the box stays
         // empty, and the message says why.
         ShowMessageBox(Utf8(messages::CannotReadFile(
-                           fileName, description.strReason.empty() ? ErrorReason(EIO) : description.strReason)),
+                           fileName, ErrorReason(description.status.error != 0 ? description.status.error : EIO))),
                        QMessageBox::Ok, this);
         return false;
     }

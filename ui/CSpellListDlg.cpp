@@ -45,12 +45,12 @@
 #include "IndexReader.h"
 #include "MessageBox.h"
 #include "Messages.h"
-#include "RegularFile.h"
 #include "SchoolIcons.h"
 #include "SpellFiles.h"
 #include "SpellListDelegate.h"
 #include "SpellListModel.h"
 #include "SpellSearch.h"
+#include "StatusMessage.h"
 #include "ViewSettings.h"
 #include "resource.h"
 
@@ -610,7 +610,7 @@ bool CSpellListDlg::BuildClassIndex(const std::string& spellClass) {
         result = BuildIndex(spellClass, &checker);
     }
     if (!result.ok()) {
-        ShowMessageBox(Utf8(result.strMessage), QMessageBox::Ok, this);
+        ShowMessageBox(Utf8(StatusMessage(result.status, FileNaming::kName)), QMessageBox::Ok, this);
         return false;
     }
     m_nBuiltSpells = result.nRecords;

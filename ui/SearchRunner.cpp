@@ -38,13 +38,13 @@ SearchResult Search(SearchIndexSlot& slot, std::shared_ptr<const SpellSearchInde
             index = slot.Get();
         if (!index) {
             SearchResult cancelled;
-            cancelled.status = SearchStatus::kCancelled;
+            cancelled.status.code = StatusCode::kCancelled;
             return cancelled;
         }
         return FindSpells(*index, query, textPath, control);
     } catch (const std::bad_alloc&) {
         SearchResult result;
-        result.status = SearchStatus::kOutOfMemory;
+        result.status.code = StatusCode::kOutOfMemory;
         result.strMessage = messages::CannotSearchList(messages::kNotEnoughMemory);
         return result;
     }
@@ -84,7 +84,7 @@ void SearchRunner::Start(std::shared_ptr<SearchIndexSlot> slot, SpellQuery query
     if (inPlace) {
         std::shared_ptr<const SpellSearchIndex> index;
         const SearchResult result = Search(*slot, index, query, textPath, {}, false);
-        if (result.status != SearchStatus::kCancelled)
+        if (result.status.code != StatusCode::kCancelled)
             emit Finished(result, index.get());
         return;
     }
@@ -144,6 +144,6 @@ void SearchRunner::OnWorkerFinished() {
     if (!job || watcher->future().resultCount() == 0)
         return;
     const SearchResult result = watcher->result();
-    if (result.status != SearchStatus::kCancelled)
+    if (result.status.code != StatusCode::kCancelled)
         emit Finished(result, job->index.get());
 }

@@ -191,9 +191,7 @@ bool SpellListModel::AppendRecord(const SpellRecord& record, int64_t recordOffse
         recordOffset % kRecordBytes != 0 || recordOffset / kRecordBytes > UINT32_MAX)
         return false;
     LevelDigits scratch;
-    RowTextStore::Fields fields;
-    for (int field = 0; field < kFieldCount; ++field)
-        fields[static_cast<std::size_t>(field)] = RecordFieldView(record, field, scratch);
+    const RowTextStore::Fields fields = RecordFields(record, scratch);
     const std::optional<RowTextStore::Handle> texts = pendingTexts_.Append(fields, record.nTextOffset);
     if (!texts)  // no field is that wide
         return false;

@@ -29,13 +29,13 @@
 #include "IndexReader.h"
 #include "LineReader.h"
 #include "Messages.h"
-#include "RegularFile.h"
 #include "ReplacementFile.h"
 #include "SchoolIcons.h"
 #include "SpellBook.h"
 #include "SpellFiles.h"
 #include "SpellListModel.h"
 #include "SpellText.h"
+#include "StatusMessage.h"
 
 namespace {
 
@@ -456,8 +456,9 @@ PrintSpells LoadPrintSpells(const std::string& dataDir, const std::string& spell
         if (found == byOffset.end())
             continue;
         PrintSpell& spell = found->second;
-        for (int field = 0; field < kFieldCount; ++field)
-            spell.fields[static_cast<std::size_t>(field)] = DisplayText(RecordFieldView(record, field, scratch));
+        const RecordFieldViews fields = RecordFields(record, scratch);
+        for (std::size_t field = 0; field < fields.size(); ++field)
+            spell.fields[field] = DisplayText(fields[field]);
         spell.schoolImage = record.nSchoolImage;
         if (haveText)
             spell.description = DisplayText(PrintDescription(text, record.nTextOffset));
@@ -495,7 +496,7 @@ std::string WriteSpellsPdf(const std::string& path, const std::vector<PrintSpell
         dir.push_back('/');
     ReplacementFile replacement;
     if (!replacement.Create(dir, file.filename().string()))
-        return messages::CannotWritePdf(path, replacement.Reason());
+        return messages::CannotWritePdf(path, ReplacementReason(replacement));
     QFile out;
     if (!out.open(replacement.fd(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
         return messages::CannotWritePdf(path, out.errorString().toStdString());
@@ -513,7 +514,7 @@ std::string WriteSpellsPdf(const std::string& path, const std::vector<PrintSpell
         return messages::CannotWritePdf(path, out.errorString().toStdString());
     out.close();
     if (!replacement.Commit())
-        return messages::CannotWritePdf(path, replacement.Reason());
+        return messages::CannotWritePdf(path, ReplacementReason(replacement));
     return {};
 }
 

@@ -2,7 +2,6 @@
 #include "DescriptionReader.h"
 
 #include "LineReader.h"
-#include "RegularFile.h"
 #include "SpellText.h"
 #include "TextDecoding.h"
 
@@ -28,13 +27,13 @@ void CutAtLimit(std::string& text) {
 
 }  // namespace
 
-DescriptionStatus ReadDescriptionInto(LineReader& file, int64_t textOffset, std::string& text) {
+Status ReadDescriptionInto(LineReader& file, int64_t textOffset, std::string& text) {
     text.clear();
     if (textOffset < 0)
-        return DescriptionStatus::kBadOffset;
+        return {StatusCode::kBadOffset};
     if (!file.Seek(textOffset)) {
         text.clear();
-        return DescriptionStatus::kReadError;
+        return {StatusCode::kCannotReadText, file.Error()};
     }
     // A few bytes over the limit let CutAtLimit tell a split character.
     // The reading stops once that much is collected, and within its window
@@ -44,25 +43,23 @@ DescriptionStatus ReadDescriptionInto(LineReader& file, int64_t textOffset, std:
     file.LimitTo(-1);
     if (end == DescriptionEnd::kReadError) {
         text.clear();
-        return DescriptionStatus::kReadError;
+        return {StatusCode::kCannotReadText, file.Error()};
     }
     CutAtLimit(text);
-    return DescriptionStatus::kOk;
+    return {};
 }
 
 DescriptionResult ReadDescriptionFromPath(const std::string& textPath, int64_t textOffset) {
     if (textOffset < 0)
-        return {DescriptionStatus::kBadOffset, {}, {}};
+        return {{StatusCode::kBadOffset}, {}};
     LineReader file;
     if (!file.Open(textPath))
-        return {DescriptionStatus::kCannotOpenText, {}, ErrorReason(file.Error())};
+        return {{StatusCode::kCannotOpenText, file.Error()}, {}};
     return ReadDescriptionFromFile(file, textOffset);
 }
 
 DescriptionResult ReadDescriptionFromFile(LineReader& file, int64_t textOffset) {
     DescriptionResult result;
     result.status = ReadDescriptionInto(file, textOffset, result.strText);
-    if (result.status == DescriptionStatus::kReadError && file.Error() != 0)
-        result.strReason = ErrorReason(file.Error());
     return result;
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "LineReader.h"
+#include "Status.h"
 
 // A description longer than this is cut: only a damaged index pointing into
 // a huge file gets near it.
@@ -18,19 +19,14 @@ static_assert(kMaxLineBytes >= kMaxDescriptionBytes + 4, "a line holds a whole d
 // on further (a text edited so that they no longer end) is cut there.
 inline constexpr std::size_t kMaxDescriptionReadBytes = 4 * kMaxDescriptionBytes;
 
-enum class DescriptionStatus {
-    kOk,
-    kCannotOpenText,  // the spell text file cannot be opened
-    kBadOffset,       // a negative text offset
-    kReadError,       // reading failed midway
-};
-
+// Fails with kCannotOpenText, kBadOffset (a negative text offset) or
+// kCannotReadText (reading failed midway; the error is 0 when the system
+// gave no reason).
 struct [[nodiscard]] DescriptionResult {
-    DescriptionStatus status = DescriptionStatus::kOk;
-    std::string strText;    // raw bytes of the text file, lines joined
-    std::string strReason;  // the system's reason, when it gave one
+    Status status;
+    std::string strText;  // raw bytes of the text file, lines joined
 
-    bool ok() const { return status == DescriptionStatus::kOk; }
+    bool ok() const { return status.ok(); }
 };
 
 // Collects the description that begins at `textOffset` in the text file
@@ -43,6 +39,6 @@ DescriptionResult ReadDescriptionFromPath(const std::string& textPath, int64_t t
 // The same from a text file the caller holds open, for reading many
 // descriptions of one file: repositions `file`, sets `text` (which keeps
 // its capacity) and returns the status.
-DescriptionStatus ReadDescriptionInto(LineReader& file, int64_t textOffset, std::string& text);
+Status ReadDescriptionInto(LineReader& file, int64_t textOffset, std::string& text);
 // The same as a result.
 DescriptionResult ReadDescriptionFromFile(LineReader& file, int64_t textOffset);

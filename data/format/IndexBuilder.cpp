@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include "LineReader.h"
-#include "Messages.h"
 #include "RegularFile.h"
 #include "ReplacementFile.h"
 #include "SpellFiles.h"
@@ -35,24 +34,7 @@ bool WriteAll(int fd, const uint8_t* data, std::size_t size, int& error) {
     return true;
 }
 
-std::string FailureMessage(BuildStatus status, std::string_view file, std::string_view reason) {
-    switch (status) {
-    case BuildStatus::kOk: break;
-    case BuildStatus::kCannotOpenText: return messages::CannotOpenFile(file, reason);
-    case BuildStatus::kCannotReadText: return messages::CannotReadFile(file, reason);
-    case BuildStatus::kTextTooLarge: return messages::CannotIndexText(file);
-    case BuildStatus::kCannotWriteIndex: return messages::CannotWriteIndex(file, reason);
-    case BuildStatus::kTextChanged: return messages::TextChangedWhileIndexed(file);
-    }
-    return {};
-}
-
-// A failed build's result: the message names the file of `path` and gives
-// `reason`.
-BuildResult Failure(BuildStatus status, const std::string& path, std::string_view reason, int32_t endLevel) {
-    const std::string_view name = std::string_view(path).substr(path.rfind('/') + 1);
-    return {status, 0, endLevel, FailureMessage(status, name, reason), FailureMessage(status, path, reason)};
-}
+BuildResult Failure(Status status, int32_t endLevel) { return {std::move(status), 0, endLevel}; }
 
 bool SameTime(const struct timespec& a, const struct timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
@@ -96,13 +78,11 @@ ParsedText ParseSpells(LineReader& text, bool bPriest, int32_t startLevel, Recor
     ClearRecord(record);
     for (;;) {
         const ParseResult result = ParseSpell(text, record, bPriest, state);
-        if (result == ParseResult::kReadError)
-            parsed.end = TextEnd::kReadError;
-        if (result == ParseResult::kOffsetTooLarge)
-            parsed.end = TextEnd::kOffsetTooLarge;
         if (result == ParseResult::kReadError || result == ParseResult::kOffsetTooLarge ||
-            result == ParseResult::kEnd)
+            result == ParseResult::kEnd) {
+            parsed.end = result;
             break;
+        }
         sink.Put(record);
         ++parsed.nRecords;
         if (result == ParseResult::kLastEntry)
@@ -118,35 +98,38 @@ BuildResult BuildIndexIn(const std::string& dataDir, std::string_view spellClass
     const std::string textPath = TextPath(dataDir, spellClass);
     const std::string indexPath = IndexPath(dataDir, spellClass);
     int32_t endLevel = startLevel;
-    const auto indexFailure = [&](std::string_view reason) {
-        return Failure(BuildStatus::kCannotWriteIndex, indexPath, reason, endLevel);
+    const auto textFailure = [&](StatusCode code, int error) {
+        return Failure({code, error, textPath}, endLevel);
+    };
+    const auto indexFailure = [&](int error, bool inDirectory = false) {
+        return Failure({StatusCode::kCannotWriteIndex, error, indexPath, inDirectory}, endLevel);
     };
 
     LineReader text;
     if (!text.Open(textPath))
-        return Failure(BuildStatus::kCannotOpenText, textPath, ErrorReason(text.Error()), endLevel);
+        return textFailure(StatusCode::kCannotOpenText, text.Error());
     struct stat textAtStart {};
     if (::fstat(text.FileDescriptor(), &textAtStart) != 0)
-        return Failure(BuildStatus::kCannotReadText, textPath, ErrorReason(errno), endLevel);
+        return textFailure(StatusCode::kCannotReadText, errno);
 
     ReplacementFile replacement;
     if (!replacement.Create(dataDir, FileName(spellClass, kIndexExtension)))
-        return indexFailure(replacement.Reason());
+        return indexFailure(replacement.Error(), replacement.ErrorInDirectory());
 
     IndexWriter index(replacement.fd());
     const ParsedText parsed = ParseSpells(text, IsPriestClass(spellClass), startLevel, index, observer);
     endLevel = parsed.nEndLevel;
-    if (parsed.end == TextEnd::kReadError)
-        return Failure(BuildStatus::kCannotReadText, textPath, ErrorReason(text.Error()), endLevel);
-    if (parsed.end == TextEnd::kOffsetTooLarge)
-        return Failure(BuildStatus::kTextTooLarge, textPath, {}, endLevel);
+    if (parsed.end == ParseResult::kReadError)
+        return textFailure(StatusCode::kCannotReadText, text.Error());
+    if (parsed.end == ParseResult::kOffsetTooLarge)
+        return textFailure(StatusCode::kTextTooLarge, 0);
 
     if (!index.Flush())
-        return indexFailure(ErrorReason(index.Error()));
+        return indexFailure(index.Error());
     if (!TextUnchanged(text.FileDescriptor(), textPath, textAtStart))
-        return Failure(BuildStatus::kTextChanged, textPath, {}, endLevel);
+        return textFailure(StatusCode::kTextChanged, 0);
     replacement.SetModificationTime(textAtStart.st_mtim);
     if (!replacement.Commit())
-        return indexFailure(replacement.Reason());
-    return {BuildStatus::kOk, parsed.nRecords, endLevel, {}, {}};
+        return indexFailure(replacement.Error(), replacement.ErrorInDirectory());
+    return {{}, parsed.nRecords, endLevel};
 }

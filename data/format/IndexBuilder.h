@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "SpellRecord.h"
+#include "SpellText.h"
+#include "Status.h"
 
 class LineReader;
-class SpellTextObserver;
 
 // Receives the records of a build, in the order of their entries.
 class RecordSink {
@@ -42,14 +43,11 @@ private:
     std::size_t used_ = 0;
 };
 
-enum class TextEnd {
-    kEnd,        // the end of the text
-    kReadError,  // reading failed midway
-    kOffsetTooLarge,  // an entry's description starts past 2 GiB
-};
-
 struct ParsedText {
-    TextEnd end = TextEnd::kEnd;
+    // Where the parse stopped: kEnd (the end of the text), kReadError
+    // (reading failed midway) or kOffsetTooLarge (an entry's description
+    // starts past 2 GiB).
+    ParseResult end = ParseResult::kEnd;
     std::size_t nRecords = 0;  // records given to the sink
     int32_t nEndLevel = 1;     // the level counter after the last header
 };
@@ -63,23 +61,15 @@ struct ParsedText {
 ParsedText ParseSpells(LineReader& text, bool bPriest, int32_t startLevel, RecordSink& sink,
                        SpellTextObserver* observer = nullptr);
 
-enum class BuildStatus {
-    kOk,
-    kCannotOpenText,    // the spell text file cannot be opened
-    kCannotReadText,    // reading the spell text file failed midway
-    kTextTooLarge,      // an entry's description starts past 2 GiB
-    kCannotWriteIndex,  // the index file cannot be created or written
-    kTextChanged,       // the text was written to or replaced while it was read
-};
-
+// Fails with kCannotOpenText, kCannotReadText, kTextTooLarge,
+// kCannotWriteIndex or kTextChanged, with the path of the file that
+// failed; StatusMessage (StatusMessage.h) words it.
 struct [[nodiscard]] BuildResult {
-    BuildStatus status = BuildStatus::kOk;
+    Status status;
     std::size_t nRecords = 0;  // records written, on success
     int32_t nEndLevel = 1;     // the level counter where the parse ended
-    std::string strMessage;    // what failed, naming the file; empty on success
-    std::string strPathMessage;  // the same, naming the file by its full path
 
-    bool ok() const { return status == BuildStatus::kOk; }
+    bool ok() const { return status.ok(); }
 };
 
 // Builds dataDir + spellClass + ".idx" from the class's ".txt", one record

@@ -96,19 +96,17 @@ bool IndexReader::Rewind() {
 RecordResult ReadRecordAt(const std::string& path, int64_t offset) {
     RecordResult result;
     if (offset < 0) {
-        result.status = RecordStatus::kBadOffset;
+        result.status.code = StatusCode::kBadOffset;
         return result;
     }
     const OpenedFile file = OpenRegularFile(path);
     if (file.fd < 0) {
-        result.status = file.error == EISDIR || file.error == kNotRegularFile ? RecordStatus::kNotRegularFile
-                                                                              : RecordStatus::kCannotOpen;
-        result.strReason = ErrorReason(file.error);
+        result.status = {StatusCode::kCannotOpenIndex, file.error};
         return result;
     }
     if (file.size - offset < static_cast<int64_t>(kRecordSize)) {  // past the end, also for the system
         ::close(file.fd);
-        result.status = RecordStatus::kShortRead;
+        result.status.code = StatusCode::kShortRead;
         return result;
     }
     uint8_t bytes[kRecordSize];
@@ -116,10 +114,9 @@ RecordResult ReadRecordAt(const std::string& path, int64_t offset) {
     const int error = errno;
     ::close(file.fd);
     if (n < 0) {
-        result.status = RecordStatus::kReadError;
-        result.strReason = ErrorReason(error);
+        result.status = {StatusCode::kCannotReadIndex, error};
     } else if (n != static_cast<ssize_t>(kRecordSize)) {
-        result.status = RecordStatus::kShortRead;
+        result.status.code = StatusCode::kShortRead;
     } else {
         result.record = DecodeRecord(ConstRecordBytes(bytes, kRecordSize));
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "SpellRecord.h"
+#include "Status.h"
 
 class IndexReader {
 public:
@@ -49,21 +50,14 @@ private:
     std::size_t end_ = 0;
 };
 
-enum class RecordStatus {
-    kOk,
-    kCannotOpen,      // the index file cannot be opened
-    kNotRegularFile,  // a directory, FIFO, device or socket stands there
-    kBadOffset,       // a negative record offset
-    kShortRead,       // fewer than 432 bytes stand at the offset
-    kReadError,       // reading failed
-};
-
+// Fails with kCannotOpenIndex (EISDIR or kNotRegularFile when no regular
+// file stands there), kBadOffset (a negative record offset), kShortRead
+// (fewer than 432 bytes at the offset) or kCannotReadIndex.
 struct [[nodiscard]] RecordResult {
-    RecordStatus status = RecordStatus::kOk;
-    SpellRecord record;     // the record read, when ok()
-    std::string strReason;  // the system's reason, when it gave one
+    Status status;
+    SpellRecord record;  // the record read, when ok()
 
-    bool ok() const { return status == RecordStatus::kOk; }
+    bool ok() const { return status.ok(); }
 };
 
 // The record at byte `offset` of the index file `path`.

@@ -253,3 +253,10 @@ std::string RecordFieldText(const SpellRecord& r, int field) {
     LevelDigits scratch;
     return std::string(RecordFieldView(r, field, scratch));
 }
+
+RecordFieldViews RecordFields(const SpellRecord& r, LevelDigits& scratch) {
+    RecordFieldViews fields;
+    for (int field = 0; field < kFieldCount; ++field)
+        fields[static_cast<std::size_t>(field)] = RecordFieldView(r, field, scratch);
+    return fields;
+}

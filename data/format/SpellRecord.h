@@ -141,3 +141,9 @@ struct LevelDigits {
 // formed in `scratch`. Empty for a field number outside 0..8.
 std::string_view RecordFieldView(const SpellRecord& record, int field, LevelDigits& scratch);
 std::string RecordFieldText(const SpellRecord& record, int field);
+
+// The texts of all nine fields by field number, as RecordFieldView gives
+// them: what the list's rows, the details, the search, the print and the
+// JSON show of a record. They point into `record` and `scratch`.
+using RecordFieldViews = std::array<std::string_view, kFieldCount>;
+RecordFieldViews RecordFields(const SpellRecord& record, LevelDigits& scratch);

@@ -2,21 +2,9 @@
 #include "RegularFile.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include "Messages.h"
-
-std::string ErrorReason(int error) {
-    if (error == kNotRegularFile)
-        return std::string(messages::kNotRegularFile);
-    // strerror may share one buffer between threads; the GNU strerror_r
-    // returns the words, in `buffer` or in a static table.
-    char buffer[256];
-    return ::strerror_r(error, buffer, sizeof buffer);
-}
 
 int RegularFileError(mode_t mode) {
     if (S_ISREG(mode))

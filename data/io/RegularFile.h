@@ -9,12 +9,9 @@
 #include <sys/types.h>
 
 // An error code beside the errno values: the path names something other
-// than a regular file or a directory.
+// than a regular file or a directory. ErrorReason (StatusMessage.h) words
+// it.
 inline constexpr int kNotRegularFile = -1;
-
-// The words for an error code: the system's, or "not a regular file".
-// Safe on any thread. Every message that gives a system reason uses it.
-std::string ErrorReason(int error);
 
 // 0 for a regular file, EISDIR for a directory, kNotRegularFile otherwise.
 int RegularFileError(mode_t mode);

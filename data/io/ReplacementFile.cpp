@@ -11,7 +11,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "Messages.h"
 #include "RegularFile.h"
 
 namespace {
@@ -23,15 +22,6 @@ constexpr int kNameTries = 100;
 std::atomic<bool> namedFilesOnly{false};
 
 std::string DirectoryPath(const std::string& dir) { return dir.empty() ? std::string(".") : dir; }
-
-// The directory as the user knows it: without the trailing separator.
-std::string DirectoryShown(const std::string& dir) {
-    if (dir.empty())
-        return ".";
-    if (dir.size() > 1 && dir.back() == '/')
-        return dir.substr(0, dir.size() - 1);
-    return dir;
-}
 
 std::string NewFileName(const std::string& target) {
     static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -114,15 +104,16 @@ ReplacementFile::~ReplacementFile() {
         ::close(fd_);
 }
 
-bool ReplacementFile::Fail(std::string reason) {
-    reason_ = std::move(reason);
+bool ReplacementFile::Fail(int error) {
+    error_ = error;
+    inDirectory_ = false;
     return false;
 }
 
 bool ReplacementFile::FailToCreate(int error) {
-    if (IsDirectoryError(error))
-        return Fail(messages::CannotCreateFileIn(DirectoryShown(dir_), ErrorReason(error)));
-    return Fail(ErrorReason(error));
+    Fail(error);
+    inDirectory_ = IsDirectoryError(error);
+    return false;
 }
 
 bool ReplacementFile::Create(const std::string& dir, const std::string& name) {
@@ -132,14 +123,14 @@ bool ReplacementFile::Create(const std::string& dir, const std::string& name) {
     struct stat old {};
     const bool replacing = ::stat(target_.c_str(), &old) == 0;
     if (!replacing && errno != ENOENT)
-        return Fail(ErrorReason(errno));
+        return Fail(errno);
     if (replacing) {
         if (const int error = RegularFileError(old.st_mode))
-            return Fail(ErrorReason(error));
+            return Fail(error);
         // Only a file this process could write is replaced.
         const int probe = ::open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (probe < 0)
-            return Fail(ErrorReason(errno));
+            return Fail(errno);
         ::close(probe);
     }
 
@@ -156,7 +147,7 @@ bool ReplacementFile::Create(const std::string& dir, const std::string& name) {
         return false;
 
     if (replacing && ::fchmod(fd_, old.st_mode & 0777) != 0)
-        return Fail(ErrorReason(errno));
+        return Fail(errno);
     return true;
 }
 
@@ -192,21 +183,21 @@ bool ReplacementFile::Commit() {
     if (stamp_) {
         const struct timespec times[2] = {{0, UTIME_NOW}, time_};  // access, modification
         if (::futimens(fd_, times) != 0)
-            return Fail(ErrorReason(errno));
+            return Fail(errno);
     }
     if (::fsync(fd_) != 0)
-        return Fail(ErrorReason(errno));
+        return Fail(errno);
     for (int i = 0; !named_ && i < kNameTries; ++i) {
         path_ = NewFileName(target_);
         if (LinkUnnamed(fd_, path_) == 0)
             named_ = true;
         else if (errno != EEXIST)
-            return Fail(ErrorReason(errno));
+            return Fail(errno);
     }
     if (!named_)
-        return Fail(ErrorReason(EEXIST));
+        return Fail(EEXIST);
     if (::rename(path_.c_str(), target_.c_str()) != 0)
-        return Fail(ErrorReason(errno));
+        return Fail(errno);
     committed_ = true;
     ::close(fd_);  // after the sync, nothing is left to report
     fd_ = -1;

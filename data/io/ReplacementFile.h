@@ -28,7 +28,8 @@ public:
     // a regular file this process may open for writing; its permission bits
     // pass to the new file, which otherwise gets 0666 less the umask.
     // False when that does not hold or the new file cannot be created;
-    // Reason() says why, naming the directory when the cause lies there.
+    // Error() says why, and ErrorInDirectory() whether the cause lies with
+    // the directory.
     bool Create(const std::string& dir, const std::string& name);
 
     // The new file, open for writing.
@@ -39,23 +40,31 @@ public:
     void SetModificationTime(const struct timespec& time);
 
     // Syncs the new file and renames it over the old one. False on failure,
-    // with Reason() set; the old file then stays as it was.
+    // with Error() set; the old file then stays as it was.
     bool Commit();
 
-    const std::string& Reason() const { return reason_; }
+    // Why the last call failed: an errno value, or kNotRegularFile
+    // (RegularFile.h) for an old file that is no regular file.
+    // ReplacementReason (StatusMessage.h) words it.
+    int Error() const { return error_; }
+    // The directory refused the new file (no permission, no room, ...).
+    bool ErrorInDirectory() const { return inDirectory_; }
+    // The directory, as given to Create().
+    const std::string& Directory() const { return dir_; }
 
     // Test seam: named files even where the file system has unnamed ones.
     static void UseNamedFilesOnly(bool namedOnly);
 
 private:
-    bool Fail(std::string reason);
+    bool Fail(int error);
     bool FailToCreate(int error);
     bool CreateNamed();
 
     std::string dir_;     // the directory, as given
     std::string target_;  // dir_ + name
     std::string path_;    // the new file's name, once it has one
-    std::string reason_;
+    int error_ = 0;
+    bool inDirectory_ = false;
     int fd_ = -1;
     bool stamp_ = false;
     struct timespec time_ {};

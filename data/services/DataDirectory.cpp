@@ -15,8 +15,8 @@
 
 #include "IndexBuilder.h"
 #include "Messages.h"
-#include "RegularFile.h"
 #include "SpellFiles.h"
+#include "StatusMessage.h"
 
 namespace {
 
@@ -215,7 +215,7 @@ std::string FillFolder(const std::string& folder, const std::string& samplesDir)
             return messages::CannotOpenFile(sample, ErrorReason(error));
         const BuildResult built = BuildIndexIn(folder, spellClass, 1);
         if (!built.ok())
-            return built.strMessage;
+            return StatusMessage(built.status, FileNaming::kName);
     }
     return {};
 }

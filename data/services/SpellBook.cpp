@@ -12,6 +12,7 @@
 #include "Messages.h"
 #include "RegularFile.h"
 #include "ReplacementFile.h"
+#include "StatusMessage.h"
 
 namespace {
 
@@ -122,11 +123,11 @@ std::string WriteBook(const std::string& dataDir, const std::string& fileName, c
     const std::string path = dataDir + fileName;
     ReplacementFile replacement;
     if (!replacement.Create(dataDir, fileName))
-        return messages::CannotWriteBook(path, replacement.Reason());
+        return messages::CannotWriteBook(path, ReplacementReason(replacement));
     if (const int error = WriteAll(replacement.fd(), FormatBook(book)); error != 0)
         return messages::CannotWriteBook(path, ErrorReason(error));
     if (!replacement.Commit())
-        return messages::CannotWriteBook(path, replacement.Reason());
+        return messages::CannotWriteBook(path, ReplacementReason(replacement));
     return {};
 }
 

@@ -7,7 +7,6 @@
 
 #include "IndexBuilder.h"
 #include "LineReader.h"
-#include "RegularFile.h"
 #include "Messages.h"
 #include "SchoolImage.h"
 #include "SpellFiles.h"
@@ -547,8 +546,8 @@ CheckResult CheckSpellText(LineReader& text, bool bPriest, DiagnosticSink* sink)
     const ParsedText parsed = ParseSpells(text, bPriest, 1, records, &checker);
     CheckResult result;
     result.nSpells = parsed.nRecords;
-    if (parsed.end == TextEnd::kReadError) {
-        result.status = CheckStatus::kCannotReadText;
+    if (parsed.end == ParseResult::kReadError) {
+        result.status = {StatusCode::kCannotReadText, text.Error()};
         return result;
     }
     result.counts = checker.Finish();
@@ -561,12 +560,11 @@ CheckResult CheckSpellFile(const std::string& dataDir, std::string_view spellCla
     LineReader text;
     if (!text.Open(path)) {
         CheckResult failed;
-        failed.status = CheckStatus::kCannotOpenText;
-        failed.strMessage = messages::CannotOpenFile(path, ErrorReason(text.Error()));
+        failed.status = {StatusCode::kCannotOpenText, text.Error(), path};
         return failed;
     }
     CheckResult result = CheckSpellText(text, IsPriestClass(spellClass), sink);
-    if (result.status == CheckStatus::kCannotReadText)
-        result.strMessage = messages::CannotReadFile(path, ErrorReason(text.Error()));
+    if (!result.ok())
+        result.status.path = path;
     return result;
 }

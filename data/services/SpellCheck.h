@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "SpellText.h"
+#include "Status.h"
 #include "VarintLog.h"
 
 enum class Severity {
@@ -191,20 +192,14 @@ private:
     std::size_t m_nUtf8Lines = 0, m_nOtherLines = 0;
 };
 
-enum class CheckStatus {
-    kOk,
-    kCannotOpenText,  // the spell text file cannot be opened
-    kCannotReadText,  // reading it failed midway
-};
-
+// Fails with kCannotOpenText or kCannotReadText.
 struct [[nodiscard]] CheckResult {
-    CheckStatus status = CheckStatus::kOk;
-    std::string strMessage;  // what failed, for the user; empty on success
+    Status status;  // StatusMessage (StatusMessage.h) words a failure
     std::size_t nSpells = 0;  // the spells a build would index
     CheckCounts counts;
     std::vector<Diagnostic> diagnostics;  // when no sink was given
 
-    bool ok() const { return status == CheckStatus::kOk; }
+    bool ok() const { return status.ok(); }
 };
 
 // Checks `text` from its position, levels counted from 1 as a build does.
@@ -212,6 +207,6 @@ struct [[nodiscard]] CheckResult {
 // result's diagnostics.
 CheckResult CheckSpellText(LineReader& text, bool bPriest, DiagnosticSink* sink = nullptr);
 // Checks dataDir + spellClass + ".txt"; nothing is written. A failure's
-// message names the file by its path.
+// status holds the file's path.
 CheckResult CheckSpellFile(const std::string& dataDir, std::string_view spellClass,
                            DiagnosticSink* sink = nullptr);

@@ -11,8 +11,8 @@
 #include "DescriptionReader.h"
 #include "LineReader.h"
 #include "Messages.h"
-#include "RegularFile.h"
 #include "SchoolImage.h"
+#include "StatusMessage.h"
 #include "TextDecoding.h"
 
 namespace {
@@ -72,14 +72,14 @@ private:
 
 SearchResult Cancelled() {
     SearchResult result;
-    result.status = SearchStatus::kCancelled;
+    result.status.code = StatusCode::kCancelled;
     return result;
 }
 
-SearchResult Failed(SearchStatus status, std::string message) {
+SearchResult Failed(Status status) {
     SearchResult result;
-    result.status = status;
-    result.strMessage = std::move(message);
+    result.strMessage = StatusMessage(status);
+    result.status = std::move(status);
     return result;
 }
 
@@ -547,10 +547,7 @@ void SpellSearchIndex::AddRow(const std::array<std::string_view, kFieldCount>& f
 
 void SpellSearchIndex::AddRecord(const SpellRecord& record) {
     LevelDigits scratch;
-    std::array<std::string_view, kFieldCount> fields;
-    for (int field = 0; field < kFieldCount; ++field)
-        fields[static_cast<std::size_t>(field)] = RecordFieldView(record, field, scratch);
-    AddRow(fields, record.nTextOffset, record.nSchoolImage);
+    AddRow(RecordFields(record, scratch), record.nTextOffset, record.nSchoolImage);
 }
 
 std::vector<int32_t> SpellSearchIndex::Levels() const { return distinctLevels_; }
@@ -732,8 +729,7 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
     }
     LineReader file;
     if (!file.Open(textPath))
-        return Failed(SearchStatus::kCannotOpenText,
-                      messages::CannotOpenFile(textPath, ErrorReason(file.Error())));
+        return Failed({StatusCode::kCannotOpenText, file.Error(), textPath});
     std::string raw;
     std::string folded;
     std::vector<signed char> held;
@@ -747,12 +743,14 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
             progress.Set(fieldsDone, kSearchProgressMax, i, candidates.size());
         }
         const int32_t textOffset = candidates[i].textOffset;
-        const DescriptionStatus status = ReadDescriptionInto(file, textOffset, raw);
-        if (status == DescriptionStatus::kReadError)
-            return Failed(SearchStatus::kCannotReadText,
-                          messages::CannotReadFile(textPath, ErrorReason(file.Error() ? file.Error() : EIO)));
+        Status status = ReadDescriptionInto(file, textOffset, raw);
+        if (status.code == StatusCode::kCannotReadText) {
+            status.error = status.error != 0 ? status.error : EIO;
+            status.path = textPath;
+            return Failed(std::move(status));
+        }
         std::string_view description;
-        if (status == DescriptionStatus::kOk) {
+        if (status.ok()) {
             if (folded.size() < FoldRoom(raw.size()))
                 folded.resize(FoldRoom(raw.size()));
             description = std::string_view(

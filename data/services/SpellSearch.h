@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "SpellRecord.h"
+#include "Status.h"
 
 inline constexpr int kSchoolImageUnknown = -1;  // a row given no school image
 
@@ -167,23 +168,19 @@ private:
     std::vector<int32_t> distinctLevels_;   // ascending
 };
 
-enum class SearchStatus {
-    kOk,
-    kCancelled,        // the control's cancel flag was set
-    kCannotOpenText,   // descriptions searched, and the text file cannot be opened
-    kCannotReadText,   // reading the text file failed midway
-    kOutOfMemory,      // memory ran out (reported by the caller that caught it)
-};
-
+// Fails with kCancelled (the control's cancel flag was set),
+// kCannotOpenText (descriptions searched, and the text file cannot be
+// opened), kCannotReadText or kOutOfMemory (reported by the caller that
+// caught it).
 struct [[nodiscard]] SearchResult {
-    SearchStatus status = SearchStatus::kOk;
+    Status status;
     std::vector<uint32_t> rows;  // the matching rows, ascending
     // Those of `rows` that a term matched only in the description, ascending.
     std::vector<uint32_t> descriptionRows;
     std::string strMessage;      // what failed, for the user; empty otherwise
     uint64_t textBytesRead = 0;  // bytes of the spell text read for descriptions
 
-    bool ok() const { return status == SearchStatus::kOk; }
+    bool ok() const { return status.ok(); }
 };
 
 // How a search running on another thread is stopped and followed. Both

@@ -17,6 +17,7 @@
 #include "IndexReader.h"
 #include "SpellFiles.h"
 #include "SpellRecord.h"
+#include "StatusMessage.h"
 #include "TestFiles.h"
 
 using Strings = std::vector<std::string>;
@@ -101,8 +102,8 @@ inline std::vector<SpellRecord> BuildRecords(const TempDir& dir, std::string_vie
                                              const std::string& cls = "wizard") {
     WriteFile(dir.file(cls + ".txt"), text);
     const BuildResult r = BuildIndexIn(dir.prefix(), cls, 1);
-    EXPECT_EQ(r.status, BuildStatus::kOk) << r.strMessage;
-    EXPECT_EQ(r.strMessage, "");
+    EXPECT_EQ(r.status.code, StatusCode::kOk) << StatusMessage(r.status, FileNaming::kName);
+    EXPECT_EQ(StatusMessage(r.status, FileNaming::kName), "");
     EXPECT_EQ(ReadFile(dir.file(cls + ".idx")).size(), r.nRecords * kRecordSize);
     std::vector<SpellRecord> records = ReadIndex(dir.file(cls + ".idx"));
     EXPECT_EQ(r.nRecords, records.size());

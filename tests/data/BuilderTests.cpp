@@ -18,9 +18,11 @@
 #include "IndexBuilder.h"
 #include "IndexReader.h"
 #include "LineReader.h"
+#include "RegularFile.h"
 #include "SpellFiles.h"
 #include "SpellRecord.h"
 #include "SpellText.h"
+#include "StatusMessage.h"
 #include "TestFiles.h"
 #include "TestRecords.h"
 
@@ -337,7 +339,7 @@ NamesAndLevels Levels(const std::vector<SpellRecord>& records) {
 TEST_F(Builder, BuildIndexInTakesDirectoryAndStartLevel) {
     WriteFile(dir.file("wizard.txt"), kLeveledText);
     const BuildResult r = BuildIndexIn(dir.prefix(), "wizard", 10);
-    EXPECT_TRUE(r.ok()) << r.strMessage;
+    EXPECT_TRUE(r.ok()) << StatusMessage(r.status, FileNaming::kName);
     EXPECT_EQ(r.nRecords, 3u);
     EXPECT_EQ(r.nEndLevel, 13);  // three headers, the last one after every entry
     EXPECT_EQ(Levels(ReadIndex(dir.file("wizard.idx"))), (NamesAndLevels{{"A", 11}, {"B", 12}, {"C", 12}}));
@@ -359,7 +361,7 @@ TEST_F(Builder, ParseSpellsOverMemoryMatchesTheFileBuild) {
         reader.OpenMemory(text, window);
         RecordList sink;
         const ParsedText parsed = ParseSpells(reader, false, 1, sink);
-        EXPECT_EQ(parsed.end, TextEnd::kEnd);
+        EXPECT_EQ(parsed.end, ParseResult::kEnd);
         EXPECT_EQ(parsed.nRecords, 4u);
         EXPECT_EQ(parsed.nEndLevel, 2);
         ASSERT_EQ(sink.records.size(), fromFile.size());
@@ -400,13 +402,14 @@ const std::string kOldIndex = std::string(kRecordSize, 'O') + std::string(kRecor
 
 TEST_F(Builder, MissingTextLeavesIndexUntouched) {
     BuildResult r = BuildIndexIn(dir.prefix(), "wizard", 1);
-    EXPECT_EQ(r.status, BuildStatus::kCannotOpenText);
-    EXPECT_EQ(r.strMessage, "can't open file wizard.txt: No such file or directory");
+    EXPECT_EQ(r.status.code, StatusCode::kCannotOpenText);
+    EXPECT_EQ(StatusMessage(r.status, FileNaming::kName),
+              "can't open file wizard.txt: No such file or directory");
     EXPECT_EQ(DirEntries(dir.path()), Strings{});
 
     WriteFile(dir.file("wizard.idx"), kOldIndex);
     r = BuildIndexIn(dir.prefix(), "wizard", 1);
-    EXPECT_EQ(r.status, BuildStatus::kCannotOpenText);
+    EXPECT_EQ(r.status.code, StatusCode::kCannotOpenText);
     EXPECT_EQ(r.nRecords, 0u);
     EXPECT_EQ(ReadFile(dir.file("wizard.idx")), kOldIndex);
     EXPECT_EQ(DirEntries(dir.path()), Strings{"wizard.idx"});
@@ -416,8 +419,8 @@ TEST_F(Builder, TextThatIsADirectory) {
     std::filesystem::create_directory(dir.file("wizard.txt"));
     WriteFile(dir.file("wizard.idx"), kOldIndex);
     const BuildResult r = BuildIndexIn(dir.prefix(), "wizard", 1);
-    EXPECT_EQ(r.status, BuildStatus::kCannotOpenText);
-    EXPECT_EQ(r.strMessage, "can't open file wizard.txt: Is a directory");
+    EXPECT_EQ(r.status.code, StatusCode::kCannotOpenText);
+    EXPECT_EQ(StatusMessage(r.status, FileNaming::kName), "can't open file wizard.txt: Is a directory");
     EXPECT_EQ(ReadFile(dir.file("wizard.idx")), kOldIndex);
     EXPECT_EQ(DirEntries(dir.path()), (Strings{"wizard.idx", "wizard.txt"}));
 }
@@ -432,4 +435,55 @@ TEST(IndexWriter, FullDeviceReportsNoSpace) {
     writer.Append(SpellRecord{});
     EXPECT_FALSE(writer.Flush());  // the error is kept
     ::close(fd);
+}
+
+// The one wording of a failed status: the file named by its path or by its
+// name, the system's reason after it, and a directory that refused the new
+// index named as it was given.
+TEST(StatusMessage, WordsEachFailureNamingItsFile) {
+    const struct {
+        Status status;
+        std::string byPath;
+        std::string byName;
+    } kCases[] = {
+        {{StatusCode::kCannotOpenText, ENOENT, "/data/wizard.txt"},
+         "can't open file /data/wizard.txt: No such file or directory",
+         "can't open file wizard.txt: No such file or directory"},
+        {{StatusCode::kCannotReadText, EIO, "d/priest.txt"},
+         "can't read file d/priest.txt: Input/output error",
+         "can't read file priest.txt: Input/output error"},
+        {{StatusCode::kTextTooLarge, 0, "/data/wizard.txt"},
+         "can't index /data/wizard.txt: spells past 2 GiB cannot be stored in the index",
+         "can't index wizard.txt: spells past 2 GiB cannot be stored in the index"},
+        {{StatusCode::kTextChanged, 0, "wizard.txt"},
+         "can't index wizard.txt: it changed while it was read; build the index again",
+         "can't index wizard.txt: it changed while it was read; build the index again"},
+        {{StatusCode::kCannotOpenIndex, kNotRegularFile, "/data/wizard.idx"},
+         "can't open index /data/wizard.idx: not a regular file",
+         "can't open index wizard.idx: not a regular file"},
+        {{StatusCode::kCannotReadIndex, EIO, "/data/wizard.idx"},
+         "can't read index /data/wizard.idx: Input/output error",
+         "can't read index wizard.idx: Input/output error"},
+        {{StatusCode::kCannotWriteIndex, ENOSPC, "/data/wizard.idx"},
+         "can't write index /data/wizard.idx: No space left on device",
+         "can't write index wizard.idx: No space left on device"},
+        {{StatusCode::kCannotWriteIndex, EACCES, "/data/wizard.idx", true},
+         "can't write index /data/wizard.idx: can't create a file in /data: Permission denied",
+         "can't write index wizard.idx: can't create a file in /data: Permission denied"},
+        {{StatusCode::kCannotWriteIndex, EROFS, "wizard.idx", true},
+         "can't write index wizard.idx: can't create a file in .: Read-only file system",
+         "can't write index wizard.idx: can't create a file in .: Read-only file system"},
+        {{StatusCode::kCannotWriteIndex, EACCES, "/wizard.idx", true},
+         "can't write index /wizard.idx: can't create a file in /: Permission denied",
+         "can't write index wizard.idx: can't create a file in /: Permission denied"},
+        {{}, "", ""},
+        {{StatusCode::kCancelled}, "", ""},
+        {{StatusCode::kBadOffset, 0, "/data/wizard.idx"}, "", ""},
+    };
+    for (const auto& c : kCases) {
+        EXPECT_EQ(StatusMessage(c.status), c.byPath);
+        EXPECT_EQ(StatusMessage(c.status, FileNaming::kName), c.byName);
+    }
+    EXPECT_EQ(ErrorReason(ENOTDIR), "Not a directory");
+    EXPECT_EQ(ErrorReason(kNotRegularFile), "not a regular file");
 }

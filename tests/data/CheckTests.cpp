@@ -14,6 +14,7 @@
 #include "LineReader.h"
 #include "SpellCheck.h"
 #include "SpellRecord.h"
+#include "StatusMessage.h"
 #include "TestFiles.h"
 #include "TestRecords.h"
 
@@ -304,12 +305,12 @@ TEST(SpellCheck, KeptWarningsKeepTheFirstAndCountTheRest) {
 TEST(SpellCheck, FileThatCannotBeOpened) {
     TempDir dir;
     const CheckResult missing = CheckSpellFile(dir.prefix(), "wizard");
-    EXPECT_EQ(missing.status, CheckStatus::kCannotOpenText);
-    EXPECT_EQ(missing.strMessage, "can't open file " + dir.file("wizard.txt") + ": No such file or directory");
+    EXPECT_EQ(missing.status.code, StatusCode::kCannotOpenText);
+    EXPECT_EQ(StatusMessage(missing.status), "can't open file " + dir.file("wizard.txt") + ": No such file or directory");
 
     WriteFile(dir.file("priest.txt"), "Alpha\nAlteration\nSpheres: All\n" + kFields + "W.\n");
     const CheckResult priest = CheckSpellFile(dir.prefix(), "priest");
-    ASSERT_TRUE(priest.ok()) << priest.strMessage;
+    ASSERT_TRUE(priest.ok()) << StatusMessage(priest.status);
     ASSERT_FALSE(priest.diagnostics.empty());
     EXPECT_EQ(priest.diagnostics[0].code, DiagnosticCode::kMissingMarker) << "checked as a priest text";
 }

@@ -3,6 +3,7 @@
 // data directory and reading index files.
 
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <random>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "DataDirectory.h"
 #include "IndexReader.h"
+#include "RegularFile.h"
 #include "SchoolImage.h"
 #include "SpellFiles.h"
 #include "SpellRecord.h"
@@ -146,6 +148,36 @@ TEST(RecordFields, BytesAfterTerminatorDoNotMatter) {
     const SpellRecord r = DecodeRecord(in);
     EXPECT_EQ(RecordFieldText(r, kFieldName), "Sleep");
     EXPECT_EQ(RecordFieldText(r, kFieldSavingThrow), "Neg.");
+}
+
+// The nine texts every view of a record shows, in field order: the level
+// in decimal (negative too), leading blanks and raw bytes kept as stored.
+TEST(RecordFields, ShownTextsOfARecordInFieldOrder) {
+    SpellRecord r;
+    r.nTextOffset = 4321;
+    SetField(r.szName, "Magic Missile");
+    r.nLevel = 12;
+    r.nSchoolImage = 3;
+    SetField(r.szSchool, "Evocation");
+    SetField(r.szRange, " 60 yds. + 10 yds./level");
+    SetField(r.szDuration, "Instantaneous");
+    SetField(r.szArea, "1-5 targets");
+    SetField(r.szComponents, "V, S");
+    SetField(r.szSavingThrow, "None");
+    SetField(r.szCastingTime, "\xD5\xEE\xE4");
+    LevelDigits scratch;
+    const RecordFieldViews fields = RecordFields(r, scratch);
+    const RecordFieldViews expected{"Magic Missile", "12",   "Evocation", " 60 yds. + 10 yds./level",
+                                    "Instantaneous", "1-5 targets", "V, S", "None", "\xD5\xEE\xE4"};
+    EXPECT_EQ(fields, expected);
+
+    r.nLevel = -7;
+    r.szName[0] = '\0';
+    LevelDigits other;
+    const RecordFieldViews changed = RecordFields(r, other);
+    EXPECT_EQ(changed[1], "-7");  // the level
+    EXPECT_EQ(changed[0], "");    // the name
+    EXPECT_EQ(RecordFieldView(r, kFieldCount, other), "");
 }
 
 TEST(RecordFields, ClearRecordBlanksTextUpToFirstZero) {
@@ -319,10 +351,10 @@ TEST(IndexReader, TrailingPartialRecordIsIgnored) {
     EXPECT_FALSE(reader.Failed());
 
     const RecordResult second = ReadRecordAt(path, 432);
-    ASSERT_EQ(second.status, RecordStatus::kOk);
+    ASSERT_EQ(second.status.code, StatusCode::kOk);
     EXPECT_EQ(FieldText(second.record.szName), "Second");
     EXPECT_EQ(second.record.nTextOffset, 20);
-    EXPECT_EQ(second.strReason, "");
+    EXPECT_EQ(second.status.error, 0);
 }
 
 TEST(IndexReader, ReadRecordAtSaysWhatWentWrong) {
@@ -333,27 +365,27 @@ TEST(IndexReader, ReadRecordAtSaysWhatWentWrong) {
     const struct {
         std::string path;
         int64_t offset;
-        RecordStatus status;
-        std::string reason;
+        StatusCode status;
+        int error;
     } kCases[] = {
-        {path, 0, RecordStatus::kOk, ""},
-        {path, 1, RecordStatus::kOk, ""},  // any offset with 432 bytes after it
-        {path, -432, RecordStatus::kBadOffset, ""},
-        {path, 864, RecordStatus::kShortRead, ""},  // only 100 bytes stand there
-        {path, 5000, RecordStatus::kShortRead, ""},  // past the end
-        {path, INT64_MAX, RecordStatus::kShortRead, ""},  // past what the system can seek to
-        {dir.file("missing.idx"), 0, RecordStatus::kCannotOpen, "No such file or directory"},
-        {path + "/x", 0, RecordStatus::kCannotOpen, "Not a directory"},
-        {dir.path().string(), 0, RecordStatus::kNotRegularFile, "Is a directory"},
-        {dir.file("fifo.idx"), 0, RecordStatus::kNotRegularFile, "not a regular file"},
-        {"/dev/zero", 0, RecordStatus::kNotRegularFile, "not a regular file"},
+        {path, 0, StatusCode::kOk, 0},
+        {path, 1, StatusCode::kOk, 0},  // any offset with 432 bytes after it
+        {path, -432, StatusCode::kBadOffset, 0},
+        {path, 864, StatusCode::kShortRead, 0},  // only 100 bytes stand there
+        {path, 5000, StatusCode::kShortRead, 0},  // past the end
+        {path, INT64_MAX, StatusCode::kShortRead, 0},  // past what the system can seek to
+        {dir.file("missing.idx"), 0, StatusCode::kCannotOpenIndex, ENOENT},
+        {path + "/x", 0, StatusCode::kCannotOpenIndex, ENOTDIR},
+        {dir.path().string(), 0, StatusCode::kCannotOpenIndex, EISDIR},
+        {dir.file("fifo.idx"), 0, StatusCode::kCannotOpenIndex, kNotRegularFile},
+        {"/dev/zero", 0, StatusCode::kCannotOpenIndex, kNotRegularFile},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(testing::Message() << c.path << " at " << c.offset);
         const RecordResult r = ReadRecordAt(c.path, c.offset);
-        EXPECT_EQ(r.status, c.status);
-        EXPECT_EQ(r.ok(), c.status == RecordStatus::kOk);
-        EXPECT_EQ(r.strReason, c.reason);
+        EXPECT_EQ(r.status.code, c.status);
+        EXPECT_EQ(r.ok(), c.status == StatusCode::kOk);
+        EXPECT_EQ(r.status.error, c.error);
     }
 }
 

@@ -225,7 +225,7 @@ TEST_F(DescriptionSearch, MissingTextIsAnErrorOnlyWhenDescriptionsAreSearched) {
     std::filesystem::remove(dir.file("wizard.txt"));
     EXPECT_EQ(Find("alpha", false), Rows{0});
     const SearchResult result = FindSpells(index, MakeQuery("x", {}, {}, true), dir.file("wizard.txt"));
-    EXPECT_EQ(result.status, SearchStatus::kCannotOpenText);
+    EXPECT_EQ(result.status.code, StatusCode::kCannotOpenText);
     EXPECT_EQ(result.strMessage, "can't open file " + dir.file("wizard.txt") + ": No such file or directory");
 }
 
@@ -324,8 +324,8 @@ TEST(SpellSearch, CancelledAndProgress) {
     const SpellSearchIndex index = FieldIndex();
     std::atomic<bool> cancel{true};
     std::atomic<int> progress{0};
-    EXPECT_EQ(FindSpells(index, MakeQuery("fire", {}, {}, false), "", {&cancel, &progress}).status,
-              SearchStatus::kCancelled);
+    EXPECT_EQ(FindSpells(index, MakeQuery("fire", {}, {}, false), "", {&cancel, &progress}).status.code,
+              StatusCode::kCancelled);
     cancel = false;
     const SearchResult result = FindSpells(index, MakeQuery("fire", {}, {}, false), "", {&cancel, &progress});
     EXPECT_EQ(result.rows, Rows{0});

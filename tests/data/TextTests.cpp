@@ -511,18 +511,18 @@ TEST(DescriptionReader, OffsetsAndFailures) {
     EXPECT_EQ(read(14).strText, "cdef\tmore");
     EXPECT_EQ(read(16).strText, "def\tmore");
     const auto atEnd = read(static_cast<int64_t>(text.size()));
-    EXPECT_EQ(atEnd.status, DescriptionStatus::kOk);
+    EXPECT_EQ(atEnd.status.code, StatusCode::kOk);
     EXPECT_EQ(atEnd.strText, "");
     const auto pastEnd = read(100000);
-    EXPECT_EQ(pastEnd.status, DescriptionStatus::kOk);
+    EXPECT_EQ(pastEnd.status.code, StatusCode::kOk);
     EXPECT_EQ(pastEnd.strText, "");
-    EXPECT_EQ(read(-1).status, DescriptionStatus::kBadOffset);
+    EXPECT_EQ(read(-1).status.code, StatusCode::kBadOffset);
     const DescriptionResult missing = ReadDescriptionFromPath(dir.file("missing.txt"), 0);
-    EXPECT_EQ(missing.status, DescriptionStatus::kCannotOpenText);
-    EXPECT_EQ(missing.strReason, "No such file or directory");
+    EXPECT_EQ(missing.status.code, StatusCode::kCannotOpenText);
+    EXPECT_EQ(missing.status.error, ENOENT);
     const DescriptionResult directory = ReadDescriptionFromPath(dir.path().string(), 0);
-    EXPECT_EQ(directory.status, DescriptionStatus::kCannotOpenText);
-    EXPECT_EQ(directory.strReason, "Is a directory");
+    EXPECT_EQ(directory.status.code, StatusCode::kCannotOpenText);
+    EXPECT_EQ(directory.status.error, EISDIR);
 }
 
 struct BigCase {

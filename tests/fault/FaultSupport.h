@@ -20,6 +20,7 @@
 #include "SpellListModel.h"
 #include "SpellRecord.h"
 #include "QtTestSupport.h"
+#include "StatusMessage.h"
 #include "TestRecords.h"
 
 namespace fault {
@@ -51,7 +52,7 @@ protected:
     std::size_t BuildFrom(std::string_view text, std::string_view cls = "wizard") {
         WriteFile(Txt(cls), text);
         const BuildResult r = BuildIndexIn(dir.prefix(), cls, 1);
-        EXPECT_TRUE(r.ok()) << r.strMessage;
+        EXPECT_TRUE(r.ok()) << StatusMessage(r.status, FileNaming::kName);
         return r.nRecords;
     }
 

@@ -28,8 +28,8 @@ TEST(Findings, RecordOffsetPastWhatTheSystemCanSeekToIsAShortRead) {
     WriteFile(dir.file("wizard.idx"), EncodeAll({MakeRecord("Only")}));
     for (const int64_t offset : {int64_t{INT64_MAX}, INT64_MAX - 431, int64_t{1} << 62}) {
         const RecordResult r = ReadRecordAt(dir.file("wizard.idx"), offset);
-        EXPECT_EQ(r.status, RecordStatus::kShortRead) << offset;
-        EXPECT_EQ(r.strReason, "") << offset;
+        EXPECT_EQ(r.status.code, StatusCode::kShortRead) << offset;
+        EXPECT_EQ(r.status.error, 0) << offset;
     }
 }
 

@@ -88,7 +88,7 @@ TEST(GrowingText, BuildReadsTheTextAsItWasWhenOpened) {
         sink.appended = "ss.\n\nFourth Spell\nAlteration\nRange: 1\tComponents: V\nDuration: 1\tCasting Time: 1\n"
                         "Area of Effect: 1\tSaving Throw: None\nSource.\nWords.\n";
         const ParsedText parsed = ParseSpells(reader, false, 1, sink);
-        EXPECT_EQ(parsed.end, TextEnd::kEnd);
+        EXPECT_EQ(parsed.end, ParseResult::kEnd);
         EXPECT_EQ(parsed.nRecords, 3u);
         Strings names;
         for (const SpellRecord& r : sink.list.records)

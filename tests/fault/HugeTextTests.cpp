@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "StatusMessage.h"
 #include "TestRecords.h"
 
 namespace {
@@ -24,7 +25,7 @@ TEST(HugeText, DescriptionAtTheLastOffsetThatFitsIsIndexed) {
     TempDir dir;
     WriteText(dir.file("wizard.txt"), INT32_MAX);
     const BuildResult r = BuildIndexIn(dir.prefix(), "wizard", 1);
-    ASSERT_TRUE(r.ok()) << r.strMessage;
+    ASSERT_TRUE(r.ok()) << StatusMessage(r.status, FileNaming::kName);
     const std::vector<SpellRecord> records = ReadIndex(dir.file("wizard.idx"));
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(FieldText(records[1].szName), "Frost Rime");
@@ -37,8 +38,9 @@ TEST(HugeText, DescriptionPastTwoGigabytesFailsTheBuildAndKeepsTheOldIndex) {
     WriteText(dir.file("wizard.txt"), int64_t{INT32_MAX} + 1);
     WriteFile(dir.file("wizard.idx"), kOldIndex);
     const BuildResult r = BuildIndexIn(dir.prefix(), "wizard", 1);
-    EXPECT_EQ(r.status, BuildStatus::kTextTooLarge);
-    EXPECT_EQ(r.strMessage, "can't index wizard.txt: spells past 2 GiB cannot be stored in the index");
+    EXPECT_EQ(r.status.code, StatusCode::kTextTooLarge);
+    EXPECT_EQ(StatusMessage(r.status, FileNaming::kName),
+              "can't index wizard.txt: spells past 2 GiB cannot be stored in the index");
     EXPECT_EQ(ReadFile(dir.file("wizard.idx")), kOldIndex);
     EXPECT_EQ(DirEntries(dir.path()), (Strings{"wizard.idx", "wizard.txt"}));
 }

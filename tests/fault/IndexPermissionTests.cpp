@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include "ChildProcess.h"
+#include "StatusMessage.h"
 #include "TestRecords.h"
 
 namespace {
@@ -28,7 +29,9 @@ void SetUpDirectory(const TempDir& dir, mode_t mode) {
 }
 
 std::string BuildUnprivileged(const TempDir& dir) {
-    return RunUnprivileged([&] { return BuildIndexIn(dir.prefix(), "wizard", 1).strMessage; });
+    return RunUnprivileged([&] {
+        return StatusMessage(BuildIndexIn(dir.prefix(), "wizard", 1).status, FileNaming::kName);
+    });
 }
 
 TEST(IndexPermissions, IndexThatCannotBeWrittenIsNotReplaced) {
@@ -61,7 +64,7 @@ TEST(IndexPermissions, ReplacedIndexKeepsItsPermissionBits) {
         WriteFile(dir.file("wizard.idx"), kOldIndex);
         ::chmod(dir.file("wizard.idx").c_str(), mode);
         const BuildResult r = BuildIndexIn(dir.prefix(), "wizard", 1);
-        EXPECT_TRUE(r.ok()) << r.strMessage;
+        EXPECT_TRUE(r.ok()) << StatusMessage(r.status, FileNaming::kName);
         EXPECT_EQ(ModeOf(dir.file("wizard.idx")), mode);
         EXPECT_EQ(ReadFile(dir.file("wizard.idx")).size(), kRecordSize);
     }
@@ -80,11 +83,11 @@ TEST(IndexPermissions, IndexPlaceTakenBySomethingElse) {
     TempDir dir;
     WriteFile(dir.file("wizard.txt"), Entry("Ember Mote"));
     ASSERT_EQ(::mkfifo(dir.file("wizard.idx").c_str(), 0644), 0);
-    EXPECT_EQ(BuildIndexIn(dir.prefix(), "wizard", 1).strMessage,
+    EXPECT_EQ(StatusMessage(BuildIndexIn(dir.prefix(), "wizard", 1).status, FileNaming::kName),
               "can't write index wizard.idx: not a regular file");
     std::filesystem::remove(dir.file("wizard.idx"));
     std::filesystem::create_symlink("/dev/zero", dir.file("wizard.idx"));
-    EXPECT_EQ(BuildIndexIn(dir.prefix(), "wizard", 1).strMessage,
+    EXPECT_EQ(StatusMessage(BuildIndexIn(dir.prefix(), "wizard", 1).status, FileNaming::kName),
               "can't write index wizard.idx: not a regular file");
     EXPECT_EQ(std::filesystem::read_symlink(dir.file("wizard.idx")), "/dev/zero");
 

@@ -13,6 +13,7 @@
 #include "Deadline.h"
 #include "ReplacementFile.h"
 #include "SpellText.h"
+#include "StatusMessage.h"
 #include "TestRecords.h"
 
 namespace {
@@ -62,7 +63,7 @@ TEST_P(KilledBuild, LeavesNothingThatLasts) {
     Child child([&] {
         ReplacementFile::UseNamedFilesOnly(named);
         KillAtEntry killer;
-        return BuildIndexIn(dir.prefix(), "wizard", 1, &killer).strMessage;
+        return StatusMessage(BuildIndexIn(dir.prefix(), "wizard", 1, &killer).status, FileNaming::kName);
     });
     const ChildOutcome outcome = child.Wait();
     ASSERT_FALSE(outcome.exited);
@@ -81,7 +82,7 @@ TEST_P(KilledBuild, LeavesNothingThatLasts) {
 
     WriteFile(dir.file("wizard.txt"), Entry("After"));
     const BuildResult r = BuildIndexIn(dir.prefix(), "wizard", 1);
-    EXPECT_TRUE(r.ok()) << r.strMessage;
+    EXPECT_TRUE(r.ok()) << StatusMessage(r.status, FileNaming::kName);
     EXPECT_EQ(r.nRecords, 1u);
     EXPECT_EQ(DirEntries(dir.path()), (Strings{"wizard.idx", "wizard.txt"}));
 }
@@ -122,7 +123,7 @@ TEST(Leftovers, NamedAndUnnamedNewFilesGiveTheSameIndex) {
         ReplacementFile::UseNamedFilesOnly(named);
         std::filesystem::remove(dir.file("wizard.idx"));
         const BuildResult r = BuildIndexIn(dir.prefix(), "wizard", 1);
-        EXPECT_TRUE(r.ok()) << r.strMessage;
+        EXPECT_TRUE(r.ok()) << StatusMessage(r.status, FileNaming::kName);
         indexes[named] = ReadFile(dir.file("wizard.idx"));
         struct stat st {};
         ASSERT_EQ(::stat(dir.file("wizard.idx").c_str(), &st), 0);

@@ -7,6 +7,7 @@
 
 #include "ChildProcess.h"
 #include "ResourceLimit.h"
+#include "StatusMessage.h"
 #include "TestRecords.h"
 
 namespace {
@@ -38,7 +39,7 @@ TEST(LongLines, GigabyteLineIsBuiltAndReadInBoundedMemory) {
         const RecordResult second = ReadRecordAt(dir.file("wizard.idx"), kRecordSize);
         const DescriptionResult long_ = ReadDescriptionFromPath(dir.file("wizard.txt"), first.record.nTextOffset);
         const DescriptionResult after = ReadDescriptionFromPath(dir.file("wizard.txt"), second.record.nTextOffset);
-        return built.strMessage + "|" + std::to_string(built.nRecords) + "|" +
+        return StatusMessage(built.status, FileNaming::kName) + "|" + std::to_string(built.nRecords) + "|" +
                std::to_string(first.record.nTextOffset) + "|" + std::to_string(second.record.nTextOffset) +
                "|" + std::to_string(long_.strText.size()) + "|" +
                (long_.strText == std::string(long_.strText.size(), '\0') ? "zeros" : "other") + "|" +

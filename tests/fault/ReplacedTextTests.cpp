@@ -12,6 +12,7 @@
 #include "FaultSupport.h"
 #include "IndexAge.h"
 #include "SpellText.h"
+#include "StatusMessage.h"
 
 namespace fault {
 namespace {
@@ -202,8 +203,9 @@ TEST_F(FaultTest, TextSavedDuringTheBuildFailsItAndKeepsTheOldIndex) {
         const std::string oldIndex = ReadFile(Idx());
         ActionAtFirstEntry saveText(c.save);
         const BuildResult r = BuildIndexIn(dir.prefix(), "wizard", 1, &saveText);
-        EXPECT_EQ(r.status, BuildStatus::kTextChanged) << c.how;
-        EXPECT_EQ(r.strMessage, "can't index wizard.txt: it changed while it was read; build the index again")
+        EXPECT_EQ(r.status.code, StatusCode::kTextChanged) << c.how;
+        EXPECT_EQ(StatusMessage(r.status, FileNaming::kName),
+                  "can't index wizard.txt: it changed while it was read; build the index again")
             << c.how;
         EXPECT_EQ(ReadFile(Idx()), oldIndex) << c.how;
         EXPECT_EQ(GetIndexAge(dir.prefix(), "wizard"), IndexAge::kTextChanged) << c.how;

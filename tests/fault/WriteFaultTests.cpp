@@ -9,6 +9,7 @@
 
 #include "FaultSupport.h"
 #include "ResourceLimit.h"
+#include "StatusMessage.h"
 
 namespace fault {
 namespace {
@@ -57,7 +58,7 @@ TEST_F(FaultTest, FileSizeLimitThatFitsTheIndexLetsTheBuildSucceed) {
         ASSERT_TRUE(limit.ok());
         result = BuildIndexIn(dir.prefix(), "wizard", 1);
     }
-    EXPECT_TRUE(result.ok()) << result.strMessage;
+    EXPECT_TRUE(result.ok()) << StatusMessage(result.status, FileNaming::kName);
     EXPECT_EQ(result.nRecords, static_cast<std::size_t>(kManyCount));
     EXPECT_EQ(ReadFile(Idx()).size(), kManyCount * kRecordSize);
 }
@@ -79,8 +80,9 @@ TEST_F(FaultTest, NoDescriptorForTemporaryIndexKeepsOldIndex) {
         ASSERT_TRUE(limit.ok());
         result = BuildIndexIn(dir.prefix(), "wizard", 1);
     }
-    EXPECT_EQ(result.status, BuildStatus::kCannotWriteIndex);
-    EXPECT_EQ(result.strMessage, "can't write index wizard.idx: Too many open files");
+    EXPECT_EQ(result.status.code, StatusCode::kCannotWriteIndex);
+    EXPECT_EQ(StatusMessage(result.status, FileNaming::kName),
+              "can't write index wizard.idx: Too many open files");
     EXPECT_EQ(ReadFile(Idx()), oldIndex);
     EXPECT_EQ(DirEntries(dir.path()), (Strings{"wizard.idx", "wizard.txt"}));
 }

@@ -2,6 +2,7 @@
 // Create Index: the question, the index it writes, and the messages when
 // the build fails.
 
+#include "StatusMessage.h"
 #include "UiTestSupport.h"
 
 namespace {
@@ -16,7 +17,7 @@ protected:
         std::filesystem::copy_file(std::string(SPELLS_SAMPLES_DIR) + "/" + spellClass + ".txt",
                                    other.file(spellClass + ".txt"));
         const BuildResult result = BuildIndexIn(other.prefix(), spellClass, 1);
-        EXPECT_TRUE(result.ok()) << result.strMessage;
+        EXPECT_TRUE(result.ok()) << StatusMessage(result.status, FileNaming::kName);
         return ReadFile(other.file(spellClass + ".idx"));
     }
 
@@ -137,7 +138,7 @@ TEST(WindowGlobals, BuildIndexAndParseSpellCountOnTheLevelGlobal) {
     g_nLevel = 3;
     const BuildResult r = BuildIndex("wizard");
     g_strDataDir = savedDir;
-    EXPECT_TRUE(r.ok()) << r.strMessage;
+    EXPECT_TRUE(r.ok()) << StatusMessage(r.status, FileNaming::kName);
     EXPECT_EQ(g_nLevel, 6);
     std::vector<std::pair<std::string, int>> levels;
     for (const SpellRecord& record : ReadIndex(dir.file("wizard.idx")))

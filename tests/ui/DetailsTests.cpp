@@ -2,6 +2,7 @@
 // The details dialog: opened from the list by double-click, "Details..."
 // and Enter, and on its own.
 
+#include <cerrno>
 #include <algorithm>
 #include <filesystem>
 
@@ -244,7 +245,7 @@ TEST_F(InfoDialogTest, ReadFailingPartWayIsReported) {
     WriteFile(Txt("wizard"), Entry("Halting", "Words.\n\n"));
     ASSERT_TRUE(BuildIndexIn(dir.prefix(), "wizard", 1).ok());
     CSpellInfoDlg::SetDescriptionSource([](const std::string&, int64_t) {
-        return DescriptionResult{DescriptionStatus::kReadError, {}, "Input/output error"};
+        return DescriptionResult{{StatusCode::kCannotReadText, EIO}, {}};
     });
     const DetailsView view = Open(0);
     CSpellInfoDlg::SetDescriptionSource({});

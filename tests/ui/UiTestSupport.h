@@ -28,6 +28,7 @@
 #include "IndexBuilder.h"
 #include "SpellListModel.h"
 #include "QtTestSupport.h"
+#include "StatusMessage.h"
 #include "TestRecords.h"
 #include "TextDecoding.h"
 
@@ -187,7 +188,7 @@ protected:
     void BuildSample(const std::string& spellClass) {
         CopySample(spellClass);
         const BuildResult result = BuildIndexIn(dir.prefix(), spellClass, 1);
-        ASSERT_TRUE(result.ok()) << result.strMessage;
+        ASSERT_TRUE(result.ok()) << StatusMessage(result.status, FileNaming::kName);
         ASSERT_GT(result.nRecords, 2u);
     }
 };
