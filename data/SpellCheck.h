@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "NameTable.h"
 #include "SpellText.h"
 #include "VarintLog.h"
 
@@ -102,6 +103,7 @@ public:
     explicit SpellChecker(DiagnosticSink* sink = nullptr) : m_pSink(sink) {}
 
     void OnLine(LineRole role, std::string_view line, int64_t offset) override;
+    void OnDescriptionLines(std::string_view lines, int64_t offset, std::size_t maxLineBytes) override;
     void OnValue(SpellField field, std::string_view value, const FieldCut* cut, bool markerFound) override;
     void OnEntryEnd(ParseResult result, const SpellRecord& record) override;
 
@@ -114,6 +116,10 @@ public:
 private:
     void BeginEntry();
     void CheckLineBytes(LineRole role, std::string_view line);
+    // The checks of a description line's bytes: a CR left at its end, bytes above 127.
+    void CheckDescriptionBytes(std::string_view line);
+    // Notes a line with bytes above 127, and whether it is UTF-8.
+    void CheckHighBytes(std::string_view line);
     // Hands a finding about an entry to the sink and counts it; these come
     // in line order.
     void Emit(int64_t line, DiagnosticCode code, std::string message, std::string spell,
@@ -134,7 +140,6 @@ private:
     // The line of the first spell named as the current entry, or 0 when
     // it is the first; remembers the current entry's name.
     int64_t FirstLineOfName();
-    void GrowNameSlots();
     bool WasWarningLine(VarintLog::Reader& lines, int64_t& at, int64_t line) const;
 
     DiagnosticSink* m_pSink;
@@ -171,13 +176,7 @@ private:
     bool m_bNextAfterDescription = false;
 
     std::size_t m_nSpells = 0;
-    // The names seen: each as its line and its bytes in m_names, found by
-    // hash with open addressing; a slot holds the top 24 bits of the hash
-    // and the name's position + 1 (0 for an empty slot).
-    VarintLog m_names;
-    std::vector<uint64_t> m_nameSlots;
-    unsigned m_nNameSlotBits = 0;  // log2 of the slots
-    std::size_t m_nNames = 0;
+    NameTable m_names;  // the names seen, with the line of each one's first spell
 
     // The whole text.
     std::size_t m_nCrEnds = 0;
