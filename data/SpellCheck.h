@@ -61,6 +61,9 @@ class DiagnosticSink {
 public:
     virtual ~DiagnosticSink() = default;
     virtual void Put(Diagnostic diagnostic) = 0;
+    // Whether the next finding of `severity` needs its message and spell;
+    // if not, Put gets them empty, and the check need not word them.
+    virtual bool WantsText(Severity /*severity*/) const { return true; }
 };
 
 // Keeps every finding, in the order found.
@@ -77,6 +80,9 @@ public:
     static constexpr std::size_t kDefaultLimit = 5000;
     explicit KeptWarnings(std::size_t limit = kDefaultLimit) : m_nLimit(limit) {}
     void Put(Diagnostic diagnostic) override;
+    bool WantsText(Severity severity) const override {
+        return severity == Severity::kWarning && kept.size() < m_nLimit;
+    }
 
     std::vector<Diagnostic> kept;  // the first warnings, in the order found
     std::size_t nNotKept = 0;      // warnings after those
@@ -122,10 +128,13 @@ private:
     void CheckHighBytes(std::string_view line);
     // Hands a finding about an entry to the sink and counts it; these come
     // in line order.
-    void Emit(int64_t line, DiagnosticCode code, std::string message, std::string spell,
+    void Emit(int64_t line, DiagnosticCode code, std::string message, std::string_view spell,
               Severity severity = Severity::kWarning);
     // Hands a finding to the sink and counts it as a warning or a note.
-    void Hand(int64_t line, DiagnosticCode code, std::string message, std::string spell, Severity severity);
+    void Hand(int64_t line, DiagnosticCode code, std::string message, std::string_view spell, Severity severity);
+    // Whether the sink wants the words of a finding of `severity` (Emit,
+    // Hand): without, only the counts are kept.
+    bool WantsText(Severity severity = Severity::kWarning) const;
     // A finding about the current entry's first lines, reported when they
     // are all read.
     void AddForEntry(int64_t line, DiagnosticCode code, std::string message,
