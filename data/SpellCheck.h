@@ -126,6 +126,8 @@ private:
     void CheckDescriptionBytes(std::string_view line);
     // Notes a line with bytes above 127, and whether it is UTF-8.
     void CheckHighBytes(std::string_view line);
+    // Notes a line whose first byte above 127 stands at `firstHigh`.
+    void NoteHighLine(std::string_view line, std::size_t firstHigh);
     // Hands a finding about an entry to the sink and counts it; these come
     // in line order.
     void Emit(int64_t line, DiagnosticCode code, std::string message, std::string_view spell,

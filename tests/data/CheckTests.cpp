@@ -11,6 +11,7 @@
 
 #include "IndexAge.h"
 #include "IndexBuilder.h"
+#include "HighByteSearch.h"
 #include "LineReader.h"
 #include "NameTable.h"
 #include "SpellCheck.h"
@@ -371,6 +372,71 @@ TEST(NameTable, FirstLinesThroughGrowthRehashingAndAFullStore) {
     EXPECT_EQ(small.Size(), 24u);
     EXPECT_EQ(small.FirstLine(name(23), 100), 24);
     EXPECT_EQ(small.FirstLine(name(24), 101), 0);
+}
+
+// The search for a byte above 127 finds it at every place within and
+// across its steps of 64 and 16 bytes and its last bytes, with the LFs
+// before it, also past the 63 steps after which it sums its counts; the
+// plain search, the fallback elsewhere, finds the same.
+TEST(HighByteSearch, FindsTheByteAndCountsTheLfsBeforeIt) {
+    // An LF at every 10th byte (9, 19, ...): before position h stand h / 10 of them.
+    const auto text = [](std::size_t size) {
+        std::string t(size, 'a');
+        for (std::size_t i = 9; i < size; i += 10)
+            t[i] = '\n';
+        return t;
+    };
+    for (const std::size_t size : {0u, 1u, 15u, 16u, 17u, 63u, 64u, 65u, 130u, 200u, 4100u}) {
+        std::string t = text(size);
+        for (const auto& find : {FindHighByte, FindHighBytePlain}) {
+            EXPECT_EQ(find(t, 0).at, std::string_view::npos) << size;
+            EXPECT_EQ(find(t, 0).lfsBefore, size / 10) << size;
+            EXPECT_FALSE(HasHighByte(t)) << size;
+        }
+        for (std::size_t h = 0; h < size; h += h < 140 ? 1 : 97) {
+            if (t[h] == '\n')
+                continue;
+            std::string withHigh = t;
+            withHigh[h] = '\xC3';
+            withHigh[std::min(h + 5, size - 1)] = '\xEB';  // a later one is not the first
+            SCOPED_TRACE(testing::Message() << "size " << size << ", high byte at " << h);
+            for (const auto& find : {FindHighByte, FindHighBytePlain}) {
+                const HighByte found = find(withHigh, 0);
+                EXPECT_EQ(found.at, h);
+                EXPECT_EQ(found.lfsBefore, h / 10);
+                if (h >= 3) {  // from a later start: the LFs from there
+                    EXPECT_EQ(find(withHigh, 3).at, h);
+                    EXPECT_EQ(find(withHigh, 3).lfsBefore, h / 10);
+                }
+            }
+            EXPECT_TRUE(HasHighByte(withHigh));
+        }
+    }
+    // 70 LFs in a row: more than a byte of a column counts in 63 steps.
+    const std::string lfs = std::string(64 * 70, '\n') + "\x80";
+    EXPECT_EQ(FindHighByte(lfs, 0).at, 64u * 70);
+    EXPECT_EQ(FindHighByte(lfs, 0).lfsBefore, 64u * 70);
+}
+
+// A sink that keeps no more words gets findings without them, and the
+// counts stay whole.
+TEST(SpellCheck, FindingsPastWhatIsKeptAreCountedWithoutWords) {
+    KeptWarnings kept(1);
+    EXPECT_TRUE(kept.WantsText(Severity::kWarning));
+    EXPECT_FALSE(kept.WantsText(Severity::kNote));
+    const std::string text = Spell("Alpha") + "\n" + Spell("Alpha") + "\n" + Spell("Alpha") + "\n" + Spell("Beta");
+    LineReader reader;
+    reader.OpenMemory(text);
+    const CheckResult result = CheckSpellText(reader, false, &kept);
+    EXPECT_FALSE(kept.WantsText(Severity::kWarning));
+    ASSERT_EQ(kept.kept.size(), 1u);
+    EXPECT_EQ(kept.kept[0].nLine, 9);
+    EXPECT_EQ(kept.kept[0].strMessage, "the spell at line 1 has the same name");
+    EXPECT_EQ(kept.kept[0].strSpell, "Alpha");
+    EXPECT_EQ(kept.nNotKept, 1u);
+    EXPECT_EQ(result.counts.nWarnings, 2u);
+    EXPECT_EQ(result.counts.nWarningLines, 2u);
+    EXPECT_EQ(result.counts.nNotes, 1u);
 }
 
 TEST(SpellCheck, KeptWarningsKeepTheFirstAndCountTheRest) {
