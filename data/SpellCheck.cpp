@@ -279,33 +279,27 @@ void SpellChecker::OnDescriptionLines(std::string_view lines, int64_t /*offset*/
         ReportEntryHead(ParseResult::kEntry, nullptr);
     m_nBlankRun = 0;
     m_bLineUnchecked = false;
-    if (lines.size() > maxLineBytes || lines.find('\r') != std::string_view::npos) {
-        // A CR, or a line that may be cut: line by line, as ReadLine gives them.
-        for (std::size_t at = 0; at < lines.size();) {
-            const std::size_t lf = lines.find('\n', at);
-            std::string_view line = lines.substr(at, lf - at);
-            if (line.ends_with('\r'))
-                line.remove_suffix(1);
-            ++m_nLine;
-            CheckDescriptionBytes(line.substr(0, maxLineBytes));
-            at = lf + 1;
-        }
-    } else {
-        // One pass: the lines are counted, and only those with a byte above
-        // 127 are looked at one by one.
-        for (std::size_t at = 0;;) {
-            const HighByte high = FindHighByte(lines, at);
-            m_nLine += static_cast<int64_t>(high.lfsBefore);
-            if (high.at == std::string_view::npos)
-                break;
-            const void* lf = ::memrchr(lines.data() + at, '\n', high.at - at);
-            const std::size_t start =
-                lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - lines.data()) + 1 : at;
-            const std::size_t end = lines.find('\n', high.at);
-            ++m_nLine;
-            NoteHighLine(lines.substr(start, end - start), high.at - start);
-            at = end + 1;
-        }
+    // One pass: the lines are counted, and only those with a byte above
+    // 127 or a CR are looked at, each as ReadLine gives it.
+    for (std::size_t at = 0;;) {
+        const FoundByte found = FindHighByteOrCr(lines, at);
+        m_nLine += static_cast<int64_t>(found.lfsBefore);
+        if (found.at == std::string_view::npos)
+            break;
+        const void* lf = ::memrchr(lines.data() + at, '\n', found.at - at);
+        const std::size_t start = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - lines.data()) + 1 : at;
+        const std::size_t end = lines.find('\n', found.at);
+        std::string_view line = lines.substr(start, end - start);
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        line = line.substr(0, maxLineBytes);
+        ++m_nLine;
+        const std::size_t first = found.at - start;
+        if (first < line.size() && static_cast<unsigned char>(line[first]) >= 0x80 && line.back() != '\r')
+            NoteHighLine(line, first);  // the bytes before it are plain
+        else
+            CheckDescriptionBytes(line);
+        at = end + 1;
     }
     // None of these lines is read again.
     m_nLastOffset = -1;
@@ -321,15 +315,16 @@ void SpellChecker::CheckLineBytes(LineRole role, std::string_view line) {
         return;
     }
     const bool endsInCr = !line.empty() && line.back() == '\r';
-    if (m_nFirstCrInside == 0 &&
-        line.substr(0, line.size() - (endsInCr ? 1 : 0)).find('\r') != std::string_view::npos) {
+    const LineBytes bytes = ScanLine(line.substr(0, line.size() - (endsInCr ? 1 : 0)));
+    if (m_nFirstCrInside == 0 && bytes.cr) {
         m_nFirstCrInside = m_nLine;
         m_bCrInsideSpellPending = true;
     } else if (endsInCr && m_nCrEnds++ == 0) {
         m_nFirstCrEnd = m_nLine;
         m_bCrEndSpellPending = true;
     }
-    CheckHighBytes(line);
+    if (bytes.high)
+        NoteHighLine(line, 0);
 }
 
 void SpellChecker::CheckDescriptionBytes(std::string_view line) {
@@ -341,7 +336,7 @@ void SpellChecker::CheckDescriptionBytes(std::string_view line) {
 }
 
 void SpellChecker::CheckHighBytes(std::string_view line) {
-    if (HasHighByte(line))
+    if (ScanLine(line).high)
         NoteHighLine(line, 0);
 }
 

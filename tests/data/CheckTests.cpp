@@ -374,10 +374,11 @@ TEST(NameTable, FirstLinesThroughGrowthRehashingAndAFullStore) {
     EXPECT_EQ(small.FirstLine(name(24), 101), 0);
 }
 
-// The search for a byte above 127 finds it at every place within and
-// across its steps of 64 and 16 bytes and its last bytes, with the LFs
+// The search for a byte above 127 or a CR finds it at every place within
+// and across its steps of 64 and 16 bytes and its last bytes, with the LFs
 // before it, also past the 63 steps after which it sums its counts; the
-// plain search, the fallback elsewhere, finds the same.
+// plain search, the fallback elsewhere, finds the same. The look at one
+// line tells both kinds apart.
 TEST(HighByteSearch, FindsTheByteAndCountsTheLfsBeforeIt) {
     // An LF at every 10th byte (9, 19, ...): before position h stand h / 10 of them.
     const auto text = [](std::size_t size) {
@@ -388,34 +389,44 @@ TEST(HighByteSearch, FindsTheByteAndCountsTheLfsBeforeIt) {
     };
     for (const std::size_t size : {0u, 1u, 15u, 16u, 17u, 63u, 64u, 65u, 130u, 200u, 4100u}) {
         std::string t = text(size);
-        for (const auto& find : {FindHighByte, FindHighBytePlain}) {
+        for (const auto& find : {FindHighByteOrCr, FindHighByteOrCrPlain}) {
             EXPECT_EQ(find(t, 0).at, std::string_view::npos) << size;
             EXPECT_EQ(find(t, 0).lfsBefore, size / 10) << size;
-            EXPECT_FALSE(HasHighByte(t)) << size;
+        }
+        for (const auto& scan : {ScanLine, ScanLinePlain}) {
+            EXPECT_FALSE(scan(t).high) << size;
+            EXPECT_FALSE(scan(t).cr) << size;
         }
         for (std::size_t h = 0; h < size; h += h < 140 ? 1 : 97) {
             if (t[h] == '\n')
                 continue;
-            std::string withHigh = t;
-            withHigh[h] = '\xC3';
-            withHigh[std::min(h + 5, size - 1)] = '\xEB';  // a later one is not the first
-            SCOPED_TRACE(testing::Message() << "size " << size << ", high byte at " << h);
-            for (const auto& find : {FindHighByte, FindHighBytePlain}) {
-                const HighByte found = find(withHigh, 0);
-                EXPECT_EQ(found.at, h);
-                EXPECT_EQ(found.lfsBefore, h / 10);
-                if (h >= 3) {  // from a later start: the LFs from there
-                    EXPECT_EQ(find(withHigh, 3).at, h);
-                    EXPECT_EQ(find(withHigh, 3).lfsBefore, h / 10);
+            for (const char byte : {'\xC3', '\r'}) {
+                std::string marked = t;
+                marked[h] = byte;
+                marked[std::min(h + 5, size - 1)] = '\xEB';  // a later one is not the first
+                SCOPED_TRACE(testing::Message() << "size " << size << ", byte " << int(byte) << " at " << h);
+                for (const auto& find : {FindHighByteOrCr, FindHighByteOrCrPlain}) {
+                    const FoundByte found = find(marked, 0);
+                    EXPECT_EQ(found.at, h);
+                    EXPECT_EQ(found.lfsBefore, h / 10);
+                    if (h >= 3) {  // from a later start: the LFs from there
+                        EXPECT_EQ(find(marked, 3).at, h);
+                        EXPECT_EQ(find(marked, 3).lfsBefore, h / 10);
+                    }
+                }
+                std::string line = t;
+                line[h] = byte;
+                for (const auto& scan : {ScanLine, ScanLinePlain}) {
+                    EXPECT_EQ(scan(line).high, byte != '\r');
+                    EXPECT_EQ(scan(line).cr, byte == '\r');
                 }
             }
-            EXPECT_TRUE(HasHighByte(withHigh));
         }
     }
     // 70 LFs in a row: more than a byte of a column counts in 63 steps.
     const std::string lfs = std::string(64 * 70, '\n') + "\x80";
-    EXPECT_EQ(FindHighByte(lfs, 0).at, 64u * 70);
-    EXPECT_EQ(FindHighByte(lfs, 0).lfsBefore, 64u * 70);
+    EXPECT_EQ(FindHighByteOrCr(lfs, 0).at, 64u * 70);
+    EXPECT_EQ(FindHighByteOrCr(lfs, 0).lfsBefore, 64u * 70);
 }
 
 // A sink that keeps no more words gets findings without them, and the
