@@ -26,11 +26,14 @@ std::string ShownPath(const std::string& dataDir, std::string_view spellClass) {
     return path;
 }
 
-std::string TextLine(const std::string& file, const Diagnostic& d) {
-    std::string line = file + ":" + std::to_string(d.nLine) + ": " + std::string(SeverityName(d.severity)) + ": ";
+// The finding as a line of text, into `line` (its memory reused from one
+// finding to the next).
+void TextLine(const std::string& file, const Diagnostic& d, std::string& line) {
+    line.assign(file).append(":").append(std::to_string(d.nLine)).append(": ");
+    line.append(SeverityName(d.severity)).append(": ");
     if (!d.strSpell.empty())
-        line += d.strSpell + ": ";
-    return line + d.strMessage + " [" + std::string(CodeName(d.code)) + "]\n";
+        line.append(d.strSpell).append(": ");
+    line.append(d.strMessage).append(" [").append(CodeName(d.code)).append("]\n");
 }
 
 std::string JsonLine(const std::string& file, const Diagnostic& d) {
@@ -51,10 +54,16 @@ public:
     void Put(Diagnostic d) override {
         if (m_bFailed)
             return;
-        m_bFailed = !WriteOutput(m_bJson ? JsonLine(m_strFile, d) : TextLine(m_strFile, d));
+        if (m_bJson) {
+            m_bFailed = !WriteOutput(JsonLine(m_strFile, d));
+        } else {
+            TextLine(m_strFile, d, m_strLine);
+            m_bFailed = !WriteOutput(m_strLine);
+        }
     }
 
 private:
+    std::string m_strLine;
     std::string m_strFile;
     bool m_bJson;
     bool m_bFailed = false;

@@ -43,6 +43,17 @@ std::string_view CutToEnd(std::string_view line, std::string_view marker, int of
     return ValueToEnd(line, Find(line, marker) + offset);
 }
 
+void SpellTextObserver::OnDescriptionLines(std::string_view lines, int64_t offset, std::size_t maxLineBytes) {
+    for (std::size_t at = 0; at < lines.size();) {
+        const std::size_t lf = std::min(lines.find('\n', at), lines.size());
+        std::string_view line = lines.substr(at, lf - at);
+        if (line.ends_with('\r') && lf < lines.size())
+            line.remove_suffix(1);
+        OnLine(LineRole::kDescription, line.substr(0, maxLineBytes), offset + static_cast<int64_t>(at));
+        at = lf + 1;
+    }
+}
+
 DescriptionEnd ScanDescription(LineReader& file, std::string* text, std::size_t maxBytes,
                                SpellTextObserver* observer) {
     // True when the text is full: nothing more of the description is read.
@@ -62,12 +73,18 @@ DescriptionEnd ScanDescription(LineReader& file, std::string* text, std::size_t 
         if (observer)
             observer->OnLine(role, line, lineStart);
     };
-    // Without anyone to see the lines, those before the next blank one
-    // need not be handed out one by one.
-    const bool skip = text == nullptr && observer == nullptr;
+    // Without a text to fill, the lines before the next blank one need not
+    // be read one by one: an observer is handed them in one run.
+    const bool skip = text == nullptr;
+    // Without an observer, not even the lines after blank ones.
+    const bool peek = skip && observer == nullptr;
     for (;;) {
-        if (skip)
-            file.SkipNonBlankLines();
+        if (skip) {
+            const int64_t runStart = observer ? file.GetPosition() : 0;
+            const std::string_view run = file.SkipNonBlankLines();
+            if (observer && !run.empty())
+                observer->OnDescriptionLines(run, runStart, file.MaxLineBytes());
+        }
         // Description lines up to and including the first blank one.
         do {
             if (observer)
@@ -87,7 +104,7 @@ DescriptionEnd ScanDescription(LineReader& file, std::string* text, std::size_t 
         // the pass to the next blank line handles, blank lines included.
         bool blank = true;
         while (blank) {
-            if (skip) {
+            if (peek) {
                 const int first = file.PeekByte();
                 if (first >= 'A' && first <= 'Z')
                     return DescriptionEnd::kNextEntry;  // the reader stands at its start

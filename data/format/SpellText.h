@@ -76,6 +76,11 @@ public:
     virtual ~SpellTextObserver() = default;
     // Every line read, with the offset of its start.
     virtual void OnLine(LineRole role, std::string_view line, int64_t offset) = 0;
+    // Description lines (kDescription) passed over in one run, as stored:
+    // whole lines, none blank, each with its terminator, starting at
+    // `offset`. By default each is told to OnLine as ReadLine would give
+    // it: without its terminator, at most `maxLineBytes` bytes.
+    virtual void OnDescriptionLines(std::string_view lines, int64_t offset, std::size_t maxLineBytes);
     // A value of the entry, as cut from the line just told, before it is
     // stored in `field` of the record and cut to the field's width. `cut`
     // says how it was cut and `markerFound` whether the line holds its

@@ -144,11 +144,11 @@ bool LineReader::ReadLine(std::string_view& line) {
     }
 }
 
-void LineReader::SkipNonBlankLines() {
+std::string_view LineReader::SkipNonBlankLines() {
     // At the start of the text a byte-order mark may stand before the
     // terminator of a blank line: ReadLine tells.
     if (bufferPos_ == 0 && begin_ == 0)
-        return;
+        return {};
     const char* const block = data_;
     const char* const end = block + end_;
     const char* p = block + begin_;
@@ -169,7 +169,9 @@ void LineReader::SkipNonBlankLines() {
         }
         p = lf + 1;  // a line beginning with LF or CR: blank unless a lone CR
     }
+    const std::string_view passed(block + begin_, static_cast<std::size_t>(p - (block + begin_)));
     begin_ = static_cast<std::size_t>(p - block);
+    return passed;
 }
 
 bool LineReader::ReadString(std::string& line) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <optional>
 
+#include "HighByteSearch.h"
 #include "IndexBuilder.h"
 #include "LineReader.h"
 #include "Messages.h"
@@ -23,10 +24,6 @@ constexpr std::string_view kCodeNames[] = {
 static_assert(std::size(kCodeNames) == static_cast<std::size_t>(DiagnosticCode::kPastTwoGiB) + 1);
 
 constexpr std::size_t kQuoteBytes = 80;  // of a text quoted in a message
-// A name slot: the name's position in the names kept, + 1, below the top
-// 24 bits of its hash.
-constexpr unsigned kNamePositionBits = 40;
-constexpr uint64_t kNamePositionMask = (uint64_t{1} << kNamePositionBits) - 1;
 
 // Bytes a record field keeps: its width less the terminator.
 std::size_t FieldCapacity(SpellField field) {
@@ -75,29 +72,12 @@ std::string Printable(std::string_view raw, std::size_t maxBytes) {
 
 std::string Quote(std::string_view raw) { return "\"" + Printable(raw, kQuoteBytes) + "\""; }
 
-// Whether a byte of the line is above 127. Most lines have none: eight
-// bytes at a time, the last eight overlapping, few branches.
-bool HasHighByte(std::string_view line) {
-    const char* const p = line.data();
-    const std::size_t n = line.size();
-    const auto word = [p](std::size_t at) {
-        uint64_t w;
-        std::memcpy(&w, p + at, sizeof w);
-        return w;
-    };
-    uint64_t any = 0;
-    if (n >= 8) {
-        std::size_t i = 0;
-        for (; i + 32 <= n; i += 32)
-            any |= word(i) | word(i + 8) | word(i + 16) | word(i + 24);
-        for (; i + 8 <= n; i += 8)
-            any |= word(i);
-        any |= word(n - 8);
-    } else {
-        for (std::size_t i = 0; i < n; ++i)
-            any |= static_cast<unsigned char>(p[i]);
-    }
-    return (any & 0x8080808080808080ULL) != 0;
+// Printable into `out`, reusing its memory for the usual plain name.
+void AssignPrintable(std::string& out, std::string_view raw, std::size_t maxBytes) {
+    if (raw.size() <= maxBytes && std::all_of(raw.begin(), raw.end(), [](char c) { return c >= 0x20 && c < 0x7F; }))
+        out.assign(raw);
+    else
+        out = Printable(raw, maxBytes);
 }
 
 // The code point at the start of valid UTF-8 `text`.
@@ -176,17 +156,17 @@ void KeptWarnings::Put(Diagnostic diagnostic) {
         ++nNotKept;
 }
 
-void SpellChecker::Emit(int64_t line, DiagnosticCode code, std::string message, std::string spell,
+void SpellChecker::Emit(int64_t line, DiagnosticCode code, std::string message, std::string_view spell,
                         Severity severity) {
     if (severity == Severity::kWarning && line != m_nLastWarningLine) {
         m_warningLines.Put(static_cast<uint64_t>(line - m_nLastWarningLine));
         m_nLastWarningLine = line;
         ++m_counts.nWarningLines;
     }
-    Hand(line, code, std::move(message), std::move(spell), severity);
+    Hand(line, code, std::move(message), spell, severity);
 }
 
-void SpellChecker::Hand(int64_t line, DiagnosticCode code, std::string message, std::string spell,
+void SpellChecker::Hand(int64_t line, DiagnosticCode code, std::string message, std::string_view spell,
                         Severity severity) {
     if (severity == Severity::kWarning) {
         ++m_counts.nWarnings;
@@ -194,64 +174,17 @@ void SpellChecker::Hand(int64_t line, DiagnosticCode code, std::string message, 
         ++m_counts.nNotes;
     }
     if (m_pSink)
-        m_pSink->Put({line, severity, code, std::move(message), std::move(spell)});
+        m_pSink->Put({line, severity, code, std::move(message),
+                      m_pSink->WantsText(severity) ? std::string(spell) : std::string()});
 }
+
+bool SpellChecker::WantsText(Severity severity) const { return m_pSink && m_pSink->WantsText(severity); }
 
 void SpellChecker::AddForEntry(int64_t line, DiagnosticCode code, std::string message, Severity severity) {
     m_entryFound.push_back({line, severity, code, std::move(message), {}});
 }
 
-void SpellChecker::GrowNameSlots() {
-    // Twice the slots, to keep the table at most three quarters full. A
-    // slot's place comes from the top bits of its name's hash, which the
-    // slot keeps up to 2^24 slots; beyond, the name is hashed again.
-    const unsigned bits = std::max(10u, m_nNameSlotBits + 1);
-    std::vector<uint64_t> old(std::size_t{1} << bits);
-    old.swap(m_nameSlots);
-    m_nNameSlotBits = bits;
-    const std::size_t mask = m_nameSlots.size() - 1;
-    for (const uint64_t slot : old) {
-        if (slot == 0)
-            continue;
-        uint64_t hash = slot & ~kNamePositionMask;
-        if (bits > 64 - kNamePositionBits) {
-            VarintLog::Reader name(m_names, (slot & kNamePositionMask) - 1);
-            (void)name.Get();  // its line
-            hash = std::hash<std::string_view>{}(name.GetString());
-        }
-        std::size_t i = static_cast<std::size_t>(hash >> (64 - bits));
-        while (m_nameSlots[i] != 0)
-            i = (i + 1) & mask;
-        m_nameSlots[i] = slot;
-    }
-}
-
-int64_t SpellChecker::FirstLineOfName() {
-    if ((m_nNames + 1) * 4 > m_nameSlots.size() * 3)
-        GrowNameSlots();
-    const std::string_view name = m_strName;
-    const uint64_t hash = std::hash<std::string_view>{}(name);
-    const uint64_t tag = hash & ~kNamePositionMask;
-    const std::size_t mask = m_nameSlots.size() - 1;
-    std::size_t i = static_cast<std::size_t>(hash >> (64 - m_nNameSlotBits));
-    for (; m_nameSlots[i] != 0; i = (i + 1) & mask) {
-        const uint64_t slot = m_nameSlots[i];
-        if ((slot & ~kNamePositionMask) != tag)
-            continue;
-        VarintLog::Reader stored(m_names, (slot & kNamePositionMask) - 1);
-        const auto line = static_cast<int64_t>(stored.Get());
-        if (stored.StringEquals(name))
-            return line;
-    }
-    const uint64_t position = m_names.Size() + 1;
-    if (position > kNamePositionMask)
-        return 0;  // past a terabyte of names: not remembered
-    m_names.Put(static_cast<uint64_t>(m_nNameLine));
-    m_names.PutString(name);
-    m_nameSlots[i] = tag | position;
-    ++m_nNames;
-    return 0;
-}
+int64_t SpellChecker::FirstLineOfName() { return m_names.FirstLine(m_strName, m_nNameLine); }
 
 void SpellChecker::BeginEntry() {
     m_bEntryOpen = true;
@@ -311,8 +244,8 @@ void SpellChecker::OnLine(LineRole role, std::string_view line, int64_t offset) 
         break;
     case LineRole::kParagraph:
         if (const auto letter = CapitalOutsideAtoZ(line))
-            Emit(m_nLine, DiagnosticCode::kCapitalOutsideAtoZ, messages::CapitalOutsideAtoZ(Quote(*letter)),
-                 m_strSpell);
+            Emit(m_nLine, DiagnosticCode::kCapitalOutsideAtoZ,
+                 WantsText() ? messages::CapitalOutsideAtoZ(Quote(*letter)) : std::string(), m_strSpell);
         m_nBlankRun = 0;
         break;
     case LineRole::kNextEntry:
@@ -337,28 +270,83 @@ void SpellChecker::OnLine(LineRole role, std::string_view line, int64_t offset) 
     }
 }
 
+void SpellChecker::OnDescriptionLines(std::string_view lines, int64_t /*offset*/, std::size_t maxLineBytes) {
+    // As OnLine for each line, without the reading.
+    if (lines.empty())
+        return;
+    if (!m_bHeadReported)
+        ReportEntryHead(ParseResult::kEntry, nullptr);
+    m_nBlankRun = 0;
+    m_bLineUnchecked = false;
+    // One pass: the lines are counted, and only those with a byte above
+    // 127 or a CR are looked at, each as ReadLine gives it.
+    for (std::size_t at = 0;;) {
+        const FoundByte found = FindHighByteOrCr(lines, at);
+        m_nLine += static_cast<int64_t>(found.lfsBefore);
+        if (found.at == std::string_view::npos)
+            break;
+        const void* lf = ::memrchr(lines.data() + at, '\n', found.at - at);
+        const std::size_t start = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - lines.data()) + 1 : at;
+        const std::size_t end = lines.find('\n', found.at);
+        std::string_view line = lines.substr(start, end - start);
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        line = line.substr(0, maxLineBytes);
+        ++m_nLine;
+        const std::size_t first = found.at - start;
+        if (first < line.size() && static_cast<unsigned char>(line[first]) >= 0x80 && line.back() != '\r')
+            NoteHighLine(line, first);  // the bytes before it are plain
+        else
+            CheckDescriptionBytes(line);
+        at = end + 1;
+    }
+    // None of these lines is read again.
+    m_nLastOffset = -1;
+}
+
 void SpellChecker::CheckLineBytes(LineRole role, std::string_view line) {
     // Lines that end in a CR alone run together into one: the text's first
     // line, or an entry's. Descriptions are not searched.
-    const bool endsInCr = !line.empty() && line.back() == '\r';
     const bool description =
         role == LineRole::kDescription || role == LineRole::kBlank || role == LineRole::kParagraph;
-    if (!description && m_nFirstCrInside == 0 &&
-        line.substr(0, line.size() - (endsInCr ? 1 : 0)).find('\r') != std::string_view::npos) {
+    if (description) {
+        CheckDescriptionBytes(line);
+        return;
+    }
+    const bool endsInCr = !line.empty() && line.back() == '\r';
+    const LineBytes bytes = ScanLine(line.substr(0, line.size() - (endsInCr ? 1 : 0)));
+    if (m_nFirstCrInside == 0 && bytes.cr) {
         m_nFirstCrInside = m_nLine;
         m_bCrInsideSpellPending = true;
     } else if (endsInCr && m_nCrEnds++ == 0) {
         m_nFirstCrEnd = m_nLine;
         m_bCrEndSpellPending = true;
     }
-    if (HasHighByte(line)) {
-        const bool utf8 = IsValidUtf8(line);
-        (utf8 ? m_nUtf8Lines : m_nOtherLines)++;
-        const auto step = static_cast<uint64_t>(m_nLine - m_nLastHighLine);
-        m_highLines.Put(step << 2 | (utf8 ? 2u : 0u) | (m_bHighLineInEntry ? 0u : 1u));
-        m_nLastHighLine = m_nLine;
-        m_bHighLineInEntry = true;
+    if (bytes.high)
+        NoteHighLine(line, 0);
+}
+
+void SpellChecker::CheckDescriptionBytes(std::string_view line) {
+    if (!line.empty() && line.back() == '\r' && m_nCrEnds++ == 0) {
+        m_nFirstCrEnd = m_nLine;
+        m_bCrEndSpellPending = true;
     }
+    CheckHighBytes(line);
+}
+
+void SpellChecker::CheckHighBytes(std::string_view line) {
+    if (ScanLine(line).high)
+        NoteHighLine(line, 0);
+}
+
+void SpellChecker::NoteHighLine(std::string_view line, std::size_t firstHigh) {
+    // The bytes before the first high one are ASCII, valid UTF-8.
+    const bool utf8 = IsValidUtf8(line.substr(firstHigh));
+    (utf8 ? m_nUtf8Lines : m_nOtherLines)++;
+    const auto step = static_cast<uint64_t>(m_nLine - m_nLastHighLine);
+    m_highLines.Put(step << 2 | (utf8 ? 2u : 0u) | (m_bHighLineInEntry ? 0u : 1u));
+    m_nLastHighLine = m_nLine;
+    m_bHighLineInEntry = true;
 }
 
 void SpellChecker::OnValue(SpellField field, std::string_view value, const FieldCut* cut, bool markerFound) {
@@ -387,8 +375,9 @@ void SpellChecker::FieldLineProblem(SpellField field, std::string_view value, co
             m_strMissingMarkers += ", ";
         m_strMissingMarkers.append(cut.marker);
         m_fieldProblems.push_back({m_nFieldLine, Severity::kWarning, DiagnosticCode::kMissingMarker,
-                                   messages::MissingMarker(cut.marker, lineLabel, label,
-                                                           value.empty() ? std::string() : Quote(value)),
+                                   WantsText() ? messages::MissingMarker(cut.marker, lineLabel, label,
+                                                                         value.empty() ? std::string() : Quote(value))
+                                               : std::string(),
                                    {}});
         return;
     }
@@ -402,9 +391,11 @@ void SpellChecker::FieldLineProblem(SpellField field, std::string_view value, co
 void SpellChecker::FieldTooLong(SpellField field, std::string_view value, const FieldCut* cut) {
     const int64_t line = field == kFieldName ? m_nNameLine : cut ? m_nFieldLine : m_nSchoolLine;
     const std::string_view kept = CutToLength(value, FieldCapacity(field));
-    m_fieldProblems.push_back({line, Severity::kWarning, DiagnosticCode::kFieldTooLong,
-                               messages::FieldTooLong(FieldLabel(field, cut), value.size(), kept.size(), Quote(kept)),
-                               {}});
+    m_fieldProblems.push_back(
+        {line, Severity::kWarning, DiagnosticCode::kFieldTooLong,
+         WantsText() ? messages::FieldTooLong(FieldLabel(field, cut), value.size(), kept.size(), Quote(kept))
+                     : std::string(),
+         {}});
 }
 
 void SpellChecker::OnEntryEnd(ParseResult result, const SpellRecord& record) {
@@ -436,7 +427,8 @@ void SpellChecker::ReportEntryHead(ParseResult result, const SpellRecord* record
     if (result == ParseResult::kReadError)
         return;
     if (m_nBlanksBefore >= 3)
-        AddForEntry(m_nEntryLine, DiagnosticCode::kBlankLines, messages::BlankLinesBefore(m_nBlanksBefore));
+        AddForEntry(m_nEntryLine, DiagnosticCode::kBlankLines,
+                    WantsText() ? messages::BlankLinesBefore(m_nBlanksBefore) : std::string());
     if (m_nHeaderLine != 0 && m_nEntries == 1)
         AddForEntry(m_nHeaderLine, DiagnosticCode::kLevelHeaderFirst, std::string(messages::kLevelHeaderFirst));
 
@@ -450,9 +442,10 @@ void SpellChecker::ReportEntryHead(ParseResult result, const SpellRecord* record
         if (missing * 2 > m_nMarkers) {
             // One finding explains the rest: the entry is a description's paragraph.
             AddForEntry(m_nNameLine, DiagnosticCode::kParagraphAsSpell,
-                        messages::ParagraphReadAsSpell(
-                            m_bAfterDescription ? Quote(m_strPreviousName) : std::string(), missing, m_nMarkers,
-                            m_strMissingMarkers));
+                        WantsText() ? messages::ParagraphReadAsSpell(
+                                          m_bAfterDescription ? Quote(m_strPreviousName) : std::string(), missing,
+                                          m_nMarkers, m_strMissingMarkers)
+                                    : std::string());
         } else {
             for (Diagnostic& d : m_fieldProblems)
                 m_entryFound.push_back(std::move(d));
@@ -460,12 +453,14 @@ void SpellChecker::ReportEntryHead(ParseResult result, const SpellRecord* record
             // school line decides it.
             const int image = record ? record->nSchoolImage : GetSchoolImage(m_strSchool);
             if (image == kSchoolImageOther)
-                AddForEntry(m_nSchoolLine, DiagnosticCode::kUnknownSchool, messages::UnknownSchool(Quote(m_strSchool)));
+                AddForEntry(m_nSchoolLine, DiagnosticCode::kUnknownSchool,
+                            WantsText() ? messages::UnknownSchool(Quote(m_strSchool)) : std::string());
             if (const int64_t first = FirstLineOfName(); first != 0)
-                AddForEntry(m_nNameLine, DiagnosticCode::kDuplicateName, messages::DuplicateName(first));
+                AddForEntry(m_nNameLine, DiagnosticCode::kDuplicateName,
+                            WantsText() ? messages::DuplicateName(first) : std::string());
         }
     }
-    m_strSpell = Printable(m_strName, kNameSize);
+    AssignPrintable(m_strSpell, m_strName, kNameSize);
     if (m_entryFound.empty())
         return;
 
@@ -503,16 +498,16 @@ CheckCounts SpellChecker::Finish() {
     VarintLog::Reader warned(m_warningLines);
     int64_t warnedAt = 0;
     int64_t lastLine = 0;
-    const auto emit = [&](int64_t line, DiagnosticCode code, std::string message, std::string spell) {
+    const auto emit = [&](int64_t line, DiagnosticCode code, const std::string& message, std::string_view spell) {
         if (line != lastLine && !WasWarningLine(warned, warnedAt, line))
             ++m_counts.nWarningLines;
         lastLine = line;
-        Hand(line, code, std::move(message), std::move(spell), Severity::kWarning);
+        Hand(line, code, WantsText() ? message : std::string(), spell, Severity::kWarning);
     };
     std::size_t nextCr = 0;
     const auto emitCrUpTo = [&](int64_t line) {
         for (; nextCr < cr.size() && cr[nextCr].nLine <= line; ++nextCr)
-            emit(cr[nextCr].nLine, DiagnosticCode::kCarriageReturn, std::move(cr[nextCr].message),
+            emit(cr[nextCr].nLine, DiagnosticCode::kCarriageReturn, cr[nextCr].message,
                  *cr[nextCr].spell);
     };
 

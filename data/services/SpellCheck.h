@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "NameTable.h"
 #include "SpellText.h"
 #include "Status.h"
 #include "VarintLog.h"
@@ -61,6 +62,9 @@ class DiagnosticSink {
 public:
     virtual ~DiagnosticSink() = default;
     virtual void Put(Diagnostic diagnostic) = 0;
+    // Whether the next finding of `severity` needs its message and spell;
+    // if not, Put gets them empty, and the check need not word them.
+    virtual bool WantsText(Severity /*severity*/) const { return true; }
 };
 
 // Keeps every finding, in the order found.
@@ -77,6 +81,9 @@ public:
     static constexpr std::size_t kDefaultLimit = 5000;
     explicit KeptWarnings(std::size_t limit = kDefaultLimit) : m_nLimit(limit) {}
     void Put(Diagnostic diagnostic) override;
+    bool WantsText(Severity severity) const override {
+        return severity == Severity::kWarning && kept.size() < m_nLimit;
+    }
 
     std::vector<Diagnostic> kept;  // the first warnings, in the order found
     std::size_t nNotKept = 0;      // warnings after those
@@ -103,6 +110,7 @@ public:
     explicit SpellChecker(DiagnosticSink* sink = nullptr) : m_pSink(sink) {}
 
     void OnLine(LineRole role, std::string_view line, int64_t offset) override;
+    void OnDescriptionLines(std::string_view lines, int64_t offset, std::size_t maxLineBytes) override;
     void OnValue(SpellField field, std::string_view value, const FieldCut* cut, bool markerFound) override;
     void OnEntryEnd(ParseResult result, const SpellRecord& record) override;
 
@@ -115,12 +123,21 @@ public:
 private:
     void BeginEntry();
     void CheckLineBytes(LineRole role, std::string_view line);
+    // The checks of a description line's bytes: a CR left at its end, bytes above 127.
+    void CheckDescriptionBytes(std::string_view line);
+    // Notes a line with bytes above 127, and whether it is UTF-8.
+    void CheckHighBytes(std::string_view line);
+    // Notes a line whose first byte above 127 stands at `firstHigh`.
+    void NoteHighLine(std::string_view line, std::size_t firstHigh);
     // Hands a finding about an entry to the sink and counts it; these come
     // in line order.
-    void Emit(int64_t line, DiagnosticCode code, std::string message, std::string spell,
+    void Emit(int64_t line, DiagnosticCode code, std::string message, std::string_view spell,
               Severity severity = Severity::kWarning);
     // Hands a finding to the sink and counts it as a warning or a note.
-    void Hand(int64_t line, DiagnosticCode code, std::string message, std::string spell, Severity severity);
+    void Hand(int64_t line, DiagnosticCode code, std::string message, std::string_view spell, Severity severity);
+    // Whether the sink wants the words of a finding of `severity` (Emit,
+    // Hand): without, only the counts are kept.
+    bool WantsText(Severity severity = Severity::kWarning) const;
     // A finding about the current entry's first lines, reported when they
     // are all read.
     void AddForEntry(int64_t line, DiagnosticCode code, std::string message,
@@ -135,7 +152,6 @@ private:
     // The line of the first spell named as the current entry, or 0 when
     // it is the first; remembers the current entry's name.
     int64_t FirstLineOfName();
-    void GrowNameSlots();
     bool WasWarningLine(VarintLog::Reader& lines, int64_t& at, int64_t line) const;
 
     DiagnosticSink* m_pSink;
@@ -172,13 +188,7 @@ private:
     bool m_bNextAfterDescription = false;
 
     std::size_t m_nSpells = 0;
-    // The names seen: each as its line and its bytes in m_names, found by
-    // hash with open addressing; a slot holds the top 24 bits of the hash
-    // and the name's position + 1 (0 for an empty slot).
-    VarintLog m_names;
-    std::vector<uint64_t> m_nameSlots;
-    unsigned m_nNameSlotBits = 0;  // log2 of the slots
-    std::size_t m_nNames = 0;
+    NameTable m_names;  // the names seen, with the line of each one's first spell
 
     // The whole text.
     std::size_t m_nCrEnds = 0;

@@ -11,7 +11,9 @@
 
 #include "IndexAge.h"
 #include "IndexBuilder.h"
+#include "HighByteSearch.h"
 #include "LineReader.h"
+#include "NameTable.h"
 #include "SpellCheck.h"
 #include "SpellRecord.h"
 #include "StatusMessage.h"
@@ -281,6 +283,56 @@ TEST(SpellCheck, LinesWithWarningsOfBothKindsCountOnce) {
     EXPECT_EQ(r.counts.nWarningLines, 1u);
 }
 
+// A description's lines are checked alike whether the reader hands them
+// out one by one (blocks of 5 bytes), passes over them in runs (the whole
+// text in one block), or both (blocks of 64 bytes): a byte above 127 at any
+// column, the rarer kind of line anywhere in a run.
+TEST(SpellCheck, DescriptionLinesInRunsAndOneByOne) {
+    const std::string plain(72, 'w');
+    for (const std::size_t column : {0u, 7u, 8u, 9u, 31u, 32u, 33u, 40u, 64u, 71u}) {
+        std::string other = plain;
+        other[column] = '\xEB';  // Windows-1251
+        std::string utf8 = plain;
+        utf8.replace(column, 1, "\xC3\xA9");
+        // Lines 7 to 13 are the description.
+        const std::string oneOther =
+            Spell("Alpha", "Words.\n" + plain + "\n" + utf8 + "\n" + plain + "\n" + other + "\n" + utf8 + "\n" + plain + "\n");
+        const std::string oneUtf8 = Spell("Alpha", utf8 + "\n" + other + "\n" + other + "\n" + plain + "\n");
+        for (const std::size_t window : {0u, 5u, 64u}) {
+            SCOPED_TRACE(testing::Message() << "column " << column << ", window " << window);
+            EXPECT_EQ(Found(oneOther, false, window), (Strings{"13: end-in-description", "11: mixed-encoding"}));
+            EXPECT_EQ(Found(oneUtf8, false, window), (Strings{"10: end-in-description", "7: mixed-encoding"}));
+        }
+    }
+}
+
+// A CR left at the end of a description line, among lines of both kinds,
+// and description lines longer than the reader keeps: only their kept
+// bytes are looked at, as the parse sees them.
+TEST(SpellCheck, DescriptionRunsWithCrsAndCutLines) {
+    const std::string plain(72, 'w');
+    const std::string utf8 = "w\xC3\xA9" + plain;
+    const std::string otherAt50 = plain.substr(0, 50) + "\xEB" + plain.substr(50);
+    const std::string otherAt20 = plain.substr(0, 20) + "\xEB" + plain.substr(20);
+    const std::string crs = Spell("Alpha", "Words.\n" + plain + "\r\r\n" + utf8 + "\n" + otherAt20 + "\n" + utf8 + "\n");
+    for (const std::size_t window : {0u, 5u, 64u}) {
+        SCOPED_TRACE(testing::Message() << "window " << window);
+        EXPECT_EQ(Found(crs, false, window),
+                  (Strings{"11: end-in-description", "8: carriage-return", "10: mixed-encoding"}));
+        for (const auto& [other, expected] :
+             {std::pair{otherAt50, Strings{"10: end-in-description"}},
+              std::pair{otherAt20, Strings{"10: end-in-description", "9: mixed-encoding"}}}) {
+            LineReader reader(40);  // the field lines are shorter
+            const std::string text = Spell("Alpha", "Words.\n" + utf8 + "\n" + other + "\n" + utf8 + "\n");
+            reader.OpenMemory(text, window);
+            Strings found;
+            for (const Diagnostic& d : CheckSpellText(reader, false).diagnostics)
+                found.push_back(std::to_string(d.nLine) + ": " + std::string(CodeName(d.code)));
+            EXPECT_EQ(found, expected);
+        }
+    }
+}
+
 TEST(SpellCheck, DuplicatesAreFoundAmongThousandsOfNames) {
     // The table of names grows twice on the way; the repeats come after.
     std::string text;
@@ -289,6 +341,114 @@ TEST(SpellCheck, DuplicatesAreFoundAmongThousandsOfNames) {
     text += Spell("Spell 0") + "\n" + Spell("Spell 1999") + "\n" + Spell("Spell 2000");
     EXPECT_EQ(Found(text), (Strings{"16001: duplicate-name", "16009: duplicate-name", "16023: end-in-description"}));
     EXPECT_EQ(CheckText(text).diagnostics[1].strMessage, "the spell at line 15993 has the same name");
+}
+
+// The table of names finds each name's first line through its growth:
+// with the hash bits the slots keep (the default), with too few of them so
+// that names are hashed again and tags match for different names, and with
+// a store so small that it fills.
+TEST(NameTable, FirstLinesThroughGrowthRehashingAndAFullStore) {
+    const auto name = [](int i) { return "Name " + std::to_string(1000 + i); };  // 9 bytes
+    for (const unsigned positionBits : {40u, 60u}) {
+        SCOPED_TRACE(positionBits);
+        NameTable table(positionBits);
+        for (int i = 0; i < 3000; ++i)  // past 768 and 1536 names: the table grows twice
+            ASSERT_EQ(table.FirstLine(name(i), i + 1), 0);
+        EXPECT_EQ(table.Size(), 3000u);
+        EXPECT_EQ(table.FirstLine(name(0), 5000), 1);
+        EXPECT_EQ(table.FirstLine(name(2999), 5001), 3000);
+        EXPECT_EQ(table.FirstLine(name(1234), 5002), 1235);
+        EXPECT_EQ(table.FirstLine("Name 1000 ", 5003), 0);  // a longer name is another
+        EXPECT_EQ(table.FirstLine("Name 1000 ", 5004), 5003);
+        EXPECT_EQ(table.FirstLine("", 5005), 0);
+        EXPECT_EQ(table.FirstLine("", 5006), 5005);
+        EXPECT_EQ(table.Size(), 3002u);
+    }
+    // 255 bytes of store: a name takes 11 (its line below 128, its length,
+    // its bytes) and the last starts at most at byte 254: 24 fit, later
+    // names are not remembered.
+    NameTable small(8);
+    for (int i = 0; i < 30; ++i)
+        EXPECT_EQ(small.FirstLine(name(i), i + 1), 0);
+    EXPECT_EQ(small.Size(), 24u);
+    EXPECT_EQ(small.FirstLine(name(23), 100), 24);
+    EXPECT_EQ(small.FirstLine(name(24), 101), 0);
+}
+
+// The search for a byte above 127 or a CR finds it at every place within
+// and across its steps of 64 and 16 bytes and its last bytes, with the LFs
+// before it, also past the 63 steps after which it sums its counts; the
+// plain search, the fallback elsewhere, finds the same. The look at one
+// line tells both kinds apart.
+TEST(HighByteSearch, FindsTheByteAndCountsTheLfsBeforeIt) {
+    // An LF at every 10th byte (9, 19, ...): before position h stand h / 10 of them.
+    const auto text = [](std::size_t size) {
+        std::string t(size, 'a');
+        for (std::size_t i = 9; i < size; i += 10)
+            t[i] = '\n';
+        return t;
+    };
+    for (const std::size_t size : {0u, 1u, 15u, 16u, 17u, 63u, 64u, 65u, 130u, 200u, 4100u}) {
+        std::string t = text(size);
+        for (const auto& find : {FindHighByteOrCr, FindHighByteOrCrPlain}) {
+            EXPECT_EQ(find(t, 0).at, std::string_view::npos) << size;
+            EXPECT_EQ(find(t, 0).lfsBefore, size / 10) << size;
+        }
+        for (const auto& scan : {ScanLine, ScanLinePlain}) {
+            EXPECT_FALSE(scan(t).high) << size;
+            EXPECT_FALSE(scan(t).cr) << size;
+        }
+        for (std::size_t h = 0; h < size; h += h < 140 ? 1 : 97) {
+            if (t[h] == '\n')
+                continue;
+            for (const char byte : {'\xC3', '\r'}) {
+                std::string marked = t;
+                marked[h] = byte;
+                marked[std::min(h + 5, size - 1)] = '\xEB';  // a later one is not the first
+                SCOPED_TRACE(testing::Message() << "size " << size << ", byte " << int(byte) << " at " << h);
+                for (const auto& find : {FindHighByteOrCr, FindHighByteOrCrPlain}) {
+                    const FoundByte found = find(marked, 0);
+                    EXPECT_EQ(found.at, h);
+                    EXPECT_EQ(found.lfsBefore, h / 10);
+                    if (h >= 3) {  // from a later start: the LFs from there
+                        EXPECT_EQ(find(marked, 3).at, h);
+                        EXPECT_EQ(find(marked, 3).lfsBefore, h / 10);
+                    }
+                }
+                std::string line = t;
+                line[h] = byte;
+                for (const auto& scan : {ScanLine, ScanLinePlain}) {
+                    EXPECT_EQ(scan(line).high, byte != '\r');
+                    EXPECT_EQ(scan(line).cr, byte == '\r');
+                }
+            }
+        }
+    }
+    // 70 LFs in a row: more than a byte of a column counts in 63 steps.
+    const std::string lfs = std::string(64 * 70, '\n') + "\x80";
+    EXPECT_EQ(FindHighByteOrCr(lfs, 0).at, 64u * 70);
+    EXPECT_EQ(FindHighByteOrCr(lfs, 0).lfsBefore, 64u * 70);
+}
+
+// A sink that keeps no more words gets findings without them, and the
+// counts stay whole.
+TEST(SpellCheck, FindingsPastWhatIsKeptAreCountedWithoutWords) {
+    KeptWarnings kept(1);
+    EXPECT_TRUE(kept.WantsText(Severity::kWarning));
+    EXPECT_FALSE(kept.WantsText(Severity::kNote));
+    const std::string text = Spell("Alpha") + "\n" + Spell("Alpha") + "\n" + Spell("Alpha") + "\n" + Spell("Beta");
+    LineReader reader;
+    reader.OpenMemory(text);
+    const CheckResult result = CheckSpellText(reader, false, &kept);
+    EXPECT_FALSE(kept.WantsText(Severity::kWarning));
+    ASSERT_EQ(kept.kept.size(), 1u);
+    EXPECT_EQ(kept.kept[0].nLine, 9);
+    EXPECT_EQ(kept.kept[0].strMessage, "the spell at line 1 has the same name");
+    EXPECT_EQ(kept.kept[0].strSpell, "Alpha");
+    EXPECT_EQ(kept.nNotKept, 1u);
+    EXPECT_EQ(result.counts.nWarnings, 2u);
+    EXPECT_EQ(result.counts.nWarningLines, 2u);
+    EXPECT_EQ(result.counts.nNotes, 1u);
 }
 
 TEST(SpellCheck, KeptWarningsKeepTheFirstAndCountTheRest) {

@@ -458,6 +458,55 @@ TEST(LineReader, SkipNonBlankLinesFindsBlankLinesAnywhereInLongRuns) {
 // Each way of the blank-line search the processor runs finds the first LF
 // followed by LF or CR, wherever it stands among the steps, and never one
 // whose next byte lies past the end.
+// What a skip passes over is handed back: the whole lines up to the next
+// blank one, or up to the last line the block holds.
+TEST(LineReader, SkipNonBlankLinesHandsBackTheLinesPassedOver) {
+    const std::string text = "x\nab\ncd\r\n\nEf\n";
+    for (const auto& [window, passed] : {std::pair{std::size_t{0}, "ab\ncd\r\n"}, std::pair{std::size_t{8}, "ab\n"}}) {
+        SCOPED_TRACE(window);
+        LineReader reader;
+        reader.OpenMemory(text, window);
+        std::string_view line;
+        ASSERT_TRUE(reader.ReadLine(line));
+        EXPECT_EQ(reader.SkipNonBlankLines(), passed);
+    }
+    LineReader atStart;
+    atStart.OpenMemory(text);
+    EXPECT_EQ(atStart.SkipNonBlankLines(), "");  // a byte-order mark may stand there
+}
+
+// An observer that takes no runs is told each description line passed over
+// as ReadLine would give it: without its terminator, cut to the bytes the
+// reader keeps, at its own offset; whether the reader passes over the lines
+// in a run or hands them out one by one.
+TEST(ScanDescription, ObserverIsToldEachLineOfARun) {
+    class Lines final : public SpellTextObserver {
+    public:
+        void OnLine(LineRole role, std::string_view line, int64_t offset) override {
+            told.push_back(std::to_string(static_cast<int>(role)) + "@" + std::to_string(offset) + " " +
+                           std::string(line));
+        }
+        void OnValue(SpellField, std::string_view, const FieldCut*, bool) override {}
+        void OnEntryEnd(ParseResult, const SpellRecord&) override {}
+        std::vector<std::string> told;
+    };
+    const std::string text = "x\nab\r\nlong line here\ncd\r\r\n\nEf\n";
+    for (const std::size_t window : {0u, 3u}) {
+        SCOPED_TRACE(window);
+        LineReader reader(4);
+        reader.OpenMemory(text, window);
+        std::string_view line;
+        ASSERT_TRUE(reader.ReadLine(line));
+        Lines lines;
+        EXPECT_EQ(ScanDescription(reader, nullptr, 0, &lines), DescriptionEnd::kNextEntry);
+        // Roles: 9 description, 10 blank, 12 next entry.
+        EXPECT_EQ(lines.told,
+                  (std::vector<std::string>{"9@2 ab", "9@6 long", "9@21 cd\r", "10@26 ", "12@27 Ef"}));
+        ASSERT_TRUE(reader.ReadLine(line));
+        EXPECT_EQ(line, "Ef");
+    }
+}
+
 TEST(BlankLineSearch, EveryWayFindsTheFirstLfBeforeALineEnd) {
     const std::vector<LfBeforeLfOrCrSearch> searches = LfBeforeLfOrCrSearches();
     ASSERT_FALSE(searches.empty());
