@@ -143,6 +143,8 @@ CSpellListDlg::~CSpellListDlg() {
 }
 
 void CSpellListDlg::OnInitDialog() {
+    // The caption, the buttons and the column captions are the program's
+    // own words, the same in every language: they are not translated.
     setWindowTitle(QStringLiteral("Spells"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
@@ -615,7 +617,7 @@ bool CSpellListDlg::BuildClassIndex(const std::string& spellClass) {
         result = BuildIndex(spellClass, &checker);
     }
     if (!result.ok()) {
-        ShowMessageBox(Utf8(result.strMessage), QMessageBox::Ok, this);
+        ShowMessageBox(Message(result.strMessage), QMessageBox::Ok, this);
         return false;
     }
     m_nBuiltSpells = result.nRecords;
@@ -656,7 +658,7 @@ void CSpellListDlg::ShowNotice(Notice notice, const std::string& spellClass, con
                                std::string_view action) {
     m_nNotice = notice;
     m_strNoticeClass = spellClass;
-    m_pNoticeBar->ShowNotice(Utf8(text), Utf8(action));
+    m_pNoticeBar->ShowNotice(Message(text), Message(action));
     OnSize(width(), height());
 }
 
