@@ -75,8 +75,9 @@ inline std::string Translated(std::string_view pattern, std::initializer_list<st
     return Format(Translate(pattern), values);
 }
 
-// "1 spell", "2 spells": `one` or `many` with %n replaced by `n`; `many` is
-// the marked text a translation gives its own plural forms.
+// "1 spell", "2 spells": `one` or `many` with %n replaced by `n` (a form
+// without %n gets the number and a blank before it); `many` is the marked
+// text a translation gives its own plural forms.
 inline std::string Plural(std::size_t n, std::string_view one, std::string_view many) {
     if (const Translator translator = g_pTranslator.load()) {
         std::string translated = translator(many, static_cast<int>(std::min<std::size_t>(n, INT_MAX)));
@@ -85,6 +86,8 @@ inline std::string Plural(std::size_t n, std::string_view one, std::string_view 
     }
     const std::string_view pattern = n == 1 ? one : many;
     const std::string number = std::to_string(n);
+    if (pattern.find("%n") == std::string_view::npos)
+        return number + " " + std::string(pattern);
     std::string text;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 'n') {

@@ -368,8 +368,9 @@ void CFindBar::UpdateCount() {
     const int loaded = m_pModel->LoadedRowCount();
     // Room for the widest count of this list, so the controls beside it do
     // not move while typing.
-    m_ctlCount->setMinimumWidth(m_ctlCount->fontMetrics().horizontalAdvance(QStringLiteral("%1 of %1").arg(loaded)));
-    m_ctlCount->SetStatusText(QStringLiteral("%1 of %2").arg(m_pModel->rowCount()).arg(loaded));
+    const QString count = tr("%1 of %2");
+    m_ctlCount->setMinimumWidth(m_ctlCount->fontMetrics().horizontalAdvance(count.arg(loaded).arg(loaded)));
+    m_ctlCount->SetStatusText(count.arg(m_pModel->rowCount()).arg(loaded));
 }
 
 void CFindBar::keyPressEvent(QKeyEvent* event) {

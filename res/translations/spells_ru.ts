@@ -241,6 +241,10 @@
         <source>Sphere</source>
         <translation>Сфера</translation>
     </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 из %2</translation>
+    </message>
 </context>
 <context>
     <name>CNoticeBar</name>

@@ -45,6 +45,7 @@ TEST(MessageFormat, ValuesGoWhereThePatternSays) {
 TEST(MessageFormat, EnglishPluralsAndMessagesWithoutATranslator) {
     EXPECT_EQ(messages::Plural(1, "%n spell", "%n spells"), "1 spell");
     EXPECT_EQ(messages::Plural(0, "%n spell", "%n spells"), "0 spells");
+    EXPECT_EQ(messages::Plural(2, "note", "notes"), "2 notes");
     EXPECT_EQ(messages::CheckSummary(1, 2, 1), "1 spell, 2 warnings, 1 note");
     EXPECT_EQ(messages::IndexedWithProblems("priest.txt", 12, 1), "priest.txt: indexed 12 spells; 1 line looks wrong");
     EXPECT_EQ(messages::CarriageReturnEnds(2),

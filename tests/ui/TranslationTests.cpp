@@ -114,6 +114,7 @@ TEST_F(RussianWindowTest, NewTextsAreRussianAndTheProgramsOwnStay) {
     QTest::keyClicks(field, "colour:red");
     EXPECT_EQ(field->toolTip(), QStringLiteral("неизвестное поле 'colour:': name, level, school, sphere, range, "
                                                "duration, area, comp, time, save или desc"));
+    EXPECT_EQ(Find<QLabel>("IDC_FIND_COUNT")->text(), QStringLiteral("29 из 29"));
     field->clear();
     QTest::keyClicks(field, "\"glass");
     EXPECT_EQ(field->toolTip(), QStringLiteral("кавычка не закрыта"));
