@@ -12,6 +12,8 @@
 #include "CFindBar.h"
 #include "CommandLine.h"
 #include "Messages.h"
+#include "ProblemsModel.h"
+#include "SpellCheck.h"
 #include "Translations.h"
 #include "UiTestSupport.h"
 
@@ -161,6 +163,26 @@ TEST_F(RussianWindowTest, MessagesOfTheTableFollowTheTranslationWhileItIsInstall
               "no tab on the range line: the range field comes out empty");
     EXPECT_EQ(messages::CheckSummary(1, 3, 5), "1 spell, 3 warnings, 5 notes");
     EXPECT_EQ(messages::ProblemsNotListed(1), "1 more warning is not listed");
+}
+
+TEST_F(RussianWindowTest, ProblemsTableShowsMessagesMadeAndKeptInTheTableInRussian) {
+    // One message made while the translation was installed, one kept as a
+    // constant of the table and translated where it is shown.
+    const std::vector<Diagnostic> diagnostics = {
+        {3, Severity::kWarning, DiagnosticCode::kMissingTab,
+         messages::MissingTab(messages::kRangeLine, messages::kFieldLabels[3]), "Alpha"},
+        {9, Severity::kWarning, DiagnosticCode::kMissingTab, std::string(messages::kEntryCutOff), "Beta"}};
+    ProblemsModel problems;
+    problems.SetProblems(diagnostics);
+    ASSERT_EQ(problems.rowCount(), 2);
+    EXPECT_EQ(problems.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Строка"));
+    EXPECT_EQ(problems.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Сообщение"));
+    EXPECT_EQ(problems.headerData(2, Qt::Horizontal).toString(), QStringLiteral("Заклинание"));
+    EXPECT_EQ(problems.index(0, 1).data().toString(),
+              QStringLiteral("нет табуляции в строке «дальность»: поле «дальность» получается пустым"));
+    EXPECT_EQ(problems.index(1, 1).data().toString(),
+              QStringLiteral("файл кончается перед описанием этого заклинания: заклинание не попадает в индекс"));
+    EXPECT_EQ(problems.index(1, 2).data().toString(), QStringLiteral("Beta"));
 }
 
 TEST_F(RussianWindowTest, UsageAndCommandLineMistakesAreRussian) {
