@@ -79,7 +79,7 @@ QString SchoolClassText(int image) {
     if (image < 0 || image >= kSchoolImageCount)
         return {};
     const std::string_view name = kSchoolClassNames[static_cast<std::size_t>(image)];
-    const QString text = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    QString text = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
     // The class names are the program's own words and stay as they are.
     if (image != kSchoolImageOther)
         return text;
