@@ -14,6 +14,7 @@
 #            (the browser, which depends on spellindex): preset dist
 # make icons re-renders the committed PNG icons from their SVG drawings
 # make tidy  runs clang-tidy (checks in .clang-tidy) over data/, ui/ and cli/
+# make translations  updates res/translations/*.ts from the sources (lupdate)
 
 PRESET ?= dev
 BIN := build/$(PRESET)/bin
@@ -22,6 +23,8 @@ DEB_PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev \
                 libgtest-dev libgmock-dev libbenchmark-dev \
                 desktop-file-utils appstream \
                 poppler-utils fonts-dejavu-core
+# The window's translations: lupdate and lrelease, and their CMake functions.
+DEB_PACKAGES += qt6-tools-dev qt6-l10n-tools
 # The strict JSON parser of the spellindex tests.
 DEB_PACKAGES += python3-minimal
 # The accessibility session test: a headless X server, a D-Bus session
@@ -50,7 +53,7 @@ DIST := build/dist
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: deps fuzz-deps package-deps icon-deps tidy-deps build run test fuzz bench tidy dist-build install package icons clean
+.PHONY: deps fuzz-deps package-deps icon-deps tidy-deps build run test fuzz bench tidy translations dist-build install package icons clean
 
 # Installs those of the Debian packages $(1) that are missing.
 define install_missing
@@ -128,6 +131,12 @@ bench:
 # Uses the dev build's compile commands; any finding fails the target.
 tidy: build tidy-deps
 	run-clang-tidy -quiet -p build/dev '$(CURDIR)/(data/[a-z]+|ui|cli)/[^/]*\.cpp$$'
+
+# lupdate collects the window's texts and the messages table into the .ts
+# files; the build turns them into the .qm files the program embeds.
+translations: deps
+	cmake --preset dev
+	cmake --build build/dev --target update_translations
 
 dist-build: deps
 	cmake --preset dist

@@ -44,7 +44,7 @@ CAboutDlg::CAboutDlg(const QString& dataDir, QWidget* parent) : QDialog(parent) 
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     QPushButton* close = buttons->button(QDialogButtonBox::Close);
-    close->setText(Utf8(messages::kClose));
+    close->setText(Message(messages::kClose));
     close->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDCANCEL)));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -56,6 +56,9 @@ CAboutDlg::CAboutDlg(const QString& dataDir, QWidget* parent) : QDialog(parent) 
 }
 
 QString CAboutDlg::Html(const QString& dataDir) {
+    // The buttons' own names, the same in every language.
+    const QString kCreateIndex = QStringLiteral("Create Index");
+    const QString kExit = QStringLiteral("Exit");
     QString html = QStringLiteral("<h3>%1</h3>").arg(VersionLine().toHtmlEscaped());
     html += QStringLiteral("<p>%1 <b>%2</b></p>")
                 .arg(tr("Data folder, with wizard.txt, priest.txt and their indexes:").toHtmlEscaped(),
@@ -71,11 +74,11 @@ QString CAboutDlg::Html(const QString& dataDir) {
         {tr("Ctrl+F"), tr("Find: the find bar, or its query selected")},
         {tr("Down"), tr("From the find field into the list")},
         {tr("Escape"), tr("Close the find bar, a details window or this help; in the main window, exit")},
-        {tr("Alt+I"), tr("Create Index")},
+        {tr("Alt+I"), kCreateIndex},
         {tr("Ctrl+P"), tr("Print")},
         {tr("Ctrl++, Ctrl+-, Ctrl+0"), tr("Larger, smaller, normal text")},
         {tr("Tab, Shift+Tab"), tr("Next, previous control (a list is left in one step)")},
-        {tr("Alt+X, Ctrl+Q"), tr("Exit")},
+        {tr("Alt+X, Ctrl+Q"), kExit},
         {tr("F1"), tr("This help")},
     });
 

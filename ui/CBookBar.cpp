@@ -114,7 +114,7 @@ void CBookBar::OpenBook(std::size_t index) {
         // would be lost.
         m_strUnreadable = read.ok() || read.error == ENOENT ? std::string() : read.strMessage;
         if (!m_strUnreadable.empty())
-            ShowMessageBox(Utf8(m_strUnreadable), QMessageBox::Ok, this);
+            ShowMessageBox(Message(m_strUnreadable), QMessageBox::Ok, this);
         m_book = read.ok() ? std::move(read.book) : SpellBook(file.strName);
     }
     m_nBook = index;
@@ -158,13 +158,13 @@ void CBookBar::OnMarkChanged(const std::string& name, bool marked) {
 
 bool CBookBar::Save() {
     if (!m_strUnreadable.empty()) {
-        ShowMessageBox(Utf8(m_strUnreadable), QMessageBox::Ok, this);
+        ShowMessageBox(Message(m_strUnreadable), QMessageBox::Ok, this);
         return false;
     }
     const std::string error = WriteBook(m_strDataDir, m_books[m_nBook].strFileName, m_book);
     if (error.empty())
         return true;
-    ShowMessageBox(Utf8(error), QMessageBox::Ok, this);
+    ShowMessageBox(Message(error), QMessageBox::Ok, this);
     return false;
 }
 
@@ -182,7 +182,7 @@ void CBookBar::OnNew() {
     if (!HasBook())
         return;
     const QString suggested = tr("Spellbook %1").arg(m_books.size() + 1);
-    const std::optional<QString> name = AskName(Utf8(messages::kNewBookPrompt), suggested);
+    const std::optional<QString> name = AskName(Message(messages::kNewBookPrompt), suggested);
     if (!name)
         return;
     m_books.push_back({NewBookFileName(m_books, m_strClass), name->toStdString(), {}});
@@ -202,7 +202,7 @@ void CBookBar::OnRename() {
     if (!HasBook())
         return;
     const std::optional<QString> name =
-        AskName(Utf8(messages::kRenameBookPrompt), DisplayText(m_book.strName));
+        AskName(Message(messages::kRenameBookPrompt), DisplayText(m_book.strName));
     if (!name)
         return;
     const std::string old = m_book.strName;
@@ -223,7 +223,7 @@ void CBookBar::OnDelete() {
         return;
     const std::string error = DeleteBook(m_strDataDir, m_books[m_nBook].strFileName);
     if (!error.empty()) {
-        ShowMessageBox(Utf8(error), QMessageBox::Ok, this);
+        ShowMessageBox(Message(error), QMessageBox::Ok, this);
         return;
     }
     m_books.erase(m_books.begin() + static_cast<std::ptrdiff_t>(m_nBook));

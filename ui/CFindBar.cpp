@@ -64,7 +64,7 @@ CFindBar::CFindBar(SpellListModel* model, CSpellListView* list, QProgressBar* pr
     setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_FIND_BAR)));
 
     m_ctlText = Named(new QLineEdit(this), RESOURCE_NAME(IDC_FIND_TEXT));
-    m_ctlText->setPlaceholderText(QStringLiteral("Find spells"));
+    m_ctlText->setPlaceholderText(tr("Find spells"));
     m_ctlText->setAccessibleName(tr("Find"));
     m_ctlText->setClearButtonEnabled(true);
     m_ctlText->installEventFilter(this);
@@ -74,7 +74,7 @@ CFindBar::CFindBar(SpellListModel* model, CSpellListView* list, QProgressBar* pr
     // Long school texts are cut in the closed box, not the field.
     m_ctlSchool->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_ctlSchool->setMinimumContentsLength(10);
-    m_ctlDescriptions = Named(new QCheckBox(QStringLiteral("Descriptions too"), this),
+    m_ctlDescriptions = Named(new QCheckBox(tr("Descriptions too"), this),
                               RESOURCE_NAME(IDC_FIND_DESCRIPTIONS));
     OutlineCheckBox(m_ctlDescriptions);
     m_ctlCount = Named(new CStatusLabel(this), RESOURCE_NAME(IDC_FIND_COUNT));
@@ -86,7 +86,7 @@ CFindBar::CFindBar(SpellListModel* model, CSpellListView* list, QProgressBar* pr
     m_ctlSchoolLabel->setBuddy(m_ctlSchool);
     m_ctlClose = Named(new QToolButton(this), RESOURCE_NAME(IDC_FIND_CLOSE));
     SetCloseIcon(m_ctlClose);
-    m_ctlClose->setToolTip(QStringLiteral("Close"));
+    m_ctlClose->setToolTip(tr("Close"));
     m_ctlClose->setAccessibleName(tr("Close find bar"));
     m_ctlClose->setAutoRaise(true);
 
@@ -227,9 +227,9 @@ void CFindBar::FillFilters(bool priest) {
     const QSignalBlocker blockLevel(m_ctlLevel);
     const QSignalBlocker blockSchool(m_ctlSchool);
     m_ctlLevel->clear();
-    m_ctlLevel->addItem(QStringLiteral("All levels"));
+    m_ctlLevel->addItem(tr("All levels"));
     m_ctlSchool->clear();
-    m_ctlSchool->addItem(priest ? QStringLiteral("All spheres") : QStringLiteral("All schools"));
+    m_ctlSchool->addItem(priest ? tr("All spheres") : tr("All schools"));
     m_ctlSchoolLabel->setText(priest ? tr("Sphere") : tr("School"));
     if (!priest) {
         // The nine classes of the school icons, in their order; the last,
@@ -275,7 +275,7 @@ void CFindBar::ShowQueryError(const std::string& error) {
         m_ctlText->setToolTip(QString());
     } else {
         m_ctlText->setStyleSheet(QStringLiteral("QLineEdit { border: 2px solid red; }"));
-        m_ctlText->setToolTip(Utf8(error));
+        m_ctlText->setToolTip(Message(error));
     }
 }
 
@@ -365,12 +365,12 @@ void CFindBar::OnSearchFinished(const SearchResult& result, const SpellSearchInd
         // The whole list, and why.
         m_pModel->ClearFilter();
         UpdateCount();
-        ShowMessageBox(Utf8(result.strMessage), QMessageBox::Ok, this);
+        ShowMessageBox(Message(result.strMessage), QMessageBox::Ok, this);
         return;
     }
     if (!result.ok()) {
         // The descriptions cannot be read: the search goes on without them.
-        ShowMessageBox(Utf8(result.strMessage), QMessageBox::Ok, this);
+        ShowMessageBox(Message(result.strMessage), QMessageBox::Ok, this);
         m_ctlDescriptions->setChecked(false);
         return;
     }
@@ -388,8 +388,9 @@ void CFindBar::UpdateCount() {
     const int loaded = m_pModel->LoadedRowCount();
     // Room for the widest count of this list, so the controls beside it do
     // not move while typing.
-    m_ctlCount->setMinimumWidth(m_ctlCount->fontMetrics().horizontalAdvance(QStringLiteral("%1 of %1").arg(loaded)));
-    m_ctlCount->SetStatusText(QStringLiteral("%1 of %2").arg(m_pModel->rowCount()).arg(loaded));
+    const QString count = tr("%1 of %2");
+    m_ctlCount->setMinimumWidth(m_ctlCount->fontMetrics().horizontalAdvance(count.arg(loaded).arg(loaded)));
+    m_ctlCount->SetStatusText(count.arg(m_pModel->rowCount()).arg(loaded));
 }
 
 void CFindBar::keyPressEvent(QKeyEvent* event) {

@@ -43,7 +43,7 @@ CNoticeBar::CNoticeBar(QWidget* parent) : QFrame(parent) {
     m_ctlClose->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_NOTICE_CLOSE)));
     SetCloseIcon(m_ctlClose);
     m_ctlClose->setAutoRaise(true);
-    m_ctlClose->setToolTip(Utf8(messages::kCloseNotice));
+    m_ctlClose->setToolTip(Message(messages::kCloseNotice));
     m_ctlClose->setAccessibleName(tr("Close notice"));
 
     auto* layout = new QHBoxLayout(this);

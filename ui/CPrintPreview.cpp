@@ -107,7 +107,7 @@ bool CPrintPreview::SavePdf() {
     if (error.empty())
         error = WriteSpellsPdf(QFile::encodeName(name).toStdString(), spells.spells, Layout());
     if (!error.empty()) {
-        ShowMessageBox(Utf8(error), QMessageBox::Ok, this);
+        ShowMessageBox(Message(error), QMessageBox::Ok, this);
         return false;
     }
     return true;

@@ -54,7 +54,7 @@ CProblemsDlg::CProblemsDlg(QWidget* parent) : QDialog(parent) {
     m_ctlNotListed->hide();
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    buttons->button(QDialogButtonBox::Close)->setText(Utf8(messages::kClose));
+    buttons->button(QDialogButtonBox::Close)->setText(Message(messages::kClose));
     buttons->button(QDialogButtonBox::Close)->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDCANCEL)));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     setTabOrder(m_ctlList, buttons->button(QDialogButtonBox::Close));

@@ -23,6 +23,7 @@
 #include "SchoolIcons.h"
 #include "SpellFiles.h"
 #include "SpellPrinter.h"
+#include "Translations.h"
 #include "ViewSettings.h"
 
 CSpellBrowserApp theApp;
@@ -65,6 +66,8 @@ int AnswerWithoutWindow(const CommandLine& command) {
 int CSpellBrowserApp::Run(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("Spells"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kProductVersion));
+    // The texts in the system's language, for the usage and the window alike.
+    Translations translations;
     {
         // The whole command line is judged with a core application alone,
         // so that no answer but a window needs a display.
@@ -72,6 +75,7 @@ int CSpellBrowserApp::Run(int argc, char** argv) {
         std::vector<char*> args(argv, argv + argc);
         args.push_back(nullptr);
         const QCoreApplication core(count, args.data());
+        translations.Install();
         const CommandLine command = ParseCommandLine(WithoutQtOptions(ArgumentsOf(argc, argv)));
         if (const int code = AnswerWithoutWindow(command); code >= 0)
             return code;
@@ -80,6 +84,7 @@ int CSpellBrowserApp::Run(int argc, char** argv) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
+    translations.Install();
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
     QApplication::setWindowIcon(LoadMainIcon());
     // QApplication took its own options out of argv.
@@ -95,7 +100,7 @@ int CSpellBrowserApp::Start(const QStringList& arguments) {
     const DataDirResult dataDir =
         SettleDataDir(inputs, inputs.strExecutableDir + kSamplesFromExecutable);
     if (!dataDir.ok()) {
-        const QString text = Utf8(dataDir.strMessage);
+        const QString text = Message(dataDir.strMessage);
         Print(stderr, QStringLiteral("spellbrowser: ") + text + QLatin1Char('\n'));
         if (command.action != CommandLine::Action::kPdf)
             ShowMessageBox(text);
@@ -110,7 +115,7 @@ int CSpellBrowserApp::Start(const QStringList& arguments) {
                           command.bCards ? PrintLayout::kCards : PrintLayout::kSheet);
         if (error.empty())
             return kExitOk;
-        Print(stderr, QStringLiteral("spellbrowser: ") + Utf8(error) + QLatin1Char('\n'));
+        Print(stderr, QStringLiteral("spellbrowser: ") + Message(error) + QLatin1Char('\n'));
         return kExitFailure;
     }
     m_strStartClass = command.strClass.toStdString();

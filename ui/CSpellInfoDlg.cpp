@@ -103,6 +103,8 @@ int HeightForWidth(QWidget* widget, int width) {
 
 CSpellInfoDlg::CSpellInfoDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QString::fromLatin1(RESOURCE_NAME(IDD_SPELL_INFO)));
+    // The caption, the button and the labels are the program's own words,
+    // the same in every language: they are not translated.
     setWindowTitle(QStringLiteral("Spells"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);

@@ -143,6 +143,8 @@ CSpellListDlg::~CSpellListDlg() {
 }
 
 void CSpellListDlg::OnInitDialog() {
+    // The caption, the buttons and the column captions are the program's
+    // own words, the same in every language: they are not translated.
     setWindowTitle(QStringLiteral("Spells"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
@@ -610,7 +612,7 @@ bool CSpellListDlg::BuildClassIndex(const std::string& spellClass) {
         result = BuildIndex(spellClass, &checker);
     }
     if (!result.ok()) {
-        ShowMessageBox(Utf8(StatusMessage(result.status, FileNaming::kName)), QMessageBox::Ok, this);
+        ShowMessageBox(Message(StatusMessage(result.status, FileNaming::kName)), QMessageBox::Ok, this);
         return false;
     }
     m_nBuiltSpells = result.nRecords;
@@ -651,7 +653,7 @@ void CSpellListDlg::ShowNotice(Notice notice, const std::string& spellClass, con
                                std::string_view action) {
     m_nNotice = notice;
     m_strNoticeClass = spellClass;
-    m_pNoticeBar->ShowNotice(Utf8(text), Utf8(action));
+    m_pNoticeBar->ShowNotice(Message(text), Message(action));
     OnSize(width(), height());
 }
 

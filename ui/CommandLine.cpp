@@ -7,6 +7,7 @@
 #include <span>
 
 #include <QCommandLineOption>
+#include <QCoreApplication>
 #include <QCommandLineParser>
 
 #include "BuildConfig.h"
@@ -16,11 +17,16 @@
 
 namespace {
 
-// The same parser answers the parse and the usage text.
+// The same parser answers the parse and the usage text. The usage texts
+// are translated; the option and value names (DIR, FILE, NAME) are the
+// command line's own and stay as they are.
 struct Parser {
+    Q_DECLARE_TR_FUNCTIONS(CommandLine)
+
+public:
     Parser() {
         parser.setApplicationDescription(
-            QStringLiteral("Browses the wizard and priest spell lists of a tabletop role-playing game."));
+            tr("Browses the wizard and priest spell lists of a tabletop role-playing game."));
         parser.addOption(help);
         parser.addOption(version);
         parser.addOption(dataDir);
@@ -28,27 +34,27 @@ struct Parser {
         parser.addOption(cards);
         parser.addOption(book);
         parser.addPositionalArgument(QStringLiteral("class"),
-                                     QStringLiteral("Show this class's spells at start, as its "
-                                                    "button does: wizard or priest."),
+                                     tr("Show this class's spells at start, as its button does: "
+                                        "wizard or priest."),
                                      QStringLiteral("[class]"));
     }
 
     QCommandLineParser parser;
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
-                            QStringLiteral("Show this help and exit.")};
+                            tr("Show this help and exit.")};
     QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
-                               QStringLiteral("Show the version and exit.")};
+                               tr("Show the version and exit.")};
     QCommandLineOption dataDir{QStringLiteral("data-dir"),
-                               QStringLiteral("Keep the spell lists and their indexes in DIR."),
+                               tr("Keep the spell lists and their indexes in DIR."),
                                QStringLiteral("DIR")};
     QCommandLineOption pdf{QStringLiteral("pdf"),
-                           QStringLiteral("Write the class's spells, ordered by name, as a PDF to FILE "
-                                          "and exit, without a window."),
+                           tr("Write the class's spells, ordered by name, as a PDF to FILE and exit, "
+                              "without a window."),
                            QStringLiteral("FILE")};
     QCommandLineOption cards{QStringLiteral("cards"),
-                             QStringLiteral("With --pdf: print cards of 63 x 88 mm, not a sheet.")};
+                             tr("With --pdf: print cards of 63 x 88 mm, not a sheet.")};
     QCommandLineOption book{QStringLiteral("book"),
-                            QStringLiteral("With --pdf: only the spells of the spellbook NAME."),
+                            tr("With --pdf: only the spells of the spellbook NAME."),
                             QStringLiteral("NAME")};
 };
 
@@ -153,9 +159,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     }
     const QStringList values = p.parser.values(p.dataDir);
     if (values.size() > 1)
-        return Error(std::string(messages::kDataDirTwice));
+        return Error(messages::Translate(messages::kDataDirTwice));
     if (!values.isEmpty() && values.first().isEmpty())
-        return Error(std::string(messages::kEmptyDataDir));
+        return Error(messages::Translate(messages::kEmptyDataDir));
     command.strDataDir = values.isEmpty() ? QString() : values.first();
 
     const QStringList positional = p.parser.positionalArguments();
@@ -172,14 +178,14 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     }
     const bool pdf = p.parser.isSet(p.pdf);
     if (!pdf && (p.parser.isSet(p.cards) || p.parser.isSet(p.book)))
-        return Error(std::string(messages::kPdfOptionsWithoutPdf));
+        return Error(messages::Translate(messages::kPdfOptionsWithoutPdf));
     if (pdf) {
         if (p.parser.values(p.pdf).size() > 1 || p.parser.values(p.book).size() > 1)
-            return Error(std::string(messages::kPdfOptionTwice));
+            return Error(messages::Translate(messages::kPdfOptionTwice));
         if (p.parser.value(p.pdf).isEmpty())
-            return Error(std::string(messages::kPdfNeedsFile));
+            return Error(messages::Translate(messages::kPdfNeedsFile));
         if (command.strClass.isEmpty())
-            return Error(std::string(messages::kPdfNeedsClass));
+            return Error(messages::Translate(messages::kPdfNeedsClass));
         command.action = CommandLine::Action::kPdf;
         command.strPdf = p.parser.value(p.pdf);
         command.bCards = p.parser.isSet(p.cards);
@@ -192,8 +198,12 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
 QString CommandLineHelp() {
     // The usage line names the program, not the path it was started by.
     QString text = Parser().parser.helpText();
-    const QString usage = QStringLiteral("Usage: ");
-    const qsizetype end = text.indexOf(QStringLiteral(" [options]"));
+    // Qt words the line "Usage: <program> [options]" in its own translation
+    // (the context is a variable so that lupdate leaves Qt's texts to Qt).
+    const char* const qtContext = "QCommandLineParser";
+    const QString usage = QCoreApplication::translate(qtContext, "Usage: %1").arg(QString());
+    const qsizetype end =
+        text.indexOf(QLatin1Char(' ') + QCoreApplication::translate(qtContext, "[options]"));
     if (text.startsWith(usage) && end > usage.size())
         text.replace(usage.size(), end - usage.size(), QStringLiteral("spellbrowser"));
     return text;

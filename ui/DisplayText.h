@@ -7,12 +7,17 @@
 
 #include <QString>
 
+#include "Messages.h"
 #include "TextDecoding.h"
 
 // Text the program itself holds as UTF-8 (its messages).
 inline QString Utf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
+
+// A text of the messages table, or a message made from it elsewhere, in
+// the installed translation: a marked text is looked up, others stay.
+inline QString Message(std::string_view text) { return Utf8(messages::Translate(text)); }
 
 // A field without the blanks before its text: fields cut at a fixed place
 // after their marker keep the blank that followed it, which means nothing.

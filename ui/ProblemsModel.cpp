@@ -33,13 +33,13 @@ QVariant ProblemsModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         switch (index.column()) {
         case kLineColumn: return QString::number(d.nLine);
-        case kMessageColumn: return Utf8(d.strMessage);
+        case kMessageColumn: return Message(d.strMessage);
         case kSpellColumn: return Utf8(d.strSpell);
         default: return {};
         }
     case Qt::ToolTipRole:
         // A message wider than its column is read whole here.
-        return index.column() == kMessageColumn ? QVariant(Utf8(d.strMessage)) : QVariant();
+        return index.column() == kMessageColumn ? QVariant(Message(d.strMessage)) : QVariant();
     case Qt::TextAlignmentRole:
         return QVariant::fromValue((index.column() == kLineColumn ? Qt::AlignRight : Qt::AlignLeft) |
                                    Qt::AlignVCenter);
@@ -50,5 +50,5 @@ QVariant ProblemsModel::data(const QModelIndex& index, int role) const {
 QVariant ProblemsModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kColumnCount)
         return {};
-    return Utf8(messages::kProblemColumns[static_cast<std::size_t>(section)]);
+    return Message(messages::kProblemColumns[static_cast<std::size_t>(section)]);
 }

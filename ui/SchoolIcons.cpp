@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <iterator>
 
+#include <QCoreApplication>
 #include <QPixmap>
 #include <QString>
 
@@ -78,8 +79,11 @@ QString SchoolClassText(int image) {
     if (image < 0 || image >= kSchoolImageCount)
         return {};
     const std::string_view name = kSchoolClassNames[static_cast<std::size_t>(image)];
-    const QString text = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-    return image == kSchoolImageOther ? QStringLiteral("%1 (no school recognised)").arg(text) : text;
+    QString text = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    // The class names are the program's own words and stay as they are.
+    if (image != kSchoolImageOther)
+        return text;
+    return QCoreApplication::translate("SchoolIcons", "%1 (no school recognised)").arg(text);
 }
 
 QString SchoolLegendHtml() {

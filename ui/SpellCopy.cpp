@@ -9,14 +9,15 @@
 
 namespace {
 
-// The six fields under the details dialog's labels, in its order.
+// The six fields under the details dialog's labels, in its order. The
+// labels are the dialog's own words, the same in every language.
 std::array<std::pair<QString, QString>, 6> LabelledFields(const SpellCopyFields& spell) {
-    return {{{QCoreApplication::translate("CSpellInfoDlg", "Duration"), spell.duration},
-             {QCoreApplication::translate("CSpellInfoDlg", "Range"), spell.range},
-             {QCoreApplication::translate("CSpellInfoDlg", "Area of effect"), spell.area},
-             {QCoreApplication::translate("CSpellInfoDlg", "Components"), spell.components},
-             {QCoreApplication::translate("CSpellInfoDlg", "Casting Time"), spell.castingTime},
-             {QCoreApplication::translate("CSpellInfoDlg", "Saving Throw"), spell.savingThrow}}};
+    return {{{QStringLiteral("Duration"), spell.duration},
+             {QStringLiteral("Range"), spell.range},
+             {QStringLiteral("Area of effect"), spell.area},
+             {QStringLiteral("Components"), spell.components},
+             {QStringLiteral("Casting Time"), spell.castingTime},
+             {QStringLiteral("Saving Throw"), spell.savingThrow}}};
 }
 
 QString SchoolAndLevel(const SpellCopyFields& spell) {

@@ -55,7 +55,7 @@ QVariant SpellListModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
         if (index.column() == 0 && queried_ &&
             std::binary_search(byDescription_.begin(), byDescription_.end(), LoadedRow(index.row())))
-            return QStringLiteral("matched in the description");
+            return tr("matched in the description");
         return {};
     case Qt::AccessibleDescriptionRole:
         // The school icon in words, read with the row's first cell.
@@ -86,10 +86,9 @@ QVariant SpellListModel::data(const QModelIndex& index, int role) const {
 QVariant SpellListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     // The first column holds the school icons: its header explains them.
     if (orientation == Qt::Horizontal && section == 0 && role == Qt::ToolTipRole)
-        return QStringLiteral("<p>School icons:</p>") + SchoolLegendHtml();
+        return QStringLiteral("<p>%1</p>").arg(tr("School icons:")) + SchoolLegendHtml();
     if (orientation == Qt::Horizontal && section == 0 && role == Qt::AccessibleDescriptionRole)
-        return descending_ ? QStringLiteral("Sorted by this column, descending")
-                           : QStringLiteral("Sorted by this column, ascending");
+        return descending_ ? tr("Sorted by this column, descending") : tr("Sorted by this column, ascending");
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= kColumnCount)
         return {};

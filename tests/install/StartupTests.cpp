@@ -311,9 +311,16 @@ struct ProcessRun {
     QString out, err;
 };
 
-ProcessRun RunBrowser(const QStringList& arguments, bool withDisplay = true) {
+// `locale`, when given, is the only locale setting of the run ("" for none).
+ProcessRun RunBrowser(const QStringList& arguments, bool withDisplay = true, const char* locale = nullptr) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (locale) {
+        for (const char* name : {"LANG", "LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+            environment.remove(QString::fromLatin1(name));
+        if (*locale)
+            environment.insert(QStringLiteral("LANG"), QString::fromLatin1(locale));
+    }
     // Without a runtime folder Qt warns on the error output.
     const QTemporaryDir runtime;
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
@@ -364,6 +371,33 @@ TEST(Executable, MistakesPrintTheUsageAndExitTwo) {
                 << run.err.toStdString();
             EXPECT_EQ(run.out, "");
         }
+}
+
+TEST(Executable, UsageAndMistakesFollowTheLocale) {
+    const ProcessRun help = RunBrowser({"--help"}, false, "ru_RU.UTF-8");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.contains(QStringLiteral("  -h, --help        Показать эту справку и выйти.\n")))
+        << help.out.toStdString();
+    EXPECT_TRUE(help.out.contains(QStringLiteral("  --cards           С --pdf: печатать карточки 63 x 88 мм, а не лист.\n")))
+        << help.out.toStdString();
+    const ProcessRun mistake = RunBrowser({"--data-dir="}, false, "ru_RU.UTF-8");
+    EXPECT_EQ(mistake.status, 2);
+    EXPECT_TRUE(mistake.err.startsWith(QStringLiteral("spellbrowser: --data-dir требует папку\n\n")))
+        << mistake.err.toStdString();
+
+    // English, C or no locale at all: the English texts, nothing else.
+    for (const char* locale : {"en_US.UTF-8", "en_GB.UTF-8", "C", "C.UTF-8", ""}) {
+        const ProcessRun english = RunBrowser({"--help"}, false, locale);
+        EXPECT_TRUE(english.out.startsWith(QStringLiteral("Usage: spellbrowser [options] [class]\n"
+                                                          "Browses the wizard and priest spell lists of a "
+                                                          "tabletop role-playing game.\n")))
+            << locale << ": " << english.out.toStdString();
+        EXPECT_TRUE(english.out.contains(QStringLiteral("  -h, --help        Show this help and exit.\n")))
+            << locale;
+        const ProcessRun englishMistake = RunBrowser({"--data-dir="}, false, locale);
+        EXPECT_TRUE(englishMistake.err.startsWith(QStringLiteral("spellbrowser: --data-dir needs a folder\n\n")))
+            << locale << ": " << englishMistake.err.toStdString();
+    }
 }
 
 }  // namespace
