@@ -64,12 +64,6 @@ bool SpellBook::Remove(const std::string& spell) {
     return true;
 }
 
-bool SpellBook::Toggle(const std::string& spell) {
-    if (Remove(spell))
-        return false;
-    return Add(spell);
-}
-
 SpellBook ParseBook(std::string_view bytes) {
     if (bytes.starts_with(kByteOrderMark))
         bytes.remove_prefix(kByteOrderMark.size());

@@ -41,8 +41,6 @@ public:
     bool Add(const std::string& spell);
     // Removes `spell`; true when it was marked.
     bool Remove(const std::string& spell);
-    // Adds or removes `spell`; true when it is marked afterwards.
-    bool Toggle(const std::string& spell);
 
 private:
     // Looked up by std::string_view too: a list's row names are not copied.

@@ -52,11 +52,12 @@ TEST(SpellBookTest, ParsesWhatAnEditorLeaves) {
 
 TEST(SpellBookTest, FormatsNameThenSpellsInMarkedOrder) {
     SpellBook book("Zed's book");
-    EXPECT_TRUE(book.Toggle("Sleep"));
-    EXPECT_TRUE(book.Toggle("\xD1\xEE\xED"));
-    EXPECT_TRUE(book.Toggle("Fly"));
-    EXPECT_FALSE(book.Toggle("Sleep"));
-    EXPECT_TRUE(book.Toggle("Sleep"));
+    EXPECT_TRUE(book.Add("Sleep"));
+    EXPECT_TRUE(book.Add("\xD1\xEE\xED"));
+    EXPECT_TRUE(book.Add("Fly"));
+    EXPECT_TRUE(book.Remove("Sleep"));
+    EXPECT_FALSE(book.Remove("Sleep"));
+    EXPECT_TRUE(book.Add("Sleep"));  // marked again: last
     EXPECT_FALSE(book.Add(""));
     EXPECT_FALSE(book.Add("Fly"));
     EXPECT_EQ(FormatBook(book), "Zed's book\n\xD1\xEE\xED\nFly\nSleep\n");

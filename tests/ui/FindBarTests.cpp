@@ -33,6 +33,13 @@ const std::string kPriestText =
     "Duration: 1 day\tCasting Time: 1\nArea of Effect: Any road\tSaving Throw: None\n"
     "Source.\nA safe road.\n\nEnd\n";
 
+// kPriestText and a spell of several spheres.
+const std::string kTwoPriestSpells =
+    kPriestText.substr(0, kPriestText.size() - 4) +
+    "Root Call\nAlteration\nSphere: Plant, Animal/Elemental (Earth, Water)\nRange: Touch\tComponents: V\n"
+    "Duration: 1 day\tCasting Time: 1\nArea of Effect: Any road\tSaving Throw: None\n"
+    "Source.\nRoots.\n\nEnd\n";
+
 class FindBarTest : public MainDialogTest {
 protected:
     void SetUp() override {
@@ -253,10 +260,7 @@ TEST_F(FindBarTest, FieldTermsSchoolClassesAndQueryErrors) {
 }
 
 TEST_F(FindBarTest, PriestSphereBoxOffersSingleSpheres) {
-    WriteFile(Txt("priest"), kPriestText.substr(0, kPriestText.size() - 4) + std::string(
-        "Root Call\nAlteration\nSphere: Plant, Animal/Elemental (Earth, Water)\nRange: Touch\tComponents: V\n"
-        "Duration: 1 day\tCasting Time: 1\nArea of Effect: Any road\tSaving Throw: None\n"
-        "Source.\nRoots.\n\nEnd\n"));
+    WriteFile(Txt("priest"), kTwoPriestSpells);
     g_nLevel = 1;
     ASSERT_TRUE(BuildIndex("priest").ok());
     Click("IDC_PRIEST");
@@ -268,10 +272,7 @@ TEST_F(FindBarTest, PriestSphereBoxOffersSingleSpheres) {
 }
 
 TEST_F(FindBarTest, ALargePriestListsSpheresArriveWithoutHoldingTheBar) {
-    WriteFile(Txt("priest"), kPriestText.substr(0, kPriestText.size() - 4) + std::string(
-        "Root Call\nAlteration\nSphere: Plant, Animal/Elemental (Earth, Water)\nRange: Touch\tComponents: V\n"
-        "Duration: 1 day\tCasting Time: 1\nArea of Effect: Any road\tSaving Throw: None\n"
-        "Source.\nRoots.\n\nEnd\n"));
+    WriteFile(Txt("priest"), kTwoPriestSpells);
     g_nLevel = 1;
     ASSERT_TRUE(BuildIndex("priest").ok());
     bar->SetInPlaceLimit(0);  // the index is built on the worker
