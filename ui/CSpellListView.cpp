@@ -127,5 +127,6 @@ void CSpellListView::currentChanged(const QModelIndex& current, const QModelInde
         return;
     }
     UpdateRows(previous, current);
-    QAbstractItemView::currentChanged(current, previous);
+    // Past the table's own handler, which would report a focused cell.
+    QAbstractItemView::currentChanged(current, previous);  // NOLINT(bugprone-parent-virtual-call)
 }

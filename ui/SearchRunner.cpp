@@ -103,7 +103,7 @@ void SearchRunner::Start(std::shared_ptr<SearchIndexSlot> slot, SpellQuery query
     emit Started();
 }
 
-void SearchRunner::Prepare(std::shared_ptr<SearchIndexSlot> slot) {
+void SearchRunner::Prepare(const std::shared_ptr<SearchIndexSlot>& slot) {
     if (!slot)
         return;
     auto* watcher = new QFutureWatcher<void>(this);

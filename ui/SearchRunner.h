@@ -33,7 +33,7 @@ public:
     void Cancel();
     // Builds the index of `slot` on the worker, after any search there;
     // Prepared() tells when it is built (or the slot was dropped).
-    void Prepare(std::shared_ptr<SearchIndexSlot> slot);
+    void Prepare(const std::shared_ptr<SearchIndexSlot>& slot);
     bool IsRunning() const { return watcher_ != nullptr; }
 
     // For tests: runs on the worker thread before each search there; it
