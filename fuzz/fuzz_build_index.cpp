@@ -44,7 +44,7 @@ std::vector<SpellRecord> Parse(std::string_view text, bool bPriest, std::size_t 
     reader.OpenMemory(text, window);
     RecordList sink;
     const ParsedText parsed = ParseSpells(reader, bPriest, 1, sink, checker);
-    FUZZ_CHECK(parsed.end == TextEnd::kEnd);
+    FUZZ_CHECK(parsed.end == ParseResult::kEnd);
     FUZZ_CHECK(parsed.nRecords == sink.records.size());
     FUZZ_CHECK(parsed.nEndLevel >= 1);
     return std::move(sink.records);

@@ -51,7 +51,7 @@ void CheckRecord(const SpellRecord& r, const std::string& textPath, std::string_
 
     const DescriptionResult description = ReadDescriptionFromPath(textPath, r.nTextOffset);
     if (r.nTextOffset < 0) {
-        FUZZ_CHECK(description.status == DescriptionStatus::kBadOffset);
+        FUZZ_CHECK(description.status.code == StatusCode::kBadOffset);
         FUZZ_CHECK(description.strText.empty());
         return;
     }
@@ -112,9 +112,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         const RecordResult at = ReadRecordAt(indexPath, offset);
         const bool fits = offset >= 0 && offset <= n - static_cast<int64_t>(kRecordSize);
         FUZZ_CHECK(at.ok() == fits);
-        FUZZ_CHECK(at.status == (fits ? RecordStatus::kOk
-                                 : offset < 0 ? RecordStatus::kBadOffset
-                                              : RecordStatus::kShortRead));
+        FUZZ_CHECK(at.status.code == (fits ? StatusCode::kOk
+                                      : offset < 0 ? StatusCode::kBadOffset
+                                                   : StatusCode::kShortRead));
         if (fits)
             FUZZ_CHECK(SameBytes(at.record, index.substr(static_cast<std::size_t>(offset), kRecordSize)));
     }
