@@ -112,9 +112,13 @@ CFindBar::CFindBar(SpellListModel* model, CSpellListView* list, QProgressBar* pr
     connect(m_pRunner, &SearchRunner::Finished, this, &CFindBar::OnSearchFinished);
     connect(m_pRunner, &SearchRunner::Prepared, this, [this](const std::shared_ptr<SearchIndexSlot>& slot) {
         // The spheres of the list still shown, now that its index is built.
+        // Without an index (memory ran out) the box keeps "All" and the
+        // build is not tried again until the list changes.
         if (slot != m_pSpheresSlot)
             return;
         m_pSpheresSlot.reset();
+        if (!slot->Built())
+            return;
         if (IsOpen())
             FillFilters(filtersPriest_);
         else

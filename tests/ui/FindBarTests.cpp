@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The find bar of the main dialog, driven through its real widgets.
 
+#include <atomic>
 #include <chrono>
 #include <new>
 #include <semaphore>
@@ -295,6 +296,20 @@ TEST_F(FindBarTest, ALargePriestListsSpheresArriveWithoutHoldingTheBar) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return school->count() > 1; }));
     SearchRunner::SetWorkerStartHook({});
     EXPECT_EQ(Items(school), (QStringList{"All spheres", "All", "Animal", "Elemental (Earth, Water)", "Plant"}));
+
+    // Memory runs out while the index is built: the box keeps "All" and
+    // the build is not tried over and over.
+    std::atomic<int> builds{0};
+    SearchRunner::SetWorkerStartHook([&] {
+        ++builds;
+        throw std::bad_alloc();
+    });
+    Click("IDC_PRIEST");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return builds.load() > 0; }));
+    QTest::qWait(200);
+    SearchRunner::SetWorkerStartHook({});
+    EXPECT_EQ(builds.load(), 1);
+    EXPECT_EQ(Items(school), QStringList{"All spheres"});
 }
 
 TEST_F(FindBarTest, HeaderClickKeepsTheQueryAndClassSwitchResetsMissingFilters) {
