@@ -25,15 +25,17 @@ CSpellListView::CSpellListView(QWidget* parent) : QTableView(parent) {
 }
 
 void CSpellListView::setModel(QAbstractItemModel* model) {
-    if (QAbstractItemModel* old = this->model())
-        disconnect(old, nullptr, this, nullptr);
+    if (model == this->model())
+        return;
+    disconnect(m_resetConnection);
+    disconnect(m_insertConnection);
     QTableView::setModel(model);
     if (!model)
         return;
     // The first row's cells give the height of all: measured again when
     // the rows are replaced or the first ones arrive.
-    connect(model, &QAbstractItemModel::modelReset, this, &CSpellListView::UpdateRowHeight);
-    connect(model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first) {
+    m_resetConnection = connect(model, &QAbstractItemModel::modelReset, this, &CSpellListView::UpdateRowHeight);
+    m_insertConnection = connect(model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first) {
         if (first == 0)
             UpdateRowHeight();
     });

@@ -39,4 +39,7 @@ private:
     void UpdateRowHeight();
     // Repaints the whole rows of `a` and `b`.
     void UpdateRows(const QModelIndex& a, const QModelIndex& b);
+
+    QMetaObject::Connection m_resetConnection;   // the model's reset, to UpdateRowHeight
+    QMetaObject::Connection m_insertConnection;  // its first rows, to UpdateRowHeight
 };
