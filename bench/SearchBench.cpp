@@ -99,7 +99,7 @@ const std::map<int, std::string> kFieldQueries = {
 // A query over the loaded list, its result shown by the model.
 void BM_FieldSearch(benchmark::State& state) {
     LoadedList& list = List(state.range(0));
-    const auto index = list.model->SearchIndex();
+    const auto index = list.model->IndexSlot()->Get();
     const SpellQuery query = MakeQuery(kFieldQueries.at(static_cast<int>(state.range(1))), {}, {}, false);
     std::size_t matches = 0;
     for (auto _ : state) {

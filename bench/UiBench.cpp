@@ -179,15 +179,21 @@ void BM_OpenDetails(benchmark::State& state) {
     }
 }
 
+// Shows `shown` and waits for the first paint of `painted`.
+void ShowUntilPainted(QWidget& shown, QWidget& painted) {
+    PaintWatch watch;
+    painted.installEventFilter(&watch);
+    shown.show();
+    while (!watch.painted)
+        QApplication::processEvents();
+    painted.removeEventFilter(&watch);
+}
+
 // From constructing the main dialog to its first painted frame.
 void BM_StartupToFirstPaint(benchmark::State& state) {
     for (auto _ : state) {
         CSpellListDlg dlg;
-        PaintWatch watch;
-        dlg.installEventFilter(&watch);
-        dlg.show();
-        while (!watch.painted)
-            QApplication::processEvents();
+        ShowUntilPainted(dlg, dlg);
     }
 }
 
@@ -197,11 +203,7 @@ void BM_BareDialogToFirstPaint(benchmark::State& state) {
     for (auto _ : state) {
         QDialog dlg;
         QPushButton button(QStringLiteral("OK"), &dlg);
-        PaintWatch watch;
-        button.installEventFilter(&watch);
-        dlg.show();
-        while (!watch.painted)
-            QApplication::processEvents();
+        ShowUntilPainted(dlg, button);
     }
 }
 
@@ -215,12 +217,7 @@ void BM_StartupWithListToFirstPaint(benchmark::State& state) {
         g_strDataDir = BenchDataDir();
         if (!dlg.LoadIndex(kFieldName, spellClass))
             state.SkipWithError("load failed");
-        auto* list = dlg.findChild<CSpellListView*>("IDC_SPELL_LIST");
-        PaintWatch watch;
-        list->viewport()->installEventFilter(&watch);
-        dlg.show();
-        while (!watch.painted)
-            QApplication::processEvents();
+        ShowUntilPainted(dlg, *dlg.findChild<CSpellListView*>("IDC_SPELL_LIST")->viewport());
     }
 }
 

@@ -202,6 +202,15 @@ void CFindBar::OnListLoaded(const std::string& textPath, bool priest) {
     Search();
 }
 
+std::shared_ptr<const SpellSearchIndex> CFindBar::IndexAtOnce(const std::shared_ptr<SearchIndexSlot>& slot) const {
+    if (!slot)
+        return nullptr;
+    std::shared_ptr<const SpellSearchIndex> index = slot->Built();
+    if (!index && m_pModel->FieldBytes() <= inPlaceFieldBytes_ / 8)
+        index = slot->Get();
+    return index;
+}
+
 void CFindBar::FillFilters(bool priest) {
     filtersStale_ = false;
     // The load gathered the levels; a priest list's spheres are in its
@@ -213,10 +222,8 @@ void CFindBar::FillFilters(bool priest) {
     if (priest) {
         try {
             const std::shared_ptr<SearchIndexSlot> slot = m_pModel->IndexSlot();
-            index = slot ? slot->Built() : nullptr;
-            if (slot && !index && m_pModel->FieldBytes() <= inPlaceFieldBytes_ / 8)
-                index = slot->Get();
-            else if (slot && !index) {
+            index = IndexAtOnce(slot);
+            if (slot && !index) {
                 m_pSpheresSlot = slot;
                 m_pRunner->Prepare(slot);
             }
@@ -307,9 +314,7 @@ void CFindBar::Search() {
             // The first search of a list builds its index: at once for a
             // small list, else on the worker, so that the window answers.
             slot = m_pModel->IndexSlot();
-            index = slot ? slot->Built() : nullptr;
-            if (slot && !index && m_pModel->FieldBytes() <= inPlaceFieldBytes_ / 8)
-                index = slot->Get();
+            index = IndexAtOnce(slot);
         } catch (const std::bad_alloc&) {
             outOfMemory = true;  // the whole list then, and why
             slot.reset();

@@ -79,6 +79,10 @@ private:
     void OnSearchProgress(int value);
     void OnSearchFinished(const SearchResult& result, const SpellSearchIndex* index);
     void FillFilters(bool priest);
+    // The index of `slot` when it is built, or built now for a small list;
+    // null while a large list's waits for the worker. May throw
+    // std::bad_alloc.
+    std::shared_ptr<const SpellSearchIndex> IndexAtOnce(const std::shared_ptr<SearchIndexSlot>& slot) const;
     // Marks the field with `error`, the reason the query is not one, or
     // unmarks it when `error` is empty.
     void ShowQueryError(const std::string& error);

@@ -257,11 +257,6 @@ void SpellListModel::AbandonLoad() {
     pendingOtherLevels_ = {};
 }
 
-std::shared_ptr<const SpellSearchIndex> SpellListModel::SearchIndex() const {
-    const std::shared_ptr<SearchIndexSlot> slot = IndexSlot();
-    return slot ? slot->Get() : nullptr;
-}
-
 std::shared_ptr<SearchIndexSlot> SpellListModel::IndexSlot() const {
     if (indexSlot_ || !loaded_)
         return indexSlot_;

@@ -104,9 +104,6 @@ public:
 
     int64_t RecordOffset(int row) const;
 
-    // The loaded rows in list order, for searching: built at the first call
-    // after a load (a scan of every row), null before the first load.
-    std::shared_ptr<const SpellSearchIndex> SearchIndex() const;
     // Where the search index of the shown rows is built, on any thread; null
     // before the first load. The first call after a load copies the rows'
     // places (may throw std::bad_alloc).
