@@ -35,9 +35,8 @@
 
 namespace {
 
-// Field text a scan gets through well within a frame (about 90,000 rows);
-// a query with no term to scan for checks each row, in a quarter of it.
-// Descriptions are always searched on the worker: how long that takes
+// Index bytes a search scans for each term (SpellSearchIndex::TextBytes)
+// well within a frame (about 90,000 rows). Descriptions are always searched on the worker: how long that takes
 // depends on what the text holds, not on its size.
 constexpr std::size_t kInPlaceFieldBytes = std::size_t{8} << 20;
 // Pixels between the list and the bar, taken from the margin below the
@@ -336,7 +335,7 @@ void CFindBar::Search() {
 
     const bool inPlace =
         index && !query.ReadsDescriptions() &&
-        index->TextBytes() <= (query.terms.empty() || LeadTerm(query) ? inPlaceFieldBytes_ : inPlaceFieldBytes_ / 4);
+        index->TextBytes() * std::max<std::size_t>(1, query.terms.size()) <= inPlaceFieldBytes_;
     m_pSearchQuery = std::make_shared<const SpellQuery>(query);
     m_pRunner->Start(std::move(slot), std::move(query), m_strTextPath, inPlace);
     if (inPlace)

@@ -282,10 +282,8 @@ std::shared_ptr<const SpellSearchIndex> SearchIndexSlot::Get() {
     if (std::shared_ptr<const SpellSearchIndex> index = Built(); index || dropped_.load(std::memory_order_relaxed))
         return index;
     auto index = std::make_shared<SpellSearchIndex>();
-    // Folded ASCII is as long as the text; each field ends in a zero. One
-    // byte more a row lets the last rows fold without moving the rest.
     const std::size_t rows = rows_.size();
-    index->Reserve(rows, rows == 0 ? 0 : static_cast<std::size_t>(texts_->TextBytes() / rows) + kFieldCount + 2);
+    index->Reserve(rows);
     for (std::size_t i = 0; i < rows; ++i) {
         if (i % 8192 == 0 && dropped_.load(std::memory_order_relaxed))
             return nullptr;

@@ -2,10 +2,14 @@
 #include "SpellSearch.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <limits>
+#include <new>
 #include <string.h>  // memmem
+#include <unordered_set>
 
 #include "CaseFolding.h"
 #include "DescriptionReader.h"
@@ -83,8 +87,6 @@ SearchResult Failed(Status status) {
     return result;
 }
 
-// Rows checked between two looks at the cancel flag.
-constexpr std::size_t kRowsPerStep = 8192;
 // Descriptions read between two looks at the cancel flag.
 constexpr std::size_t kDescriptionsPerStep = 32;
 
@@ -219,60 +221,6 @@ bool HasComponent(std::string_view components, char letter) {
     return false;
 }
 
-// The text of field `field` of a row's folded text.
-std::string_view FieldOf(std::string_view rowText, int field) {
-    std::size_t begin = 0;
-    for (int f = 0; f < field; ++f)
-        begin = rowText.find('\0', begin) + 1;
-    return rowText.substr(begin, rowText.find('\0', begin) - begin);
-}
-
-enum class TermMatch { kNo, kYes, kInDescription };
-
-// Whether `term` matches a row by its fields; kInDescription when that
-// depends on the description. `missed` is a term known not to occur in
-// the row's fields.
-TermMatch MatchFields(const QueryTerm& term, std::string_view rowText, int32_t level, bool descriptions,
-                      const QueryTerm* missed = nullptr) {
-    switch (term.field) {
-    case kDescriptionField:
-        return TermMatch::kInDescription;
-    case kAnyField:
-        if (&term != missed && Contains(rowText, term.text))
-            return TermMatch::kYes;
-        return descriptions ? TermMatch::kInDescription : TermMatch::kNo;
-    case kFieldLevel:
-        return level >= term.levelFrom && level <= term.levelTo ? TermMatch::kYes : TermMatch::kNo;
-    default:
-        const std::string_view field = FieldOf(rowText, term.field);
-        const bool hit = term.component ? HasComponent(field, term.component) : Contains(field, term.text);
-        return hit ? TermMatch::kYes : TermMatch::kNo;
-    }
-}
-
-enum class RowMatch { kNo, kYes, kNeedsDescription };
-
-// Bit t of a row's pending terms: terms[t] is left to the description;
-// the last bit stands for all terms from it on.
-constexpr std::size_t kPendingBits = 64;
-
-RowMatch MatchRow(const std::vector<QueryTerm>& terms, std::string_view rowText, int32_t level,
-                  bool descriptions, const QueryTerm* missed, uint64_t& pending) {
-    RowMatch verdict = RowMatch::kYes;
-    pending = 0;
-    for (std::size_t t = 0; t < terms.size(); ++t) {
-        const QueryTerm& term = terms[t];
-        const TermMatch match = MatchFields(term, rowText, level, descriptions, missed);
-        if (match == TermMatch::kInDescription) {
-            verdict = RowMatch::kNeedsDescription;
-            pending |= uint64_t{1} << std::min(t, kPendingBits - 1);
-        } else if ((match == TermMatch::kYes) == term.exclude) {
-            return RowMatch::kNo;
-        }
-    }
-    return verdict;
-}
-
 }  // namespace
 
 std::vector<std::string_view> ListItems(std::string_view list, std::string_view separators) {
@@ -367,17 +315,6 @@ std::string ParseTerms(std::string_view typed, std::vector<QueryTerm>& terms) {
     }
     terms.insert(terms.end(), std::make_move_iterator(parsed.begin()), std::make_move_iterator(parsed.end()));
     return {};
-}
-
-const QueryTerm* LeadTerm(const SpellQuery& query) {
-    const QueryTerm* lead = nullptr;
-    for (const QueryTerm& term : query.terms) {
-        const bool inFields = !term.exclude && term.field != kDescriptionField && term.field != kFieldLevel &&
-                              !term.component && (term.field != kAnyField || !query.descriptions);
-        if (inFields && (!lead || term.text.size() > lead->text.size()))
-            lead = &term;
-    }
-    return lead;
 }
 
 bool SpellQuery::ReadsDescriptions() const {
@@ -494,51 +431,50 @@ std::vector<MatchSpan> MatchSpans(std::string_view text, const SpellQuery& query
     return joined;
 }
 
-void SpellSearchIndex::Reserve(std::size_t rows, std::size_t bytesPerRow) {
-    text_.reserve(rows * bytesPerRow);
-    rowBegin_.reserve(rows + 1);
-    levels_.reserve(rows);
-    schoolIds_.reserve(rows);
+void SpellSearchIndex::Reserve(std::size_t rows) {
+    nameBegin_.reserve(rows + 1);
+    for (int field = 1; field < kFieldCount; ++field)
+        columns_[static_cast<std::size_t>(field)].Reserve(rows);
     schoolImages_.reserve(rows);
     textOffsets_.reserve(rows);
 }
 
+std::size_t SpellSearchIndex::TextBytes() const {
+    std::size_t bytes = names_.size();
+    for (int field = 1; field < kFieldCount; ++field)
+        bytes += columns_[static_cast<std::size_t>(field)].TextBytes() + RowCount();
+    return bytes;
+}
+
 void SpellSearchIndex::AddRow(const std::array<std::string_view, kFieldCount>& fields,
                               int32_t textOffset, int schoolImage) {
-    // Room for the worst case first, then the row's fields folded in one go.
-    std::size_t room = 0;
-    for (const std::string_view field : fields)
-        room += FoldRoom(field.size()) + 1;
-    const std::size_t at = text_.size();
-    text_.resize(at + room);
-    char* const base = text_.data();
-    char* out = base + at;
-    std::size_t schoolBegin = 0;
-    std::size_t schoolEnd = 0;
-    for (int field = 0; field < kFieldCount; ++field) {
-        if (field == kFieldSchool)
-            schoolBegin = static_cast<std::size_t>(out - base);
-        out = FoldDisplayText(out, fields[static_cast<std::size_t>(field)]);
-        if (field == kFieldSchool)
-            schoolEnd = static_cast<std::size_t>(out - base);
-        *out++ = '\0';
-    }
-    text_.resize(static_cast<std::size_t>(out - base));
-    rowBegin_.push_back(text_.size());
+    const std::string_view name = fields[kFieldName];
+    const std::size_t at = names_.size();
+    if (at + FoldRoom(name.size()) + 1 > std::numeric_limits<uint32_t>::max())
+        throw std::bad_alloc();  // names are found by 32-bit offsets
+    names_.resize(at + FoldRoom(name.size()) + 1);
+    char* const end = FoldDisplayText(names_.data() + at, name);
+    *end = '\0';
+    names_.resize(static_cast<std::size_t>(end + 1 - names_.data()));
 
-    const int32_t level = ParseLevel(fields[kFieldLevel]);
-    levels_.push_back(level);
-    const auto place = std::lower_bound(distinctLevels_.begin(), distinctLevels_.end(), level);
-    if (place == distinctLevels_.end() || *place != level)
-        distinctLevels_.insert(place, level);
-
-    const std::string_view school = std::string_view(text_).substr(schoolBegin, schoolEnd - schoolBegin);
-    auto id = schoolIdByText_.find(school);
-    if (id == schoolIdByText_.end()) {
-        id = schoolIdByText_.emplace(std::string(school), static_cast<uint32_t>(schoolNames_.size())).first;
-        schoolNames_.push_back(DecodeForDisplay(fields[kFieldSchool]));
+    for (int field = 1; field < kFieldCount; ++field) {
+        FieldColumn& column = columns_[static_cast<std::size_t>(field)];
+        const std::size_t known = column.TextCount();
+        const uint32_t id = column.Append(fields[static_cast<std::size_t>(field)]);
+        if (id < known)
+            continue;
+        // A text met for the first time.
+        if (field == kFieldLevel) {
+            const int32_t level = ParseLevel(fields[kFieldLevel]);
+            levelOf_.push_back(level);
+            const auto place = std::lower_bound(distinctLevels_.begin(), distinctLevels_.end(), level);
+            if (place == distinctLevels_.end() || *place != level)
+                distinctLevels_.insert(place, level);
+        } else if (field == kFieldSchool) {
+            schoolNames_.push_back(DecodeForDisplay(fields[kFieldSchool]));
+        }
     }
-    schoolIds_.push_back(id->second);
+    nameBegin_.push_back(static_cast<uint32_t>(names_.size()));
     schoolImages_.push_back(static_cast<int8_t>(schoolImage >= 0 && schoolImage < kSchoolImageCount
                                                     ? schoolImage
                                                     : kSchoolImageUnknown));
@@ -550,28 +486,41 @@ void SpellSearchIndex::AddRecord(const SpellRecord& record) {
     AddRow(RecordFields(record, scratch), record.nTextOffset, record.nSchoolImage);
 }
 
-std::vector<int32_t> SpellSearchIndex::Levels() const { return distinctLevels_; }
+namespace {
+
+// The distinct folded School/Sphere texts of `column` with the id of each
+// one's first text, sorted.
+std::vector<std::pair<std::string_view, uint32_t>> DistinctSchools(const FieldColumn& column) {
+    std::vector<std::pair<std::string_view, uint32_t>> byKey;
+    byKey.reserve(column.TextCount());
+    for (uint32_t id = 0; id < column.TextCount(); ++id)
+        byKey.emplace_back(column.Folded(id), id);
+    // Ids count in the order first met: the lowest of equal texts is the first.
+    std::sort(byKey.begin(), byKey.end());
+    byKey.erase(std::unique(byKey.begin(), byKey.end(),
+                            [](const auto& a, const auto& b) { return a.first == b.first; }),
+                byKey.end());
+    return byKey;
+}
+
+}  // namespace
 
 std::vector<std::string> SpellSearchIndex::Schools() const {
-    std::vector<std::pair<std::string_view, uint32_t>> byKey(schoolIdByText_.begin(),
-                                                             schoolIdByText_.end());
-    std::sort(byKey.begin(), byKey.end());
     std::vector<std::string> names;
-    names.reserve(byKey.size());
-    for (const auto& [key, id] : byKey)
+    for (const auto& [key, id] : DistinctSchools(columns_[kFieldSchool]))
         names.push_back(schoolNames_[id]);
     return names;
 }
 
 std::vector<std::string> SpellSearchIndex::Spheres() const {
     std::vector<std::pair<std::string, std::string>> byKey;  // folded item, item as displayed
-    std::unordered_map<std::string, std::size_t> seen;
+    std::unordered_set<std::string> seen;
     for (const std::string& name : schoolNames_) {  // in the order first met
         const std::vector<std::string_view> items = ListItems(name, ",/");
         for (const std::string_view item : items) {
             std::string folded;
             AppendDisplayFolded(folded, item);
-            if (seen.emplace(folded, byKey.size()).second)
+            if (seen.insert(folded).second)
                 byKey.emplace_back(std::move(folded), std::string(item));
         }
     }
@@ -583,148 +532,183 @@ std::vector<std::string> SpellSearchIndex::Spheres() const {
     return names;
 }
 
+namespace {
+
+bool HasBit(const std::vector<uint64_t>& bits, std::size_t row) { return (bits[row >> 6] >> (row & 63) & 1) != 0; }
+
+// Sets the bit of each row of `column` whose text's id has `hit[id]` set.
+void MarkRowsOf(const FieldColumn& column, const std::vector<uint8_t>& hit, std::vector<uint64_t>& rows) {
+    column.VisitIds([&](auto ids) {
+        const std::size_t count = ids.size();
+        for (std::size_t first = 0; first < count; first += 64) {
+            const std::size_t n = std::min<std::size_t>(64, count - first);
+            uint64_t word = 0;
+            for (std::size_t k = 0; k < n; ++k)
+                word |= uint64_t{hit[ids[first + k]]} << k;
+            rows[first >> 6] |= word;
+        }
+    });
+}
+
+// Calls `each` with every row whose bit is set in `word`, the word of rows
+// from `first`, in ascending order.
+template <class Each>
+void ForEachRow(uint64_t word, std::size_t first, Each&& each) {
+    for (; word != 0; word &= word - 1)
+        each(static_cast<uint32_t>(first + static_cast<std::size_t>(std::countr_zero(word))));
+}
+
+}  // namespace
+
+void SpellSearchIndex::MarkNames(std::string_view text, RowBits& rows) const {
+    const char* const data = names_.data();
+    const std::size_t end = names_.size();
+    std::size_t row = 0;
+    for (std::size_t pos = 0; pos < end;) {
+        const void* hit = ::memmem(data + pos, end - pos, text.data(), text.size());
+        if (!hit)
+            break;
+        const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - data);
+        while (nameBegin_[row + 1] <= at)
+            ++row;
+        rows[row >> 6] |= uint64_t{1} << (row & 63);
+        pos = nameBegin_[row + 1];
+    }
+}
+
+void SpellSearchIndex::MarkFieldMatches(const QueryTerm& term, RowBits& rows) const {
+    if (term.field == kAnyField || term.field == kFieldName)
+        MarkNames(term.text, rows);
+    for (int field = 1; field < kFieldCount; ++field) {
+        if (term.field != kAnyField && term.field != field)
+            continue;
+        const FieldColumn& column = columns_[static_cast<std::size_t>(field)];
+        std::vector<uint8_t> hit(column.TextCount(), 0);
+        bool any = false;
+        for (uint32_t id = 0; id < column.TextCount(); ++id) {
+            bool match = false;
+            if (term.field == kFieldLevel)
+                match = levelOf_[id] >= term.levelFrom && levelOf_[id] <= term.levelTo;
+            else if (term.component)
+                match = HasComponent(column.Folded(id), term.component);
+            else
+                match = Contains(column.Folded(id), term.text);
+            hit[id] = match ? 1 : 0;
+            any = any || match;
+        }
+        if (any)
+            MarkRowsOf(column, hit, rows);
+    }
+}
+
+SpellSearchIndex::RowBits SpellSearchIndex::RowsPassing(const SpellQuery& query) const {
+    const std::size_t rowCount = RowCount();
+    RowBits rows((rowCount + 63) / 64, 0);
+    // By id of the level and the school column: the texts the filters let pass.
+    const FieldColumn& levels = columns_[kFieldLevel];
+    const FieldColumn& schools = columns_[kFieldSchool];
+    std::vector<uint8_t> levelPasses(levels.TextCount(), 1);
+    if (query.level)
+        for (uint32_t id = 0; id < levels.TextCount(); ++id)
+            levelPasses[id] = levelOf_[id] == *query.level ? 1 : 0;
+    std::vector<uint8_t> schoolPasses(schools.TextCount(), 1);
+    for (uint32_t id = 0; id < schools.TextCount(); ++id) {
+        const std::string_view school = schools.Folded(id);
+        if (query.school && school != *query.school)
+            schoolPasses[id] = 0;
+        if (query.sphere) {
+            const std::vector<std::string_view> items = ListItems(school, ",/");
+            if (std::find(items.begin(), items.end(), *query.sphere) == items.end())
+                schoolPasses[id] = 0;
+        }
+    }
+    const int image = query.schoolClass.value_or(kSchoolImageUnknown);
+    levels.VisitIds([&](auto levelIds) {
+        schools.VisitIds([&](auto schoolIds) {
+            for (std::size_t row = 0; row < rowCount; ++row) {
+                const bool passes = levelPasses[levelIds[row]] != 0 && schoolPasses[schoolIds[row]] != 0 &&
+                                    (!query.schoolClass || schoolImages_[row] == image);
+                rows[row >> 6] |= uint64_t{passes} << (row & 63);
+            }
+        });
+    });
+    return rows;
+}
+
 SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
                         const std::string& textPath, const SearchControl& control) {
     const ProgressReport progress(control);
     const std::size_t rowCount = index.RowCount();
+    const std::size_t words = (rowCount + 63) / 64;
     const bool withDescriptions = query.ReadsDescriptions();
     // The field scan is cheap next to reading descriptions.
     const int fieldsDone = withDescriptions ? kSearchProgressMax / 20 : kSearchProgressMax;
 
-    std::optional<uint32_t> schoolId;
-    if (query.school) {
-        const auto id = index.schoolIdByText_.find(std::string_view(*query.school));
-        if (id == index.schoolIdByText_.end()) {  // no row has that school
-            progress.Set(0, kSearchProgressMax, 1, 1);
-            return {};
-        }
-        schoolId = id->second;
-    }
-    // The School/Sphere texts, by id, that list the sphere asked for.
-    std::vector<char> sphereIds;
-    if (query.sphere) {
-        sphereIds.assign(index.schoolNames_.size(), 0);
-        for (const auto& [key, id] : index.schoolIdByText_) {
-            const std::vector<std::string_view> items = ListItems(key, ",/");
-            sphereIds[id] = std::find(items.begin(), items.end(), *query.sphere) != items.end();
-        }
-    }
-    const auto passes = [&](std::size_t row) {
-        return (!query.level || index.levels_[row] == *query.level) &&
-               (!schoolId || index.schoolIds_[row] == *schoolId) &&
-               (!query.schoolClass || index.schoolImages_[row] == *query.schoolClass) &&
-               (!query.sphere || sphereIds[index.schoolIds_[row]]);
-    };
-
     SearchResult result;
-    if (query.terms.empty()) {
-        for (std::size_t row = 0; row < rowCount; ++row)
-            if (passes(row))
-                result.rows.push_back(static_cast<uint32_t>(row));
-        progress.Set(0, kSearchProgressMax, 1, 1);
-        return result;
-    }
-
-    // Rows that match by their fields go to `fieldRows`; rows whose match
-    // depends on the description become candidates for reading it.
-    struct Candidate {
-        int32_t textOffset;
-        uint32_t row;
-        uint64_t pending;  // terms left to the description (MatchRow)
-        bool operator<(const Candidate& other) const {
-            return textOffset != other.textOffset ? textOffset < other.textOffset : row < other.row;
-        }
+    const SpellSearchIndex::RowBits passing = index.RowsPassing(query);
+    // For each term, the rows whose fields match it; and whether the
+    // description may decide it where they do not.
+    struct TermRows {
+        SpellSearchIndex::RowBits fields;
+        bool inDescription = false;
     };
-    std::vector<Candidate> candidates;
-    std::vector<uint32_t>& fieldRows = result.rows;
-    const auto check = [&](std::size_t row, const QueryTerm* missed) {
-        if (!passes(row))
-            return;
-        uint64_t pending = 0;
-        switch (MatchRow(query.terms, index.RowText(row), index.levels_[row], query.descriptions, missed, pending)) {
-        case RowMatch::kYes:
-            fieldRows.push_back(static_cast<uint32_t>(row));
-            break;
-        case RowMatch::kNeedsDescription:
-            candidates.push_back({index.textOffsets_[row], static_cast<uint32_t>(row), pending});
-            break;
-        case RowMatch::kNo:
-            break;
-        }
-    };
-
-    // A term that has to occur in the field texts leads: one scan for the
-    // longest, usually the rarest, over all rows at once, and the rows it
-    // hits are checked. Without one, every row is checked.
-    const QueryTerm* lead = LeadTerm(query);
-    // With descriptions, a term of any column that rows must hold may be
-    // in their fields or their descriptions: one scan for it tells the
-    // rows whose fields lack it, which then need not look again.
-    const QueryTerm* anyLead = nullptr;
-    if (!lead && query.descriptions)
-        for (const QueryTerm& term : query.terms)
-            if (!term.exclude && term.field == kAnyField && (!anyLead || term.text.size() > anyLead->text.size()))
-                anyLead = &term;
-    const char* const text = index.text_.data();
-    for (std::size_t first = 0; first < rowCount; first += kRowsPerStep) {
+    std::vector<TermRows> termRows(query.terms.size());
+    for (std::size_t t = 0; t < query.terms.size(); ++t) {
         if (progress.Cancelled())
             return Cancelled();
-        const std::size_t last = std::min(rowCount, first + kRowsPerStep);
-        if (!lead && !anyLead) {
-            for (std::size_t row = first; row < last; ++row)
-                check(row, nullptr);
-        } else if (!lead) {
-            const uint64_t end = index.rowBegin_[last];
-            uint64_t pos = index.rowBegin_[first];
-            for (std::size_t row = first; row < last;) {
-                const void* hit =
-                    pos < end ? ::memmem(text + pos, end - pos, anyLead->text.data(), anyLead->text.size()) : nullptr;
-                const uint64_t at = hit ? static_cast<uint64_t>(static_cast<const char*>(hit) - text) : end;
-                for (; row < last && index.rowBegin_[row + 1] <= at; ++row)
-                    check(row, anyLead);
-                if (hit && row < last) {
-                    check(row, nullptr);
-                    pos = index.rowBegin_[++row];
-                }
-            }
-        } else {
-            const uint64_t end = index.rowBegin_[last];
-            std::size_t row = first;
-            for (uint64_t pos = index.rowBegin_[first]; pos < end;) {
-                const void* hit = ::memmem(text + pos, end - pos, lead->text.data(), lead->text.size());
-                if (!hit)
-                    break;
-                const auto at = static_cast<uint64_t>(static_cast<const char*>(hit) - text);
-                while (index.rowBegin_[row + 1] <= at)
-                    ++row;
-                check(row, nullptr);
-                pos = index.rowBegin_[row + 1];
-            }
+        const QueryTerm& term = query.terms[t];
+        termRows[t].fields.assign(words, 0);
+        termRows[t].inDescription =
+            term.field == kDescriptionField || (term.field == kAnyField && query.descriptions);
+        if (term.field != kDescriptionField)
+            index.MarkFieldMatches(term, termRows[t].fields);
+        progress.Set(0, fieldsDone, t + 1, query.terms.size() + 1);
+    }
+
+    // A row matches by its fields when it passes the filters, holds every
+    // term and no excluded one there; it is a candidate for its description
+    // when a term the description may decide is missing from its fields.
+    std::vector<uint32_t> candidates;
+    for (std::size_t w = 0; w < words; ++w) {
+        uint64_t rows = passing[w];
+        uint64_t pending = 0;
+        for (std::size_t t = 0; t < termRows.size(); ++t) {
+            const uint64_t matched = termRows[t].fields[w];
+            if (query.terms[t].exclude)
+                rows &= ~matched;
+            else if (!termRows[t].inDescription)
+                rows &= matched;
+            if (termRows[t].inDescription)
+                pending |= ~matched;
         }
-        progress.Set(0, fieldsDone, last, rowCount);
+        pending &= rows;
+        ForEachRow(rows & ~pending, w * 64, [&](uint32_t row) { result.rows.push_back(row); });
+        ForEachRow(pending, w * 64, [&](uint32_t row) { candidates.push_back(row); });
     }
     if (candidates.empty()) {
         progress.Set(0, kSearchProgressMax, 1, 1);
         return result;
     }
 
-    // Descriptions, read in the order of their text offsets: a stable
-    // radix sort, rows of one offset staying in list order, as a million
-    // candidates sort several times faster so than by comparison.
+    // Descriptions, read in the order of their text offsets: a stable radix
+    // sort of (offset, row) keys, rows of one offset staying in list order.
+    std::vector<uint64_t> order(candidates.size());
+    for (std::size_t i = 0; i < candidates.size(); ++i)
+        order[i] = uint64_t{static_cast<uint32_t>(index.textOffsets_[candidates[i]]) ^ 0x80000000u} << 32 |
+                   candidates[i];
+    candidates = {};
     {
-        std::vector<Candidate> sorted(candidates.size());
-        for (int shift = 0; shift < 32; shift += 11) {
+        std::vector<uint64_t> sorted(order.size());
+        for (int shift = 32; shift < 64; shift += 11) {
             std::array<std::size_t, 2049> counts{};
-            const auto digit = [shift](const Candidate& c) {
-                return static_cast<std::size_t>((static_cast<uint32_t>(c.textOffset) ^ 0x80000000u) >> shift) & 0x7FF;
-            };
-            for (const Candidate& c : candidates)
-                ++counts[digit(c) + 1];
+            const auto digit = [shift](uint64_t key) { return static_cast<std::size_t>(key >> shift) & 0x7FF; };
+            for (const uint64_t key : order)
+                ++counts[digit(key) + 1];
             for (std::size_t d = 1; d < counts.size(); ++d)
                 counts[d] += counts[d - 1];
-            for (const Candidate& c : candidates)
-                sorted[counts[digit(c)]++] = c;
-            candidates.swap(sorted);
+            for (const uint64_t key : order)
+                sorted[counts[digit(key)]++] = key;
+            order.swap(sorted);
         }
     }
     LineReader file;
@@ -736,13 +720,14 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
     // By row: 1 for a row the description matched, 2 when a term matched
     // only there; the rows come out in list order without a sort.
     std::vector<uint8_t> verdicts(rowCount, 0);
-    for (std::size_t i = 0, step = 0; i < candidates.size(); ++step) {
+    for (std::size_t i = 0, step = 0; i < order.size(); ++step) {
         if (step % kDescriptionsPerStep == 0) {
             if (progress.Cancelled())
                 return Cancelled();
-            progress.Set(fieldsDone, kSearchProgressMax, i, candidates.size());
+            progress.Set(fieldsDone, kSearchProgressMax, i, order.size());
         }
-        const int32_t textOffset = candidates[i].textOffset;
+        const uint64_t offsetKey = order[i] >> 32;
+        const auto textOffset = static_cast<int32_t>(static_cast<uint32_t>(offsetKey) ^ 0x80000000u);
         Status status = ReadDescriptionInto(file, textOffset, raw);
         if (status.code == StatusCode::kCannotReadText) {
             status.error = status.error != 0 ? status.error : EIO;
@@ -759,20 +744,16 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
         // Whether each term occurs in the description, once looked for; -1
         // before. The rows of one description share it.
         held.assign(query.terms.size(), -1);
-        for (; i < candidates.size() && candidates[i].textOffset == textOffset; ++i) {
-            const uint32_t row = candidates[i].row;
+        for (; i < order.size() && order[i] >> 32 == offsetKey; ++i) {
+            const auto row = static_cast<uint32_t>(order[i]);
             // The terms the fields left open decide; every other term the
             // fields have matched already.
             bool all = true;
             bool byDescription = false;
             for (std::size_t t = 0; t < query.terms.size(); ++t) {
-                if ((candidates[i].pending >> std::min(t, kPendingBits - 1) & 1) == 0)
+                if (!termRows[t].inDescription || HasBit(termRows[t].fields, row))
                     continue;
                 const QueryTerm& term = query.terms[t];
-                if (t >= kPendingBits - 1 &&
-                    MatchFields(term, index.RowText(row), index.levels_[row], query.descriptions) !=
-                        TermMatch::kInDescription)
-                    continue;  // matched by the fields, as the first look found
                 if (held[t] < 0)
                     held[t] = Contains(description, term.text) ? 1 : 0;
                 byDescription = byDescription || (held[t] == 1 && !term.exclude);
@@ -790,10 +771,10 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
 
     std::vector<uint32_t> rows;
     std::vector<uint32_t> matchedInDescription;
-    rows.reserve(fieldRows.size() + candidates.size());
-    auto fieldRow = fieldRows.begin();
+    rows.reserve(result.rows.size() + order.size());
+    auto fieldRow = result.rows.begin();
     for (uint32_t row = 0; row < rowCount; ++row) {
-        if (fieldRow != fieldRows.end() && *fieldRow == row) {  // the fields matched
+        if (fieldRow != result.rows.end() && *fieldRow == row) {  // the fields matched
             rows.push_back(row);
             ++fieldRow;
         } else if (verdicts[row] != 0) {

@@ -21,9 +21,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "FieldColumn.h"
 #include "SpellRecord.h"
 #include "Status.h"
 
@@ -70,11 +70,6 @@ struct SpellQuery {
     bool ReadsDescriptions() const;
 };
 
-// The longest term that has to occur in a matching row's field texts, so
-// that one scan for it finds every candidate row; null when there is none
-// and every row has to be checked term by term (several times the work).
-const QueryTerm* LeadTerm(const SpellQuery& query);
-
 // Reads the terms of `typed` into `terms`, after those already there.
 // Terms are separated by white space. `-TERM` excludes; `FIELD:TERM`
 // matches in one field only (name, level, school or sphere, range,
@@ -116,8 +111,10 @@ std::vector<MatchSpan> MatchSpans(std::string_view text, const SpellQuery& query
 struct SearchResult;
 struct SearchControl;
 
-// The rows of a list in the form the search needs: the folded field texts
-// side by side, with the level, school and text offset of each row.
+// The rows of a list in the form the search needs: each row's name folded,
+// and for each other field the number of its text among the distinct
+// texts of that field, folded once (FieldColumn); with the school image
+// and text offset of each row.
 class SpellSearchIndex {
 public:
     // Adds a row: its nine field texts as stored (the level as its decimal
@@ -126,15 +123,16 @@ public:
     void AddRow(const std::array<std::string_view, kFieldCount>& fields, int32_t textOffset,
                 int schoolImage = kSchoolImageUnknown);
     void AddRecord(const SpellRecord& record);
-    // Room for `rows` rows of about `bytesPerRow` field bytes.
-    void Reserve(std::size_t rows, std::size_t bytesPerRow = 96);
+    // Room for `rows` rows.
+    void Reserve(std::size_t rows);
 
-    std::size_t RowCount() const { return levels_.size(); }
-    // Bytes of folded field text: the work of one scan over all rows.
-    std::size_t TextBytes() const { return text_.size(); }
+    std::size_t RowCount() const { return textOffsets_.size(); }
+    // Bytes one term's scan reads: the folded names, the fields' distinct
+    // texts, and a byte a row for each other field.
+    std::size_t TextBytes() const;
 
     // The distinct levels of the rows, ascending.
-    std::vector<int32_t> Levels() const;
+    std::vector<int32_t> Levels() const { return distinctLevels_; }
     // The distinct School/Sphere texts, compared case-insensitively, each
     // as displayed where it first occurs, sorted case-insensitively.
     std::vector<std::string> Schools() const;
@@ -145,26 +143,26 @@ public:
 private:
     friend SearchResult FindSpells(const SpellSearchIndex&, const SpellQuery&, const std::string&,
                                    const SearchControl&);
+    // A bit a row: bit r % 64 of word r / 64.
+    using RowBits = std::vector<uint64_t>;
 
-    struct TransparentHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-    };
+    // Sets the bits of the rows whose fields match `term` (a text,
+    // component or level term; not one of the description only).
+    void MarkFieldMatches(const QueryTerm& term, RowBits& rows) const;
+    // Sets the bits of the rows whose folded name holds `text`.
+    void MarkNames(std::string_view text, RowBits& rows) const;
+    // The rows that pass the query's level, school and sphere filters.
+    RowBits RowsPassing(const SpellQuery& query) const;
 
-    std::string_view RowText(std::size_t row) const {
-        return std::string_view(text_).substr(rowBegin_[row], rowBegin_[row + 1] - rowBegin_[row]);
-    }
-
-    // Each row's fields folded, each followed by a zero byte, which no term
-    // holds: a term never matches across fields or rows.
-    std::string text_;
-    std::vector<uint64_t> rowBegin_ = {0};  // row r is text_[rowBegin_[r], rowBegin_[r + 1])
-    std::vector<int32_t> levels_;
-    std::vector<uint32_t> schoolIds_;
+    // Each row's name folded and followed by a zero byte, which no term
+    // holds: a term never matches across rows.
+    std::string names_;
+    std::vector<uint32_t> nameBegin_ = {0};  // row r is names_[nameBegin_[r], nameBegin_[r + 1])
+    std::array<FieldColumn, kFieldCount> columns_;  // by field; the name's is unused
     std::vector<int8_t> schoolImages_;
     std::vector<int32_t> textOffsets_;
-    std::unordered_map<std::string, uint32_t, TransparentHash, std::equal_to<>> schoolIdByText_;
-    std::vector<std::string> schoolNames_;  // by id: as displayed where first met
+    std::vector<int32_t> levelOf_;        // by id of the level column
+    std::vector<std::string> schoolNames_;  // by id of the school column: as displayed
     std::vector<int32_t> distinctLevels_;   // ascending
 };
 
