@@ -208,7 +208,8 @@ int main(int argc, char** argv) {
         if (!stalls.count(name))
             order.push_back(name);
         if (qEnvironmentVariableIsSet("LATENCY_PROBE_VERBOSE"))
-            std::fprintf(stderr, "%s: stall %.1f shown %.1f\n", name.c_str(), m.first, m.second);
+            std::fprintf(stderr, "%s: stall %.1f shown %.1f, resident %.1f MiB\n", name.c_str(), m.first, m.second,
+                         MiB(CurrentRss()));
         stalls[name].push_back(m.first);
         shown[name].push_back(m.second);
     };

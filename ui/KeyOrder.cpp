@@ -94,7 +94,7 @@ void KeyOrder::Sort(const std::function<void()>& keepAlive) {
                 keepAlive();
         }
     }
-    rest_ = {};
+    rest_ = std::vector<uint64_t>();
     if (descending_) {
         std::reverse(entries_.begin(), entries_.end());
         for (Entry& entry : entries_)

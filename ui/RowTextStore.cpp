@@ -154,8 +154,8 @@ int32_t RowTextStore::TextOffset(Handle row) const {
 
 void RowTextStore::EndAppending() {
     for (Dictionary& dictionary : dictionaries_) {
-        dictionary.byHash = {};
-        dictionary.known = {};
+        dictionary.byHash = std::vector<uint16_t>();
+        dictionary.known = std::vector<Known>();
         dictionary.entries.shrink_to_fit();
     }
 }

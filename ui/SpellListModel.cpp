@@ -235,11 +235,11 @@ void SpellListModel::FinishLoad(const std::function<void()>& keepAlive) {
         indexSlot_->Drop();
     indexSlot_.reset();
     marked_.assign(rows_.size(), false);
-    query_ = {};
+    query_ = std::vector<uint32_t>();
     queried_ = false;
     filterQuery_.reset();
     // Marked-only shows nothing until the marks of the new rows are set.
-    visible_ = {};
+    visible_ = std::vector<uint32_t>();
     filtered_ = markedOnly_;
     endResetModel();
     AbandonLoad();
@@ -250,11 +250,11 @@ void SpellListModel::FinishLoad(const std::function<void()>& keepAlive) {
 }
 
 void SpellListModel::AbandonLoad() {
-    pending_ = {};
+    pending_ = std::vector<Row>();
     pendingTexts_ = {};
     pendingOrder_ = {};
     pendingLevelBits_ = 0;
-    pendingOtherLevels_ = {};
+    pendingOtherLevels_ = std::vector<int32_t>();
 }
 
 std::shared_ptr<SearchIndexSlot> SpellListModel::IndexSlot() const {
@@ -294,8 +294,8 @@ std::shared_ptr<const SpellSearchIndex> SearchIndexSlot::Get() {
     const std::lock_guard lock(indexMutex_);
     index_ = std::move(index);
     texts_.reset();
-    rows_ = {};
-    schoolImages_ = {};
+    rows_ = std::vector<RowTextStore::Handle>();
+    schoolImages_ = std::vector<int32_t>();
     return index_;
 }
 
@@ -333,8 +333,8 @@ void SpellListModel::TellMatchesChanged(bool reset) {
 }
 
 void SpellListModel::ClearFilter() {
-    query_ = {};
-    byDescription_ = {};
+    query_ = std::vector<uint32_t>();
+    byDescription_ = std::vector<uint32_t>();
     queried_ = false;
     const bool matchesChange = filterQuery_ != nullptr;
     filterQuery_.reset();
@@ -367,7 +367,7 @@ bool SpellListModel::ApplyFilter() {
     if (!filtered_)
         return false;
     beginResetModel();
-    visible_ = {};
+    visible_ = std::vector<uint32_t>();
     filtered_ = false;
     endResetModel();
     return true;

@@ -49,13 +49,13 @@ void FieldColumn::PushId(uint32_t id) {
     if (width_ == 1 && id > std::numeric_limits<uint8_t>::max()) {
         ids16_.reserve(ids8_.capacity());
         ids16_.assign(ids8_.begin(), ids8_.end());
-        ids8_ = {};
+        ids8_ = std::vector<uint8_t>();
         width_ = 2;
     }
     if (width_ == 2 && id > std::numeric_limits<uint16_t>::max()) {
         ids32_.reserve(ids16_.capacity());
         ids32_.assign(ids16_.begin(), ids16_.end());
-        ids16_ = {};
+        ids16_ = std::vector<uint16_t>();
         width_ = 4;
     }
     if (width_ == 1)

@@ -440,7 +440,7 @@ void SpellSearchIndex::Reserve(std::size_t rows) {
 }
 
 std::size_t SpellSearchIndex::TextBytes() const {
-    std::size_t bytes = names_.size();
+    std::size_t bytes = nameBytes_;
     for (int field = 1; field < kFieldCount; ++field)
         bytes += columns_[static_cast<std::size_t>(field)].TextBytes() + RowCount();
     return bytes;
@@ -448,14 +448,26 @@ std::size_t SpellSearchIndex::TextBytes() const {
 
 void SpellSearchIndex::AddRow(const std::array<std::string_view, kFieldCount>& fields,
                               int32_t textOffset, int schoolImage) {
-    const std::string_view name = fields[kFieldName];
-    const std::size_t at = names_.size();
-    if (at + FoldRoom(name.size()) + 1 > std::numeric_limits<uint32_t>::max())
-        throw std::bad_alloc();  // names are found by 32-bit offsets
-    names_.resize(at + FoldRoom(name.size()) + 1);
-    char* const end = FoldDisplayText(names_.data() + at, name);
+    const std::string_view name = fields[kFieldName].substr(0, kMaxNameBytes);
+    const std::size_t room = FoldRoom(name.size()) + 1;
+    if (namesUsed_ + room > kNameBlockBytes) {
+        if (nameBlocks_.size() >> (32 - kNameBlockBits) != 0)
+            throw std::bad_alloc();  // places are 32 bits
+        // Zeros, which no term holds, end the block for the scan.
+        if (!nameBlocks_.empty())
+            std::memset(nameBlocks_.back().get() + namesUsed_, 0, kNameBlockBytes - namesUsed_);
+        nameBlocks_.push_back(std::make_unique_for_overwrite<char[]>(kNameBlockBytes));
+        namesUsed_ = 0;
+    }
+    char* const begin = nameBlocks_.back().get() + namesUsed_;
+    char* const end = FoldDisplayText(begin, name);
     *end = '\0';
-    names_.resize(static_cast<std::size_t>(end + 1 - names_.data()));
+    const auto used = static_cast<std::size_t>(end + 1 - begin);
+    const auto namePlace = static_cast<uint32_t>((nameBlocks_.size() - 1) << kNameBlockBits | namesUsed_);
+    nameBegin_.back() = namePlace;
+    nameBegin_.push_back(static_cast<uint32_t>(namePlace + used));
+    namesUsed_ += used;
+    nameBytes_ += used;
 
     for (int field = 1; field < kFieldCount; ++field) {
         FieldColumn& column = columns_[static_cast<std::size_t>(field)];
@@ -474,7 +486,6 @@ void SpellSearchIndex::AddRow(const std::array<std::string_view, kFieldCount>& f
             schoolNames_.push_back(DecodeForDisplay(fields[kFieldSchool]));
         }
     }
-    nameBegin_.push_back(static_cast<uint32_t>(names_.size()));
     schoolImages_.push_back(static_cast<int8_t>(schoolImage >= 0 && schoolImage < kSchoolImageCount
                                                     ? schoolImage
                                                     : kSchoolImageUnknown));
@@ -561,18 +572,21 @@ void ForEachRow(uint64_t word, std::size_t first, Each&& each) {
 }  // namespace
 
 void SpellSearchIndex::MarkNames(std::string_view text, RowBits& rows) const {
-    const char* const data = names_.data();
-    const std::size_t end = names_.size();
     std::size_t row = 0;
-    for (std::size_t pos = 0; pos < end;) {
-        const void* hit = ::memmem(data + pos, end - pos, text.data(), text.size());
-        if (!hit)
-            break;
-        const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - data);
-        while (nameBegin_[row + 1] <= at)
-            ++row;
-        rows[row >> 6] |= uint64_t{1} << (row & 63);
-        pos = nameBegin_[row + 1];
+    for (std::size_t block = 0; block < nameBlocks_.size(); ++block) {
+        const char* const data = nameBlocks_[block].get();
+        const std::size_t first = block << kNameBlockBits;
+        const std::size_t end = first + (block + 1 == nameBlocks_.size() ? namesUsed_ : kNameBlockBytes);
+        for (std::size_t pos = std::max<std::size_t>(nameBegin_[row], first); pos < end;) {
+            const void* hit = ::memmem(data + (pos - first), end - pos, text.data(), text.size());
+            if (!hit)
+                break;
+            const std::size_t at = first + static_cast<std::size_t>(static_cast<const char*>(hit) - data);
+            while (nameBegin_[row + 1] <= at)
+                ++row;
+            rows[row >> 6] |= uint64_t{1} << (row & 63);
+            pos = nameBegin_[++row];
+        }
     }
 }
 
@@ -696,7 +710,7 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
     for (std::size_t i = 0; i < candidates.size(); ++i)
         order[i] = uint64_t{static_cast<uint32_t>(index.textOffsets_[candidates[i]]) ^ 0x80000000u} << 32 |
                    candidates[i];
-    candidates = {};
+    candidates = std::vector<uint32_t>();
     {
         std::vector<uint64_t> sorted(order.size());
         for (int shift = 32; shift < 64; shift += 11) {

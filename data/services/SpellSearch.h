@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -155,9 +156,20 @@ private:
     RowBits RowsPassing(const SpellQuery& query) const;
 
     // Each row's name folded and followed by a zero byte, which no term
-    // holds: a term never matches across rows.
-    std::string names_;
-    std::vector<uint32_t> nameBegin_ = {0};  // row r is names_[nameBegin_[r], nameBegin_[r + 1])
+    // holds, so that a term never matches across rows; in blocks that no
+    // name straddles, so that the names take what they need and growing
+    // copies none. A name's place is its block << kNameBlockBits | its
+    // offset there.
+    static constexpr int kNameBlockBits = 20;
+    static constexpr std::size_t kNameBlockBytes = std::size_t{1} << kNameBlockBits;
+    // The longest name the search reads, in raw bytes; records hold 100.
+    static constexpr std::size_t kMaxNameBytes = 0x8000;
+    std::vector<std::unique_ptr<char[]>> nameBlocks_;
+    std::size_t namesUsed_ = kNameBlockBytes;  // bytes used of the last block
+    std::size_t nameBytes_ = 0;
+    // Row r's name begins at place nameBegin_[r]; the last is where the
+    // next row's will begin if it fits the block.
+    std::vector<uint32_t> nameBegin_ = {0};
     std::array<FieldColumn, kFieldCount> columns_;  // by field; the name's is unused
     std::vector<int8_t> schoolImages_;
     std::vector<int32_t> textOffsets_;

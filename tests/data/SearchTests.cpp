@@ -147,12 +147,14 @@ TEST(SpellSearch, FilterChoices) {
     EXPECT_EQ(index.RowCount(), 5u);
 }
 
-// A field whose distinct texts outgrow one and then two bytes a row: every
-// row its own range, and levels and saving throws repeated.
-TEST(SpellSearch, FieldsWithManyDistinctTexts) {
+// A field whose distinct texts outgrow one and then two bytes a row (every
+// row its own range; levels and saving throws repeated), and names that
+// fill several blocks of the index.
+TEST(SpellSearch, FieldsWithManyDistinctTextsAndManyNames) {
     SpellSearchIndex index;
     for (int row = 0; row < 70000; ++row)
-        index.AddRecord(Row(row == 300 ? "Fire Ray" : "Bolt", row % 3 + 1, "Evocation",
+        index.AddRecord(Row(row == 300 ? "Fire Ray" : row == 69000 ? "Wall of Fire" : "Bolt of the long winding storm",
+                            row % 3 + 1, "Evocation",
                             std::to_string(row) + " yds.", row % 2 ? "Neg." : "None"));
     const auto find = [&](std::string_view typed, std::optional<int32_t> level = {}) {
         return FindSpells(index, MakeQuery(typed, level, std::nullopt, false), "").rows;
@@ -164,6 +166,9 @@ TEST(SpellSearch, FieldsWithManyDistinctTexts) {
               (Rows{6553, 16553, 26553, 36553, 46553, 56553, 65531, 65533, 65535, 65537, 65539, 66553}));
     EXPECT_EQ(find("6553 -neg", 2), (Rows{65530, 65536}));
     EXPECT_EQ(find("fire 300"), Rows{300});
+    EXPECT_EQ(find("fire"), (Rows{300, 69000}));
+    EXPECT_EQ(find("\"wall of fire\""), Rows{69000});
+    EXPECT_EQ(find("storm -bolt"), Rows{});
     EXPECT_EQ(find("name:300"), Rows{});
     EXPECT_EQ(find("level:3 6999"), (Rows{26999, 56999, 69992, 69995, 69998}));
     EXPECT_EQ(index.Levels(), (std::vector<int32_t>{1, 2, 3}));
