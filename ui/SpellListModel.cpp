@@ -29,7 +29,7 @@ SpellListModel::SpellListModel(QObject* parent) : QAbstractTableModel(parent) {}
 int SpellListModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid())
         return 0;
-    return static_cast<int>(filtered_ ? visible_.size() : rows_.size());
+    return static_cast<int>(filtered_ ? visible_->size() : rows_.size());
 }
 
 int SpellListModel::columnCount(const QModelIndex& parent) const {
@@ -53,8 +53,8 @@ QVariant SpellListModel::data(const QModelIndex& index, int role) const {
             return icons_[row.schoolImage];
         return {};
     case Qt::ToolTipRole:
-        if (index.column() == 0 && queried_ &&
-            std::binary_search(byDescription_.begin(), byDescription_.end(), LoadedRow(index.row())))
+        if (const std::size_t loaded = LoadedRow(index.row());
+            index.column() == 0 && queried_ && loaded < byDescription_.size() && byDescription_[loaded])
             return tr("matched in the description");
         return {};
     case Qt::AccessibleDescriptionRole:
@@ -235,11 +235,12 @@ void SpellListModel::FinishLoad(const std::function<void()>& keepAlive) {
         indexSlot_->Drop();
     indexSlot_.reset();
     marked_.assign(rows_.size(), false);
-    query_ = std::vector<uint32_t>();
+    query_.reset();
+    byDescription_ = std::vector<bool>();
     queried_ = false;
     filterQuery_.reset();
     // Marked-only shows nothing until the marks of the new rows are set.
-    visible_ = std::vector<uint32_t>();
+    visible_ = std::make_shared<const std::vector<uint32_t>>();
     filtered_ = markedOnly_;
     endResetModel();
     AbandonLoad();
@@ -314,13 +315,19 @@ int SpellListModel::RowOfRecord(int64_t recordOffset) const {
 
 void SpellListModel::SetFilter(std::vector<uint32_t> rows, std::vector<uint32_t> byDescription,
                                std::shared_ptr<const SpellQuery> query) {
-    byDescription_ = std::move(byDescription);
+    byDescription_ = std::vector<bool>();
+    if (!byDescription.empty()) {
+        byDescription_.resize(rows_.size());
+        for (const uint32_t row : byDescription)
+            if (row < rows_.size())
+                byDescription_[row] = true;
+    }
     const bool matchesChange = query || filterQuery_;
     filterQuery_ = std::move(query);
     // Numbers past the loaded rows cannot come from this load's index.
     const auto loaded = static_cast<uint32_t>(rows_.size());
     std::erase_if(rows, [&](uint32_t row) { return row >= loaded; });
-    query_ = std::move(rows);
+    query_ = std::make_shared<const std::vector<uint32_t>>(std::move(rows));
     queried_ = true;
     const bool reset = ApplyFilter();
     if (matchesChange)
@@ -333,8 +340,8 @@ void SpellListModel::TellMatchesChanged(bool reset) {
 }
 
 void SpellListModel::ClearFilter() {
-    query_ = std::vector<uint32_t>();
-    byDescription_ = std::vector<uint32_t>();
+    query_.reset();
+    byDescription_ = std::vector<bool>();
     queried_ = false;
     const bool matchesChange = filterQuery_ != nullptr;
     filterQuery_.reset();
@@ -344,20 +351,26 @@ void SpellListModel::ClearFilter() {
 }
 
 bool SpellListModel::ApplyFilter() {
-    std::vector<uint32_t> rows;
-    if (queried_)
-        rows = query_;
-    else if (markedOnly_)
-        for (uint32_t row = 0; row < rows_.size(); ++row)
-            rows.push_back(row);
-    if (markedOnly_)
-        std::erase_if(rows, [&](uint32_t row) { return !marked_[row]; });
+    RowList rows = queried_ ? query_ : nullptr;
+    if (markedOnly_) {
+        std::vector<uint32_t> marked;
+        if (queried_) {
+            for (const uint32_t row : *query_)
+                if (marked_[row])
+                    marked.push_back(row);
+        } else {
+            for (uint32_t row = 0; row < rows_.size(); ++row)
+                if (marked_[row])
+                    marked.push_back(row);
+        }
+        rows = std::make_shared<const std::vector<uint32_t>>(std::move(marked));
+    }
     // Every row, in order: the unfiltered list, which spares the view a
     // reset when nothing is hidden before or after.
     if (!queried_ && !markedOnly_) {
         if (!filtered_)
             return false;
-    } else if (rows.size() != rows_.size()) {
+    } else if (rows->size() != rows_.size()) {
         beginResetModel();
         visible_ = std::move(rows);
         filtered_ = true;
@@ -367,7 +380,7 @@ bool SpellListModel::ApplyFilter() {
     if (!filtered_)
         return false;
     beginResetModel();
-    visible_ = std::vector<uint32_t>();
+    visible_ = std::make_shared<const std::vector<uint32_t>>();
     filtered_ = false;
     endResetModel();
     return true;

@@ -181,18 +181,21 @@ private:
 
     // The filter: the loaded rows shown, when filtered_.
     std::size_t LoadedRow(int row) const {
-        return filtered_ ? visible_[static_cast<std::size_t>(row)] : static_cast<std::size_t>(row);
+        return filtered_ ? (*visible_)[static_cast<std::size_t>(row)] : static_cast<std::size_t>(row);
     }
     mutable std::shared_ptr<SearchIndexSlot> indexSlot_;
-    std::vector<uint32_t> visible_;
+    // Lists of loaded rows, shared: the rows a search found are shown
+    // without a copy.
+    using RowList = std::shared_ptr<const std::vector<uint32_t>>;
+    RowList visible_ = std::make_shared<const std::vector<uint32_t>>();
     bool filtered_ = false;
     // The rows of the last SetFilter, when queried_; marked-only then
     // keeps the marked ones among them. True when the rows were reset.
     bool ApplyFilter();
     // The cells show other matches: a reset told the views, or this does.
     void TellMatchesChanged(bool reset);
-    std::vector<uint32_t> query_;
-    std::vector<uint32_t> byDescription_;  // loaded rows matched in their description
+    RowList query_;
+    std::vector<bool> byDescription_;  // by loaded row: matched in its description
     bool queried_ = false;
     std::shared_ptr<const SpellQuery> filterQuery_;
     bool markedOnly_ = false;
