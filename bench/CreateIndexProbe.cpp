@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "Allocator.h"
 #include "BenchIndex.h"
 #include "CSpellListDlg.h"
 #include "Globals.h"
@@ -32,6 +33,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const long long entries = argc > 1 ? std::atoll(argv[1]) : 6000000;
+    // As the browser does.
+    GiveLargeBlocksTheirOwnPages();
     QApplication app(argc, argv);
     SetMessageBoxHook([](const QString& text, QMessageBox::StandardButtons) {
         if (!text.startsWith(QStringLiteral("\u0412\u044B")))  // the question is answered Yes

@@ -36,6 +36,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "Allocator.h"
 #include "BenchIndex.h"
 #include "CFindBar.h"
 #include "CSpellListDlg.h"
@@ -184,6 +185,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const int64_t rows = argc > 1 ? std::atoll(argv[1]) : 1000000;
     const int repeats = argc > 2 ? std::atoi(argv[2]) : 5;
+    // As the browser does.
+    GiveLargeBlocksTheirOwnPages();
     QApplication app(argc, argv);
     SetMessageBoxHook([](const QString& text, QMessageBox::StandardButtons) {
         std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());

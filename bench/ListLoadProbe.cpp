@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 
+#include "Allocator.h"
 #include "BenchIndex.h"
 #include "CFindBar.h"
 #include "CSpellListDlg.h"
@@ -41,6 +42,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const int64_t records = argc > 1 ? std::atoll(argv[1]) : 1000000;
+    // As the browser does.
+    GiveLargeBlocksTheirOwnPages();
     QApplication app(argc, argv);
     SetMessageBoxHook([](const QString& text, QMessageBox::StandardButtons) {
         std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());

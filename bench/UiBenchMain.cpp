@@ -7,6 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "Allocator.h"
 #include "MessageBox.h"
 #include "ScratchDir.h"
 #include "UiBenchSupport.h"
@@ -23,6 +24,8 @@ const std::string& BenchDataDir() {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // As the browser does.
+    GiveLargeBlocksTheirOwnPages();
     QApplication app(argc, argv);
     SetMessageBoxHook([](const QString& text, QMessageBox::StandardButtons) {
         std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());

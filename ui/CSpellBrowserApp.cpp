@@ -13,6 +13,7 @@
 
 #include <unistd.h>
 
+#include "Allocator.h"
 #include "BuildConfig.h"
 #include "CSpellListDlg.h"
 #include "CommandLine.h"
@@ -64,6 +65,7 @@ int AnswerWithoutWindow(const CommandLine& command) {
 }  // namespace
 
 int CSpellBrowserApp::Run(int argc, char** argv) {
+    GiveLargeBlocksTheirOwnPages();
     QCoreApplication::setApplicationName(QStringLiteral("Spells"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kProductVersion));
     // The texts in the system's language, for the usage and the window alike.

@@ -4,7 +4,6 @@
 #include <mutex>
 #include <new>
 
-#include <malloc.h>
 
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -52,12 +51,6 @@ SearchResult Search(SearchIndexSlot& slot, std::shared_ptr<const SpellSearchInde
     }
 }
 
-// The worker's allocator keeps what a search or an index build freed (the
-// rows copied for the build, the sort of the descriptions' offsets) for
-// the next one; give it back to the system instead. Off the window's
-// thread, this costs the user nothing.
-void ReturnFreedMemory() { ::malloc_trim(0); }
-
 // How often a worker search's progress reaches the progress bar.
 constexpr int kProgressIntervalMs = 50;
 
@@ -102,9 +95,7 @@ void SearchRunner::Start(std::shared_ptr<SearchIndexSlot> slot, SpellQuery query
     // The worker holds the job, so the index outlives it whatever happens
     // to the list meanwhile.
     auto work = [job = job_, query = std::move(query), textPath = std::move(textPath)] {
-        SearchResult result = Search(*job->slot, job->index, query, textPath, {&job->cancel, &job->progress}, true);
-        ReturnFreedMemory();
-        return result;
+        return Search(*job->slot, job->index, query, textPath, {&job->cancel, &job->progress}, true);
     };
     watcher_ = new QFutureWatcher<SearchResult>(this);
     connect(watcher_, &QFutureWatcher<SearchResult>::finished, this, &SearchRunner::OnWorkerFinished);
@@ -128,7 +119,6 @@ void SearchRunner::Prepare(const std::shared_ptr<SearchIndexSlot>& slot) {
         } catch (const std::bad_alloc&) {
             // Built() stays null: the boxes offer less, a search says why.
         }
-        ReturnFreedMemory();
     }));
 }
 

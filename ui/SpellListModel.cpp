@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <unordered_set>
 
-#include <malloc.h>
 
+#include "Allocator.h"
 #include "ColumnTables.h"
 #include "DisplayText.h"
 #include "MatchHighlight.h"
@@ -247,7 +247,7 @@ void SpellListModel::FinishLoad(const std::function<void()>& keepAlive) {
     // The rows, texts and index of the list shown before, and the load's
     // own scratch, are free now: give their pages back rather than keep
     // them for a reload that may never come.
-    ::malloc_trim(0);
+    ReturnFreedMemory();
 }
 
 void SpellListModel::AbandonLoad() {
