@@ -682,48 +682,67 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
     // A row matches by its fields when it passes the filters, holds every
     // term and no excluded one there; it is a candidate for its description
     // when a term the description may decide is missing from its fields.
-    std::vector<uint32_t> candidates;
+    SpellSearchIndex::RowBits matched(words, 0);
+    std::size_t candidateCount = 0;
+    SpellSearchIndex::RowBits candidates(words, 0);
     for (std::size_t w = 0; w < words; ++w) {
         uint64_t rows = passing[w];
         uint64_t pending = 0;
         for (std::size_t t = 0; t < termRows.size(); ++t) {
-            const uint64_t matched = termRows[t].fields[w];
+            const uint64_t inFields = termRows[t].fields[w];
             if (query.terms[t].exclude)
-                rows &= ~matched;
+                rows &= ~inFields;
             else if (!termRows[t].inDescription)
-                rows &= matched;
+                rows &= inFields;
             if (termRows[t].inDescription)
-                pending |= ~matched;
+                pending |= ~inFields;
         }
         pending &= rows;
-        ForEachRow(rows & ~pending, w * 64, [&](uint32_t row) { result.rows.push_back(row); });
-        ForEachRow(pending, w * 64, [&](uint32_t row) { candidates.push_back(row); });
+        matched[w] = rows & ~pending;
+        candidates[w] = pending;
+        candidateCount += static_cast<std::size_t>(std::popcount(pending));
     }
-    if (candidates.empty()) {
+    // The rows of `bits`, ascending.
+    const auto rowsOf = [words](const SpellSearchIndex::RowBits& bits) {
+        std::vector<uint32_t> rows;
+        for (std::size_t w = 0; w < words; ++w)
+            ForEachRow(bits[w], w * 64, [&](uint32_t row) { rows.push_back(row); });
+        return rows;
+    };
+    if (candidateCount == 0) {
+        result.rows = rowsOf(matched);
         progress.Set(0, kSearchProgressMax, 1, 1);
         return result;
     }
 
-    // Descriptions, read in the order of their text offsets: a stable radix
-    // sort of (offset, row) keys, rows of one offset staying in list order.
-    std::vector<uint64_t> order(candidates.size());
-    for (std::size_t i = 0; i < candidates.size(); ++i)
-        order[i] = uint64_t{static_cast<uint32_t>(index.textOffsets_[candidates[i]]) ^ 0x80000000u} << 32 |
-                   candidates[i];
-    candidates = std::vector<uint32_t>();
-    {
-        std::vector<uint64_t> sorted(order.size());
-        for (int shift = 32; shift < 64; shift += 11) {
-            std::array<std::size_t, 2049> counts{};
-            const auto digit = [shift](uint64_t key) { return static_cast<std::size_t>(key >> shift) & 0x7FF; };
-            for (const uint64_t key : order)
-                ++counts[digit(key) + 1];
-            for (std::size_t d = 1; d < counts.size(); ++d)
-                counts[d] += counts[d - 1];
-            for (const uint64_t key : order)
-                sorted[counts[digit(key)]++] = key;
-            order.swap(sorted);
+    // Descriptions, read in the order of their text offsets: (offset, row)
+    // keys, rows of one offset in list order. Rows in list order are often
+    // in file order too; otherwise a stable radix sort on the offset's two
+    // halves, both counted in one pass.
+    std::vector<uint64_t> order;
+    order.reserve(candidateCount);
+    for (std::size_t w = 0; w < words; ++w)
+        ForEachRow(candidates[w], w * 64, [&](uint32_t row) {
+            order.push_back(uint64_t{static_cast<uint32_t>(index.textOffsets_[row]) ^ 0x80000000u} << 32 | row);
+        });
+    candidates = SpellSearchIndex::RowBits();
+    if (!std::is_sorted(order.begin(), order.end())) {
+        std::vector<uint32_t> counts(2 * 0x10001, 0);
+        uint32_t* const low = counts.data();
+        uint32_t* const high = counts.data() + 0x10001;
+        for (const uint64_t key : order) {
+            ++low[(key >> 32 & 0xFFFF) + 1];
+            ++high[(key >> 48) + 1];
         }
+        for (std::size_t d = 1; d <= 0x10000; ++d) {
+            low[d] += low[d - 1];
+            high[d] += high[d - 1];
+        }
+        std::vector<uint64_t> sorted(order.size());
+        for (const uint64_t key : order)
+            sorted[low[key >> 32 & 0xFFFF]++] = key;
+        for (const uint64_t key : sorted)
+            order[high[key >> 48]++] = key;
     }
     LineReader file;
     if (!file.Open(textPath))
@@ -731,9 +750,8 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
     std::string raw;
     std::string folded;
     std::vector<signed char> held;
-    // By row: 1 for a row the description matched, 2 when a term matched
-    // only there; the rows come out in list order without a sort.
-    std::vector<uint8_t> verdicts(rowCount, 0);
+    // The rows a term matched only in the description.
+    SpellSearchIndex::RowBits byDescriptionOnly(words, 0);
     for (std::size_t i = 0, step = 0; i < order.size(); ++step) {
         if (step % kDescriptionsPerStep == 0) {
             if (progress.Cancelled())
@@ -776,28 +794,16 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
                     break;
                 }
             }
-            if (all)
-                verdicts[row] = byDescription ? 2 : 1;
+            if (all) {
+                matched[row >> 6] |= uint64_t{1} << (row & 63);
+                byDescriptionOnly[row >> 6] |= uint64_t{byDescription} << (row & 63);
+            }
         }
     }
     progress.Set(0, kSearchProgressMax, 1, 1);
     result.textBytesRead = file.BytesRead();
 
-    std::vector<uint32_t> rows;
-    std::vector<uint32_t> matchedInDescription;
-    rows.reserve(result.rows.size() + order.size());
-    auto fieldRow = result.rows.begin();
-    for (uint32_t row = 0; row < rowCount; ++row) {
-        if (fieldRow != result.rows.end() && *fieldRow == row) {  // the fields matched
-            rows.push_back(row);
-            ++fieldRow;
-        } else if (verdicts[row] != 0) {
-            rows.push_back(row);
-            if (verdicts[row] == 2)
-                matchedInDescription.push_back(row);
-        }
-    }
-    result.rows = std::move(rows);
-    result.descriptionRows = std::move(matchedInDescription);
+    result.rows = rowsOf(matched);
+    result.descriptionRows = rowsOf(byDescriptionOnly);
     return result;
 }
