@@ -8,5 +8,3 @@ void GiveLargeBlocksTheirOwnPages() {
     constexpr int kLargeBlockBytes = 1 << 20;
     ::mallopt(M_MMAP_THRESHOLD, kLargeBlockBytes);
 }
-
-void ReturnFreedMemory() { ::malloc_trim(0); }

@@ -9,7 +9,3 @@
 // Blocks of a megabyte or more get pages of their own, returned to the
 // system when freed. Called once at start-up, before the first window.
 void GiveLargeBlocksTheirOwnPages();
-
-// Returns the free pages the allocator's heaps still hold. It walks every
-// heap, so the window's thread leaves it to a worker where it can.
-void ReturnFreedMemory();

@@ -8,7 +8,6 @@
 #include <unordered_set>
 
 
-#include "Allocator.h"
 #include "ColumnTables.h"
 #include "DisplayText.h"
 #include "MatchHighlight.h"
@@ -243,11 +242,10 @@ void SpellListModel::FinishLoad(const std::function<void()>& keepAlive) {
     visible_ = std::make_shared<const std::vector<uint32_t>>();
     filtered_ = markedOnly_;
     endResetModel();
-    AbandonLoad();
     // The rows, texts and index of the list shown before, and the load's
-    // own scratch, are free now: give their pages back rather than keep
-    // them for a reload that may never come.
-    ReturnFreedMemory();
+    // own scratch, are freed here; being large blocks, their pages go back
+    // to the system at once (GiveLargeBlocksTheirOwnPages).
+    AbandonLoad();
 }
 
 void SpellListModel::AbandonLoad() {
