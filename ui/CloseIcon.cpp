@@ -29,10 +29,9 @@ QPixmap CrossPixmap(const QColor& colour, int size, int ratio) {
     return pixmap;
 }
 
-// The cross at 1 and 2 device pixels to the pixel, each drawn when first shown.
+// The cross at 1 and 2 device pixels to the pixel, drawn when first shown.
 QIcon CrossIcon(const QColor& colour, int size) {
-    return LazyIcon({QSize(size, size), QSize(2 * size, 2 * size)},
-                    [colour, size](qsizetype i) { return CrossPixmap(colour, size, static_cast<int>(i) + 1); });
+    return LazyIconMadeWhole(2, [colour, size](qsizetype i) { return CrossPixmap(colour, size, static_cast<int>(i) + 1); });
 }
 
 // Keeps the palette-drawn parts of a control in step with its palette.

@@ -12,8 +12,10 @@ namespace {
 
 class LazyIconEngine : public QIconEngine {
 public:
-    LazyIconEngine(QList<QSize> sizes, std::function<QPixmap(qsizetype)> make)
-        : sizes_(std::move(sizes)), made_(sizes_.size(), false), make_(std::move(make)) {}
+    // `whole`: every image is made at the first use; `sizes` then only
+    // counts them.
+    LazyIconEngine(QList<QSize> sizes, std::function<QPixmap(qsizetype)> make, bool whole)
+        : sizes_(std::move(sizes)), made_(sizes_.size(), false), make_(std::move(make)), whole_(whole) {}
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
         const QPaintDevice* device = painter->device();
@@ -28,11 +30,20 @@ public:
         const QIcon& icon = MadeFor(size);
         return scale > 0 ? icon.pixmap(size / scale, scale, mode, state) : icon.pixmap(size, 1.0, mode, state);
     }
+    // The chosen image's size, within `size` (as QIcon's, which reads no
+    // image for it).
     QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        return MadeFor(size).actualSize(size, mode, state);
+        if (whole_)
+            return MadeFor(size).actualSize(size, mode, state);
+        QSize actual = sizes_.isEmpty() ? QSize() : sizes_[Choose(size)];
+        if (actual.width() > size.width() || actual.height() > size.height())
+            actual.scale(size, Qt::KeepAspectRatio);
+        return actual;
     }
     // The sizes of the images, made or not, as a QIcon holding them tells.
     QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        if (whole_)
+            return MadeFor(QSize()).availableSizes(mode, state);
         if (mode != QIcon::Normal || state != QIcon::Off)
             return {};
         return sizes_;
@@ -42,24 +53,30 @@ public:
     QIconEngine* clone() const override { return new LazyIconEngine(*this); }
 
 private:
-    // The images made so far, holding the one chosen for `size` pixels.
-    const QIcon& MadeFor(const QSize& size) {
-        if (sizes_.isEmpty())
-            return icon_;
+    // The image QIcon would choose for `size` pixels: the smallest at
+    // least as large, else the largest.
+    qsizetype Choose(const QSize& size) const {
         const qint64 wanted = qint64{size.width()} * size.height();
-        qsizetype best = -1;  // the smallest at least `wanted`
-        qsizetype largest = 0;
         const auto area = [this](qsizetype i) { return qint64{sizes_[i].width()} * sizes_[i].height(); };
+        qsizetype best = -1;
+        qsizetype largest = 0;
         for (qsizetype i = 0; i < sizes_.size(); ++i) {
             if (area(i) >= wanted && (best < 0 || area(i) < area(best)))
                 best = i;
             if (area(i) > area(largest))
                 largest = i;
         }
-        const qsizetype chosen = best >= 0 ? best : largest;
-        if (!made_[chosen]) {
-            made_[chosen] = true;
-            if (const QPixmap image = make_(chosen); !image.isNull())
+        return best >= 0 ? best : largest;
+    }
+
+    // The images made so far, holding the one chosen for `size` pixels
+    // (all of them when made whole).
+    const QIcon& MadeFor(const QSize& size) {
+        for (qsizetype i = 0; i < sizes_.size(); ++i) {
+            if (made_[i] || (!whole_ && i != Choose(size)))
+                continue;
+            made_[i] = true;
+            if (const QPixmap image = make_(i); !image.isNull())
                 icon_.addPixmap(image);
         }
         return icon_;
@@ -68,6 +85,7 @@ private:
     QList<QSize> sizes_;
     QList<bool> made_;
     std::function<QPixmap(qsizetype)> make_;
+    bool whole_;
     QIcon icon_;
 };
 
@@ -76,5 +94,11 @@ private:
 QIcon LazyIcon(QList<QSize> sizes, std::function<QPixmap(qsizetype)> make) {
     if (sizes.isEmpty())
         return {};
-    return QIcon(new LazyIconEngine(std::move(sizes), std::move(make)));
+    return QIcon(new LazyIconEngine(std::move(sizes), std::move(make), false));
+}
+
+QIcon LazyIconMadeWhole(qsizetype count, std::function<QPixmap(qsizetype)> make) {
+    if (count <= 0)
+        return {};
+    return QIcon(new LazyIconEngine(QList<QSize>(count), std::move(make), true));
 }
