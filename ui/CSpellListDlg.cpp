@@ -61,17 +61,33 @@ constexpr int kDialogHeight = 169;
 constexpr int kListMarginX = 10;  // pixels the list leaves of the client area
 constexpr int kListMarginY = 45;
 constexpr int kMinimumListRows = 4;  // rows the smallest window still shows
+// Rows a load reads, orders and shows well within a frame.
+constexpr int64_t kRowsWithinAFrame = 2000;
 
 // A long operation on the window's thread: the busy cursor for its length,
 // and the windows repainted now and then, without taking user input, so
-// that the program never looks hung.
+// that the program never looks hung. A progress bar given paints with the
+// rest at each repaint, not at each step: QProgressBar repaints at once
+// whenever its value moves by a pixel.
 class BusyOperation {
 public:
-    explicit BusyOperation(int repaintIntervalMs) : interval_(repaintIntervalMs) {
+    // `paintFirst`: repaints at once, showing the cursor; an operation
+    // that ends within a frame need not.
+    explicit BusyOperation(int repaintIntervalMs, QWidget* progress = nullptr, bool paintFirst = true)
+        : interval_(repaintIntervalMs), progress_(progress) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        Repaint();  // shows the cursor at once
+        if (progress_)
+            progress_->setUpdatesEnabled(false);
+        if (paintFirst)
+            Repaint();
+        else
+            timer_.start();
     }
-    ~BusyOperation() { QApplication::restoreOverrideCursor(); }
+    ~BusyOperation() {
+        if (progress_)
+            progress_->setUpdatesEnabled(true);  // paints its last value with the window
+        QApplication::restoreOverrideCursor();
+    }
     BusyOperation(const BusyOperation&) = delete;
     BusyOperation& operator=(const BusyOperation&) = delete;
 
@@ -84,11 +100,16 @@ public:
 
 private:
     void Repaint() {
+        if (progress_)
+            progress_->setUpdatesEnabled(true);  // asks for its repaint
         QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        if (progress_)
+            progress_->setUpdatesEnabled(false);
         timer_.start();
     }
 
     qint64 interval_;
+    QWidget* progress_;
     QElapsedTimer timer_;
 };
 
@@ -435,7 +456,10 @@ bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
     }
     if (m_pFindBar)
         m_pFindBar->OnListLoading();
-    BusyOperation busy(m_nRepaintIntervalMs);
+    // A list of a few thousand rows loads within a frame: the window is
+    // not painted first with the rows it is about to replace.
+    BusyOperation busy(m_nRepaintIntervalMs, m_ctlProgress,
+                       m_nRepaintIntervalMs == 0 || index.RecordCount() > kRowsWithinAFrame);
     const ListState before = SaveListState();
     // A reload of the class shown keeps its selected spell.
     int64_t keepOffset = -1;
