@@ -275,7 +275,7 @@ void CSpellListDlg::OnInitDialog() {
     // A search's marks in the rows shown are drawn anew.
     connect(m_pModel, &SpellListModel::MatchesChanged, m_ctlList, [list = m_ctlList] { list->viewport()->update(); });
     // The spellbook's controls are a second row of the find bar, made
-    // with it; until then the book bar keeps the marks, hidden.
+    // with it; until then the book bar keeps the marks, hidden and empty.
     m_pBookBar = new CBookBar(m_pModel, m_ctlList, this);
     m_pBookBar->hide();
     m_buttons = {wizard, priest, details, createIndex, exit};
@@ -386,6 +386,7 @@ CFindBar* CSpellListDlg::FindBar() {
     m_pFindBar = new CFindBar(m_pModel, m_ctlList, m_ctlProgress, this);
     // Before the notice bar among the window's children, as if made with the window.
     m_pFindBar->stackUnder(m_pNoticeBar);
+    m_pBookBar->MakeControls();
     m_pFindBar->AddRow(m_pBookBar);
     m_pBookBar->show();  // shown with the find bar
     // Closing the bar shows all rows again, marked or not.

@@ -678,4 +678,23 @@ TEST_F(FindBarFirstOpenTest, MadeAfterAPriestLoadOffersItsSpheres) {
     EXPECT_EQ(Child<QLabel>("IDC_FIND_COUNT")->text(), QStringLiteral("2 of 2"));
 }
 
+// Until the find bar is made the book bar has no controls, yet Space marks
+// the selected spell in the book; the book's row then shows the book.
+TEST_F(FindBarFirstOpenTest, MarksWorkBeforeTheBookRowIsMade) {
+    WriteFile(dir.file("wizard.book"), "Spellbook\nGrave Lantern\n");
+    BuildSample("wizard");
+    Click("IDC_WIZARD");
+    ASSERT_EQ(model->rowCount(), 29);
+    EXPECT_EQ(Child<QComboBox>("IDC_BOOK"), nullptr) << "made before the find bar";
+    list->setCurrentIndex(model->index(0, 3));
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(ReadFile(dir.file("wizard.book")), "Spellbook\nGrave Lantern\nAshen Hand\n");
+
+    QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_NE(Child<QComboBox>("IDC_BOOK"), nullptr);
+    EXPECT_EQ(Items(Child<QComboBox>("IDC_BOOK")), QStringList{"Spellbook"});
+    EXPECT_EQ(Child<QLabel>("IDC_BOOK_COUNT")->text(), QStringLiteral("2 marked"));
+    EXPECT_TRUE(dlg->BookBar()->isEnabled());
+}
+
 }  // namespace
