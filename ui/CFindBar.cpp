@@ -130,7 +130,6 @@ CFindBar::CFindBar(SpellListModel* model, CSpellListView* list, QProgressBar* pr
     connect(m_ctlSchool, &QComboBox::currentIndexChanged, this, &CFindBar::Search);
     connect(m_ctlDescriptions, &QCheckBox::toggled, this, &CFindBar::Search);
     connect(m_ctlClose, &QToolButton::clicked, this, &CFindBar::OnClose);
-    connect(m_pModel, &SpellListModel::MatchesChanged, m_ctlList, [list = m_ctlList] { list->viewport()->update(); });
 
     FillFilters(false);
     UpdateCount();
