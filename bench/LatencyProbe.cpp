@@ -251,9 +251,15 @@ int main(int argc, char** argv) {
             if (round == 0)
                 afterClicks = CurrentRss();
 
-            auto* bar = dlg.findChild<CFindBar*>(QStringLiteral("IDC_FIND_BAR"));
+            // The bar is made at its first opening: the window's paint
+            // under it tells when it is shown.
+            const auto barOpen = [&dlg] {
+                const auto* made = dlg.findChild<CFindBar*>(QStringLiteral("IDC_FIND_BAR"));
+                return made && made->IsOpen();
+            };
             note("first Ctrl+F", driver.Measure([&] { QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier); },
-                                                [&] { return bar->IsOpen(); }, bar));
+                                                barOpen, &dlg));
+            auto* bar = dlg.FindBar();
             auto* field = bar->findChild<QLineEdit*>(QStringLiteral("IDC_FIND_TEXT"));
             auto* level = bar->findChild<QComboBox*>(QStringLiteral("IDC_FIND_LEVEL"));
             auto* descriptions = bar->findChild<QCheckBox*>(QStringLiteral("IDC_FIND_DESCRIPTIONS"));

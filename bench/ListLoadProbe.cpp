@@ -79,10 +79,11 @@ int main(int argc, char** argv) {
         const int rows = list->model()->rowCount();
 
         // Then Ctrl+F: the find bar up to its first frame.
-        auto* bar = dlg.findChild<CFindBar*>(QStringLiteral("IDC_FIND_BAR"));
+        // The bar is made at its first opening: that is timed too.
         PaintWatch barWatch;
-        bar->installEventFilter(&barWatch);
         clock.restart();
+        CFindBar* bar = dlg.FindBar();
+        bar->installEventFilter(&barWatch);
         bar->OnFind();
         WaitForPaint(barWatch);
         const double findBarMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;

@@ -404,7 +404,7 @@ void BM_TypingStall(benchmark::State& state) {
     g_strDataDir = BenchDataDir();
     dlg.show();
     dlg.LoadIndex(0, spellClass);
-    auto* bar = dlg.findChild<CFindBar*>(QStringLiteral("IDC_FIND_BAR"));
+    auto* bar = dlg.FindBar();
     bar->OnFind();
     auto* field = bar->findChild<QLineEdit*>(QStringLiteral("IDC_FIND_TEXT"));
     QApplication::processEvents();

@@ -32,6 +32,14 @@ void CBookBar::SetNameHook(NameHook hook) { NameHookSlot() = std::move(hook); }
 CBookBar::CBookBar(SpellListModel* model, CSpellListView* list, QWidget* parent)
     : QWidget(parent), m_pModel(model), m_ctlList(list) {
     setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_BOOK_BAR)));
+    setEnabled(false);
+    connect(m_pModel, &SpellListModel::MarkChanged, this, &CBookBar::OnMarkChanged);
+    m_ctlList->installEventFilter(this);
+}
+
+void CBookBar::MakeControls() {
+    if (m_ctlBook)
+        return;
     m_ctlBook = Named(new QComboBox(this), RESOURCE_NAME(IDC_BOOK));
     m_ctlBook->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_ctlBook->setMinimumContentsLength(8);
@@ -58,15 +66,17 @@ CBookBar::CBookBar(SpellListModel* model, CSpellListView* list, QWidget* parent)
     layout->addWidget(m_ctlMarkedOnly);
     layout->addStretch(1);
     layout->addWidget(m_ctlCount);
-    setEnabled(false);
 
     connect(m_ctlBook, &QComboBox::activated, this, &CBookBar::OnBookChosen);
     connect(m_ctlNew, &QToolButton::clicked, this, &CBookBar::OnNew);
     connect(m_ctlRename, &QToolButton::clicked, this, &CBookBar::OnRename);
     connect(m_ctlDelete, &QToolButton::clicked, this, &CBookBar::OnDelete);
     connect(m_ctlMarkedOnly, &QCheckBox::toggled, this, &CBookBar::OnMarkedOnly);
-    connect(m_pModel, &SpellListModel::MarkChanged, this, &CBookBar::OnMarkChanged);
-    m_ctlList->installEventFilter(this);
+    // The book shown, as a load would have shown it.
+    if (HasBook()) {
+        FillChooser();
+        UpdateCount();
+    }
 }
 
 bool CBookBar::eventFilter(QObject* watched, QEvent* event) {
@@ -128,6 +138,8 @@ void CBookBar::ShowMarks() {
 }
 
 void CBookBar::FillChooser() {
+    if (!m_ctlBook)
+        return;
     m_ctlBook->clear();
     for (const BookFile& file : m_books)
         m_ctlBook->addItem(DisplayText(file.strName));
@@ -136,6 +148,8 @@ void CBookBar::FillChooser() {
 }
 
 void CBookBar::UpdateCount() {
+    if (!m_ctlCount)
+        return;
     m_ctlCount->setText(Utf8(messages::BookCount(m_book.size(), m_nMissing)));
 }
 
@@ -230,7 +244,10 @@ void CBookBar::OnDelete() {
     OpenBook(0);
 }
 
-void CBookBar::SetMarkedOnly(bool on) { m_ctlMarkedOnly->setChecked(on); }
+void CBookBar::SetMarkedOnly(bool on) {
+    if (m_ctlMarkedOnly)
+        m_ctlMarkedOnly->setChecked(on);  // without it, it is off
+}
 
 void CBookBar::OnMarkedOnly(bool on) {
     // The selected spell stays selected when it is still shown.

@@ -26,7 +26,12 @@ class CBookBar : public QWidget {
     Q_OBJECT
 
 public:
+    // The marks work from the start; the controls are made by MakeControls.
     CBookBar(SpellListModel* model, CSpellListView* list, QWidget* parent);
+
+    // Makes the bar's controls, showing the current book; once. The find
+    // bar's first opening does, with the row it shows them in.
+    void MakeControls();
 
     // After a load of `spellClass` from `dataDir`: the class's books, the
     // current one's marks on the new rows.
@@ -68,12 +73,13 @@ private:
 
     SpellListModel* m_pModel;
     CSpellListView* m_ctlList;
-    QComboBox* m_ctlBook;
-    QToolButton* m_ctlNew;
-    QToolButton* m_ctlRename;
-    QToolButton* m_ctlDelete;
-    QCheckBox* m_ctlMarkedOnly;
-    QLabel* m_ctlCount;
+    // Null until MakeControls.
+    QComboBox* m_ctlBook = nullptr;
+    QToolButton* m_ctlNew = nullptr;
+    QToolButton* m_ctlRename = nullptr;
+    QToolButton* m_ctlDelete = nullptr;
+    QCheckBox* m_ctlMarkedOnly = nullptr;
+    QLabel* m_ctlCount = nullptr;
 
     std::string m_strDataDir;
     std::string m_strClass;

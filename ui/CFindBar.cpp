@@ -129,7 +129,6 @@ CFindBar::CFindBar(SpellListModel* model, CSpellListView* list, QProgressBar* pr
     connect(m_ctlSchool, &QComboBox::currentIndexChanged, this, &CFindBar::Search);
     connect(m_ctlDescriptions, &QCheckBox::toggled, this, &CFindBar::Search);
     connect(m_ctlClose, &QToolButton::clicked, this, &CFindBar::OnClose);
-    connect(m_pModel, &SpellListModel::MatchesChanged, m_ctlList, [list = m_ctlList] { list->viewport()->update(); });
 
     FillFilters(false);
     UpdateCount();
@@ -244,10 +243,9 @@ void CFindBar::FillFilters(bool priest) {
     if (!priest) {
         // The nine classes of the school icons, in their order; the last,
         // of school lines no keyword names, is told apart from "no filter".
-        if (schoolIcons_.isEmpty())
-            schoolIcons_ = LoadSchoolImageList();
+        const QList<QIcon> schoolIcons = LoadSchoolImageList();  // the list's own
         for (int image = 0; image < kSchoolImageCount; ++image) {
-            m_ctlSchool->addItem(image < schoolIcons_.size() ? schoolIcons_[image] : QIcon(),
+            m_ctlSchool->addItem(image < schoolIcons.size() ? schoolIcons[image] : QIcon(),
                                  SchoolClassText(image), image);
             if (school.typeId() == QMetaType::Int && school.toInt() == image)
                 m_ctlSchool->setCurrentIndex(m_ctlSchool->count() - 1);

@@ -8,8 +8,6 @@
 #include <memory>
 #include <string>
 
-#include <QIcon>
-#include <QList>
 #include <QWidget>
 
 class CStatusLabel;
@@ -102,7 +100,6 @@ private:
     CStatusLabel* m_ctlCount = nullptr;
     QToolButton* m_ctlClose = nullptr;
     SearchRunner* m_pRunner = nullptr;
-    QList<QIcon> schoolIcons_;  // the school box's class icons, loaded once
 
     std::string m_strTextPath;
     // The query of the latest search, whose matches its result marks.

@@ -25,9 +25,7 @@ CNoticeBar::CNoticeBar(QWidget* parent) : QFrame(parent) {
     colours.setColor(QPalette::WindowText, Qt::black);
     setPalette(colours);
 
-    auto* icon = new QLabel(this);
-    const int iconSize = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
-    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, this).pixmap(iconSize, iconSize));
+    m_ctlIcon = new QLabel(this);  // its sign is drawn as the bar is first shown
 
     m_ctlText = new QLabel(this);
     m_ctlText->setObjectName(QString::fromLatin1(RESOURCE_NAME(IDC_NOTICE_TEXT)));
@@ -48,7 +46,7 @@ CNoticeBar::CNoticeBar(QWidget* parent) : QFrame(parent) {
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(6, 2, 2, 2);
-    layout->addWidget(icon);
+    layout->addWidget(m_ctlIcon);
     layout->addWidget(m_ctlText, 1);
     layout->addWidget(m_ctlAction);
     layout->addWidget(m_ctlClose);
@@ -62,6 +60,11 @@ CNoticeBar::CNoticeBar(QWidget* parent) : QFrame(parent) {
 }
 
 void CNoticeBar::ShowNotice(const QString& text, const QString& action) {
+    if (m_ctlIcon->pixmap().isNull()) {
+        const int iconSize = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
+        m_ctlIcon->setPixmap(
+            style()->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, this).pixmap(iconSize, iconSize));
+    }
     m_ctlText->setText(text);
     m_ctlText->setToolTip(text);
     m_ctlAction->setText(action);

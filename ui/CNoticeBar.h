@@ -29,6 +29,7 @@ signals:
     void Closed();
 
 private:
+    QLabel* m_ctlIcon = nullptr;  // the style's warning sign, drawn when first shown
     QLabel* m_ctlText = nullptr;
     QPushButton* m_ctlAction = nullptr;
     QToolButton* m_ctlClose = nullptr;

@@ -61,17 +61,33 @@ constexpr int kDialogHeight = 169;
 constexpr int kListMarginX = 10;  // pixels the list leaves of the client area
 constexpr int kListMarginY = 45;
 constexpr int kMinimumListRows = 4;  // rows the smallest window still shows
+// Rows a load reads, orders and shows well within a frame.
+constexpr int64_t kRowsWithinAFrame = 2000;
 
 // A long operation on the window's thread: the busy cursor for its length,
 // and the windows repainted now and then, without taking user input, so
-// that the program never looks hung.
+// that the program never looks hung. A progress bar given paints with the
+// rest at each repaint, not at each step: QProgressBar repaints at once
+// whenever its value moves by a pixel.
 class BusyOperation {
 public:
-    explicit BusyOperation(int repaintIntervalMs) : interval_(repaintIntervalMs) {
+    // `paintFirst`: repaints at once, showing the cursor; an operation
+    // that ends within a frame need not.
+    explicit BusyOperation(int repaintIntervalMs, QWidget* progress = nullptr, bool paintFirst = true)
+        : interval_(repaintIntervalMs), progress_(progress) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        Repaint();  // shows the cursor at once
+        if (progress_)
+            progress_->setUpdatesEnabled(false);
+        if (paintFirst)
+            Repaint();
+        else
+            timer_.start();
     }
-    ~BusyOperation() { QApplication::restoreOverrideCursor(); }
+    ~BusyOperation() {
+        if (progress_)
+            progress_->setUpdatesEnabled(true);  // paints its last value with the window
+        QApplication::restoreOverrideCursor();
+    }
     BusyOperation(const BusyOperation&) = delete;
     BusyOperation& operator=(const BusyOperation&) = delete;
 
@@ -84,11 +100,16 @@ public:
 
 private:
     void Repaint() {
+        if (progress_)
+            progress_->setUpdatesEnabled(true);  // asks for its repaint
         QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        if (progress_)
+            progress_->setUpdatesEnabled(false);
         timer_.start();
     }
 
     qint64 interval_;
+    QWidget* progress_;
     QElapsedTimer timer_;
 };
 
@@ -251,16 +272,12 @@ void CSpellListDlg::OnInitDialog() {
                                   Qt::WidgetWithChildrenShortcut);
     connect(menuKey, &QShortcut::activated, this, &CSpellListDlg::OpenListMenuByKey);
 
-    m_pFindBar = new CFindBar(m_pModel, m_ctlList, m_ctlProgress, this);
-    // The spellbook's controls are a second row of the find bar; closing
-    // the bar shows all rows again, marked or not.
+    // A search's marks in the rows shown are drawn anew.
+    connect(m_pModel, &SpellListModel::MatchesChanged, m_ctlList, [list = m_ctlList] { list->viewport()->update(); });
+    // The spellbook's controls are a second row of the find bar, made
+    // with it; until then the book bar keeps the marks, hidden and empty.
     m_pBookBar = new CBookBar(m_pModel, m_ctlList, this);
-    m_pFindBar->AddRow(m_pBookBar);
-    connect(m_pFindBar, &CFindBar::OpenChanged, m_pBookBar, [this] {
-        if (!m_pFindBar->IsOpen())
-            m_pBookBar->SetMarkedOnly(false);
-    });
-    connect(m_pFindBar, &CFindBar::OpenChanged, this, [this] { OnSize(width(), height()); });
+    m_pBookBar->hide();
     m_buttons = {wizard, priest, details, createIndex, exit};
     connect(qApp, &QApplication::focusChanged, this, &CSpellListDlg::OnFocusChanged);
     m_pNoticeBar = new CNoticeBar(this);
@@ -349,8 +366,8 @@ void CSpellListDlg::keyPressEvent(QKeyEvent* event) {
         OnPrint();
         return;
     }
-    if (event->matches(QKeySequence::Find) && m_pFindBar) {
-        m_pFindBar->OnFind();
+    if (event->matches(QKeySequence::Find)) {
+        FindBar()->OnFind();
         return;
     }
     // Escape steps back: an open find bar closes first, and only then
@@ -361,6 +378,47 @@ void CSpellListDlg::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+CFindBar* CSpellListDlg::FindBar() {
+    if (m_pFindBar)
+        return m_pFindBar;
+    m_pFindBar = new CFindBar(m_pModel, m_ctlList, m_ctlProgress, this);
+    // Before the notice bar among the window's children, as if made with the window.
+    m_pFindBar->stackUnder(m_pNoticeBar);
+    m_pBookBar->MakeControls();
+    m_pFindBar->AddRow(m_pBookBar);
+    m_pBookBar->show();  // shown with the find bar
+    // Closing the bar shows all rows again, marked or not.
+    connect(m_pFindBar, &CFindBar::OpenChanged, m_pBookBar, [this] {
+        if (!m_pFindBar->IsOpen())
+            m_pBookBar->SetMarkedOnly(false);
+    });
+    connect(m_pFindBar, &CFindBar::OpenChanged, this, [this] { OnSize(width(), height()); });
+    OrderBarsForTabbing();
+    // The list shown, as a load would have told the bar.
+    if (!m_strListClass.empty())
+        m_pFindBar->OnListLoaded(m_strListTextPath, IsPriestClass(m_strListClass));
+    OnSize(width(), height());
+    return m_pFindBar;
+}
+
+void CSpellListDlg::OrderBarsForTabbing() {
+    // The controls that take the focus by Tab, in the window's chain.
+    const auto focusable = [this](const QWidget* within, const QWidget* besides) {
+        QList<QWidget*> out;
+        for (QWidget* w = nextInFocusChain(); w != this; w = w->nextInFocusChain())
+            if ((w->focusPolicy() & Qt::TabFocus) && within->isAncestorOf(w) &&
+                !(besides && besides->isAncestorOf(w)))
+                out << w;
+        return out;
+    };
+    QList<QWidget*> order{m_buttons.last()};
+    order += focusable(m_pFindBar, m_pBookBar);
+    order += focusable(m_pBookBar, nullptr);
+    order += focusable(m_pNoticeBar, nullptr);
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void CSpellListDlg::SetProgressRange(int count) {
@@ -397,8 +455,12 @@ bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
         ShowMessageBox(Utf8(messages::kNoIndex), QMessageBox::Ok, this);
         return false;
     }
-    m_pFindBar->OnListLoading();
-    BusyOperation busy(m_nRepaintIntervalMs);
+    if (m_pFindBar)
+        m_pFindBar->OnListLoading();
+    // A list of a few thousand rows loads within a frame: the window is
+    // not painted first with the rows it is about to replace.
+    BusyOperation busy(m_nRepaintIntervalMs, m_ctlProgress,
+                       m_nRepaintIntervalMs == 0 || index.RecordCount() > kRowsWithinAFrame);
     const ListState before = SaveListState();
     // A reload of the class shown keeps its selected spell.
     int64_t keepOffset = -1;
@@ -440,13 +502,16 @@ bool CSpellListDlg::LoadIndex(int nKey, const std::string& spellClass) {
         ShowMessageBox(Utf8(messages::CannotReadIndex(spellClass + std::string(kIndexExtension),
                                                       messages::kNotEnoughMemory)),
                        QMessageBox::Ok, this);
-        m_pFindBar->OnListAbandoned();
+        if (m_pFindBar)
+            m_pFindBar->OnListAbandoned();
         return false;
     }
     m_strListClass = spellClass;
     QToolTip::hideText();  // it showed a cell of the old rows
     SelectAfterLoad(keepOffset);
-    m_pFindBar->OnListLoaded(TextPath(spellClass), IsPriestClass(spellClass));
+    m_strListTextPath = TextPath(spellClass);
+    if (m_pFindBar)
+        m_pFindBar->OnListLoaded(m_strListTextPath, IsPriestClass(spellClass));
     m_pBookBar->OnListLoaded(g_strDataDir, spellClass);
 
     // A notice about a build's problems belongs to its class: it waits

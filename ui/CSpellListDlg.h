@@ -48,6 +48,9 @@ public:
     const std::string& ListClass() const { return m_strListClass; }
     SpellListModel* Model() const { return m_pModel; }
     CBookBar* BookBar() const { return m_pBookBar; }
+    // The find bar, made closed at its first use: the window makes it when
+    // it is first opened, so that start-up need not.
+    CFindBar* FindBar();
 
     // The column widths: the user's widths per field and the shared room.
     ColumnLayout& Columns() { return *m_pColumnLayout; }
@@ -140,6 +143,9 @@ private:
     // order shown.
     bool LoadInOrder(int nKey, const std::string& spellClass, bool descending);
     void OnListContextMenu(const QPoint& pos);
+    // Puts the find bar's controls, then the book bar's, then the notice
+    // bar's, after the buttons in the tab order, as they stand on screen.
+    void OrderBarsForTabbing();
 
     // What the notice bar below the list says.
     enum class Notice { kNone, kStaleIndex, kProblems, kNoSpellLists };
@@ -163,7 +169,8 @@ private:
     QIcon m_hIcon;
     QList<QPushButton*> m_buttons;  // the row of buttons at the top
     std::string m_strListClass;
-    CFindBar* m_pFindBar = nullptr;
+    CFindBar* m_pFindBar = nullptr;  // null until first used
+    std::string m_strListTextPath;   // the text of the list shown, for the find bar
     CBookBar* m_pBookBar = nullptr;
     int m_nRepaintIntervalMs = 50;
     std::unique_ptr<ColumnLayout> m_pColumnLayout;

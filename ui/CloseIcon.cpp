@@ -10,24 +10,28 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include "LazyIcon.h"
+
 namespace {
 
+// The cross at `size` pixels, drawn `ratio` device pixels to the pixel.
+QPixmap CrossPixmap(const QColor& colour, int size, int ratio) {
+    QPixmap pixmap(size * ratio, size * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(colour, std::max(1.5, size / 8.0), Qt::SolidLine, Qt::RoundCap));
+    const qreal near = size * 0.25;
+    const qreal far = size - near;
+    painter.drawLine(QPointF(near, near), QPointF(far, far));
+    painter.drawLine(QPointF(far, near), QPointF(near, far));
+    return pixmap;
+}
+
+// The cross at 1 and 2 device pixels to the pixel, drawn when first shown.
 QIcon CrossIcon(const QColor& colour, int size) {
-    QIcon icon;
-    for (const int ratio : {1, 2}) {
-        QPixmap pixmap(size * ratio, size * ratio);
-        pixmap.setDevicePixelRatio(ratio);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(colour, std::max(1.5, size / 8.0), Qt::SolidLine, Qt::RoundCap));
-        const qreal near = size * 0.25;
-        const qreal far = size - near;
-        painter.drawLine(QPointF(near, near), QPointF(far, far));
-        painter.drawLine(QPointF(far, near), QPointF(near, far));
-        icon.addPixmap(pixmap);
-    }
-    return icon;
+    return LazyIconMadeWhole(2, [colour, size](qsizetype i) { return CrossPixmap(colour, size, static_cast<int>(i) + 1); });
 }
 
 // Keeps the palette-drawn parts of a control in step with its palette.

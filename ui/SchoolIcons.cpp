@@ -6,9 +6,12 @@
 #include <iterator>
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QStringList>
 #include <QPixmap>
 #include <QString>
 
+#include "LazyIcon.h"
 #include "SchoolImage.h"
 
 // The icons are compiled into this static library; its resources must be
@@ -46,14 +49,24 @@ constexpr bool InImageOrder() {
 }
 static_assert(InImageOrder());
 
-// An icon of the images at `paths`; those that fail to load are left out.
-QIcon IconOf(std::initializer_list<QString> paths) {
+// One image of an icon: its resource and its size in pixels.
+struct IconFile {
+    QString path;
+    int size;
+};
+
+// An icon of the images `files`, each read when first shown; those that
+// are missing are left out.
+QIcon IconOf(std::initializer_list<IconFile> files) {
     InitIconResources();
-    QIcon icon;
-    for (const QString& path : paths)
-        if (const QPixmap image(path); !image.isNull())
-            icon.addPixmap(image);
-    return icon;
+    QList<QSize> sizes;
+    QStringList paths;
+    for (const IconFile& file : files)
+        if (QFile::exists(file.path)) {
+            sizes.append(QSize(file.size, file.size));
+            paths.append(file.path);
+        }
+    return LazyIcon(std::move(sizes), [paths](qsizetype i) { return QPixmap(paths[i]); });
 }
 
 // ":/icons/<name>" of the icon of image index `image`.
@@ -63,16 +76,34 @@ QString IconBase(int image) {
 
 QIcon LoadIcon(int image) {
     const QString base = IconBase(image);
-    return IconOf({base + QStringLiteral(".xpm"), base + QStringLiteral("_32.png")});
+    return IconOf({{base + QStringLiteral(".xpm"), 16}, {base + QStringLiteral("_32.png"), 32}});
 }
 
 }  // namespace
 
+// Made once in a process and shared by every list, box and printout, so
+// that each image is read once; dropped as the application ends, before
+// Qt's graphics go.
+template <typename T>
+const T& MadeOnce(T (*make)()) {
+    static T* made = nullptr;
+    if (!made) {
+        made = new T(make());
+        qAddPostRoutine([] {
+            delete made;
+            made = nullptr;
+        });
+    }
+    return *made;
+}
+
 QList<QIcon> LoadSchoolImageList() {
-    QList<QIcon> images;
-    for (int image = 0; image < kSchoolImageCount; ++image)
-        images.append(LoadIcon(image));
-    return images;
+    return MadeOnce<QList<QIcon>>([] {
+        QList<QIcon> images;
+        for (int image = 0; image < kSchoolImageCount; ++image)
+            images.append(LoadIcon(image));
+        return images;
+    });
 }
 
 QString SchoolClassText(int image) {
@@ -96,7 +127,11 @@ QString SchoolLegendHtml() {
 }
 
 QIcon LoadMainIcon() {
-    return IconOf({QStringLiteral(":/icons/mainframe_16.png"), QStringLiteral(":/icons/mainframe_32.png"),
-                   QStringLiteral(":/icons/mainframe_48.png"), QStringLiteral(":/icons/mainframe_64.png"),
-                   QStringLiteral(":/icons/mainframe_96.png")});
+    return MadeOnce<QIcon>([] {
+        return IconOf({{QStringLiteral(":/icons/mainframe_16.png"), 16},
+                       {QStringLiteral(":/icons/mainframe_32.png"), 32},
+                       {QStringLiteral(":/icons/mainframe_48.png"), 48},
+                       {QStringLiteral(":/icons/mainframe_64.png"), 64},
+                       {QStringLiteral(":/icons/mainframe_96.png"), 96}});
+    });
 }

@@ -25,6 +25,7 @@
 #include "CSpellListDlg.h"
 #include "CSpellListView.h"
 #include "Contrast.h"
+#include "LazyIcon.h"
 #include "QtTestSupport.h"
 #include "SchoolIcons.h"
 #include "TestRecords.h"
@@ -71,6 +72,42 @@ TEST(Icons, OneTimesImagesKeepTheirSizeAndSixteenColours) {
                     << file << " (" << x << "," << y << ") " << std::hex << pixel;
             }
     }
+}
+
+// A lazy icon makes each image when a pixmap of about its size is first
+// asked for, and tells its sizes without making any.
+TEST(Icons, LazyIconMakesEachImageAtItsFirstUse) {
+    std::vector<qsizetype> made;
+    const auto image = [&made](qsizetype i) {
+        made.push_back(i);
+        QPixmap pixmap(i == 0 ? 16 : 32, i == 0 ? 16 : 32);
+        pixmap.fill(i == 0 ? Qt::red : Qt::blue);
+        return pixmap;
+    };
+    const QIcon icon = LazyIcon({QSize(16, 16), QSize(32, 32)}, image);
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_EQ(icon.availableSizes(), (QList<QSize>{QSize(16, 16), QSize(32, 32)}));
+    EXPECT_EQ(icon.actualSize(QSize(16, 16)), QSize(16, 16));
+    EXPECT_EQ(icon.actualSize(QSize(64, 64)), QSize(32, 32));
+    EXPECT_EQ(icon.actualSize(QSize(8, 8)), QSize(8, 8));
+    EXPECT_TRUE(made.empty());
+
+    const QImage one = icon.pixmap(QSize(16, 16), 1.0).toImage();
+    EXPECT_EQ(made, std::vector<qsizetype>{0});
+    EXPECT_EQ(one.size(), QSize(16, 16));
+    EXPECT_EQ(one.pixel(8, 8), QColor(Qt::red).rgb());
+    const QPixmap two = icon.pixmap(QSize(16, 16), 2.0);
+    EXPECT_EQ(made, (std::vector<qsizetype>{0, 1}));
+    EXPECT_EQ(two.deviceIndependentSize(), QSizeF(16, 16));
+    EXPECT_EQ(two.toImage().pixel(16, 16), QColor(Qt::blue).rgb());
+    icon.pixmap(QSize(24, 24), 1.0);
+    icon.pixmap(QSize(16, 16), 1.0);
+    EXPECT_EQ(made.size(), 2u) << "an image made twice";
+
+    EXPECT_TRUE(LazyIcon({}, image).isNull());
+    // The shared icons are one: their images are read once.
+    EXPECT_EQ(LoadSchoolImageList()[0].cacheKey(), LoadSchoolImageList()[0].cacheKey());
+    EXPECT_EQ(LoadMainIcon().cacheKey(), LoadMainIcon().cacheKey());
 }
 
 TEST(Icons, DevicePixelRatioPicksTheImageMadeForIt) {

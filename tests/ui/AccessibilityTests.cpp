@@ -90,7 +90,7 @@ class AccessibilityTest : public MainDialogTest {
 protected:
     void SetUp() override {
         MainDialogTest::SetUp();
-        bar = dlg->findChild<CFindBar*>(QStringLiteral("IDC_FIND_BAR"));
+        bar = dlg->FindBar();  // made closed, as at its first opening
         notice = dlg->findChild<CNoticeBar*>(QStringLiteral("IDC_NOTICE_BAR"));
         ASSERT_TRUE(bar && notice);
     }

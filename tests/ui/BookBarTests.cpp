@@ -21,6 +21,7 @@ class BookBarTest : public MainDialogTest {
 protected:
     void SetUp() override {
         MainDialogTest::SetUp();
+        dlg->FindBar();  // its controls are made with the find bar, closed
         bar = dlg->findChild<CBookBar*>(QStringLiteral("IDC_BOOK_BAR"));
         ASSERT_NE(bar, nullptr);
         books = bar->findChild<QComboBox*>(QStringLiteral("IDC_BOOK"));

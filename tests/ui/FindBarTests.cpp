@@ -19,6 +19,7 @@
 #include <QSignalSpy>
 #include <QToolButton>
 
+#include "CBookBar.h"
 #include "CFindBar.h"
 #include "MatchHighlight.h"
 #include "SearchRunner.h"
@@ -45,7 +46,7 @@ class FindBarTest : public MainDialogTest {
 protected:
     void SetUp() override {
         MainDialogTest::SetUp();
-        bar = dlg->findChild<CFindBar*>(QStringLiteral("IDC_FIND_BAR"));
+        bar = dlg->FindBar();  // made closed, as at its first opening
         ASSERT_NE(bar, nullptr);
         field = bar->findChild<QLineEdit*>(QStringLiteral("IDC_FIND_TEXT"));
         level = bar->findChild<QComboBox*>(QStringLiteral("IDC_FIND_LEVEL"));
@@ -600,6 +601,100 @@ TEST_F(FindBarTest, ASearchOutOfMemoryShowsTheWholeListAndWhy) {
     EXPECT_EQ(count->text(), QStringLiteral("29 of 29"));
     EXPECT_EQ(progress->maximum(), 29);
     EXPECT_EQ(progress->value(), progressValue);
+}
+
+// The bar is made when it is first opened, for the list shown by then, and
+// stands in the tab order where it would had the window made it at once:
+// after the buttons, its book row after it, the notice's controls last.
+class FindBarFirstOpenTest : public MainDialogTest {
+protected:
+    CFindBar* MadeBar() const { return dlg->findChild<CFindBar*>(QStringLiteral("IDC_FIND_BAR")); }
+    template <typename T>
+    T* Child(const char* name) const {
+        return dlg->findChild<T*>(QString::fromLatin1(name));
+    }
+    static QStringList Items(const QComboBox* box) {
+        QStringList out;
+        for (int i = 0; i < box->count(); ++i)
+            out << box->itemText(i);
+        return out;
+    }
+};
+
+TEST_F(FindBarFirstOpenTest, MadeAtTheFirstCtrlFForTheListShownAndTabbedInPlace) {
+    BuildSample("wizard");
+    Click("IDC_WIZARD");
+    ASSERT_EQ(model->rowCount(), 29);
+    EXPECT_EQ(MadeBar(), nullptr) << "made before it was opened";
+    EXPECT_FALSE(dlg->BookBar()->isVisible());
+    EXPECT_EQ(list->size(), QSize(990, 555));
+
+    QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
+    CFindBar* bar = MadeBar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(dlg->FindBar(), bar);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_TRUE(Child<QLineEdit>("IDC_FIND_TEXT")->hasFocus());
+    EXPECT_EQ(Child<QLabel>("IDC_FIND_COUNT")->text(), QStringLiteral("29 of 29"));
+    EXPECT_EQ(Items(Child<QComboBox>("IDC_FIND_LEVEL")), (QStringList{"All levels", "1", "2", "3", "4", "5", "6"}));
+    EXPECT_EQ(Child<QComboBox>("IDC_FIND_SCHOOL")->count(), 10);
+    EXPECT_EQ(list->size(), QSize(990, 555 - bar->height()));
+    EXPECT_EQ(bar->x(), list->x());
+    EXPECT_GT(bar->y(), list->geometry().bottom());
+    EXPECT_TRUE(bar->isAncestorOf(dlg->BookBar()));
+    EXPECT_TRUE(dlg->BookBar()->isVisible());
+
+    QStringList tabOrder;
+    for (QWidget* w = dlg->nextInFocusChain(); w != dlg.get(); w = w->nextInFocusChain())
+        if (w->focusPolicy() & Qt::TabFocus)
+            tabOrder << w->objectName();
+    EXPECT_EQ(tabOrder, (QStringList{"IDC_SPELL_LIST", "IDC_WIZARD", "IDC_PRIEST", "IDOK", "IDC_CREATE_INDEX",
+                                     "IDCANCEL", "IDC_FIND_TEXT", "IDC_FIND_LEVEL", "IDC_FIND_SCHOOL",
+                                     "IDC_FIND_DESCRIPTIONS", "IDC_FIND_CLOSE", "IDC_BOOK", "IDC_BOOK_NEW",
+                                     "IDC_BOOK_RENAME", "IDC_BOOK_DELETE", "IDC_BOOK_MARKED_ONLY",
+                                     "IDC_NOTICE_ACTION", "IDC_NOTICE_CLOSE"}));
+
+    // Typing filters at once; Escape closes it as ever.
+    QTest::keyClicks(Child<QLineEdit>("IDC_FIND_TEXT"), "LANT");
+    EXPECT_EQ(Child<QLabel>("IDC_FIND_COUNT")->text(), QStringLiteral("2 of 29"));
+    QTest::keyClick(Child<QLineEdit>("IDC_FIND_TEXT"), Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(model->rowCount(), 29);
+    EXPECT_EQ(list->size(), QSize(990, 555));
+}
+
+TEST_F(FindBarFirstOpenTest, MadeAfterAPriestLoadOffersItsSpheres) {
+    WriteFile(Txt("priest"), kTwoPriestSpells);
+    g_nLevel = 1;
+    ASSERT_TRUE(BuildIndex("priest").ok());
+    Click("IDC_PRIEST");
+    ASSERT_EQ(model->rowCount(), 2);
+    EXPECT_EQ(MadeBar(), nullptr);
+    QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_NE(MadeBar(), nullptr);
+    EXPECT_EQ(Child<QLabel>("IDC_FIND_SCHOOL_LABEL")->text(), QStringLiteral("Sphere"));
+    EXPECT_EQ(Items(Child<QComboBox>("IDC_FIND_SCHOOL")),
+              (QStringList{"All spheres", "All", "Animal", "Elemental (Earth, Water)", "Plant"}));
+    EXPECT_EQ(Child<QLabel>("IDC_FIND_COUNT")->text(), QStringLiteral("2 of 2"));
+}
+
+// Until the find bar is made the book bar has no controls, yet Space marks
+// the selected spell in the book; the book's row then shows the book.
+TEST_F(FindBarFirstOpenTest, MarksWorkBeforeTheBookRowIsMade) {
+    WriteFile(dir.file("wizard.book"), "Spellbook\nGrave Lantern\n");
+    BuildSample("wizard");
+    Click("IDC_WIZARD");
+    ASSERT_EQ(model->rowCount(), 29);
+    EXPECT_EQ(Child<QComboBox>("IDC_BOOK"), nullptr) << "made before the find bar";
+    list->setCurrentIndex(model->index(0, 3));
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(ReadFile(dir.file("wizard.book")), "Spellbook\nGrave Lantern\nAshen Hand\n");
+
+    QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_NE(Child<QComboBox>("IDC_BOOK"), nullptr);
+    EXPECT_EQ(Items(Child<QComboBox>("IDC_BOOK")), QStringList{"Spellbook"});
+    EXPECT_EQ(Child<QLabel>("IDC_BOOK_COUNT")->text(), QStringLiteral("2 marked"));
+    EXPECT_TRUE(dlg->BookBar()->isEnabled());
 }
 
 }  // namespace

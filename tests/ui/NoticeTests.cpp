@@ -351,6 +351,7 @@ TEST_F(NoticeTest, ProblemsNoticeWaitsWhileTheOtherClassIsShown) {
 // On a dark palette as on a light one, the close buttons' crosses and the
 // box of "Descriptions too" keep a contrast of 3 or more to the bar behind.
 TEST_F(NoticeTest, CloseCrossesAndTheDescriptionsBoxStandOutOnDarkAndLight) {
+    dlg->FindBar();  // made closed, as at its first opening
     const QPalette saved = QApplication::palette();
     for (const bool darkPalette : {true, false}) {
         SCOPED_TRACE(darkPalette ? "dark" : "light");

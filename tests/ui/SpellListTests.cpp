@@ -395,6 +395,42 @@ TEST_F(SpellListTest, ProgressRunsOverTheRecordCount) {
     EXPECT_EQ(progress->maximum(), 3);
 }
 
+// The bar's value moves at every record but the bar paints only with the
+// window's repaints; a list that loads within a frame is not painted
+// first with the rows it replaces.
+TEST_F(SpellListTest, ProgressPaintsWithTheWindowNotAtEveryRecord) {
+    std::vector<SpellRecord> records;
+    for (int i = 0; i < 600; ++i)
+        records.push_back(MakeRecord("Spell " + std::to_string(i)));
+    WriteFile(Idx("wizard"), EncodeAll(records));
+    dlg->SetRepaintInterval(0);  // a repaint every 256 records, and at the start
+    int barPaints = 0, steps = 0;
+    PaintWatch barWatch;
+    barWatch.onPaint = [&barPaints] { ++barPaints; };
+    progress->installEventFilter(&barWatch);
+    QObject::connect(progress, &QProgressBar::valueChanged, progress, [&steps] { ++steps; });
+    ASSERT_TRUE(dlg->LoadIndex(kFieldName, "wizard"));
+    EXPECT_EQ(steps, 600);  // one per record, from the 0 it stood at
+    EXPECT_GE(barPaints, 1);
+    EXPECT_LE(barPaints, 8) << "the bar painted at each step";
+    barPaints = 0;
+    QTRY_VERIFY(barPaints > 0);  // its last value, with the window
+    EXPECT_EQ(progress->value(), 600);
+
+    dlg->SetRepaintInterval(50);
+    WriteFile(Idx("priest"), EncodeAll({MakeRecord("A"), MakeRecord("B"), MakeRecord("C")}));
+    int oldRowPaints = 0;
+    PaintWatch listWatch;
+    listWatch.onPaint = [&] { oldRowPaints += model->rowCount() == 600; };
+    list->viewport()->installEventFilter(&listWatch);
+    list->viewport()->update();
+    ASSERT_TRUE(dlg->LoadIndex(kFieldName, "priest"));
+    EXPECT_EQ(oldRowPaints, 0) << "painted with the rows being replaced";
+    EXPECT_EQ(model->rowCount(), 3);
+    list->viewport()->removeEventFilter(&listWatch);
+    progress->removeEventFilter(&barWatch);
+}
+
 TEST_F(SpellListTest, ProgressRangeIsNotCutTo16Bits) {
     constexpr int kRecords = 70000;
     const std::string one = EncodeAll({MakeRecord("Same", 1, 1)});

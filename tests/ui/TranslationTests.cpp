@@ -43,7 +43,7 @@ protected:
         translations = std::make_unique<Translations>(locale_);
         translations->Install();
         MainDialogTest::SetUp();
-        bar = dlg->findChild<CFindBar*>(QStringLiteral("IDC_FIND_BAR"));
+        bar = dlg->FindBar();  // made closed, as at its first opening
         ASSERT_NE(bar, nullptr);
     }
     void TearDown() override {
