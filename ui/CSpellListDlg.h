@@ -172,7 +172,9 @@ private:
     CFindBar* m_pFindBar = nullptr;  // null until first used
     std::string m_strListTextPath;   // the text of the list shown, for the find bar
     CBookBar* m_pBookBar = nullptr;
-    int m_nRepaintIntervalMs = 50;
+    // How often a load lets the window repaint: within a 60 Hz frame, with
+    // time left for the paint.
+    int m_nRepaintIntervalMs = 12;
     std::unique_ptr<ColumnLayout> m_pColumnLayout;
     bool m_bLayingOutColumns = false;
     int m_nTextStep = 0;

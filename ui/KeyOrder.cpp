@@ -86,7 +86,7 @@ void KeyOrder::Sort(const std::function<void()>& keepAlive) {
     while (!pending.empty()) {
         const Range range = pending.back();
         pending.pop_back();
-        SortRange(range, pending);
+        SortRange(range, pending, keepAlive);
         work += range.end - range.begin;
         if (work >= kWorkStep) {
             work = 0;
@@ -102,7 +102,8 @@ void KeyOrder::Sort(const std::function<void()>& keepAlive) {
     }
 }
 
-void KeyOrder::SortRange(const Range& range, std::vector<Range>& pending) {
+void KeyOrder::SortRange(const Range& range, std::vector<Range>& pending,
+                         const std::function<void()>& keepAlive) {
     const std::size_t n = range.end - range.begin;
     if (n < kSmallRange) {
         SortSmall(range, pending);
@@ -132,12 +133,21 @@ void KeyOrder::SortRange(const Range& range, std::vector<Range>& pending) {
         end[d] = sum;
     }
     // Every entry moves straight to its bucket, swapping out the one there.
+    // The first ranges are large: keepAlive is called within them too.
+    std::size_t moved = 0;
     for (std::size_t d = 0; d < 256; ++d) {
         while (next[d] < end[d]) {
             Entry moving = a[next[d]];
-            for (std::size_t to = digit(moving); to != d; to = digit(moving))
+            for (std::size_t to = digit(moving); to != d; to = digit(moving)) {
                 std::swap(moving, a[next[to]++]);
+                ++moved;
+            }
             a[next[d]++] = moving;
+            if (++moved >= kWorkStep) {
+                moved = 0;
+                if (keepAlive)
+                    keepAlive();
+            }
         }
     }
     // Each bucket agrees on the bytes so far; its own split comes later.

@@ -48,7 +48,7 @@ private:
         std::size_t end;
         std::size_t chunk;  // which chunk of the keys the entries hold
     };
-    void SortRange(const Range& range, std::vector<Range>& pending);
+    void SortRange(const Range& range, std::vector<Range>& pending, const std::function<void()>& keepAlive);
     void SortSmall(const Range& range, std::vector<Range>& pending);
     // The entries of [begin, end) hold the same chunk: order them by their
     // next chunk, or by row when their keys end in it.

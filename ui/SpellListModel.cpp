@@ -20,6 +20,8 @@ namespace {
 // Rows ahead of the one read that a pass in list order asks the processor
 // to fetch: they stand scattered in memory.
 constexpr std::size_t kReadAhead = 16;
+// Rows ordered between two calls of a load's keepAlive.
+constexpr std::size_t kRowsPerKeepAlive = std::size_t{1} << 16;
 
 }  // namespace
 
@@ -215,6 +217,8 @@ void SpellListModel::FinishLoad(const std::function<void()>& keepAlive) {
         if (i + kReadAhead < pending_.size())
             __builtin_prefetch(&pending_[pendingOrder_.RowAt(i + kReadAhead)]);
         sorted.push_back(pending_[pendingOrder_.RowAt(i)]);
+        if (i % kRowsPerKeepAlive == kRowsPerKeepAlive - 1 && keepAlive)
+            keepAlive();
     }
     pendingTexts_.EndAppending();
 
