@@ -388,9 +388,14 @@ TEST(HighByteSearch, FindsTheByteAndCountsTheLfsBeforeIt) {
             t[i] = '\n';
         return t;
     };
-    for (const std::size_t size : {0u, 1u, 15u, 16u, 17u, 63u, 64u, 65u, 130u, 200u, 4100u}) {
+    // Each way the processor runs, the one in use and the reference.
+    std::vector<FoundByte (*)(std::string_view, std::size_t)> finds = {FindHighByteOrCr, FindHighByteOrCrPlain};
+    for (const HighByteSearch& search : HighByteSearches())
+        finds.push_back(search.find);
+    ASSERT_GE(finds.size(), 3u);
+    for (const std::size_t size : {0u, 1u, 15u, 16u, 17u, 31u, 32u, 33u, 63u, 64u, 65u, 127u, 130u, 200u, 4100u}) {
         std::string t = text(size);
-        for (const auto& find : {FindHighByteOrCr, FindHighByteOrCrPlain}) {
+        for (const auto& find : finds) {
             EXPECT_EQ(find(t, 0).at, std::string_view::npos) << size;
             EXPECT_EQ(find(t, 0).lfsBefore, size / 10) << size;
         }
@@ -406,7 +411,7 @@ TEST(HighByteSearch, FindsTheByteAndCountsTheLfsBeforeIt) {
                 marked[h] = byte;
                 marked[std::min(h + 5, size - 1)] = '\xEB';  // a later one is not the first
                 SCOPED_TRACE(testing::Message() << "size " << size << ", byte " << int(byte) << " at " << h);
-                for (const auto& find : {FindHighByteOrCr, FindHighByteOrCrPlain}) {
+                for (const auto& find : finds) {
                     const FoundByte found = find(marked, 0);
                     EXPECT_EQ(found.at, h);
                     EXPECT_EQ(found.lfsBefore, h / 10);
@@ -426,8 +431,13 @@ TEST(HighByteSearch, FindsTheByteAndCountsTheLfsBeforeIt) {
     }
     // 70 LFs in a row: more than a byte of a column counts in 63 steps.
     const std::string lfs = std::string(64 * 70, '\n') + "\x80";
-    EXPECT_EQ(FindHighByteOrCr(lfs, 0).at, 64u * 70);
-    EXPECT_EQ(FindHighByteOrCr(lfs, 0).lfsBefore, 64u * 70);
+    for (const auto& find : finds) {
+        EXPECT_EQ(find(lfs, 0).at, 64u * 70);
+        EXPECT_EQ(find(lfs, 0).lfsBefore, 64u * 70);
+        // Past the end of a view into a longer buffer nothing is read.
+        EXPECT_EQ(find(std::string_view(lfs).substr(0, 64 * 70 - 1), 5).at, std::string_view::npos);
+        EXPECT_EQ(find(std::string_view(lfs).substr(0, 64 * 70 - 1), 5).lfsBefore, 64u * 70 - 6);
+    }
 }
 
 // A sink that keeps no more words gets findings without them, and the
