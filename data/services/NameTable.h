@@ -26,12 +26,23 @@ public:
 
     // The line given for `name` when it was first added, or 0 when it is
     // new: then it is added with `line` (not when the store is full).
-    int64_t FirstLine(std::string_view name, int64_t line);
+    int64_t FirstLine(std::string_view name, int64_t line) { return FirstLine(name, line, Hash(name)); }
+    // The same with the name's Hash.
+    int64_t FirstLine(std::string_view name, int64_t line, uint64_t hash);
+
+    // A look-up readied ahead, while other work is done: the name's hash,
+    // then FetchSlot to bring its first slot into the cache, later
+    // FetchName to bring the name that slot points to, then FirstLine
+    // finds both at hand. Only hints: the answers stay the same without.
+    static uint64_t Hash(std::string_view name);
+    void FetchSlot(uint64_t hash) const;
+    void FetchName(uint64_t hash) const;
 
     std::size_t Size() const { return m_nNames; }
 
 private:
     void Grow();
+    std::size_t Home(uint64_t hash) const { return static_cast<std::size_t>(hash >> (64 - m_nSlotBits)); }
 
     unsigned m_nPositionBits;
     uint64_t m_nPositionMask;

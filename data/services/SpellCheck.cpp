@@ -184,15 +184,20 @@ void SpellChecker::AddForEntry(int64_t line, DiagnosticCode code, std::string me
     m_entryFound.push_back({line, severity, code, std::move(message), {}});
 }
 
-int64_t SpellChecker::FirstLineOfName() { return m_names.FirstLine(m_strName, m_nNameLine); }
+int64_t SpellChecker::FirstLineOfName() {
+    return m_bNameHashed ? m_names.FirstLine(m_strName, m_nNameLine, m_nNameHash)
+                         : m_names.FirstLine(m_strName, m_nNameLine);
+}
 
 void SpellChecker::BeginEntry() {
     m_bEntryOpen = true;
     m_bHeadReported = false;
+    m_bInDescription = false;
     ++m_nEntries;
     m_nEntryLine = m_nLine;
     m_nHeaderLine = m_nNameLine = m_nSchoolLine = m_nFieldLine = 0;
     m_strName.clear();
+    m_bNameHashed = false;
     m_strSpell.clear();
     m_strSchool.clear();
     m_nMarkers = m_nMarkersFound = 0;
@@ -238,14 +243,15 @@ void SpellChecker::OnLine(LineRole role, std::string_view line, int64_t offset) 
         m_fieldRole = role;
         break;
     case LineRole::kBlank:
-        if (!m_bHeadReported)
-            ReportEntryHead(ParseResult::kEntry, nullptr);
+        BeginDescription();
         ++m_nBlankRun;
         break;
     case LineRole::kParagraph:
-        if (const auto letter = CapitalOutsideAtoZ(line))
+        if (const auto letter = CapitalOutsideAtoZ(line)) {
+            ReportHeadIfDue();  // its findings come first
             Emit(m_nLine, DiagnosticCode::kCapitalOutsideAtoZ,
                  WantsText() ? messages::CapitalOutsideAtoZ(Quote(*letter)) : std::string(), m_strSpell);
+        }
         m_nBlankRun = 0;
         break;
     case LineRole::kNextEntry:
@@ -255,8 +261,7 @@ void SpellChecker::OnLine(LineRole role, std::string_view line, int64_t offset) 
         m_bLineUnchecked = true;  // it belongs to the next entry
         return;
     case LineRole::kDescription:
-        if (!m_bHeadReported)
-            ReportEntryHead(ParseResult::kEntry, nullptr);
+        BeginDescription();
         m_nBlankRun = 0;
         break;
     case LineRole::kOptionalBlank:
@@ -274,8 +279,7 @@ void SpellChecker::OnDescriptionLines(std::string_view lines, int64_t /*offset*/
     // As OnLine for each line, without the reading.
     if (lines.empty())
         return;
-    if (!m_bHeadReported)
-        ReportEntryHead(ParseResult::kEntry, nullptr);
+    BeginDescription();
     m_nBlankRun = 0;
     m_bLineUnchecked = false;
     // One pass: the lines are counted, and only those with a byte above
@@ -302,6 +306,19 @@ void SpellChecker::OnDescriptionLines(std::string_view lines, int64_t /*offset*/
     }
     // None of these lines is read again.
     m_nLastOffset = -1;
+}
+
+void SpellChecker::BeginDescription() {
+    if (m_bInDescription)
+        return;
+    m_bInDescription = true;
+    if (m_bNameHashed)
+        m_names.FetchName(m_nNameHash);
+}
+
+void SpellChecker::ReportHeadIfDue() {
+    if (!m_bHeadReported)
+        ReportEntryHead(ParseResult::kEntry, nullptr);
 }
 
 void SpellChecker::CheckLineBytes(LineRole role, std::string_view line) {
@@ -350,8 +367,15 @@ void SpellChecker::NoteHighLine(std::string_view line, std::size_t firstHigh) {
 }
 
 void SpellChecker::OnValue(SpellField field, std::string_view value, const FieldCut* cut, bool markerFound) {
-    if (field == kFieldName)
+    if (field == kFieldName) {
         m_strName.assign(CutToLength(value, FieldCapacity(field)));
+        // Its duplicate is looked up at the entry's end: the memory the
+        // look-up reads comes meanwhile, the slot now, the stored name it
+        // points to when the description begins.
+        m_nNameHash = NameTable::Hash(m_strName);
+        m_bNameHashed = true;
+        m_names.FetchSlot(m_nNameHash);
+    }
     if (cut) {
         ++m_nMarkers;
         m_nMarkersFound += markerFound ? 1 : 0;
@@ -402,8 +426,8 @@ void SpellChecker::OnEntryEnd(ParseResult result, const SpellRecord& record) {
     if (!m_bEntryOpen)
         return;  // the end of the text, between entries
     m_bEntryOpen = false;
-    if (!m_bHeadReported)
-        ReportEntryHead(result, &record);
+    if (!m_bHeadReported)  // as it stood when its description began, if it did
+        ReportEntryHead(m_bInDescription ? ParseResult::kEntry : result, &record);
     if (result == ParseResult::kLastEntry)
         Emit(m_nLine, DiagnosticCode::kEndInDescription, std::string(messages::kEndInDescription), m_strSpell,
              Severity::kNote);

@@ -122,6 +122,11 @@ public:
 
 private:
     void BeginEntry();
+    // The entry's description begins: the findings about its head are
+    // handed out at the entry's end, or before the first finding in the
+    // description.
+    void BeginDescription();
+    void ReportHeadIfDue();
     void CheckLineBytes(LineRole role, std::string_view line);
     // The checks of a description line's bytes: a CR left at its end, bytes above 127.
     void CheckDescriptionBytes(std::string_view line);
@@ -147,7 +152,8 @@ private:
     void FieldTooLong(SpellField field, std::string_view value, const FieldCut* cut);
     // Reports the findings about the entry's lines before its description,
     // once the parse has passed them (`result`: how the entry ends, or
-    // kEntry when its description begins).
+    // kEntry when its description began); `record`, when given, holds the
+    // school image the parse found.
     void ReportEntryHead(ParseResult result, const SpellRecord* record);
     // The line of the first spell named as the current entry, or 0 when
     // it is the first; remembers the current entry's name.
@@ -166,6 +172,7 @@ private:
     // The entry being read.
     bool m_bEntryOpen = false;
     bool m_bHeadReported = false;  // its lines before the description are reported
+    bool m_bInDescription = false;  // its description has begun
     std::size_t m_nEntries = 0;  // entries begun
     int64_t m_nEntryLine = 0, m_nHeaderLine = 0, m_nNameLine = 0, m_nSchoolLine = 0, m_nFieldLine = 0;
     std::string_view m_fieldLine;  // the field line just read; valid until the next read
@@ -189,6 +196,8 @@ private:
 
     std::size_t m_nSpells = 0;
     NameTable m_names;  // the names seen, with the line of each one's first spell
+    uint64_t m_nNameHash = 0;  // of the current entry's name, its look-up readied while the head is read
+    bool m_bNameHashed = false;
 
     // The whole text.
     std::size_t m_nCrEnds = 0;

@@ -274,6 +274,24 @@ TEST(SpellCheck, FindingsAreHandedOutAsTheyAreFound) {
     EXPECT_EQ(counts.nWarningLines, 4u);
 }
 
+// The findings about an entry's head come before those in its
+// description, and all of an entry's before the next entry's, whether the
+// description holds a finding (the head is handed out before it) or not
+// (at the entry's end), in runs or line by line.
+TEST(SpellCheck, HeadFindingsComeBeforeTheDescriptionsAndTheNextEntrys) {
+    const std::string head = "Alpha\nNo School\n" + kFields;  // lines 1 to 6; line 2 unknown
+    const std::string text = Spell("Alpha") + "\n" +                                    // lines 1 to 7
+                             head + "Words.\n\n" + kCyrillicWord + " here.\n\n" +     // 9 to 18
+                             head + "Words.\nMore words.\n\n" + "Omega\nNo School\n" + kFields + "Words.\n";
+    for (const std::size_t window : {0u, 5u, 64u}) {
+        SCOPED_TRACE(window);
+        EXPECT_EQ(Found(text, false, window),
+                  (Strings{"9: duplicate-name", "10: unknown-school", "17: capital-outside-a-z",
+                           "19: duplicate-name", "20: unknown-school", "29: unknown-school",
+                           "34: end-in-description"}));
+    }
+}
+
 TEST(SpellCheck, LinesWithWarningsOfBothKindsCountOnce) {
     // The name is too long and not UTF-8, unlike two other lines.
     const std::string text = Spell(std::string(100, 'N') + kCp1251Word, kCyrillicWord + "\n" + kCyrillicWord + "\n");
@@ -373,6 +391,32 @@ TEST(NameTable, FirstLinesThroughGrowthRehashingAndAFullStore) {
     EXPECT_EQ(small.Size(), 24u);
     EXPECT_EQ(small.FirstLine(name(23), 100), 24);
     EXPECT_EQ(small.FirstLine(name(24), 101), 0);
+}
+
+// A look-up readied ahead (FetchSlot, then FetchName, as the checker does
+// while it reads an entry's head) finds the same lines as one that is not,
+// in an empty table, through growth and with tags that match other names.
+TEST(NameTable, ReadiedLookUpsFindTheSameLines) {
+    const auto name = [](int i) { return "Name " + std::to_string(1000 + i); };
+    for (const unsigned positionBits : {40u, 60u}) {
+        SCOPED_TRACE(positionBits);
+        NameTable table(positionBits);
+        const auto readied = [&table](const std::string& n, int64_t line) {
+            const uint64_t hash = NameTable::Hash(n);
+            table.FetchSlot(hash);
+            table.FetchName(hash);
+            return table.FirstLine(n, line, hash);
+        };
+        EXPECT_EQ(readied(name(0), 1), 0);  // before the table has slots
+        for (int i = 1; i < 2000; ++i)
+            ASSERT_EQ(readied(name(i), i + 1), 0);
+        EXPECT_EQ(readied(name(0), 3000), 1);
+        EXPECT_EQ(readied(name(1999), 3001), 2000);
+        EXPECT_EQ(table.FirstLine(name(777), 3002), 778);
+        EXPECT_EQ(readied("Name 1000 ", 3003), 0);
+        EXPECT_EQ(table.FirstLine("Name 1000 ", 3004), 3003);
+        EXPECT_EQ(table.Size(), 2001u);
+    }
 }
 
 // The search for a byte above 127 or a CR finds it at every place within
