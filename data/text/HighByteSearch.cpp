@@ -88,6 +88,24 @@ FoundByte FindHighByteOrCrSse2(std::string_view text, std::size_t from) {
     return {std::string_view::npos, lfs};
 }
 
+LineBytes ScanLineSse2(std::string_view line) {
+    // Sixteen bytes a step, the last step overlapping the one before.
+    const char* const p = line.data();
+    const std::size_t n = line.size();
+    if (n < 16)
+        return ScanLinePlain(line);
+    const __m128i cr = _mm_set1_epi8('\r');
+    const auto load = [p](std::size_t at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at)); };
+    __m128i bytes = load(n - 16);
+    __m128i crs = _mm_cmpeq_epi8(bytes, cr);
+    for (std::size_t i = 0; i + 16 < n; i += 16) {
+        const __m128i step = load(i);
+        bytes = _mm_or_si128(bytes, step);
+        crs = _mm_or_si128(crs, _mm_cmpeq_epi8(step, cr));
+    }
+    return {_mm_movemask_epi8(bytes) != 0, _mm_movemask_epi8(crs) != 0};
+}
+
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define SPELLS_X86_HIGH_BYTE_SEARCHES 1
 
@@ -150,6 +168,27 @@ __attribute__((target("avx512f,avx512bw,popcnt"))) FoundByte FindHighByteOrCrAvx
     }
     return {std::string_view::npos, lfs};
 }
+
+// 64 bytes a step, the last one a masked load of what is left (zeros,
+// neither high nor CR).
+__attribute__((target("avx512f,avx512bw"))) LineBytes ScanLineAvx512(std::string_view line) {
+    const char* p = line.data();
+    std::size_t n = line.size();
+    const __m512i cr = _mm512_set1_epi8('\r');
+    uint64_t high = 0;
+    uint64_t crs = 0;
+    for (; n >= 64; p += 64, n -= 64) {
+        const __m512i a = _mm512_loadu_si512(p);
+        high |= _mm512_movepi8_mask(a);
+        crs |= _mm512_cmpeq_epi8_mask(a, cr);
+    }
+    if (n > 0) {
+        const __m512i a = _mm512_maskz_loadu_epi8(~uint64_t{0} >> (64 - n), p);
+        high |= _mm512_movepi8_mask(a);
+        crs |= _mm512_cmpeq_epi8_mask(a, cr);
+    }
+    return {high != 0, crs != 0};
+}
 #endif
 
 std::vector<HighByteSearch> Searches() {
@@ -157,11 +196,11 @@ std::vector<HighByteSearch> Searches() {
 #if defined(SPELLS_X86_HIGH_BYTE_SEARCHES)
     __builtin_cpu_init();  // in case this runs among the static initialisers
     if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("popcnt"))
-        searches.push_back({"avx512", FindHighByteOrCrAvx512});
+        searches.push_back({"avx512", FindHighByteOrCrAvx512, ScanLineAvx512});
     if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt"))
-        searches.push_back({"avx2", FindHighByteOrCrAvx2});
+        searches.push_back({"avx2", FindHighByteOrCrAvx2, ScanLineSse2});
 #endif
-    searches.push_back({"sse2", FindHighByteOrCrSse2});
+    searches.push_back({"sse2", FindHighByteOrCrSse2, ScanLineSse2});
     return searches;
 }
 
@@ -172,29 +211,17 @@ FoundByte FindHighByteOrCr(std::string_view text, std::size_t from) {
     return best(text, from);
 }
 
+LineBytes ScanLine(std::string_view line) {
+    static const auto best = Searches().front().scan;
+    return best(line);
+}
+
 std::vector<HighByteSearch> HighByteSearches() { return Searches(); }
 
-LineBytes ScanLine(std::string_view line) {
-    // Sixteen bytes a step, the last step overlapping the one before.
-    const char* const p = line.data();
-    const std::size_t n = line.size();
-    if (n < 16)
-        return ScanLinePlain(line);
-    const __m128i cr = _mm_set1_epi8('\r');
-    const auto load = [p](std::size_t at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at)); };
-    __m128i bytes = load(n - 16);
-    __m128i crs = _mm_cmpeq_epi8(bytes, cr);
-    for (std::size_t i = 0; i + 16 < n; i += 16) {
-        const __m128i step = load(i);
-        bytes = _mm_or_si128(bytes, step);
-        crs = _mm_or_si128(crs, _mm_cmpeq_epi8(step, cr));
-    }
-    return {_mm_movemask_epi8(bytes) != 0, _mm_movemask_epi8(crs) != 0};
-}
 #else
 FoundByte FindHighByteOrCr(std::string_view text, std::size_t from) { return FindHighByteOrCrPlain(text, from); }
 
-std::vector<HighByteSearch> HighByteSearches() { return {{"plain", FindHighByteOrCrPlain}}; }
+std::vector<HighByteSearch> HighByteSearches() { return {{"plain", FindHighByteOrCrPlain, ScanLinePlain}}; }
 
 LineBytes ScanLine(std::string_view line) { return ScanLinePlain(line); }
 #endif

@@ -38,10 +38,11 @@ LineBytes ScanLinePlain(std::string_view line);
 // baseline the search is measured against.
 FoundByte FindHighByteOrCrPlain(std::string_view text, std::size_t from = 0);
 
-// Every way of FindHighByteOrCr this processor can run, the one it uses
-// first, so that tests can try each.
+// Every way of FindHighByteOrCr and ScanLine this processor can run, the
+// one they use first, so that tests can try each.
 struct HighByteSearch {
     std::string_view name;
     FoundByte (*find)(std::string_view text, std::size_t from);
+    LineBytes (*scan)(std::string_view line);
 };
 std::vector<HighByteSearch> HighByteSearches();

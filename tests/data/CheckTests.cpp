@@ -434,8 +434,11 @@ TEST(HighByteSearch, FindsTheByteAndCountsTheLfsBeforeIt) {
     };
     // Each way the processor runs, the one in use and the reference.
     std::vector<FoundByte (*)(std::string_view, std::size_t)> finds = {FindHighByteOrCr, FindHighByteOrCrPlain};
-    for (const HighByteSearch& search : HighByteSearches())
+    std::vector<LineBytes (*)(std::string_view)> scans = {ScanLine, ScanLinePlain};
+    for (const HighByteSearch& search : HighByteSearches()) {
         finds.push_back(search.find);
+        scans.push_back(search.scan);
+    }
     ASSERT_GE(finds.size(), 3u);
     for (const std::size_t size : {0u, 1u, 15u, 16u, 17u, 31u, 32u, 33u, 63u, 64u, 65u, 127u, 130u, 200u, 4100u}) {
         std::string t = text(size);
@@ -443,7 +446,7 @@ TEST(HighByteSearch, FindsTheByteAndCountsTheLfsBeforeIt) {
             EXPECT_EQ(find(t, 0).at, std::string_view::npos) << size;
             EXPECT_EQ(find(t, 0).lfsBefore, size / 10) << size;
         }
-        for (const auto& scan : {ScanLine, ScanLinePlain}) {
+        for (const auto& scan : scans) {
             EXPECT_FALSE(scan(t).high) << size;
             EXPECT_FALSE(scan(t).cr) << size;
         }
@@ -466,7 +469,7 @@ TEST(HighByteSearch, FindsTheByteAndCountsTheLfsBeforeIt) {
                 }
                 std::string line = t;
                 line[h] = byte;
-                for (const auto& scan : {ScanLine, ScanLinePlain}) {
+                for (const auto& scan : scans) {
                     EXPECT_EQ(scan(line).high, byte != '\r');
                     EXPECT_EQ(scan(line).cr, byte == '\r');
                 }
