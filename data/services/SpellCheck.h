@@ -134,6 +134,18 @@ private:
     void CheckHighBytes(std::string_view line);
     // Notes a line whose first byte above 127 stands at `firstHigh`.
     void NoteHighLine(std::string_view line, std::size_t firstHigh);
+    // Notes the current line, with bytes above 127, UTF-8 or not.
+    void NoteHighLine(bool utf8);
+    // The checks of OnDescriptionLines: of a run of lines none of which is
+    // longer than the reader keeps, and of any run, line by line from `at`.
+    void CheckDescriptionRun(std::string_view lines);
+    void CheckDescriptionRunLineByLine(std::string_view lines, std::size_t at, std::size_t maxLineBytes);
+    // Looks at the line of `lines` that holds byte `inside`, whose start
+    // lies at or after `from`, as ReadLine gives it (at most `maxLineBytes`
+    // bytes), its first byte above 127 or CR at `firstFound`, as the
+    // current line. Returns where the next line starts.
+    std::size_t CheckDescriptionRunLine(std::string_view lines, std::size_t from, std::size_t firstFound,
+                                        std::size_t inside, std::size_t maxLineBytes = std::string_view::npos);
     // Hands a finding about an entry to the sink and counts it; these come
     // in line order.
     void Emit(int64_t line, DiagnosticCode code, std::string message, std::string_view spell,

@@ -351,6 +351,29 @@ TEST(SpellCheck, DescriptionRunsWithCrsAndCutLines) {
     }
 }
 
+// Lines with several characters above 127, a valid one before an invalid
+// one, a CR after such bytes inside the line or before its CR LF, a
+// character cut by the line's end, lines of both kinds next to each other:
+// each is UTF-8 or not as the whole line from its first byte above 127 is,
+// in a run as one by one.
+TEST(SpellCheck, DescriptionLinesWithManyBytesAbove127AndCrs) {
+    const std::string text = Spell("Alpha", "Words.\n"                     // 7
+                                            "a \xC3\xA9 b \xC3\xA9 c\n"    // 8: UTF-8
+                                            "\xC3\xA9\xE9x\n"              // 9: a valid character, then not
+                                            "\xE9 then \r inside\n"        // 10: not UTF-8, a CR inside
+                                            "\xC3\xA9\r\r\n"              // 11: UTF-8, a CR at its end
+                                            "\xC3\xA9\n"                    // 12: UTF-8
+                                            "\xC3\n"                        // 13: cut by the line's end
+                                            "x\xE2\x82\xAC\n"              // 14: UTF-8, three bytes
+                                            "plain.\n");                     // 15
+    for (const std::size_t window : {0u, 5u, 64u}) {
+        SCOPED_TRACE(window);
+        EXPECT_EQ(Found(text, false, window), (Strings{"15: end-in-description", "9: mixed-encoding",
+                                                       "10: mixed-encoding", "11: carriage-return",
+                                                       "13: mixed-encoding"}));
+    }
+}
+
 TEST(SpellCheck, DuplicatesAreFoundAmongThousandsOfNames) {
     // The table of names grows twice on the way; the repeats come after.
     std::string text;
