@@ -101,8 +101,8 @@ DescriptionEnd ScanDescription(LineReader& file, std::string* text, std::size_t 
         // entry (told to an observer without its bytes); a byte below 128
         // leaves the description going on, which the pass to the next blank
         // line handles, blank lines included, and hands an observer as
-        // description lines. A line beginning with a byte above 127 is read:
-        // an observer sees it as a paragraph. Against reading each line
+        // description lines. With an observer, a line beginning with a byte
+        // above 127 is read: it sees it as a paragraph. Against reading each line
         // after blank lines, this takes 5 % off the check of a 150 MB text
         // (161 against 153 ms of CPU) and of the watched build (171 against
         // 163).
@@ -115,7 +115,7 @@ DescriptionEnd ScanDescription(LineReader& file, std::string* text, std::size_t 
                         observer->OnLine(LineRole::kNextEntry, {}, file.GetPosition());
                     return DescriptionEnd::kNextEntry;  // the reader stands at its start
                 }
-                if (first >= 0 && first < 0x80)
+                if (first >= 0 && (first < 0x80 || observer == nullptr))
                     break;
             }
             lineStart = file.GetPosition();
