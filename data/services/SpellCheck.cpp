@@ -199,6 +199,7 @@ void SpellChecker::BeginEntry() {
     m_strName.clear();
     m_bNameHashed = false;
     m_strSpell.clear();
+    m_bSpellWorded = false;
     m_strSchool.clear();
     m_nMarkers = m_nMarkersFound = 0;
     m_strMissingMarkers.clear();
@@ -493,7 +494,9 @@ void SpellChecker::OnEntryEnd(ParseResult result, const SpellRecord& record) {
 
     // The names that findings about the whole text will need.
     if (m_bHighLineInEntry || m_bCrEndSpellPending || m_bCrInsideSpellPending) {
-        const std::string spell = Printable(m_strName, kNameSize);
+        // As the head's findings word it, unless a read error cut it short.
+        const std::string worded = m_bSpellWorded ? std::string() : Printable(m_strName, kNameSize);
+        const std::string& spell = m_bSpellWorded ? m_strSpell : worded;
         if (m_bHighLineInEntry)
             m_highLineSpells.PutString(spell);
         if (m_bCrEndSpellPending)
@@ -544,6 +547,7 @@ void SpellChecker::ReportEntryHead(ParseResult result, const SpellRecord* record
         }
     }
     AssignPrintable(m_strSpell, m_strName, kNameSize);
+    m_bSpellWorded = true;
     if (m_entryFound.empty())
         return;
 

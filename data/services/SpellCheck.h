@@ -191,6 +191,7 @@ private:
     LineRole m_fieldRole = LineRole::kRange;
     std::string m_strName;    // as the record keeps it
     std::string m_strSpell;   // the name as printed, once the head is reported
+    bool m_bSpellWorded = false;  // m_strSpell is set
     std::string m_strSchool;  // the school line
     std::size_t m_nMarkers = 0, m_nMarkersFound = 0;
     std::string m_strMissingMarkers;
