@@ -11,20 +11,6 @@ void NameTable::FetchSlot(uint64_t hash) const {
         __builtin_prefetch(&m_slots[Home(hash)]);
 }
 
-void NameTable::FetchName(uint64_t hash) const {
-    if (m_slots.empty())
-        return;
-    // The first slot of its run with the name's tag: usually its own.
-    const uint64_t tag = hash & ~m_nPositionMask;
-    const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t i = Home(hash); m_slots[i] != 0; i = (i + 1) & mask) {
-        if ((m_slots[i] & ~m_nPositionMask) == tag) {
-            __builtin_prefetch(m_names.Address((m_slots[i] & m_nPositionMask) - 1));
-            return;
-        }
-    }
-}
-
 NameTable::NameTable(unsigned positionBits)
     : m_nPositionBits(positionBits), m_nPositionMask((uint64_t{1} << positionBits) - 1) {}
 

@@ -31,12 +31,12 @@ public:
     int64_t FirstLine(std::string_view name, int64_t line, uint64_t hash);
 
     // A look-up readied ahead, while other work is done: the name's hash,
-    // then FetchSlot to bring its first slot into the cache, later
-    // FetchName to bring the name that slot points to, then FirstLine
-    // finds both at hand. Only hints: the answers stay the same without.
+    // then FetchSlot to bring its first slot into the cache, for FirstLine
+    // to find at hand. Only a hint: the answers stay the same without. (A
+    // second step that fetched the stored name the slot points to did not
+    // measure.)
     static uint64_t Hash(std::string_view name);
     void FetchSlot(uint64_t hash) const;
-    void FetchName(uint64_t hash) const;
 
     std::size_t Size() const { return m_nNames; }
 

@@ -365,13 +365,7 @@ void SpellChecker::CheckDescriptionRunLineByLine(std::string_view lines, std::si
     }
 }
 
-void SpellChecker::BeginDescription() {
-    if (m_bInDescription)
-        return;
-    m_bInDescription = true;
-    if (m_bNameHashed)
-        m_names.FetchName(m_nNameHash);
-}
+void SpellChecker::BeginDescription() { m_bInDescription = true; }
 
 void SpellChecker::ReportHeadIfDue() {
     if (!m_bHeadReported)
@@ -429,9 +423,8 @@ void SpellChecker::NoteHighLine(bool utf8) {
 void SpellChecker::OnValue(SpellField field, std::string_view value, const FieldCut* cut, bool markerFound) {
     if (field == kFieldName) {
         m_strName.assign(CutToLength(value, FieldCapacity(field)));
-        // Its duplicate is looked up at the entry's end: the memory the
-        // look-up reads comes meanwhile, the slot now, the stored name it
-        // points to when the description begins.
+        // Its duplicate is looked up at the entry's end: the slot the
+        // look-up reads first comes meanwhile.
         m_nNameHash = NameTable::Hash(m_strName);
         m_bNameHashed = true;
         m_names.FetchSlot(m_nNameHash);

@@ -44,8 +44,6 @@ public:
             bytes.remove_prefix(1);
         }
     }
-    // The byte at a position below Size(), for a prefetch.
-    const uint8_t* Address(uint64_t at) const { return blocks_[at / kBlockBytes].get() + at % kBlockBytes; }
     // Reads what was put, in order, from a position.
     class Reader {
     public:
