@@ -76,8 +76,6 @@ DescriptionEnd ScanDescription(LineReader& file, std::string* text, std::size_t 
     // Without a text to fill, the lines before the next blank one need not
     // be read one by one: an observer is handed them in one run.
     const bool skip = text == nullptr;
-    // Without an observer, not even the lines after blank ones.
-    const bool peek = skip && observer == nullptr;
     for (;;) {
         if (skip) {
             const int64_t runStart = observer ? file.GetPosition() : 0;
@@ -98,17 +96,26 @@ DescriptionEnd ScanDescription(LineReader& file, std::string* text, std::size_t 
         } while (!IsBlank(line));
 
         // Any run of further blank lines, then the line that decides. When
-        // no one sees the lines, the next line's first byte, if the block
-        // holds it, decides without reading the line: a capital begins the
-        // next entry; anything else leaves the description going on, which
-        // the pass to the next blank line handles, blank lines included.
+        // no text is filled, the next line's first byte, if the block holds
+        // it, decides without reading the line: a capital begins the next
+        // entry (told to an observer without its bytes); a byte below 128
+        // leaves the description going on, which the pass to the next blank
+        // line handles, blank lines included, and hands an observer as
+        // description lines. With an observer, a line beginning with a byte
+        // above 127 is read: it sees it as a paragraph. Against reading each line
+        // after blank lines, this takes 5 % off the check of a 150 MB text
+        // (161 against 153 ms of CPU) and of the watched build (171 against
+        // 163).
         bool blank = true;
         while (blank) {
-            if (peek) {
+            if (skip) {
                 const int first = file.PeekByte();
-                if (first >= 'A' && first <= 'Z')
+                if (first >= 'A' && first <= 'Z') {
+                    if (observer)
+                        observer->OnLine(LineRole::kNextEntry, {}, file.GetPosition());
                     return DescriptionEnd::kNextEntry;  // the reader stands at its start
-                if (first >= 0)
+                }
+                if (first >= 0 && (first < 0x80 || observer == nullptr))
                     break;
             }
             lineStart = file.GetPosition();

@@ -62,9 +62,12 @@ enum class LineRole {
     kSkipped,      // the line after the area line
     kDescription,  // a description line, not after a blank line
     kBlank,        // a blank line in or after a description
-    kParagraph,    // the line after blank lines that continues the description
+    kParagraph,    // the line after blank lines that continues the description;
+                   // one beginning with a byte below 128 may come as a
+                   // description line (ScanDescription)
     kNextEntry,    // the line after blank lines that begins the next entry;
-                   // the next parse reads it again as its first line
+                   // the next parse reads it again as its first line. It
+                   // may be told without its bytes (ScanDescription)
 };
 
 enum class ParseResult;
@@ -105,7 +108,10 @@ enum class DescriptionEnd {
 // reader is positioned at its start. When `text` is given, the description
 // lines are appended to it joined with nothing between them (blank lines
 // add nothing), up to `maxBytes` bytes, and the reading stops there with
-// kTextFull. An observer is told every line.
+// kTextFull. An observer is told every line; without a text, the line that
+// begins the next entry may come without its bytes (kNextEntry, an empty
+// view at its offset), and a paragraph that begins with a byte below 128 as
+// a description line.
 DescriptionEnd ScanDescription(LineReader& file, std::string* text = nullptr,
                                std::size_t maxBytes = 0, SpellTextObserver* observer = nullptr);
 

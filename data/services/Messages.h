@@ -55,24 +55,34 @@ inline std::string Translate(std::string_view text) {
 inline std::string Format(std::string_view pattern, std::initializer_list<std::string_view> values) {
     std::string text;
     text.reserve(pattern.size() + 32);
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        const char c = pattern[i];
-        if (c == '%' && i + 1 < pattern.size() && pattern[i + 1] >= '1' && pattern[i + 1] <= '9') {
-            const auto index = static_cast<std::size_t>(pattern[i + 1] - '1');
+    // The text up to each %, appended whole.
+    for (std::size_t i = 0; i < pattern.size();) {
+        const std::size_t percent = std::min(pattern.find('%', i), pattern.size());
+        text.append(pattern.substr(i, percent - i));
+        if (percent == pattern.size())
+            break;
+        i = percent + 1;
+        if (i < pattern.size() && pattern[i] >= '1' && pattern[i] <= '9') {
+            const auto index = static_cast<std::size_t>(pattern[i] - '1');
             if (index < values.size()) {
                 text.append(*(values.begin() + index));
                 ++i;
                 continue;
             }
         }
-        text.push_back(c);
+        text.push_back('%');
     }
     return text;
 }
 
 // A pattern, translated, with its values.
 inline std::string Translated(std::string_view pattern, std::initializer_list<std::string_view> values) {
-    return Format(Translate(pattern), values);
+    if (const Translator translator = g_pTranslator.load()) {
+        const std::string translated = translator(pattern, -1);
+        if (!translated.empty())
+            return Format(translated, values);
+    }
+    return Format(pattern, values);  // without a copy of the pattern
 }
 
 // "1 spell", "2 spells": `one` or `many` with %n replaced by `n` (a form

@@ -4,9 +4,12 @@
 #include <algorithm>
 #include <functional>
 
-namespace {
-uint64_t Hash(std::string_view name) { return std::hash<std::string_view>{}(name); }
-}  // namespace
+uint64_t NameTable::Hash(std::string_view name) { return std::hash<std::string_view>{}(name); }
+
+void NameTable::FetchSlot(uint64_t hash) const {
+    if (!m_slots.empty())
+        __builtin_prefetch(&m_slots[Home(hash)]);
+}
 
 NameTable::NameTable(unsigned positionBits)
     : m_nPositionBits(positionBits), m_nPositionMask((uint64_t{1} << positionBits) - 1) {}
@@ -37,13 +40,12 @@ void NameTable::Grow() {
     }
 }
 
-int64_t NameTable::FirstLine(std::string_view name, int64_t line) {
+int64_t NameTable::FirstLine(std::string_view name, int64_t line, uint64_t hash) {
     if ((m_nNames + 1) * 4 > m_slots.size() * 3)
         Grow();
-    const uint64_t hash = Hash(name);
     const uint64_t tag = hash & ~m_nPositionMask;
     const std::size_t mask = m_slots.size() - 1;
-    std::size_t i = static_cast<std::size_t>(hash >> (64 - m_nSlotBits));
+    std::size_t i = Home(hash);
     for (; m_slots[i] != 0; i = (i + 1) & mask) {
         const uint64_t slot = m_slots[i];
         if ((slot & ~m_nPositionMask) != tag)

@@ -26,12 +26,23 @@ public:
 
     // The line given for `name` when it was first added, or 0 when it is
     // new: then it is added with `line` (not when the store is full).
-    int64_t FirstLine(std::string_view name, int64_t line);
+    int64_t FirstLine(std::string_view name, int64_t line) { return FirstLine(name, line, Hash(name)); }
+    // The same with the name's Hash.
+    int64_t FirstLine(std::string_view name, int64_t line, uint64_t hash);
+
+    // A look-up readied ahead, while other work is done: the name's hash,
+    // then FetchSlot to bring its first slot into the cache, for FirstLine
+    // to find at hand. Only a hint: the answers stay the same without. (A
+    // second step that fetched the stored name the slot points to did not
+    // measure.)
+    static uint64_t Hash(std::string_view name);
+    void FetchSlot(uint64_t hash) const;
 
     std::size_t Size() const { return m_nNames; }
 
 private:
     void Grow();
+    std::size_t Home(uint64_t hash) const { return static_cast<std::size_t>(hash >> (64 - m_nSlotBits)); }
 
     unsigned m_nPositionBits;
     uint64_t m_nPositionMask;

@@ -184,16 +184,22 @@ void SpellChecker::AddForEntry(int64_t line, DiagnosticCode code, std::string me
     m_entryFound.push_back({line, severity, code, std::move(message), {}});
 }
 
-int64_t SpellChecker::FirstLineOfName() { return m_names.FirstLine(m_strName, m_nNameLine); }
+int64_t SpellChecker::FirstLineOfName() {
+    return m_bNameHashed ? m_names.FirstLine(m_strName, m_nNameLine, m_nNameHash)
+                         : m_names.FirstLine(m_strName, m_nNameLine);
+}
 
 void SpellChecker::BeginEntry() {
     m_bEntryOpen = true;
     m_bHeadReported = false;
+    m_bInDescription = false;
     ++m_nEntries;
     m_nEntryLine = m_nLine;
     m_nHeaderLine = m_nNameLine = m_nSchoolLine = m_nFieldLine = 0;
     m_strName.clear();
+    m_bNameHashed = false;
     m_strSpell.clear();
+    m_bSpellWorded = false;
     m_strSchool.clear();
     m_nMarkers = m_nMarkersFound = 0;
     m_strMissingMarkers.clear();
@@ -238,14 +244,15 @@ void SpellChecker::OnLine(LineRole role, std::string_view line, int64_t offset) 
         m_fieldRole = role;
         break;
     case LineRole::kBlank:
-        if (!m_bHeadReported)
-            ReportEntryHead(ParseResult::kEntry, nullptr);
+        BeginDescription();
         ++m_nBlankRun;
         break;
     case LineRole::kParagraph:
-        if (const auto letter = CapitalOutsideAtoZ(line))
+        if (const auto letter = CapitalOutsideAtoZ(line)) {
+            ReportHeadIfDue();  // its findings come first
             Emit(m_nLine, DiagnosticCode::kCapitalOutsideAtoZ,
                  WantsText() ? messages::CapitalOutsideAtoZ(Quote(*letter)) : std::string(), m_strSpell);
+        }
         m_nBlankRun = 0;
         break;
     case LineRole::kNextEntry:
@@ -255,8 +262,7 @@ void SpellChecker::OnLine(LineRole role, std::string_view line, int64_t offset) 
         m_bLineUnchecked = true;  // it belongs to the next entry
         return;
     case LineRole::kDescription:
-        if (!m_bHeadReported)
-            ReportEntryHead(ParseResult::kEntry, nullptr);
+        BeginDescription();
         m_nBlankRun = 0;
         break;
     case LineRole::kOptionalBlank:
@@ -274,34 +280,96 @@ void SpellChecker::OnDescriptionLines(std::string_view lines, int64_t /*offset*/
     // As OnLine for each line, without the reading.
     if (lines.empty())
         return;
-    if (!m_bHeadReported)
-        ReportEntryHead(ParseResult::kEntry, nullptr);
+    BeginDescription();
     m_nBlankRun = 0;
     m_bLineUnchecked = false;
-    // One pass: the lines are counted, and only those with a byte above
-    // 127 or a CR are looked at, each as ReadLine gives it.
+    if (lines.size() > maxLineBytes)
+        CheckDescriptionRunLineByLine(lines, 0, maxLineBytes);  // a line may be cut
+    else
+        CheckDescriptionRun(lines);
+    // None of these lines is read again.
+    m_nLastOffset = -1;
+}
+
+void SpellChecker::CheckDescriptionRun(std::string_view lines) {
+    // One pass from byte above 127 (or CR) to the next, the LFs between
+    // them counted: a line whose first such byte is above 127 is UTF-8 when
+    // each character there is, as IsValidUtf8 reads the line from that
+    // byte. A line with a CR is looked at whole, as ReadLine gives it.
+    bool open = false;  // a line with a byte above 127 is being read; m_nLine is its number
+    bool utf8 = true;   // the characters of the open line so far are UTF-8
+    std::size_t openFrom = 0, openFirst = 0;  // where the search of the open line began; its first such byte
     for (std::size_t at = 0;;) {
+        const FoundByte found = FindHighByteOrCr(lines, at);
+        const auto lfs = static_cast<int64_t>(found.lfsBefore);
+        if (open && (lfs > 0 || found.at == std::string_view::npos)) {
+            NoteHighLine(utf8);  // the open line ended
+            open = false;
+            m_nLine += std::max<int64_t>(lfs - 1, 0);  // the LF that ended it, then whole lines
+        } else if (!open) {
+            m_nLine += lfs;
+        }
+        if (found.at == std::string_view::npos)
+            break;
+        const auto byte = static_cast<unsigned char>(lines[found.at]);
+        if (byte == '\r') {
+            // The line whole, as a line read one by one.
+            const std::size_t from = open ? openFrom : at;
+            if (!open)
+                ++m_nLine;
+            at = CheckDescriptionRunLine(lines, from, open ? openFirst : found.at, found.at);
+            open = false;
+            continue;
+        }
+        if (!open) {
+            ++m_nLine;
+            open = true;
+            utf8 = true;
+            openFrom = at;
+            openFirst = found.at;
+        }
+        const std::size_t length = Utf8SequenceLength(lines, found.at);
+        if (length == 0)
+            utf8 = false;  // the rest is still searched for a CR
+        at = found.at + std::max<std::size_t>(length, 1);
+    }
+}
+
+std::size_t SpellChecker::CheckDescriptionRunLine(std::string_view lines, std::size_t from, std::size_t firstFound,
+                                                  std::size_t inside, std::size_t maxLineBytes) {
+    const void* lf = ::memrchr(lines.data() + from, '\n', inside - from);
+    const std::size_t start = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - lines.data()) + 1 : from;
+    const std::size_t end = lines.find('\n', inside);
+    std::string_view line = lines.substr(start, end - start);
+    if (line.ends_with('\r'))
+        line.remove_suffix(1);
+    line = line.substr(0, maxLineBytes);
+    const std::size_t first = firstFound - start;
+    if (first < line.size() && static_cast<unsigned char>(line[first]) >= 0x80 && line.back() != '\r')
+        NoteHighLine(line, first);  // the bytes before it are plain
+    else
+        CheckDescriptionBytes(line);
+    return end == std::string_view::npos ? lines.size() : end + 1;
+}
+
+void SpellChecker::CheckDescriptionRunLineByLine(std::string_view lines, std::size_t at, std::size_t maxLineBytes) {
+    // Each line with a byte above 127 or a CR is looked at whole, as
+    // ReadLine gives it.
+    for (;;) {
         const FoundByte found = FindHighByteOrCr(lines, at);
         m_nLine += static_cast<int64_t>(found.lfsBefore);
         if (found.at == std::string_view::npos)
             break;
-        const void* lf = ::memrchr(lines.data() + at, '\n', found.at - at);
-        const std::size_t start = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - lines.data()) + 1 : at;
-        const std::size_t end = lines.find('\n', found.at);
-        std::string_view line = lines.substr(start, end - start);
-        if (line.ends_with('\r'))
-            line.remove_suffix(1);
-        line = line.substr(0, maxLineBytes);
         ++m_nLine;
-        const std::size_t first = found.at - start;
-        if (first < line.size() && static_cast<unsigned char>(line[first]) >= 0x80 && line.back() != '\r')
-            NoteHighLine(line, first);  // the bytes before it are plain
-        else
-            CheckDescriptionBytes(line);
-        at = end + 1;
+        at = CheckDescriptionRunLine(lines, at, found.at, found.at, maxLineBytes);
     }
-    // None of these lines is read again.
-    m_nLastOffset = -1;
+}
+
+void SpellChecker::BeginDescription() { m_bInDescription = true; }
+
+void SpellChecker::ReportHeadIfDue() {
+    if (!m_bHeadReported)
+        ReportEntryHead(ParseResult::kEntry, nullptr);
 }
 
 void SpellChecker::CheckLineBytes(LineRole role, std::string_view line) {
@@ -341,7 +409,10 @@ void SpellChecker::CheckHighBytes(std::string_view line) {
 
 void SpellChecker::NoteHighLine(std::string_view line, std::size_t firstHigh) {
     // The bytes before the first high one are ASCII, valid UTF-8.
-    const bool utf8 = IsValidUtf8(line.substr(firstHigh));
+    NoteHighLine(IsValidUtf8(line.substr(firstHigh)));
+}
+
+void SpellChecker::NoteHighLine(bool utf8) {
     (utf8 ? m_nUtf8Lines : m_nOtherLines)++;
     const auto step = static_cast<uint64_t>(m_nLine - m_nLastHighLine);
     m_highLines.Put(step << 2 | (utf8 ? 2u : 0u) | (m_bHighLineInEntry ? 0u : 1u));
@@ -350,8 +421,14 @@ void SpellChecker::NoteHighLine(std::string_view line, std::size_t firstHigh) {
 }
 
 void SpellChecker::OnValue(SpellField field, std::string_view value, const FieldCut* cut, bool markerFound) {
-    if (field == kFieldName)
+    if (field == kFieldName) {
         m_strName.assign(CutToLength(value, FieldCapacity(field)));
+        // Its duplicate is looked up at the entry's end: the slot the
+        // look-up reads first comes meanwhile.
+        m_nNameHash = NameTable::Hash(m_strName);
+        m_bNameHashed = true;
+        m_names.FetchSlot(m_nNameHash);
+    }
     if (cut) {
         ++m_nMarkers;
         m_nMarkersFound += markerFound ? 1 : 0;
@@ -402,15 +479,17 @@ void SpellChecker::OnEntryEnd(ParseResult result, const SpellRecord& record) {
     if (!m_bEntryOpen)
         return;  // the end of the text, between entries
     m_bEntryOpen = false;
-    if (!m_bHeadReported)
-        ReportEntryHead(result, &record);
+    if (!m_bHeadReported)  // as it stood when its description began, if it did
+        ReportEntryHead(m_bInDescription ? ParseResult::kEntry : result, &record);
     if (result == ParseResult::kLastEntry)
         Emit(m_nLine, DiagnosticCode::kEndInDescription, std::string(messages::kEndInDescription), m_strSpell,
              Severity::kNote);
 
     // The names that findings about the whole text will need.
     if (m_bHighLineInEntry || m_bCrEndSpellPending || m_bCrInsideSpellPending) {
-        const std::string spell = Printable(m_strName, kNameSize);
+        // As the head's findings word it, unless a read error cut it short.
+        const std::string worded = m_bSpellWorded ? std::string() : Printable(m_strName, kNameSize);
+        const std::string& spell = m_bSpellWorded ? m_strSpell : worded;
         if (m_bHighLineInEntry)
             m_highLineSpells.PutString(spell);
         if (m_bCrEndSpellPending)
@@ -461,6 +540,7 @@ void SpellChecker::ReportEntryHead(ParseResult result, const SpellRecord* record
         }
     }
     AssignPrintable(m_strSpell, m_strName, kNameSize);
+    m_bSpellWorded = true;
     if (m_entryFound.empty())
         return;
 

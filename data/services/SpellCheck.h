@@ -122,6 +122,11 @@ public:
 
 private:
     void BeginEntry();
+    // The entry's description begins: the findings about its head are
+    // handed out at the entry's end, or before the first finding in the
+    // description.
+    void BeginDescription();
+    void ReportHeadIfDue();
     void CheckLineBytes(LineRole role, std::string_view line);
     // The checks of a description line's bytes: a CR left at its end, bytes above 127.
     void CheckDescriptionBytes(std::string_view line);
@@ -129,6 +134,18 @@ private:
     void CheckHighBytes(std::string_view line);
     // Notes a line whose first byte above 127 stands at `firstHigh`.
     void NoteHighLine(std::string_view line, std::size_t firstHigh);
+    // Notes the current line, with bytes above 127, UTF-8 or not.
+    void NoteHighLine(bool utf8);
+    // The checks of OnDescriptionLines: of a run of lines none of which is
+    // longer than the reader keeps, and of any run, line by line from `at`.
+    void CheckDescriptionRun(std::string_view lines);
+    void CheckDescriptionRunLineByLine(std::string_view lines, std::size_t at, std::size_t maxLineBytes);
+    // Looks at the line of `lines` that holds byte `inside`, whose start
+    // lies at or after `from`, as ReadLine gives it (at most `maxLineBytes`
+    // bytes), its first byte above 127 or CR at `firstFound`, as the
+    // current line. Returns where the next line starts.
+    std::size_t CheckDescriptionRunLine(std::string_view lines, std::size_t from, std::size_t firstFound,
+                                        std::size_t inside, std::size_t maxLineBytes = std::string_view::npos);
     // Hands a finding about an entry to the sink and counts it; these come
     // in line order.
     void Emit(int64_t line, DiagnosticCode code, std::string message, std::string_view spell,
@@ -147,7 +164,8 @@ private:
     void FieldTooLong(SpellField field, std::string_view value, const FieldCut* cut);
     // Reports the findings about the entry's lines before its description,
     // once the parse has passed them (`result`: how the entry ends, or
-    // kEntry when its description begins).
+    // kEntry when its description began); `record`, when given, holds the
+    // school image the parse found.
     void ReportEntryHead(ParseResult result, const SpellRecord* record);
     // The line of the first spell named as the current entry, or 0 when
     // it is the first; remembers the current entry's name.
@@ -166,12 +184,14 @@ private:
     // The entry being read.
     bool m_bEntryOpen = false;
     bool m_bHeadReported = false;  // its lines before the description are reported
+    bool m_bInDescription = false;  // its description has begun
     std::size_t m_nEntries = 0;  // entries begun
     int64_t m_nEntryLine = 0, m_nHeaderLine = 0, m_nNameLine = 0, m_nSchoolLine = 0, m_nFieldLine = 0;
     std::string_view m_fieldLine;  // the field line just read; valid until the next read
     LineRole m_fieldRole = LineRole::kRange;
     std::string m_strName;    // as the record keeps it
     std::string m_strSpell;   // the name as printed, once the head is reported
+    bool m_bSpellWorded = false;  // m_strSpell is set
     std::string m_strSchool;  // the school line
     std::size_t m_nMarkers = 0, m_nMarkersFound = 0;
     std::string m_strMissingMarkers;
@@ -189,6 +209,8 @@ private:
 
     std::size_t m_nSpells = 0;
     NameTable m_names;  // the names seen, with the line of each one's first spell
+    uint64_t m_nNameHash = 0;  // of the current entry's name, its look-up readied while the head is read
+    bool m_bNameHashed = false;
 
     // The whole text.
     std::size_t m_nCrEnds = 0;

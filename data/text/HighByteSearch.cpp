@@ -2,10 +2,13 @@
 #include "HighByteSearch.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
+#if defined(__x86_64__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -36,9 +39,7 @@ void AddCounts(__m128i counts, std::size_t& lfs) {
            static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums)));
 }
 
-}  // namespace
-
-FoundByte FindHighByteOrCr(std::string_view text, std::size_t from) {
+FoundByte FindHighByteOrCrSse2(std::string_view text, std::size_t from) {
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     const char* p = begin + from;
@@ -87,7 +88,7 @@ FoundByte FindHighByteOrCr(std::string_view text, std::size_t from) {
     return {std::string_view::npos, lfs};
 }
 
-LineBytes ScanLine(std::string_view line) {
+LineBytes ScanLineSse2(std::string_view line) {
     // Sixteen bytes a step, the last step overlapping the one before.
     const char* const p = line.data();
     const std::size_t n = line.size();
@@ -104,8 +105,123 @@ LineBytes ScanLine(std::string_view line) {
     }
     return {_mm_movemask_epi8(bytes) != 0, _mm_movemask_epi8(crs) != 0};
 }
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define SPELLS_X86_HIGH_BYTE_SEARCHES 1
+
+// The byte at the lowest set bit of `stops` (within the step at `p`), and
+// the LFs of `lfs` before it.
+__attribute__((always_inline)) inline FoundByte FoundInStep(const char* begin, const char* p, uint64_t stops,
+                                                            uint64_t lfs, std::size_t counted) {
+    const int at = std::countr_zero(stops);
+    const uint64_t before = at == 0 ? 0 : lfs & (~uint64_t{0} >> (64 - at));
+    return {static_cast<std::size_t>(p - begin) + static_cast<std::size_t>(at),
+            counted + static_cast<std::size_t>(std::popcount(before))};
+}
+
+// 32 bytes a step: a mask of the bytes that stop the search, one of the LFs.
+__attribute__((target("avx2,popcnt"))) FoundByte FindHighByteOrCrAvx2(std::string_view text, std::size_t from) {
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const char* p = begin + from;
+    const __m256i lf = _mm256_set1_epi8('\n');
+    const __m256i cr = _mm256_set1_epi8('\r');
+    std::size_t lfs = 0;
+    for (; end - p >= 32; p += 32) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        const auto stops = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_or_si256(a, _mm256_cmpeq_epi8(a, cr))));
+        const auto lfMask = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, lf)));
+        if (stops != 0)
+            return FoundInStep(begin, p, stops, lfMask, lfs);
+        lfs += static_cast<std::size_t>(std::popcount(lfMask));
+    }
+    FoundByte rest = FindHighByteOrCrSse2(text, static_cast<std::size_t>(p - begin));
+    rest.lfsBefore += lfs;
+    return rest;
+}
+
+// 64 bytes a step, the last one a masked load of what is left.
+__attribute__((target("avx512f,avx512bw,popcnt"))) FoundByte FindHighByteOrCrAvx512(std::string_view text,
+                                                                                   std::size_t from) {
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const char* p = begin + from;
+    const __m512i lf = _mm512_set1_epi8('\n');
+    const __m512i cr = _mm512_set1_epi8('\r');
+    std::size_t lfs = 0;
+    for (; end - p >= 64; p += 64) {
+        const __m512i a = _mm512_loadu_si512(p);
+        const uint64_t stops = _mm512_movepi8_mask(a) | _mm512_cmpeq_epi8_mask(a, cr);
+        const uint64_t lfMask = _mm512_cmpeq_epi8_mask(a, lf);
+        if (stops != 0)
+            return FoundInStep(begin, p, stops, lfMask, lfs);
+        lfs += static_cast<std::size_t>(std::popcount(lfMask));
+    }
+    if (p < end) {
+        const __mmask64 valid = ~uint64_t{0} >> (64 - (end - p));  // the bytes that are left, fewer than 64
+        const __m512i a = _mm512_maskz_loadu_epi8(valid, p);
+        const uint64_t stops = (_mm512_movepi8_mask(a) | _mm512_cmpeq_epi8_mask(a, cr)) & valid;
+        const uint64_t lfMask = _mm512_cmpeq_epi8_mask(a, lf) & valid;
+        if (stops != 0)
+            return FoundInStep(begin, p, stops, lfMask, lfs);
+        lfs += static_cast<std::size_t>(std::popcount(lfMask));
+    }
+    return {std::string_view::npos, lfs};
+}
+
+// 64 bytes a step, the last one a masked load of what is left (zeros,
+// neither high nor CR).
+__attribute__((target("avx512f,avx512bw"))) LineBytes ScanLineAvx512(std::string_view line) {
+    const char* p = line.data();
+    std::size_t n = line.size();
+    const __m512i cr = _mm512_set1_epi8('\r');
+    uint64_t high = 0;
+    uint64_t crs = 0;
+    for (; n >= 64; p += 64, n -= 64) {
+        const __m512i a = _mm512_loadu_si512(p);
+        high |= _mm512_movepi8_mask(a);
+        crs |= _mm512_cmpeq_epi8_mask(a, cr);
+    }
+    if (n > 0) {
+        const __m512i a = _mm512_maskz_loadu_epi8(~uint64_t{0} >> (64 - n), p);
+        high |= _mm512_movepi8_mask(a);
+        crs |= _mm512_cmpeq_epi8_mask(a, cr);
+    }
+    return {high != 0, crs != 0};
+}
+#endif
+
+std::vector<HighByteSearch> Searches() {
+    std::vector<HighByteSearch> searches;
+#if defined(SPELLS_X86_HIGH_BYTE_SEARCHES)
+    __builtin_cpu_init();  // in case this runs among the static initialisers
+    if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("popcnt"))
+        searches.push_back({"avx512", FindHighByteOrCrAvx512, ScanLineAvx512});
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt"))
+        searches.push_back({"avx2", FindHighByteOrCrAvx2, ScanLineSse2});
+#endif
+    searches.push_back({"sse2", FindHighByteOrCrSse2, ScanLineSse2});
+    return searches;
+}
+
+}  // namespace
+
+FoundByte FindHighByteOrCr(std::string_view text, std::size_t from) {
+    static const auto best = Searches().front().find;  // the fastest the processor runs
+    return best(text, from);
+}
+
+LineBytes ScanLine(std::string_view line) {
+    static const auto best = Searches().front().scan;
+    return best(line);
+}
+
+std::vector<HighByteSearch> HighByteSearches() { return Searches(); }
+
 #else
 FoundByte FindHighByteOrCr(std::string_view text, std::size_t from) { return FindHighByteOrCrPlain(text, from); }
+
+std::vector<HighByteSearch> HighByteSearches() { return {{"plain", FindHighByteOrCrPlain, ScanLinePlain}}; }
 
 LineBytes ScanLine(std::string_view line) { return ScanLinePlain(line); }
 #endif

@@ -274,6 +274,24 @@ TEST(SpellCheck, FindingsAreHandedOutAsTheyAreFound) {
     EXPECT_EQ(counts.nWarningLines, 4u);
 }
 
+// The findings about an entry's head come before those in its
+// description, and all of an entry's before the next entry's, whether the
+// description holds a finding (the head is handed out before it) or not
+// (at the entry's end), in runs or line by line.
+TEST(SpellCheck, HeadFindingsComeBeforeTheDescriptionsAndTheNextEntrys) {
+    const std::string head = "Alpha\nNo School\n" + kFields;  // lines 1 to 6; line 2 unknown
+    const std::string text = Spell("Alpha") + "\n" +                                    // lines 1 to 7
+                             head + "Words.\n\n" + kCyrillicWord + " here.\n\n" +     // 9 to 18
+                             head + "Words.\nMore words.\n\n" + "Omega\nNo School\n" + kFields + "Words.\n";
+    for (const std::size_t window : {0u, 5u, 64u}) {
+        SCOPED_TRACE(window);
+        EXPECT_EQ(Found(text, false, window),
+                  (Strings{"9: duplicate-name", "10: unknown-school", "17: capital-outside-a-z",
+                           "19: duplicate-name", "20: unknown-school", "29: unknown-school",
+                           "34: end-in-description"}));
+    }
+}
+
 TEST(SpellCheck, LinesWithWarningsOfBothKindsCountOnce) {
     // The name is too long and not UTF-8, unlike two other lines.
     const std::string text = Spell(std::string(100, 'N') + kCp1251Word, kCyrillicWord + "\n" + kCyrillicWord + "\n");
@@ -333,6 +351,29 @@ TEST(SpellCheck, DescriptionRunsWithCrsAndCutLines) {
     }
 }
 
+// Lines with several characters above 127, a valid one before an invalid
+// one, a CR after such bytes inside the line or before its CR LF, a
+// character cut by the line's end, lines of both kinds next to each other:
+// each is UTF-8 or not as the whole line from its first byte above 127 is,
+// in a run as one by one.
+TEST(SpellCheck, DescriptionLinesWithManyBytesAbove127AndCrs) {
+    const std::string text = Spell("Alpha", "Words.\n"                     // 7
+                                            "a \xC3\xA9 b \xC3\xA9 c\n"    // 8: UTF-8
+                                            "\xC3\xA9\xE9x\n"              // 9: a valid character, then not
+                                            "\xE9 then \r inside\n"        // 10: not UTF-8, a CR inside
+                                            "\xC3\xA9\r\r\n"              // 11: UTF-8, a CR at its end
+                                            "\xC3\xA9\n"                    // 12: UTF-8
+                                            "\xC3\n"                        // 13: cut by the line's end
+                                            "x\xE2\x82\xAC\n"              // 14: UTF-8, three bytes
+                                            "plain.\n");                     // 15
+    for (const std::size_t window : {0u, 5u, 64u}) {
+        SCOPED_TRACE(window);
+        EXPECT_EQ(Found(text, false, window), (Strings{"15: end-in-description", "9: mixed-encoding",
+                                                       "10: mixed-encoding", "11: carriage-return",
+                                                       "13: mixed-encoding"}));
+    }
+}
+
 TEST(SpellCheck, DuplicatesAreFoundAmongThousandsOfNames) {
     // The table of names grows twice on the way; the repeats come after.
     std::string text;
@@ -375,6 +416,31 @@ TEST(NameTable, FirstLinesThroughGrowthRehashingAndAFullStore) {
     EXPECT_EQ(small.FirstLine(name(24), 101), 0);
 }
 
+// A look-up readied ahead (FetchSlot, as the checker does while it reads
+// an entry) finds the same lines as one that is not, in an empty table,
+// through growth and with tags that match other names.
+TEST(NameTable, ReadiedLookUpsFindTheSameLines) {
+    const auto name = [](int i) { return "Name " + std::to_string(1000 + i); };
+    for (const unsigned positionBits : {40u, 60u}) {
+        SCOPED_TRACE(positionBits);
+        NameTable table(positionBits);
+        const auto readied = [&table](const std::string& n, int64_t line) {
+            const uint64_t hash = NameTable::Hash(n);
+            table.FetchSlot(hash);
+            return table.FirstLine(n, line, hash);
+        };
+        EXPECT_EQ(readied(name(0), 1), 0);  // before the table has slots
+        for (int i = 1; i < 2000; ++i)
+            ASSERT_EQ(readied(name(i), i + 1), 0);
+        EXPECT_EQ(readied(name(0), 3000), 1);
+        EXPECT_EQ(readied(name(1999), 3001), 2000);
+        EXPECT_EQ(table.FirstLine(name(777), 3002), 778);
+        EXPECT_EQ(readied("Name 1000 ", 3003), 0);
+        EXPECT_EQ(table.FirstLine("Name 1000 ", 3004), 3003);
+        EXPECT_EQ(table.Size(), 2001u);
+    }
+}
+
 // The search for a byte above 127 or a CR finds it at every place within
 // and across its steps of 64 and 16 bytes and its last bytes, with the LFs
 // before it, also past the 63 steps after which it sums its counts; the
@@ -388,13 +454,21 @@ TEST(HighByteSearch, FindsTheByteAndCountsTheLfsBeforeIt) {
             t[i] = '\n';
         return t;
     };
-    for (const std::size_t size : {0u, 1u, 15u, 16u, 17u, 63u, 64u, 65u, 130u, 200u, 4100u}) {
+    // Each way the processor runs, the one in use and the reference.
+    std::vector<FoundByte (*)(std::string_view, std::size_t)> finds = {FindHighByteOrCr, FindHighByteOrCrPlain};
+    std::vector<LineBytes (*)(std::string_view)> scans = {ScanLine, ScanLinePlain};
+    for (const HighByteSearch& search : HighByteSearches()) {
+        finds.push_back(search.find);
+        scans.push_back(search.scan);
+    }
+    ASSERT_GE(finds.size(), 3u);
+    for (const std::size_t size : {0u, 1u, 15u, 16u, 17u, 31u, 32u, 33u, 63u, 64u, 65u, 127u, 130u, 200u, 4100u}) {
         std::string t = text(size);
-        for (const auto& find : {FindHighByteOrCr, FindHighByteOrCrPlain}) {
+        for (const auto& find : finds) {
             EXPECT_EQ(find(t, 0).at, std::string_view::npos) << size;
             EXPECT_EQ(find(t, 0).lfsBefore, size / 10) << size;
         }
-        for (const auto& scan : {ScanLine, ScanLinePlain}) {
+        for (const auto& scan : scans) {
             EXPECT_FALSE(scan(t).high) << size;
             EXPECT_FALSE(scan(t).cr) << size;
         }
@@ -406,7 +480,7 @@ TEST(HighByteSearch, FindsTheByteAndCountsTheLfsBeforeIt) {
                 marked[h] = byte;
                 marked[std::min(h + 5, size - 1)] = '\xEB';  // a later one is not the first
                 SCOPED_TRACE(testing::Message() << "size " << size << ", byte " << int(byte) << " at " << h);
-                for (const auto& find : {FindHighByteOrCr, FindHighByteOrCrPlain}) {
+                for (const auto& find : finds) {
                     const FoundByte found = find(marked, 0);
                     EXPECT_EQ(found.at, h);
                     EXPECT_EQ(found.lfsBefore, h / 10);
@@ -417,7 +491,7 @@ TEST(HighByteSearch, FindsTheByteAndCountsTheLfsBeforeIt) {
                 }
                 std::string line = t;
                 line[h] = byte;
-                for (const auto& scan : {ScanLine, ScanLinePlain}) {
+                for (const auto& scan : scans) {
                     EXPECT_EQ(scan(line).high, byte != '\r');
                     EXPECT_EQ(scan(line).cr, byte == '\r');
                 }
@@ -426,8 +500,13 @@ TEST(HighByteSearch, FindsTheByteAndCountsTheLfsBeforeIt) {
     }
     // 70 LFs in a row: more than a byte of a column counts in 63 steps.
     const std::string lfs = std::string(64 * 70, '\n') + "\x80";
-    EXPECT_EQ(FindHighByteOrCr(lfs, 0).at, 64u * 70);
-    EXPECT_EQ(FindHighByteOrCr(lfs, 0).lfsBefore, 64u * 70);
+    for (const auto& find : finds) {
+        EXPECT_EQ(find(lfs, 0).at, 64u * 70);
+        EXPECT_EQ(find(lfs, 0).lfsBefore, 64u * 70);
+        // Past the end of a view into a longer buffer nothing is read.
+        EXPECT_EQ(find(std::string_view(lfs).substr(0, 64 * 70 - 1), 5).at, std::string_view::npos);
+        EXPECT_EQ(find(std::string_view(lfs).substr(0, 64 * 70 - 1), 5).lfsBefore, 64u * 70 - 6);
+    }
 }
 
 // A sink that keeps no more words gets findings without them, and the

@@ -40,6 +40,7 @@ TEST(MessageFormat, ValuesGoWhereThePatternSays) {
     EXPECT_EQ(messages::Format("%1 %2", {"%2", "y"}), "%2 y");
     EXPECT_EQ(messages::Format("100% sure, %3 %", {"a"}), "100% sure, %3 %");
     EXPECT_EQ(messages::Format("ends in %", {}), "ends in %");
+    EXPECT_EQ(messages::Format("%%1 and %", {"v"}), "%v and %");
 }
 
 TEST(MessageFormat, EnglishPluralsAndMessagesWithoutATranslator) {

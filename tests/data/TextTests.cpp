@@ -478,7 +478,10 @@ TEST(LineReader, SkipNonBlankLinesHandsBackTheLinesPassedOver) {
 // An observer that takes no runs is told each description line passed over
 // as ReadLine would give it: without its terminator, cut to the bytes the
 // reader keeps, at its own offset; whether the reader passes over the lines
-// in a run or hands them out one by one.
+// in a run or hands them out one by one. The line that begins the next
+// entry comes without its bytes when the block holds its first byte, else
+// read; a paragraph beginning with a byte below 128 as a description line,
+// one beginning with a byte above 127 as a paragraph.
 TEST(ScanDescription, ObserverIsToldEachLineOfARun) {
     class Lines final : public SpellTextObserver {
     public:
@@ -491,7 +494,8 @@ TEST(ScanDescription, ObserverIsToldEachLineOfARun) {
         std::vector<std::string> told;
     };
     const std::string text = "x\nab\r\nlong line here\ncd\r\r\n\nEf\n";
-    for (const std::size_t window : {0u, 3u}) {
+    // With blocks of 3 bytes, the next entry's line begins a block.
+    for (const auto& [window, nextEntry] : {std::pair{0u, "12@27 "}, std::pair{3u, "12@27 Ef"}}) {
         SCOPED_TRACE(window);
         LineReader reader(4);
         reader.OpenMemory(text, window);
@@ -499,12 +503,22 @@ TEST(ScanDescription, ObserverIsToldEachLineOfARun) {
         ASSERT_TRUE(reader.ReadLine(line));
         Lines lines;
         EXPECT_EQ(ScanDescription(reader, nullptr, 0, &lines), DescriptionEnd::kNextEntry);
-        // Roles: 9 description, 10 blank, 12 next entry.
+        // Roles: 9 description, 10 blank, 11 paragraph, 12 next entry.
         EXPECT_EQ(lines.told,
-                  (std::vector<std::string>{"9@2 ab", "9@6 long", "9@21 cd\r", "10@26 ", "12@27 Ef"}));
+                  (std::vector<std::string>{"9@2 ab", "9@6 long", "9@21 cd\r", "10@26 ", nextEntry}));
         ASSERT_TRUE(reader.ReadLine(line));
         EXPECT_EQ(line, "Ef");
     }
+    // Paragraphs: one beginning with a byte below 128 and one above.
+    const std::string paragraphs = "x\nab\n\ncd\n\n\xC3\x89" "f\n\nGh\n";
+    LineReader reader;
+    reader.OpenMemory(paragraphs);
+    std::string_view line;
+    ASSERT_TRUE(reader.ReadLine(line));
+    Lines lines;
+    EXPECT_EQ(ScanDescription(reader, nullptr, 0, &lines), DescriptionEnd::kNextEntry);
+    EXPECT_EQ(lines.told, (std::vector<std::string>{"9@2 ab", "10@5 ", "9@6 cd", "10@9 ", "11@10 \xC3\x89" "f",
+                                                    "10@14 ", "12@15 "}));
 }
 
 TEST(BlankLineSearch, EveryWayFindsTheFirstLfBeforeALineEnd) {
