@@ -43,8 +43,13 @@ void CSpellListView::setModel(QAbstractItemModel* model) {
 }
 
 void CSpellListView::UpdateRowHeight() {
+    // Without rows the height stays as the last rows had it: a new height
+    // costs the header a pass over every row, and the rows that come back
+    // would change it again.
+    if (model() && model()->rowCount() == 0)
+        return;
     int height = std::max(iconSize().height(), fontMetrics().height());
-    if (model() && model()->rowCount() > 0 && itemDelegate()) {
+    if (model() && itemDelegate()) {
         QStyleOptionViewItem option;
         initViewItemOption(&option);
         for (int column = 0; column < model()->columnCount(); ++column)

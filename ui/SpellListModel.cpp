@@ -55,7 +55,8 @@ QVariant SpellListModel::data(const QModelIndex& index, int role) const {
         return {};
     case Qt::ToolTipRole:
         if (const std::size_t loaded = LoadedRow(index.row());
-            index.column() == 0 && queried_ && loaded < byDescription_.size() && byDescription_[loaded])
+            index.column() == 0 && queried_ && loaded / 64 < byDescription_.size() &&
+            (byDescription_[loaded / 64] >> (loaded % 64) & 1) != 0)
             return tr("matched in the description");
         return {};
     case Qt::AccessibleDescriptionRole:
@@ -239,7 +240,7 @@ void SpellListModel::FinishLoad(const std::function<void()>& keepAlive) {
     indexSlot_.reset();
     marked_.assign(rows_.size(), false);
     query_.reset();
-    byDescription_ = std::vector<bool>();
+    byDescription_ = std::vector<uint64_t>();
     queried_ = false;
     filterQuery_.reset();
     // Marked-only shows nothing until the marks of the new rows are set.
@@ -317,12 +318,12 @@ int SpellListModel::RowOfRecord(int64_t recordOffset) const {
 
 void SpellListModel::SetFilter(std::vector<uint32_t> rows, std::vector<uint32_t> byDescription,
                                std::shared_ptr<const SpellQuery> query) {
-    byDescription_ = std::vector<bool>();
+    byDescription_ = std::vector<uint64_t>();
     if (!byDescription.empty()) {
-        byDescription_.resize(rows_.size());
+        byDescription_.resize((rows_.size() + 63) / 64);
         for (const uint32_t row : byDescription)
             if (row < rows_.size())
-                byDescription_[row] = true;
+                byDescription_[row / 64] |= uint64_t{1} << (row % 64);
     }
     const bool matchesChange = query || filterQuery_;
     filterQuery_ = std::move(query);
@@ -343,7 +344,7 @@ void SpellListModel::TellMatchesChanged(bool reset) {
 
 void SpellListModel::ClearFilter() {
     query_.reset();
-    byDescription_ = std::vector<bool>();
+    byDescription_ = std::vector<uint64_t>();
     queried_ = false;
     const bool matchesChange = filterQuery_ != nullptr;
     filterQuery_.reset();

@@ -195,7 +195,7 @@ private:
     // The cells show other matches: a reset told the views, or this does.
     void TellMatchesChanged(bool reset);
     RowList query_;
-    std::vector<bool> byDescription_;  // by loaded row: matched in its description
+    std::vector<uint64_t> byDescription_;  // a bit a loaded row: matched in its description
     bool queried_ = false;
     std::shared_ptr<const SpellQuery> filterQuery_;
     bool markedOnly_ = false;

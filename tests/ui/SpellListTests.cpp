@@ -751,6 +751,25 @@ TEST_F(SpellListTest, KeysMoveByRowsAndRowsFollowTheFont) {
     EXPECT_GT(after, before + 5);
 }
 
+// A filter that shows no row leaves the rows' height as it was, so that
+// the rows coming back need no new height (a pass over all of them).
+TEST_F(SpellListTest, RowsKeepTheirHeightWhileAFilterShowsNone) {
+    ASSERT_NO_FATAL_FAILURE(BuildSample("wizard"));
+    Click("IDC_WIZARD");
+    const int height = list->verticalHeader()->defaultSectionSize();
+    int changes = 0;
+    QObject::connect(list->verticalHeader(), &QHeaderView::sectionResized, [&] { ++changes; });
+    SpellListModel* rows = dlg->Model();
+    rows->SetFilter({});
+    ASSERT_EQ(model->rowCount(), 0);
+    EXPECT_EQ(list->verticalHeader()->defaultSectionSize(), height);
+    rows->SetFilter({1, 2, 3});
+    rows->ClearFilter();
+    EXPECT_EQ(list->verticalHeader()->defaultSectionSize(), height);
+    EXPECT_EQ(list->visualRect(model->index(5, 0)).height(), height);
+    EXPECT_EQ(changes, 0);
+}
+
 TEST_F(SpellListTest, OneFocusFrameSpansTheCurrentRow) {
     ASSERT_NO_FATAL_FAILURE(BuildSample("wizard"));
     Click("IDC_WIZARD");
