@@ -617,6 +617,12 @@ void SpellSearchIndex::MarkFieldMatches(const QueryTerm& term, RowBits& rows) co
 
 SpellSearchIndex::RowBits SpellSearchIndex::RowsPassing(const SpellQuery& query) const {
     const std::size_t rowCount = RowCount();
+    if (!query.level && !query.school && !query.schoolClass && !query.sphere) {
+        RowBits all(rowCount / 64, ~uint64_t{0});
+        if (rowCount % 64 != 0)
+            all.push_back((uint64_t{1} << (rowCount % 64)) - 1);
+        return all;
+    }
     RowBits rows((rowCount + 63) / 64, 0);
     // By id of the level and the school column: the texts the filters let pass.
     const FieldColumn& levels = columns_[kFieldLevel];
