@@ -4,7 +4,6 @@
 #include <mutex>
 #include <new>
 
-
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "Messages.h"

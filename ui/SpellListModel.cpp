@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <unordered_set>
 
-
 #include "ColumnTables.h"
 #include "DisplayText.h"
 #include "MatchHighlight.h"
