@@ -209,6 +209,13 @@ std::shared_ptr<const SpellSearchIndex> CFindBar::IndexAtOnce(const std::shared_
     return index;
 }
 
+void CFindBar::PrepareIndex(const std::shared_ptr<SearchIndexSlot>& slot) {
+    if (!slot || slot->Built() || m_pPreparedSlot.lock() == slot)
+        return;
+    m_pPreparedSlot = slot;
+    m_pRunner->Prepare(slot);
+}
+
 void CFindBar::FillFilters(bool priest) {
     filtersStale_ = false;
     // The load gathered the levels; a priest list's spheres are in its
@@ -223,7 +230,7 @@ void CFindBar::FillFilters(bool priest) {
             index = IndexAtOnce(slot);
             if (slot && !index) {
                 m_pSpheresSlot = slot;
-                m_pRunner->Prepare(slot);
+                PrepareIndex(slot);
             }
         } catch (const std::bad_alloc&) {
             // Only "All"; a search says why.
@@ -325,9 +332,20 @@ void CFindBar::Search() {
         if (wasFiltered)
             SelectFirstRow();
         UpdateCount();
-        if (outOfMemory)
+        if (outOfMemory) {
             ShowMessageBox(Utf8(messages::CannotSearchList(messages::kNotEnoughMemory)), QMessageBox::Ok,
                            this);
+        } else if (error.empty()) {
+            // Nothing to find yet: a large list's index is built on the
+            // worker meanwhile, so that the first letters typed find it.
+            try {
+                if (const std::shared_ptr<SearchIndexSlot> next = m_pModel->IndexSlot();
+                    next && !IndexAtOnce(next))
+                    PrepareIndex(next);
+            } catch (const std::bad_alloc&) {
+                // The first search says why.
+            }
+        }
         return;
     }
 

@@ -81,6 +81,9 @@ private:
     // null while a large list's waits for the worker. May throw
     // std::bad_alloc.
     std::shared_ptr<const SpellSearchIndex> IndexAtOnce(const std::shared_ptr<SearchIndexSlot>& slot) const;
+    // Has the worker build the index of `slot` ahead of the searches that
+    // need it, once a slot.
+    void PrepareIndex(const std::shared_ptr<SearchIndexSlot>& slot);
     // Marks the field with `error`, the reason the query is not one, or
     // unmarks it when `error` is empty.
     void ShowQueryError(const std::string& error);
@@ -111,6 +114,8 @@ private:
     std::size_t inPlaceFieldBytes_;
     // The index being built on the worker for the sphere box; null when none.
     std::shared_ptr<SearchIndexSlot> m_pSpheresSlot;
+    // The slot whose index the worker was last asked to build ahead.
+    std::weak_ptr<SearchIndexSlot> m_pPreparedSlot;
     // The progress bar's state from before a worker search took it over.
     bool progressTaken_ = false;
     int progressMin_ = 0;

@@ -29,7 +29,7 @@ SpellListModel::SpellListModel(QObject* parent) : QAbstractTableModel(parent) {}
 int SpellListModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid())
         return 0;
-    return static_cast<int>(filtered_ ? visible_->size() : rows_.size());
+    return static_cast<int>(filtered_ ? visible_->size() : rows_->size());
 }
 
 int SpellListModel::columnCount(const QModelIndex& parent) const {
@@ -43,7 +43,7 @@ QString SpellListModel::FieldDisplayText(const Row& row, int field) const {
 QVariant SpellListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount() || index.column() >= kColumnCount)
         return {};
-    const Row& row = rows_[LoadedRow(index.row())];
+    const Row& row = (*rows_)[LoadedRow(index.row())];
     switch (role) {
     case Qt::DisplayRole:
         return FieldDisplayText(row, ColumnField(keyField_, index.column()));
@@ -116,7 +116,7 @@ bool SpellListModel::setData(const QModelIndex& index, const QVariant& value, in
 std::string_view SpellListModel::SpellName(int row) const {
     if (row < 0 || row >= rowCount())
         return {};
-    return texts_->Field(rows_[LoadedRow(row)].texts, kFieldName);
+    return texts_->Field((*rows_)[LoadedRow(row)].texts, kFieldName);
 }
 
 bool SpellListModel::IsMarked(int row) const {
@@ -128,8 +128,8 @@ std::size_t SpellListModel::SetMarks(const SpellBook& book) {
     if (book.size() == 0)
         std::fill(marked_.begin(), marked_.end(), false);
     else
-        for (std::size_t i = 0; i < rows_.size(); ++i) {
-            const std::string_view name = texts_->Field(rows_[i].texts, kFieldName);
+        for (std::size_t i = 0; i < rows_->size(); ++i) {
+            const std::string_view name = texts_->Field((*rows_)[i].texts, kFieldName);
             marked_[i] = book.Has(name);
             if (marked_[i])
                 present.insert(name);
@@ -142,8 +142,8 @@ std::size_t SpellListModel::SetMarks(const SpellBook& book) {
 }
 
 void SpellListModel::SetMarked(std::string_view name, bool marked) {
-    for (std::size_t i = 0; i < rows_.size(); ++i)
-        if (marked_[i] != marked && texts_->Field(rows_[i].texts, kFieldName) == name)
+    for (std::size_t i = 0; i < rows_->size(); ++i)
+        if (marked_[i] != marked && texts_->Field((*rows_)[i].texts, kFieldName) == name)
             marked_[i] = marked;
     if (rowCount() > 0)
         emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
@@ -151,9 +151,9 @@ void SpellListModel::SetMarked(std::string_view name, bool marked) {
 
 std::vector<int64_t> SpellListModel::MarkedOffsets() const {
     std::vector<int64_t> offsets;
-    for (std::size_t i = 0; i < rows_.size(); ++i)
+    for (std::size_t i = 0; i < rows_->size(); ++i)
         if (marked_[i])
-            offsets.push_back(OffsetOf(rows_[i]));
+            offsets.push_back(OffsetOf((*rows_)[i]));
     return offsets;
 }
 
@@ -230,14 +230,14 @@ void SpellListModel::FinishLoad(const std::function<void()>& keepAlive) {
     auto texts = std::make_shared<const RowTextStore>(std::move(pendingTexts_));
 
     beginResetModel();
-    rows_ = std::move(sorted);
+    rows_ = std::make_shared<const std::vector<Row>>(std::move(sorted));
     texts_ = std::move(texts);
     levels_ = std::move(levels);
     loaded_ = true;
     if (indexSlot_)
         indexSlot_->Drop();
     indexSlot_.reset();
-    marked_.assign(rows_.size(), false);
+    marked_.assign(rows_->size(), false);
     query_.reset();
     byDescription_ = std::vector<uint64_t>();
     queried_ = false;
@@ -265,12 +265,7 @@ std::shared_ptr<SearchIndexSlot> SpellListModel::IndexSlot() const {
         return indexSlot_;
     auto slot = std::make_shared<SearchIndexSlot>();
     slot->texts_ = texts_;
-    slot->rows_.reserve(rows_.size());
-    slot->schoolImages_.reserve(rows_.size());
-    for (const Row& row : rows_) {
-        slot->rows_.push_back(row.texts);
-        slot->schoolImages_.push_back(row.schoolImage);
-    }
+    slot->rows_ = rows_;
     indexSlot_ = std::move(slot);
     return indexSlot_;
 }
@@ -285,27 +280,26 @@ std::shared_ptr<const SpellSearchIndex> SearchIndexSlot::Get() {
     if (std::shared_ptr<const SpellSearchIndex> index = Built(); index || dropped_.load(std::memory_order_relaxed))
         return index;
     auto index = std::make_shared<SpellSearchIndex>();
-    const std::size_t rows = rows_.size();
-    index->Reserve(rows);
-    for (std::size_t i = 0; i < rows; ++i) {
+    const std::vector<ListRow>& rows = *rows_;
+    index->Reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
         if (i % 8192 == 0 && dropped_.load(std::memory_order_relaxed))
             return nullptr;
-        if (i + kReadAhead < rows)
-            texts_->Prefetch(rows_[i + kReadAhead]);
-        index->AddRow(texts_->AllFields(rows_[i]), texts_->TextOffset(rows_[i]), schoolImages_[i]);
+        if (i + kReadAhead < rows.size())
+            texts_->Prefetch(rows[i + kReadAhead].texts);
+        index->AddRow(texts_->AllFields(rows[i].texts), texts_->TextOffset(rows[i].texts), rows[i].schoolImage);
     }
     const std::lock_guard lock(indexMutex_);
     index_ = std::move(index);
     texts_.reset();
-    rows_ = std::vector<RowTextStore::Handle>();
-    schoolImages_ = std::vector<int32_t>();
+    rows_.reset();
     return index_;
 }
 
 int64_t SpellListModel::RecordOffset(int row) const {
     if (row < 0 || row >= rowCount())
         return -1;
-    return OffsetOf(rows_[LoadedRow(row)]);
+    return OffsetOf((*rows_)[LoadedRow(row)]);
 }
 
 int SpellListModel::RowOfRecord(int64_t recordOffset) const {
@@ -319,15 +313,15 @@ void SpellListModel::SetFilter(std::vector<uint32_t> rows, std::vector<uint32_t>
                                std::shared_ptr<const SpellQuery> query) {
     byDescription_ = std::vector<uint64_t>();
     if (!byDescription.empty()) {
-        byDescription_.resize((rows_.size() + 63) / 64);
+        byDescription_.resize((rows_->size() + 63) / 64);
         for (const uint32_t row : byDescription)
-            if (row < rows_.size())
+            if (row < rows_->size())
                 byDescription_[row / 64] |= uint64_t{1} << (row % 64);
     }
     const bool matchesChange = query || filterQuery_;
     filterQuery_ = std::move(query);
     // Numbers past the loaded rows cannot come from this load's index.
-    const auto loaded = static_cast<uint32_t>(rows_.size());
+    const auto loaded = static_cast<uint32_t>(rows_->size());
     std::erase_if(rows, [&](uint32_t row) { return row >= loaded; });
     query_ = std::make_shared<const std::vector<uint32_t>>(std::move(rows));
     queried_ = true;
@@ -361,7 +355,7 @@ bool SpellListModel::ApplyFilter() {
                 if (marked_[row])
                     marked.push_back(row);
         } else {
-            for (uint32_t row = 0; row < rows_.size(); ++row)
+            for (uint32_t row = 0; row < rows_->size(); ++row)
                 if (marked_[row])
                     marked.push_back(row);
         }
@@ -372,7 +366,7 @@ bool SpellListModel::ApplyFilter() {
     if (!queried_ && !markedOnly_) {
         if (!filtered_)
             return false;
-    } else if (rows->size() != rows_.size()) {
+    } else if (rows->size() != rows_->size()) {
         beginResetModel();
         visible_ = std::move(rows);
         filtered_ = true;

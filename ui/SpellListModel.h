@@ -25,9 +25,17 @@ class SpellBook;
 class SpellSearchIndex;
 struct SpellQuery;
 
+// A loaded row: where its texts are, its school image and its record.
+struct ListRow {
+    RowTextStore::Handle texts;
+    int32_t schoolImage;
+    uint32_t record;  // the record offset / 432
+};
+using ListRows = std::shared_ptr<const std::vector<ListRow>>;
+
 // The search index of one load of the list, built once by whichever thread
-// asks first, from a copy of the rows in list order. Safe to share between
-// threads.
+// asks first, from the list's rows in list order, which it shares. Safe to
+// share between threads.
 class SearchIndexSlot {
 public:
     // The index, built at the first call; null once the list it was made
@@ -43,10 +51,10 @@ private:
     std::mutex buildMutex_;
     mutable std::mutex indexMutex_;
     std::shared_ptr<const SpellSearchIndex> index_;
-    // What the build reads; released once the index is built.
+    // What the build reads, shared with the list; released once the index
+    // is built.
     std::shared_ptr<const RowTextStore> texts_;
-    std::vector<RowTextStore::Handle> rows_;
-    std::vector<int32_t> schoolImages_;
+    ListRows rows_;
     std::atomic<bool> dropped_{false};
 };
 
@@ -105,8 +113,8 @@ public:
     int64_t RecordOffset(int row) const;
 
     // Where the search index of the shown rows is built, on any thread; null
-    // before the first load. The first call after a load copies the rows'
-    // places (may throw std::bad_alloc).
+    // before the first load. It shares the loaded rows: taking it copies
+    // none.
     std::shared_ptr<SearchIndexSlot> IndexSlot() const;
     // True when `index` is the search index of the shown rows.
     bool IsSearchIndex(const SpellSearchIndex* index) const {
@@ -127,7 +135,7 @@ public:
     std::shared_ptr<const SpellQuery> FilterQuery() const { return filterQuery_; }
     void ClearFilter();
     bool IsFiltered() const { return filtered_; }
-    int LoadedRowCount() const { return static_cast<int>(rows_.size()); }
+    int LoadedRowCount() const { return static_cast<int>(rows_->size()); }
 
     // Marks: a bit per loaded row, shown as the check box of column 0. A
     // load clears them; SetMarks sets them from a book by the spells' names.
@@ -155,11 +163,7 @@ signals:
     void MarkChanged(const std::string& name, bool marked);
 
 private:
-    struct Row {
-        RowTextStore::Handle texts;
-        int32_t schoolImage;
-        uint32_t record;  // the record offset / 432
-    };
+    using Row = ListRow;
 
     static int64_t OffsetOf(const Row& row) {
         return static_cast<int64_t>(row.record) * static_cast<int64_t>(kRecordSize);
@@ -169,7 +173,8 @@ private:
     int keyField_ = kFieldName;
     bool descending_ = false;
     QList<QIcon> icons_;
-    std::vector<Row> rows_;  // shown
+    // The loaded rows in list order, shared with the search index's build.
+    ListRows rows_ = std::make_shared<const std::vector<Row>>();
     std::shared_ptr<const RowTextStore> texts_ = std::make_shared<RowTextStore>();
     std::vector<int32_t> levels_;  // distinct, ascending
     bool loaded_ = false;

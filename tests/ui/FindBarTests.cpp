@@ -473,13 +473,15 @@ TEST_F(FindBarTest, ANewQueryCancelsTheRunningSearch) {
     LoadWizard();
     const int progressValue = progress->value();
     bar->SetInPlaceLimit(0);  // every search on a worker thread
+    Find(list);
+    // The index, begun on the worker as the bar opened, is ready first.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->Model()->IndexSlot()->Built() != nullptr; }));
     std::binary_semaphore release(0);
     std::atomic<int> started{0};
     SearchRunner::SetWorkerStartHook([&] {
         if (started++ == 0)
             release.acquire();  // the first search waits until the query has changed
     });
-    Find(list);
     field->setText(QStringLiteral("grave"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return started.load() == 1; }));
     EXPECT_EQ(progress->maximum(), kSearchProgressMax);
@@ -499,11 +501,29 @@ TEST_F(FindBarTest, ANewQueryCancelsTheRunningSearch) {
 // Opening the bar offers the levels the load gathered, and the first
 // search of a list too large to search at once builds its index on the
 // worker while the window answers; a load drops an index not yet built.
+// Opening the bar over a list too large to index at once has the worker
+// build its index meanwhile, so that the first letters typed find it.
+TEST_F(FindBarTest, OpeningTheBarBuildsALargeListsIndexAhead) {
+    LoadWizard();
+    bar->SetInPlaceLimit(0);
+    EXPECT_EQ(dlg->Model()->IndexSlot()->Built(), nullptr);
+    Find(list);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->Model()->IndexSlot()->Built() != nullptr; }));
+    EXPECT_EQ(count->text(), QStringLiteral("29 of 29"));
+    const std::shared_ptr<const SpellSearchIndex> built = dlg->Model()->IndexSlot()->Built();
+    EXPECT_EQ(built->RowCount(), 29u);
+    bar->OnClose();
+    Find(list);
+    EXPECT_EQ(dlg->Model()->IndexSlot()->Built(), built);
+}
+
 TEST_F(FindBarTest, TheFirstSearchOfALargeListBuildsItsIndexOnTheWorker) {
     LoadWizard();
     SpellListModel* spells = dlg->Model();
     bar->SetInPlaceLimit(0);
-    std::binary_semaphore release(0);
+    // The worker is held twice: for the index, begun as the bar opens,
+    // and for the search.
+    std::counting_semaphore<2> release(0);
     SearchRunner::SetWorkerStartHook([&] { release.acquire(); });
     Find(list);
     EXPECT_EQ(Items(level), (QStringList{"All levels", "1", "2", "3", "4", "5", "6"}));
@@ -512,7 +532,7 @@ TEST_F(FindBarTest, TheFirstSearchOfALargeListBuildsItsIndexOnTheWorker) {
     EXPECT_EQ(count->text(), QStringLiteral("29 of 29"));
     EXPECT_EQ(progress->maximum(), kSearchProgressMax);
     EXPECT_EQ(spells->IndexSlot()->Built(), nullptr);
-    release.release();
+    release.release(2);
     ASSERT_TRUE(QTest::qWaitFor([&] { return count->text() == QStringLiteral("2 of 29"); }));
     EXPECT_EQ(Column(0), (QStringList{"Grave Lantern", "Lantern of False Dawn"}));
     ASSERT_NE(spells->IndexSlot()->Built(), nullptr);
@@ -552,13 +572,15 @@ TEST_F(FindBarTest, ALoadCancelsTheRunningSearch) {
     LoadWizard();
     dlg->SetRepaintInterval(0);  // the load takes events at every chance
     bar->SetInPlaceLimit(0);
+    Find(list);
+    // The index, begun on the worker as the bar opened, is ready first.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->Model()->IndexSlot()->Built() != nullptr; }));
     std::binary_semaphore release(0);
     std::atomic<bool> started{false};
     SearchRunner::SetWorkerStartHook([&] {
         started = true;
         release.acquire();
     });
-    Find(list);
     field->setText(QStringLiteral("lantern"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return started.load(); }));
     SearchRunner::SetWorkerStartHook({});  // the searches after this one run through
