@@ -688,9 +688,10 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
     // A row matches by its fields when it passes the filters, holds every
     // term and no excluded one there; it is a candidate for its description
     // when a term the description may decide is missing from its fields.
+    // Candidates as (offset, row) keys, in list order, for reading their
+    // descriptions in the order of their text offsets.
     SpellSearchIndex::RowBits matched(words, 0);
-    std::size_t candidateCount = 0;
-    SpellSearchIndex::RowBits candidates(words, 0);
+    std::vector<uint64_t> order;
     for (std::size_t w = 0; w < words; ++w) {
         uint64_t rows = passing[w];
         uint64_t pending = 0;
@@ -705,8 +706,9 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
         }
         pending &= rows;
         matched[w] = rows & ~pending;
-        candidates[w] = pending;
-        candidateCount += static_cast<std::size_t>(std::popcount(pending));
+        ForEachRow(pending, w * 64, [&](uint32_t row) {
+            order.push_back(uint64_t{static_cast<uint32_t>(index.textOffsets_[row]) ^ 0x80000000u} << 32 | row);
+        });
     }
     // The rows of `bits`, ascending.
     const auto rowsOf = [words](const SpellSearchIndex::RowBits& bits) {
@@ -715,23 +717,16 @@ SearchResult FindSpells(const SpellSearchIndex& index, const SpellQuery& query,
             ForEachRow(bits[w], w * 64, [&](uint32_t row) { rows.push_back(row); });
         return rows;
     };
-    if (candidateCount == 0) {
+    if (order.empty()) {
         result.rows = rowsOf(matched);
         progress.Set(0, kSearchProgressMax, 1, 1);
         return result;
     }
 
-    // Descriptions, read in the order of their text offsets: (offset, row)
-    // keys, rows of one offset in list order. Rows in list order are often
-    // in file order too; otherwise a stable radix sort on the offset's two
-    // halves, both counted in one pass.
-    std::vector<uint64_t> order;
-    order.reserve(candidateCount);
-    for (std::size_t w = 0; w < words; ++w)
-        ForEachRow(candidates[w], w * 64, [&](uint32_t row) {
-            order.push_back(uint64_t{static_cast<uint32_t>(index.textOffsets_[row]) ^ 0x80000000u} << 32 | row);
-        });
-    candidates = SpellSearchIndex::RowBits();
+    // Descriptions, read in the order of their text offsets, rows of one
+    // offset in list order. Rows in list order are often in file order
+    // too; otherwise a stable radix sort on the offset's two halves, both
+    // counted in one pass.
     if (!std::is_sorted(order.begin(), order.end())) {
         std::vector<uint32_t> counts(2 * 0x10001, 0);
         uint32_t* const low = counts.data();
