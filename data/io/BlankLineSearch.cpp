@@ -57,6 +57,9 @@ __attribute__((target("avx2"))) const char* FindLfBeforeLfOrCrAvx2(const char* p
         if (const uint64_t mask = hits(p) | (uint64_t{hits(p + 32)} << 32))
             return p + std::countr_zero(mask);
     }
+    // The SSE2 search's instructions would run slowly after this one's
+    // wide registers until their upper halves are cleared.
+    _mm256_zeroupper();
     return FindLfBeforeLfOrCrSse2(p, end);
 }
 __attribute__((target("avx512f,avx512bw"))) const char* FindLfBeforeLfOrCrAvx512(const char* p, const char* end) {
@@ -71,6 +74,7 @@ __attribute__((target("avx512f,avx512bw"))) const char* FindLfBeforeLfOrCrAvx512
         if (hits)
             return p + std::countr_zero(static_cast<uint64_t>(hits));
     }
+    _mm256_zeroupper();  // as above
     return FindLfBeforeLfOrCrSse2(p, end);
 }
 #endif

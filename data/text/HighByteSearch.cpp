@@ -135,6 +135,9 @@ __attribute__((target("avx2,popcnt"))) FoundByte FindHighByteOrCrAvx2(std::strin
             return FoundInStep(begin, p, stops, lfMask, lfs);
         lfs += static_cast<std::size_t>(std::popcount(lfMask));
     }
+    // The SSE2 search's instructions would run slowly after this one's
+    // wide registers until their upper halves are cleared.
+    _mm256_zeroupper();
     FoundByte rest = FindHighByteOrCrSse2(text, static_cast<std::size_t>(p - begin));
     rest.lfsBefore += lfs;
     return rest;

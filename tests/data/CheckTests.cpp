@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "StatusMessage.h"
 #include "TestFiles.h"
 #include "TestRecords.h"
+#include "WideRegisters.h"
 
 namespace {
 
@@ -506,6 +508,25 @@ TEST(HighByteSearch, FindsTheByteAndCountsTheLfsBeforeIt) {
         // Past the end of a view into a longer buffer nothing is read.
         EXPECT_EQ(find(std::string_view(lfs).substr(0, 64 * 70 - 1), 5).at, std::string_view::npos);
         EXPECT_EQ(find(std::string_view(lfs).substr(0, 64 * 70 - 1), 5).lfsBefore, 64u * 70 - 6);
+    }
+}
+
+// Each way leaves the wide registers' upper halves cleared, whether it
+// stops at a byte or hands its last bytes to the SSE2 search.
+TEST(HighByteSearch, EveryWayLeavesTheWideRegistersCleared) {
+    std::string found(200, 'a');
+    found[150] = '\xC3';
+    for (const std::string& text : {std::string(200, 'a'), found}) {
+        for (const HighByteSearch& search : HighByteSearches()) {
+            SCOPED_TRACE(testing::Message() << search.name << ", " << text.size());
+            const std::optional<bool> cleared = LeavesUpperHalvesCleared([&] {
+                (void)search.find(text, 0);
+                (void)search.scan(text);
+            });
+            if (!cleared)
+                GTEST_SKIP() << "the processor does not tell";
+            EXPECT_TRUE(*cleared);
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <iconv.h>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "SpellText.h"
 #include "TestFiles.h"
 #include "TextDecoding.h"
+#include "WideRegisters.h"
 
 namespace {
 
@@ -547,6 +549,23 @@ TEST(BlankLineSearch, EveryWayFindsTheFirstLfBeforeALineEnd) {
         EXPECT_EQ(find("\r\n\r\n", 4), 1);
         EXPECT_EQ(find(std::string(300, '\n'), 300), 0);
         EXPECT_EQ(find(std::string(300, 'x') + "\n", 301), -1);
+    }
+}
+
+// Each way leaves the wide registers' upper halves cleared, whether it
+// finds the blank line or hands its last bytes to the SSE2 search.
+TEST(BlankLineSearch, EveryWayLeavesTheWideRegistersCleared) {
+    std::string found(200, 'a');
+    found.replace(150, 2, "\n\n");
+    for (const std::string& text : {std::string(200, 'a'), found}) {
+        for (const LfBeforeLfOrCrSearch& search : LfBeforeLfOrCrSearches()) {
+            SCOPED_TRACE(testing::Message() << search.name << ", " << text.size());
+            const std::optional<bool> cleared =
+                LeavesUpperHalvesCleared([&] { (void)search.find(text.data(), text.data() + text.size()); });
+            if (!cleared)
+                GTEST_SKIP() << "the processor does not tell";
+            EXPECT_TRUE(*cleared);
+        }
     }
 }
 
