@@ -7,13 +7,15 @@
 //
 // The processor tells through XGETBV's in-use bits (x86-64 with AVX and
 // XGETBV with ECX = 1); elsewhere, or where they do not clear when the
-// registers are cleared, it cannot tell.
+// registers are cleared, it cannot tell. Nor in an unoptimised build (the
+// sanitizer's), where the compiler does not clear them at a function's
+// return.
 
 #include <cstdint>
 #include <functional>
 #include <optional>
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && defined(__OPTIMIZE__)
 #include <cpuid.h>
 
 namespace wide_registers {
