@@ -21,6 +21,7 @@ CSpellListView::CSpellListView(QWidget* parent) : QTableView(parent) {
     verticalHeader()->setMinimumSectionSize(1);
     // Whole rows are selected: the header would mark every column.
     horizontalHeader()->setHighlightSections(false);
+    connect(this, &QAbstractItemView::iconSizeChanged, this, &CSpellListView::UpdateRowHeight);
     UpdateRowHeight();
 }
 
@@ -44,16 +45,25 @@ void CSpellListView::setModel(QAbstractItemModel* model) {
 
 void CSpellListView::UpdateRowHeight() {
     // Without rows the height stays as the last rows had it: a new height
-    // costs the header a pass over every row, and the rows that come back
-    // would change it again.
-    if (model() && model()->rowCount() == 0)
+    // costs the header a pass over every row (25 ms at a million rows),
+    // and the rows that come back would change it again. Before the first
+    // rows it is the height of a cell with an icon and a line of text, as
+    // every row's first cell is, so that those rows come without the pass.
+    const bool hasRows = model() && model()->rowCount() > 0;
+    if (!hasRows && m_bRowsMeasured)
         return;
     int height = std::max(iconSize().height(), fontMetrics().height());
-    if (model() && itemDelegate()) {
-        QStyleOptionViewItem option;
-        initViewItemOption(&option);
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    if (hasRows && itemDelegate()) {
         for (int column = 0; column < model()->columnCount(); ++column)
             height = std::max(height, itemDelegate()->sizeHint(option, model()->index(0, column)).height());
+        m_bRowsMeasured = true;
+    } else {
+        option.features |= QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
+        option.text = QStringLiteral("Xg");
+        option.decorationSize = iconSize();
+        height = std::max(height, style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).height());
     }
     if (verticalHeader()->defaultSectionSize() != height)
         verticalHeader()->setDefaultSectionSize(height);

@@ -35,11 +35,13 @@ protected:
 
 private:
     // Sets the rows' height from the delegate's size of the first row's
-    // cells (or of the font and icon when the list is empty).
+    // cells, or before any rows from the style's size of a cell with an
+    // icon and a line of text.
     void UpdateRowHeight();
     // Repaints the whole rows of `a` and `b`.
     void UpdateRows(const QModelIndex& a, const QModelIndex& b);
 
     QMetaObject::Connection m_resetConnection;   // the model's reset, to UpdateRowHeight
     QMetaObject::Connection m_insertConnection;  // its first rows, to UpdateRowHeight
+    bool m_bRowsMeasured = false;                // the height is that of rows shown
 };
