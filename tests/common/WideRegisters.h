@@ -9,7 +9,7 @@
 // XGETBV with ECX = 1); elsewhere, or where they do not clear when the
 // registers are cleared, it cannot tell. Nor in an unoptimised build (the
 // sanitizer's), where the compiler does not clear them at a function's
-// return.
+// return. A test there passes without a look rather than being skipped.
 
 #include <cstdint>
 #include <functional>
