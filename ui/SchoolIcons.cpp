@@ -79,8 +79,6 @@ QIcon LoadIcon(int image) {
     return IconOf({{base + QStringLiteral(".xpm"), 16}, {base + QStringLiteral("_32.png"), 32}});
 }
 
-}  // namespace
-
 // Made once in a process and shared by every list, box and printout, so
 // that each image is read once; dropped as the application ends, before
 // Qt's graphics go.
@@ -96,6 +94,8 @@ const T& MadeOnce(T (*make)()) {
     }
     return *made;
 }
+
+}  // namespace
 
 QList<QIcon> LoadSchoolImageList() {
     return MadeOnce<QList<QIcon>>([] {

@@ -39,15 +39,18 @@ inline std::atomic<Translator> g_pTranslator{nullptr};
 // back to English.
 inline void SetTranslator(Translator translator) { g_pTranslator.store(translator); }
 
+// The installed translation of `text` (see Translator), or an empty string
+// when there is none.
+inline std::string TranslationOf(std::string_view text, int count = -1) {
+    const Translator translator = g_pTranslator.load();
+    return translator ? translator(text, count) : std::string();
+}
+
 // `text` in the installed translation, or `text` itself: a marked text, or
 // any other (a system's reason), which comes back as it is.
 inline std::string Translate(std::string_view text) {
-    if (const Translator translator = g_pTranslator.load()) {
-        std::string translated = translator(text, -1);
-        if (!translated.empty())
-            return translated;
-    }
-    return std::string(text);
+    std::string translated = TranslationOf(text);
+    return translated.empty() ? std::string(text) : translated;
 }
 
 // `pattern` with %1 .. %9 replaced by the values in order; a value is not
@@ -77,23 +80,17 @@ inline std::string Format(std::string_view pattern, std::initializer_list<std::s
 
 // A pattern, translated, with its values.
 inline std::string Translated(std::string_view pattern, std::initializer_list<std::string_view> values) {
-    if (const Translator translator = g_pTranslator.load()) {
-        const std::string translated = translator(pattern, -1);
-        if (!translated.empty())
-            return Format(translated, values);
-    }
-    return Format(pattern, values);  // without a copy of the pattern
+    const std::string translated = TranslationOf(pattern);
+    return Format(translated.empty() ? pattern : std::string_view(translated), values);  // no copy of the pattern
 }
 
 // "1 spell", "2 spells": `one` or `many` with %n replaced by `n` (a form
 // without %n gets the number and a blank before it); `many` is the marked
 // text a translation gives its own plural forms.
 inline std::string Plural(std::size_t n, std::string_view one, std::string_view many) {
-    if (const Translator translator = g_pTranslator.load()) {
-        std::string translated = translator(many, static_cast<int>(std::min<std::size_t>(n, INT_MAX)));
-        if (!translated.empty())
-            return translated;
-    }
+    if (std::string translated = TranslationOf(many, static_cast<int>(std::min<std::size_t>(n, INT_MAX)));
+        !translated.empty())
+        return translated;
     const std::string_view pattern = n == 1 ? one : many;
     const std::string number = std::to_string(n);
     if (pattern.find("%n") == std::string_view::npos)
